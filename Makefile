@@ -1,0 +1,41 @@
+# The two everyday commands: `make run` and `make test`.
+# Both install whatever Debian packages are missing first.
+
+BUILD      ?= build
+SAN_BUILD  ?= build-sanitize
+JOBS       ?= $(shell nproc)
+EXAMPLE    ?= examples/water.mvr
+# The viewer reads and writes its configuration here; a copy of mivorrc/
+# so that a run never changes the files in the repository.
+RUN_RCDIR  ?= $(BUILD)/mivorrc
+
+.PHONY: all deps build run test test-sanitize bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@mkdir -p $(RUN_RCDIR)
+	@cp -n mivorrc/* $(RUN_RCDIR)/
+	MIVOR_DIR=$(abspath $(RUN_RCDIR)) $(BUILD)/mivor $(EXAMPLE)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMIVOR_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

@@ -1,0 +1,76 @@
+#include "app/config_dir.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "formats/safe_file.h"
+
+std::string rcdir;
+int error_config_does_not_exist = 0;
+int accept_keys = 0;
+int move_camera = 0;
+int control_pressed = 0;
+std::string system_config_dir = "/usr/local/share/mivor";
+
+namespace {
+
+bool contains_settings_file(const std::string& dir) { return file_is_readable(dir + "/mivor.rc"); }
+
+std::string working_directory() {
+  std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), std::free);
+  return cwd ? std::string(cwd.get()) : std::string(".");
+}
+
+}  // namespace
+
+void record_startup_problem(int code) {
+  if (code >= PROBLEM_FORWARD_CONVERTER || error_config_does_not_exist == PROBLEM_NONE)
+    error_config_does_not_exist = code;
+}
+
+void init_variables() {
+  accept_keys = 1;
+  move_camera = 1;
+  control_pressed = 0;
+  init_config_dir_path();
+  if (error_config_does_not_exist == PROBLEM_NONE) check_plugin_files();
+}
+
+void init_config_dir_path() {
+  error_config_does_not_exist = PROBLEM_NONE;
+  rcdir.clear();
+  if (const char* env = std::getenv("MIVOR_DIR")) {
+    rcdir = env;
+    if (contains_settings_file(rcdir)) return;
+  }
+  if (const char* home = std::getenv("HOME")) {
+    const std::string dir = std::string(home) + "/.mivor";
+    if (is_directory(dir) && contains_settings_file(dir)) {
+      rcdir = dir;
+      return;
+    }
+  }
+  if (is_directory(system_config_dir)) {
+    rcdir = system_config_dir;
+    return;
+  }
+  rcdir = working_directory();
+  if (!contains_settings_file(rcdir)) error_config_does_not_exist = PROBLEM_NO_CONFIG_DIR;
+}
+
+void check_plugin_files() {
+  const struct {
+    const char* file;
+    int code;
+  } checks[] = {{"calculation.rc", PROBLEM_NO_CALCULATIONS},
+                {"fragments.rc", PROBLEM_NO_FRAGMENTS},
+                {"plugin.rc", PROBLEM_NO_PLUGINS}};
+  for (const auto& c : checks) {
+    if (!file_is_readable(rcdir + "/" + c.file)) {
+      record_startup_problem(c.code);
+      return;
+    }
+  }
+}

@@ -1,0 +1,13 @@
+// Entry point of the viewer: start-up in its fixed order, the main loop, and
+// the orderly end.
+#include "app/calc_defs.h"
+#include "app/startup.h"
+#include "app/startup_problems.h"
+
+int main(int argc, char** argv) {
+  run_startup_before_window(argc, argv);
+  open_cmd_line_file();
+  print_plugin_warnings();
+  remove_calc_def_data();
+  return 0;
+}

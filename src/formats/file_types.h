@@ -1,0 +1,33 @@
+// The input file types: the native format and the foreign formats whose
+// converter programs "plugin.rc" lists.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct input_filetype_t {
+  std::optional<std::string> extension;  // without the dot, compared exactly
+  std::optional<std::string> description;
+  std::optional<std::string> forward;   // converter to the native format, in libpath
+  std::optional<std::string> backward;  // converter from the native format, in libpath
+  std::optional<std::string> libpath;
+};
+
+// Type 0 is the native format; the others come from "plugin.rc".
+extern std::vector<input_filetype_t> input_filetypes;
+int n_input_types();
+
+constexpr const char* native_extension = "mvr";
+constexpr const char* native_description = "Mivor native format";
+
+// Builds the list from "plugin.rc" in $MIVOR_DIR when it is set, else in the
+// configuration directory. Unreadable converters are recorded as start-up
+// problems.
+void init_input_filetypes();
+// Builds the list from the "plugin.rc" at `path` (native type only when it
+// can't be read).
+void read_input_filetypes(const std::string& path);
+// Index of the type whose extension is the text after the last "." of
+// `name`; the last type for a name without "."; n_input_types() for none.
+int get_filetype(const std::string& name);

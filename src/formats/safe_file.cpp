@@ -1,0 +1,50 @@
+#include "formats/safe_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+std::string directory_of(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+bool write_file_atomically(const std::string& path, const std::string& content) {
+  std::string tmpl = directory_of(path) + "/.mivor-XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) return false;
+  FILE* f = fdopen(fd, "wb");
+  if (!f) {
+    close(fd);
+    unlink(name.data());
+    return false;
+  }
+  bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  ok = (std::fflush(f) == 0) && ok;
+  // Keep the permissions a freshly created file would have had.
+  const mode_t mask = umask(0);
+  umask(mask);
+  ok = (fchmod(fileno(f), 0666 & ~mask) == 0) && ok;
+  ok = (std::fclose(f) == 0) && ok;
+  if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
+  if (!ok) unlink(name.data());
+  return ok;
+}
+
+bool file_is_readable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+bool is_directory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}

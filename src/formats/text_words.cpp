@@ -1,0 +1,148 @@
+#include "formats/text_words.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool is_blank(unsigned char c) { return c == ' ' || c == '\t'; }
+bool is_separator(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool is_printable(unsigned char c) { return c >= 33 && c <= 126; }
+
+// The text after the first "=" at or after p, or null.
+const char* after_equals(const char* p) {
+  if (!p) return nullptr;
+  const char* eq = std::strchr(p, '=');
+  return eq ? eq + 1 : nullptr;
+}
+
+}  // namespace
+
+std::string read_line(FILE* file) {
+  std::string line;
+  if (!file) return line;
+  int c;
+  while ((c = std::getc(file)) != EOF) {
+    line.push_back(static_cast<char>(c));
+    if (c == '\n') break;
+  }
+  return line;
+}
+
+std::optional<std::string> my_read_str_value(const char* p) {
+  if (!p || !*p) return std::nullopt;
+  const char* v = after_equals(p);
+  if (!v) return std::nullopt;
+  while (is_blank(static_cast<unsigned char>(*v))) ++v;
+  if (!*v) return std::nullopt;
+  std::string out;
+  if (!is_printable(static_cast<unsigned char>(*v))) return out;
+  bool quoted = false;
+  for (; *v; ++v) {
+    const unsigned char c = static_cast<unsigned char>(*v);
+    if (c == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (quoted ? (c < 32 && c != '\t') : (c <= 32 || c == 127)) break;
+    out.push_back(static_cast<char>(c));
+  }
+  return out;
+}
+
+int my_read_int_value(const char* p) {
+  const char* v = after_equals(p);
+  return v ? parse_int(v) : 0;
+}
+
+double my_read_dble_value(const char* p) {
+  const char* v = after_equals(p);
+  return v ? parse_double(v) : 0.0;
+}
+
+const char* get_ptr_ith_word(const char* line, int i) {
+  if (!line || i < 1) return nullptr;
+  const char* p = line;
+  for (int word = 1;; ++word) {
+    while (*p && is_separator(static_cast<unsigned char>(*p))) ++p;
+    if (!*p) return nullptr;
+    if (word == i) return p;
+    bool quoted = false;
+    for (; *p; ++p) {
+      if (*p == '"') quoted = !quoted;
+      else if (!quoted && is_separator(static_cast<unsigned char>(*p))) break;
+    }
+  }
+}
+
+std::string get_one_word(const char* p) {
+  std::string out;
+  if (!p) return out;
+  bool quoted = false;
+  for (; *p; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (quoted ? (c < 8 || c > 126) : (c <= 32 || c > 126)) break;
+    out.push_back(static_cast<char>(c));
+  }
+  return out;
+}
+
+void strdiet(std::string& s) {
+  while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+  size_t end = s.size();
+  while (end > 0 && is_blank(static_cast<unsigned char>(s[end - 1]))) --end;
+  size_t begin = 0;
+  while (begin < end && is_blank(static_cast<unsigned char>(s[begin]))) ++begin;
+  s = s.substr(begin, end - begin);
+}
+
+int line_is_empty(const char* s) {
+  if (!s) return 1;
+  for (; *s; ++s)
+    if (static_cast<unsigned char>(*s) > 32) return 0;
+  return 1;
+}
+
+size_t find_nocase(const std::string& hay, const char* needle, size_t from) {
+  const size_t n = std::strlen(needle);
+  if (n == 0) return from <= hay.size() ? from : std::string::npos;
+  for (size_t i = from; i + n <= hay.size(); ++i) {
+    size_t k = 0;
+    while (k < n && std::tolower(static_cast<unsigned char>(hay[i + k])) ==
+                        std::tolower(static_cast<unsigned char>(needle[k])))
+      ++k;
+    if (k == n) return i;
+  }
+  return std::string::npos;
+}
+
+int parse_int(const char* s, const char** end) {
+  char* stop = nullptr;
+  errno = 0;
+  const long v = std::strtol(s, &stop, 10);
+  if (end) *end = stop;
+  if (v > INT_MAX) return INT_MAX;
+  if (v < INT_MIN) return INT_MIN;
+  return static_cast<int>(v);
+}
+
+double parse_double(const char* s, const char** end) {
+  char* stop = nullptr;
+  const double v = std::strtod(s, &stop);
+  if (end) *end = stop;
+  return v;
+}
+
+float parse_float(const char* s, const char** end) {
+  char* stop = nullptr;
+  const float v = std::strtof(s, &stop);
+  if (end) *end = stop;
+  return v;
+}

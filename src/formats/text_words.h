@@ -1,0 +1,47 @@
+// Line, word and key = value reading shared by the native reader and every
+// configuration reader. Lines are read whole, however long; every reader
+// stops at the end of the text it is given, so nothing reads past a line.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+// The next line with its line feed; an empty string at end of file or on a
+// read error (never anything else when nothing is left).
+std::string read_line(FILE* file);
+
+// The value after the first "=" at or after p: blanks and tabs skipped, then
+// one word, where double quotes enclose a stretch that keeps its blanks (the
+// quotes are dropped). Empty when the value does not start with a printable
+// character; null when p is null or empty, has no "=", or nothing follows it.
+std::optional<std::string> my_read_str_value(const char* p);
+// The integer after the first "=" at or after p (0 without digits, clamped
+// to the int range).
+int my_read_int_value(const char* p);
+// The real after the first "=" at or after p (0 when none can be read).
+double my_read_dble_value(const char* p);
+
+// The i-th word (from 1) of a line; words are separated by blanks, tabs and
+// line ends, and a double-quoted stretch belongs to its word. Null when the
+// line has fewer words.
+const char* get_ptr_ith_word(const char* line, int i);
+// A copy of the word at p without its quotes.
+std::string get_one_word(const char* p);
+
+// Removes the line feed that ends a line, then leading and trailing blanks
+// and tabs.
+void strdiet(std::string& s);
+// 1 when s is null or holds only characters with codes 32 and below.
+int line_is_empty(const char* s);
+
+// Position of the first occurrence of `needle` in `hay`, ignoring ASCII
+// letter case; std::string::npos when absent.
+size_t find_nocase(const std::string& hay, const char* needle, size_t from = 0);
+
+// Numbers as the C conversions read them, without their undefined cases:
+// leading white space skipped, out-of-range values clamped. `end` (optional)
+// receives the first character not used; it equals `s` when nothing was read.
+int parse_int(const char* s, const char** end = nullptr);
+double parse_double(const char* s, const char** end = nullptr);
+float parse_float(const char* s, const char** end = nullptr);

@@ -1,0 +1,43 @@
+// The element table: colour, sizes, bonding radius and valency of every
+// element, built in and replaceable by the user's "atoms.rc".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "molecule/types.h"
+
+struct mol_data_t;
+
+// The built-in table: 112 records followed by one all-zero record.
+const std::vector<element_t>& e_default_table();
+// Number of real records in the built-in table.
+constexpr int n_default_elements = 112;
+// The table in use (without a closing record).
+extern std::vector<element_t> e;
+// Elements offered when an atom's element is stepped through (indices into e).
+extern std::vector<int> def_elem;
+// The built-in default elements: H, C, N, O, F, S, CL.
+extern const std::vector<int> builtin_def_elem;
+
+int number_of_elements();
+
+// Loads "atoms.rc" from the configuration directory, or takes the built-in
+// table and writes it there when the file can't be opened.
+void load_atom_data();
+// Parses the text of an "atoms.rc" into `e` and `def_elem`.
+void read_atom_data(FILE* file);
+// Writes the table in use to `path` (the "atoms.rc" layout).
+void Write_Atom_data(const std::string& path);
+// The "atoms.rc" text for the records of `table` up to the first without a
+// name; `lines` receives the number of element lines.
+std::string atom_data_text(const std::vector<element_t>& table, int* lines = nullptr);
+// Writes the table in use to "atoms.rc" in the configuration directory.
+void save_atom_data();
+
+// Index of the element whose symbol matches `symbol` ignoring case, or -1.
+int find_element(const std::string& symbol);
+// Copies the element data for the symbol of atom i of `rec` into its
+// element copy (not the symbol and not the fourth colour component); an
+// unknown symbol gets all zeros.
+void set_element_data(mol_data_t& rec, int i);

@@ -1,0 +1,48 @@
+// The one channel through which the core tells the user interface what
+// happened: warnings, status-bar texts, changes of the atom list, selection
+// and scene. The GTK layer installs its own implementation; tests install a
+// recorder. Without one, warnings and status texts go to standard error.
+#pragma once
+
+#include <string>
+
+// Which of the two status bars a text is meant for: the upper one shows the
+// file and orbital, the lower one the results of commands.
+enum class StatusBar { upper = 1, lower = 2 };
+
+// What happened to the atom list of the coordinate editor.
+enum class AtomListChange {
+  started,   // a new molecule exists: the list is (re)created
+  cleared,   // the atoms of the current geometry were freed
+  refilled,  // the whole list must be rebuilt from the current geometry
+  inserted,  // one atom was added at `atom`
+  removed,   // atom `atom` was removed
+  changed,   // atom `atom` changed its data
+};
+
+class Notifier {
+ public:
+  virtual ~Notifier() = default;
+  // A modal warning the user must acknowledge.
+  virtual void warning(const std::string& text) = 0;
+  // Pushes `text` on a status bar; an empty text only removes the last one.
+  virtual void status(StatusBar bar, const std::string& text) = 0;
+  virtual void atom_list(AtomListChange change, int atom) = 0;
+  virtual void selection_changed() = 0;
+  // The 3D decorations changed: their panel must be rebuilt.
+  virtual void objects_changed() = 0;
+  // The scene's display list is stale (rerender_3d).
+  virtual void rebuild_scene() = 0;
+  // The drawing area must be painted again.
+  virtual void redraw() = 0;
+};
+
+// The notifier in use; never null.
+Notifier& notifier();
+// Installs `n` (not owned); null restores the standard-error notifier.
+void set_notifier(Notifier* n);
+
+// Shorthands used throughout the core, named as the interface calls them.
+void make_warning(const std::string& text);
+void rerender_3d();
+void redraw();

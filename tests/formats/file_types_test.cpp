@@ -1,0 +1,96 @@
+#include "formats/file_types.h"
+
+#include <gtest/gtest.h>
+
+#include "app/config_dir.h"
+#include "support/recording_notifier.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class FileTypes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_core_state();
+    lib = dir.subdir("lib");
+    dir.write("lib/xyz2mvr", "");
+    dir.write("lib/mvr2xyz", "");
+  }
+  void TearDown() override { reset_core_state(); }
+
+  void read(const std::string& text) { read_input_filetypes(dir.write("plugin.rc", text)); }
+
+  TempDir dir;
+  std::string lib;
+};
+
+TEST_F(FileTypes, NativeTypeAloneWithoutAPluginFile) {
+  read_input_filetypes(dir.file("absent.rc"));
+  ASSERT_EQ(n_input_types(), 1);
+  EXPECT_EQ(input_filetypes[0].extension, "mvr");
+  EXPECT_EQ(input_filetypes[0].description, "Mivor native format");
+  EXPECT_FALSE(input_filetypes[0].libpath);
+  EXPECT_FALSE(input_filetypes[0].forward);
+}
+
+TEST_F(FileTypes, EachNonBlankLineAddsOneTypeInFileOrder) {
+  read("LIBPATH=" + lib + " forward=xyz2mvr backward=mvr2xyz extension=xyz description=\"XYZ file\"\n" +
+       "   \t\n" + "libpath=" + lib + " extension=mol description=Molecule\n");
+  ASSERT_EQ(n_input_types(), 3);
+  const input_filetype_t& xyz = input_filetypes[1];
+  EXPECT_EQ(xyz.libpath, lib);
+  EXPECT_EQ(xyz.forward, "xyz2mvr");
+  EXPECT_EQ(xyz.backward, "mvr2xyz");
+  EXPECT_EQ(xyz.extension, "xyz");
+  EXPECT_EQ(xyz.description, "XYZ file");
+  EXPECT_EQ(input_filetypes[2].extension, "mol");
+  EXPECT_FALSE(input_filetypes[2].forward);
+  EXPECT_EQ(error_config_does_not_exist, 0);
+}
+
+TEST_F(FileTypes, LineWithoutLibpathGivesATypeThatMatchesNothing) {
+  read("forward=xyz2mvr extension=xyz description=XYZ\n");
+  ASSERT_EQ(n_input_types(), 2);
+  EXPECT_FALSE(input_filetypes[1].extension);
+  EXPECT_FALSE(input_filetypes[1].description);
+  EXPECT_FALSE(input_filetypes[1].forward);
+  EXPECT_EQ(get_filetype("a.xyz"), 2);
+}
+
+TEST_F(FileTypes, UnreadableConvertersAreRecordedLastOneWinning) {
+  record_startup_problem(PROBLEM_NO_FRAGMENTS);
+  read("libpath=" + lib + " forward=missing1 backward=mvr2xyz extension=a\n" + "libpath=" + lib +
+       " forward=xyz2mvr backward=missing2 extension=b\n" + "libpath=" + lib + " forward=xyz2mvr extension=c\n");
+  EXPECT_EQ(error_config_does_not_exist, PROBLEM_BACKWARD_CONVERTER + 2);
+
+  error_config_does_not_exist = 0;
+  read("libpath=" + lib + " forward=missing1 extension=a\n");
+  EXPECT_EQ(error_config_does_not_exist, PROBLEM_FORWARD_CONVERTER + 1);
+}
+
+TEST_F(FileTypes, PluginFileComesFromMivorDirEvenWhenTheSearchChoseAnother) {
+  const std::string env = dir.subdir("env");
+  dir.write("env/plugin.rc", "libpath=" + lib + " extension=xyz\n");
+  ScopedEnv e("MIVOR_DIR", env.c_str());
+  rcdir = dir.path();
+  init_input_filetypes();
+  ASSERT_EQ(n_input_types(), 2);
+  EXPECT_EQ(input_filetypes[1].extension, "xyz");
+
+  ScopedEnv none("MIVOR_DIR", nullptr);
+  dir.write("plugin.rc", "");
+  init_input_filetypes();
+  EXPECT_EQ(n_input_types(), 1);
+}
+
+TEST_F(FileTypes, TypeOfANameComesFromItsLastExtensionComparedExactly) {
+  read("libpath=" + lib + " extension=xyz\nlibpath=" + lib + " extension=gz\n");
+  EXPECT_EQ(get_filetype("dir.v2/mol.xyz"), 1);
+  EXPECT_EQ(get_filetype("x.tar.gz"), 2);
+  EXPECT_EQ(get_filetype("water.mvr"), 0);
+  EXPECT_EQ(get_filetype("MOL.XYZ"), 3);  // no type
+  EXPECT_EQ(get_filetype("noextension"), 2);  // the last type
+  EXPECT_EQ(get_filetype("trailing."), 3);
+}
+
+}  // namespace

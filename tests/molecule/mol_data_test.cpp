@@ -1,0 +1,188 @@
+#include "molecule/mol_data.h"
+
+#include <gtest/gtest.h>
+
+#include "support/recording_notifier.h"
+
+namespace {
+
+class MolData : public ::testing::Test {
+ protected:
+  void SetUp() override { reset_core_state(); }
+  void TearDown() override { reset_core_state(); }
+  RecordingNotifier told;
+};
+
+TEST_F(MolData, NewMolWithoutRecordsReturnsNull) {
+  new_mol(2);
+  EXPECT_EQ(new_mol(0), nullptr);
+  EXPECT_EQ(n_geometries(), 0);
+  EXPECT_EQ(m, nullptr);
+  EXPECT_EQ(new_mol(-1), nullptr);
+  EXPECT_EQ(n_geometries(), 0);
+}
+
+TEST_F(MolData, NewMolMakesEmptyEditableRecordsAndStartsTheAtomList) {
+  igeo = 2;
+  ivib = 1;
+  iorb = 3;
+  mol_data_t* first = new_mol(3);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first, m);
+  EXPECT_EQ(first, mol.data());
+  EXPECT_EQ(n_geometries(), 3);
+  EXPECT_EQ(igeo, 0);
+  EXPECT_EQ(ivib, 0);
+  EXPECT_EQ(iorb, 0);
+  for (const mol_data_t& rec : mol) {
+    EXPECT_EQ(rec.editable, 1);
+    EXPECT_EQ(rec.natom(), 0);
+    EXPECT_EQ(rec.nbond(), 0);
+    EXPECT_EQ(rec.n_selected, 0);
+    EXPECT_EQ(rec.selected, (std::array<int, 4>{-1, -1, -1, -1}));
+    EXPECT_EQ(rec.flags, 0);
+  }
+  ASSERT_FALSE(told.atom_lists.empty());
+  EXPECT_EQ(told.atom_lists.back().first, AtomListChange::started);
+}
+
+TEST_F(MolData, AllocatorsResizeEveryParallelArrayAndKeepExistingItems) {
+  new_mol(1);
+  allocate_atoms(*m, 2);
+  m->xyz[1] = {1, 2, 3};
+  m->elem[1].name = "C";
+  m->atom_name[1] = "carbon";
+  allocate_atoms(*m, 5);
+  EXPECT_EQ(m->natom(), 5);
+  for (size_t size : {m->elem.size(), m->charge_m.size(), m->charge_l.size(), m->atom_number.size(),
+                      m->atom_symmetry.size(), m->atom_name.size(), m->atom_labels.size()})
+    EXPECT_EQ(size, 5u);
+  EXPECT_EQ(m->xyz[1], (vec3{1, 2, 3}));
+  EXPECT_EQ(m->elem[1].name, "C");
+  EXPECT_EQ(m->atom_name[1], "carbon");
+  EXPECT_EQ(m->xyz[4], (vec3{0, 0, 0}));
+  EXPECT_FALSE(m->atom_name[4].has_value());
+  EXPECT_EQ(m->elem[4].color, color_t{});
+
+  allocate_atoms(*m, 1);
+  EXPECT_EQ(m->natom(), 1);
+  EXPECT_EQ(m->atom_labels.size(), 1u);
+}
+
+TEST_F(MolData, AllocateVibsSizesTheLastModeToTheAtomCount) {
+  new_mol(1);
+  allocate_atoms(*m, 3);
+  allocate_vibs(*m, 1);
+  m->normal_mode[0][2] = {0.1, 0.2, 0.3};
+  allocate_vibs(*m, 2);
+  EXPECT_EQ(m->nvibr(), 2);
+  EXPECT_EQ(m->ir_intensity.size(), 2u);
+  EXPECT_EQ(m->raman_intensity.size(), 2u);
+  EXPECT_EQ(m->normal_mode[1].size(), 3u);
+  EXPECT_EQ(m->normal_mode[0][2], (vec3{0.1, 0.2, 0.3}));
+}
+
+TEST_F(MolData, AllocateGridsSizesArraysFromTheHeader) {
+  new_mol(1);
+  m->n_points = 8;
+  m->n_blocks = 2;
+  m->n_grid_header = 3;
+  allocate_grids(*m, 3);
+  EXPECT_EQ(m->ngrid(), 3);
+  EXPECT_EQ(m->grid_name.size(), 3u);
+  EXPECT_EQ(m->orb_type_changed.size(), 3u);
+  EXPECT_EQ(m->cutoff_mask.size(), 8u);
+  EXPECT_EQ(m->grid_values.size(), 8u);
+  EXPECT_EQ(m->block_offset.size(), 6u);
+  m->epot_values.assign(8, 1.0);
+  m->flags |= FLAG_EPOT;
+  deallocate_grids(*m);
+  EXPECT_EQ(m->ngrid(), 0);
+  EXPECT_EQ(m->n_points, 0);
+  EXPECT_EQ(m->n_grid_header, 0);
+  EXPECT_TRUE(m->epot_values.empty());
+  EXPECT_EQ(m->flags & FLAG_EPOT, 0);
+}
+
+TEST_F(MolData, DeallocatorsEmptyTheirGroupClearTheirFlagsAndTolerateEmptyGroups) {
+  new_mol(1);
+  mol_data_t& rec = *m;
+  allocate_atoms(rec, 2);
+  allocate_bonds(rec, 1);
+  allocate_vibs(rec, 1);
+  allocate_vectors(rec, 1);
+  allocate_triangles(rec, 1);
+  allocate_spheres(rec, 1);
+  allocate_surfaces(rec, 1);
+  allocate_cells(rec, 1);
+  allocate_textbox(rec);
+  rec.dipole = {1, 2, 3};
+  rec.flags = FLAG_DIPOLE | FLAG_IR | FLAG_RAMAN | FLAG_MULLIKEN | FLAG_ATOM_COLORS | FLAG_ENERGY;
+  rec.n_selected = 1;
+  rec.selected[0] = 1;
+  rec.marked = {0, 1};
+
+  deallocate_data(rec);
+  EXPECT_EQ(rec.natom(), 0);
+  EXPECT_EQ(rec.nbond(), 0);
+  EXPECT_EQ(rec.nvibr(), 0);
+  EXPECT_EQ(rec.nvector(), 0);
+  EXPECT_EQ(rec.ntriangle(), 0);
+  EXPECT_EQ(rec.nsphere(), 0);
+  EXPECT_EQ(rec.nsurf(), 0);
+  EXPECT_EQ(rec.ncell(), 0);
+  EXPECT_EQ(rec.ntextbox(), 0);
+  EXPECT_EQ(rec.n_marked(), 0);
+  EXPECT_EQ(rec.n_selected, 0);
+  EXPECT_EQ(rec.selected[0], -1);
+  EXPECT_EQ(rec.flags, FLAG_ENERGY);
+  EXPECT_GE(told.selection_changes, 1);
+
+  deallocate_data(rec);  // again, on empty groups
+  EXPECT_EQ(rec.natom(), 0);
+}
+
+TEST_F(MolData, DeallocateMolDataLeavesNoRecord) {
+  new_mol(2);
+  geo_file_position = {0, 100};
+  deallocate_mol_data();
+  EXPECT_EQ(n_geometries(), 0);
+  EXPECT_EQ(m, nullptr);
+  EXPECT_TRUE(geo_file_position.empty());
+  deallocate_mol_data();
+  EXPECT_EQ(n_geometries(), 0);
+}
+
+TEST_F(MolData, UnselectAllEmptiesEverySlotAndTellsTheInterface) {
+  new_mol(1);
+  m->n_selected = 4;
+  m->selected = {3, 1, 2, 0};
+  unselect_all();
+  EXPECT_EQ(m->n_selected, 0);
+  EXPECT_EQ(m->selected, (std::array<int, 4>{-1, -1, -1, -1}));
+  EXPECT_EQ(told.selection_changes, 1);
+}
+
+TEST_F(MolData, RecordsOwnTheirDataIndependently) {
+  new_mol(2);
+  allocate_atoms(mol[0], 1);
+  mol[0].elem[0].name = "O";
+  mol[1] = mol[0];
+  mol[1].elem[0].name = "S";
+  deallocate_data(mol[1]);
+  ASSERT_EQ(mol[0].natom(), 1);
+  EXPECT_EQ(mol[0].elem[0].name, "O");
+}
+
+TEST(BondDescription, NamesEveryBondType) {
+  EXPECT_STREQ(bond_description[NO_BOND], "No bond");
+  EXPECT_STREQ(bond_description[ONE_AND_HALF_BOND], "One and half bond");
+  EXPECT_STREQ(bond_description[LINE_BOND], "Line");
+  EXPECT_EQ(bond_order(SINGLE_BOND), 1);
+  EXPECT_EQ(bond_order(TRIPLE_BOND), 3);
+  EXPECT_EQ(bond_order(PARTIAL_BOND), 0);
+  EXPECT_EQ(bond_order(NO_BOND), 0);
+  EXPECT_EQ(bond_order(-7), 0);
+}
+
+}  // namespace

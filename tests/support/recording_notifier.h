@@ -1,0 +1,36 @@
+// A notifier that records what the core told the interface, for assertions.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "molecule/notify.h"
+
+class RecordingNotifier final : public Notifier {
+ public:
+  RecordingNotifier() { set_notifier(this); }
+  ~RecordingNotifier() override { set_notifier(nullptr); }
+  RecordingNotifier(const RecordingNotifier&) = delete;
+  RecordingNotifier& operator=(const RecordingNotifier&) = delete;
+
+  void warning(const std::string& text) override { warnings.push_back(text); }
+  void status(StatusBar bar, const std::string& text) override { statuses.emplace_back(bar, text); }
+  void atom_list(AtomListChange change, int atom) override { atom_lists.emplace_back(change, atom); }
+  void selection_changed() override { ++selection_changes; }
+  void objects_changed() override { ++object_changes; }
+  void rebuild_scene() override { ++rebuilds; }
+  void redraw() override { ++redraws; }
+
+  std::vector<std::string> warnings;
+  std::vector<std::pair<StatusBar, std::string>> statuses;
+  std::vector<std::pair<AtomListChange, int>> atom_lists;
+  int selection_changes = 0;
+  int object_changes = 0;
+  int rebuilds = 0;
+  int redraws = 0;
+};
+
+// Puts every global of the core back to its state before start-up: no
+// molecule, default settings, built-in element table, no configuration.
+void reset_core_state();

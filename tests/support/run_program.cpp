@@ -1,0 +1,44 @@
+#include "support/run_program.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "support/temp_dir.h"
+
+program_result run_program(const std::vector<std::string>& argv,
+                           const std::map<std::string, std::optional<std::string>>& env,
+                           const std::string& cwd) {
+  TempDir io;
+  const std::string out = io.file("out"), err = io.file("err");
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid == 0) {
+    for (const auto& [name, value] : env) {
+      if (value)
+        setenv(name.c_str(), value->c_str(), 1);
+      else
+        unsetenv(name.c_str());
+    }
+    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int in = open("/dev/null", O_RDONLY);
+    if (o < 0 || e < 0 || in < 0 || chdir(cwd.c_str()) != 0) _exit(127);
+    dup2(in, 0);
+    dup2(o, 1);
+    dup2(e, 2);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  program_result r;
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
+  r.out = read_file(out);
+  r.err = read_file(err);
+  return r;
+}

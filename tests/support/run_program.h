@@ -1,0 +1,19 @@
+// Runs a program to its end with a chosen environment and working
+// directory, and returns its exit status and both output streams.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct program_result {
+  int status = -1;  // exit status; -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// `env` entries set a variable, or unset it when the value is nullopt.
+program_result run_program(const std::vector<std::string>& argv,
+                           const std::map<std::string, std::optional<std::string>>& env,
+                           const std::string& cwd);
