@@ -19,6 +19,24 @@ const char* after_equals(const char* p) {
   return eq ? eq + 1 : nullptr;
 }
 
+// Copies the word at p: double quotes open and close stretches (the quotes
+// are dropped); the word ends where the stop rule for unquoted or quoted
+// characters says.
+std::string copy_word(const char* p, bool (*stop_unquoted)(unsigned char), bool (*stop_quoted)(unsigned char)) {
+  std::string out;
+  bool quoted = false;
+  for (; *p; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (quoted ? stop_quoted(c) : stop_unquoted(c)) break;
+    out.push_back(static_cast<char>(c));
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string read_line(FILE* file) {
@@ -38,19 +56,9 @@ std::optional<std::string> my_read_str_value(const char* p) {
   if (!v) return std::nullopt;
   while (is_blank(static_cast<unsigned char>(*v))) ++v;
   if (!*v) return std::nullopt;
-  std::string out;
-  if (!is_printable(static_cast<unsigned char>(*v))) return out;
-  bool quoted = false;
-  for (; *v; ++v) {
-    const unsigned char c = static_cast<unsigned char>(*v);
-    if (c == '"') {
-      quoted = !quoted;
-      continue;
-    }
-    if (quoted ? (c < 32 && c != '\t') : (c <= 32 || c == 127)) break;
-    out.push_back(static_cast<char>(c));
-  }
-  return out;
+  if (!is_printable(static_cast<unsigned char>(*v))) return std::string();
+  return copy_word(
+      v, [](unsigned char c) { return c <= 32 || c == 127; }, [](unsigned char c) { return c < 32 && c != '\t'; });
 }
 
 int my_read_int_value(const char* p) {
@@ -79,19 +87,9 @@ const char* get_ptr_ith_word(const char* line, int i) {
 }
 
 std::string get_one_word(const char* p) {
-  std::string out;
-  if (!p) return out;
-  bool quoted = false;
-  for (; *p; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '"') {
-      quoted = !quoted;
-      continue;
-    }
-    if (quoted ? (c < 8 || c > 126) : (c <= 32 || c > 126)) break;
-    out.push_back(static_cast<char>(c));
-  }
-  return out;
+  if (!p) return std::string();
+  return copy_word(
+      p, [](unsigned char c) { return c <= 32 || c > 126; }, [](unsigned char c) { return c < 8 || c > 126; });
 }
 
 void strdiet(std::string& s) {
