@@ -3,13 +3,15 @@
 
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 EXAMPLE    ?= examples/water.mvr
 # The viewer reads and writes its configuration here; a copy of mivorrc/
 # so that a run never changes the files in the repository.
 RUN_RCDIR  ?= $(BUILD)/mivorrc
 
-.PHONY: all deps build run test test-sanitize bench clean
+.PHONY: all deps build run test test-sanitize fuzz bench clean
 
 all: build
 
@@ -34,8 +36,21 @@ test-sanitize: deps
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
 
+# Each reader's fuzz target for FUZZ_SECONDS, from the seed corpus.
+fuzz: deps
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVOR_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for t in native_reader grid_reader; do \
+		mkdir -p $(FUZZ_BUILD)/corpus-$$t && \
+		$(FUZZ_BUILD)/tests/fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 -timeout=20 \
+			-artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus-$$t tests/fuzz/corpus/native \
+			>$(FUZZ_BUILD)/$$t.log 2>&1; status=$$?; \
+		echo "fuzz $$t:"; tail -n 3 $(FUZZ_BUILD)/$$t.log; \
+		[ $$status -eq 0 ] || exit 1; \
+	done
+
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -1,6 +1,5 @@
 #include "app/settings.h"
 
-#include <cfloat>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -77,13 +76,6 @@ color_t input_data_t::* const transparent_colors[] = {&input_data_t::object_colo
                                                       &input_data_t::minus_color, &input_data_t::epot_plus_color,
                                                       &input_data_t::epot_minus_color};
 
-// A double narrowed to float without the undefined out-of-range case.
-float to_float(double v) {
-  if (v > FLT_MAX) return FLT_MAX;
-  if (v < -FLT_MAX) return -FLT_MAX;
-  return static_cast<float>(v);
-}
-
 void apply_setting_line(const std::string& line, input_data_t& data) {
   for (const setting_key& k : settings_keys) {
     if (line.find(k.key) == std::string::npos) continue;
@@ -95,9 +87,9 @@ void apply_setting_line(const std::string& line, input_data_t& data) {
     } else if (k.real) {
       data.*k.real = my_read_dble_value(from);
     } else if (k.color) {
-      (data.*k.color).*k.component = to_float(my_read_dble_value(from));
+      (data.*k.color).*k.component = narrow_to_float(my_read_dble_value(from));
     } else {
-      const float alpha = to_float(my_read_dble_value(from));
+      const float alpha = narrow_to_float(my_read_dble_value(from));
       for (auto c : transparent_colors) (data.*c).alpha = alpha;
     }
     return;

@@ -1,12 +1,16 @@
 #include "formats/text_words.h"
 
-#include <cctype>
+#include <stdio.h>
+
+#include <cfloat>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+
+unsigned char ascii_lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c | 0x20) : c; }
 
 bool is_blank(unsigned char c) { return c == ' ' || c == '\t'; }
 bool is_separator(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -41,13 +45,20 @@ std::string copy_word(const char* p, bool (*stop_unquoted)(unsigned char), bool 
 
 std::string read_line(FILE* file) {
   std::string line;
-  if (!file) return line;
-  int c;
-  while ((c = std::getc(file)) != EOF) {
-    line.push_back(static_cast<char>(c));
-    if (c == '\n') break;
-  }
+  read_line_into(file, line);
   return line;
+}
+
+bool read_line_into(FILE* file, std::string& line) {
+  line.clear();
+  if (!file) return false;
+  // getline keeps its buffer between calls; the program is single-threaded.
+  static char* buffer = nullptr;
+  static size_t capacity = 0;
+  const ssize_t n = getline(&buffer, &capacity, file);
+  if (n <= 0) return false;
+  line.assign(buffer, static_cast<size_t>(n));
+  return true;
 }
 
 std::optional<std::string> my_read_str_value(const char* p) {
@@ -111,11 +122,21 @@ int line_is_empty(const char* s) {
 size_t find_nocase(const std::string& hay, const char* needle, size_t from) {
   const size_t n = std::strlen(needle);
   if (n == 0) return from <= hay.size() ? from : std::string::npos;
-  for (size_t i = from; i + n <= hay.size(); ++i) {
-    size_t k = 0;
-    while (k < n && std::tolower(static_cast<unsigned char>(hay[i + k])) ==
-                        std::tolower(static_cast<unsigned char>(needle[k])))
-      ++k;
+  if (hay.size() < n) return std::string::npos;
+  const unsigned char first = ascii_lower(static_cast<unsigned char>(needle[0]));
+  const unsigned char* h = reinterpret_cast<const unsigned char*>(hay.data());
+  const bool letter = first >= 'a' && first <= 'z';
+  for (size_t i = from, last = hay.size() - n; i <= last; ++i) {
+    if (!letter) {
+      // Markers start with "<" or "/": jump to the next candidate.
+      const void* hit = std::memchr(h + i, first, last - i + 1);
+      if (!hit) return std::string::npos;
+      i = static_cast<size_t>(static_cast<const unsigned char*>(hit) - h);
+    } else if (ascii_lower(h[i]) != first) {
+      continue;
+    }
+    size_t k = 1;
+    while (k < n && ascii_lower(h[i + k]) == ascii_lower(static_cast<unsigned char>(needle[k]))) ++k;
     if (k == n) return i;
   }
   return std::string::npos;
@@ -131,6 +152,13 @@ int parse_int(const char* s, const char** end) {
   return static_cast<int>(v);
 }
 
+long long parse_long(const char* s, const char** end) {
+  char* stop = nullptr;
+  const long long v = std::strtoll(s, &stop, 10);
+  if (end) *end = stop;
+  return v;
+}
+
 double parse_double(const char* s, const char** end) {
   char* stop = nullptr;
   const double v = std::strtod(s, &stop);
@@ -143,4 +171,16 @@ float parse_float(const char* s, const char** end) {
   const float v = std::strtof(s, &stop);
   if (end) *end = stop;
   return v;
+}
+
+float narrow_to_float(double v) {
+  if (v > FLT_MAX) return FLT_MAX;
+  if (v < -FLT_MAX) return -FLT_MAX;
+  return static_cast<float>(v);
+}
+
+std::optional<double> key_dble_value(const std::string& line, const char* key) {
+  const size_t at = find_nocase(line, key);
+  if (at == std::string::npos) return std::nullopt;
+  return my_read_dble_value(line.c_str() + at);
 }

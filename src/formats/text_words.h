@@ -10,6 +10,8 @@
 // The next line with its line feed; an empty string at end of file or on a
 // read error (never anything else when nothing is left).
 std::string read_line(FILE* file);
+// The same into `line`, reusing its storage; false when nothing was left.
+bool read_line_into(FILE* file, std::string& line);
 
 // The value after the first "=" at or after p: blanks and tabs skipped, then
 // one word, where double quotes enclose a stretch that keeps its blanks (the
@@ -43,5 +45,14 @@ size_t find_nocase(const std::string& hay, const char* needle, size_t from = 0);
 // leading white space skipped, out-of-range values clamped. `end` (optional)
 // receives the first character not used; it equals `s` when nothing was read.
 int parse_int(const char* s, const char** end = nullptr);
+long long parse_long(const char* s, const char** end = nullptr);
 double parse_double(const char* s, const char** end = nullptr);
 float parse_float(const char* s, const char** end = nullptr);
+
+// A double narrowed to float, out-of-range values clamped to the largest
+// float (the plain conversion is undefined there).
+float narrow_to_float(double v);
+
+// The value after the "=" that follows `key` (found ignoring case) in
+// `line`, or nullopt when the line lacks the key.
+std::optional<double> key_dble_value(const std::string& line, const char* key);

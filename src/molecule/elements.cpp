@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 
 #include "app/config_dir.h"
 #include "formats/safe_file.h"
@@ -121,10 +122,50 @@ void Write_Atom_data(const std::string& path) {
 
 void save_atom_data() { Write_Atom_data(atoms_rc_path()); }
 
-int find_element(const std::string& symbol) {
+namespace {
+
+// Symbol lookups by upper-case symbol, remembering the first element of each
+// symbol. Rebuilt whenever the table's symbols differ from those it was
+// built from (checked cheaply by count and storage, and fully on a miss).
+struct element_index_t {
+  const element_t* data = nullptr;
+  size_t size = 0;
+  std::unordered_map<std::string, int> first;
+};
+element_index_t element_index;
+
+std::string upper(const std::string& s) {
+  std::string u = s;
+  for (char& c : u)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return u;
+}
+
+void rebuild_element_index() {
+  element_index.data = e.data();
+  element_index.size = e.size();
+  element_index.first.clear();
+  for (int k = number_of_elements() - 1; k >= 0; --k) element_index.first[upper(e[static_cast<size_t>(k)].name)] = k;
+}
+
+int find_element_linear(const std::string& symbol) {
   for (int k = 0; k < number_of_elements(); ++k)
     if (strcasecmp(e[static_cast<size_t>(k)].name.c_str(), symbol.c_str()) == 0) return k;
   return -1;
+}
+
+}  // namespace
+
+int find_element(const std::string& symbol) {
+  if (element_index.data != e.data() || element_index.size != e.size()) rebuild_element_index();
+  const auto it = element_index.first.find(upper(symbol));
+  if (it != element_index.first.end() && it->second < number_of_elements() &&
+      strcasecmp(e[static_cast<size_t>(it->second)].name.c_str(), symbol.c_str()) == 0)
+    return it->second;
+  // The table changed in place: look again, and index it anew.
+  const int k = find_element_linear(symbol);
+  if (k >= 0 || it != element_index.first.end()) rebuild_element_index();
+  return k;
 }
 
 void set_element_data(mol_data_t& rec, int i) {

@@ -74,7 +74,8 @@ void allocate_atoms(mol_data_t& rec, int n) {
   rec.atom_number.resize(k, 0);
   rec.atom_symmetry.resize(k, 0);
   rec.atom_name.resize(k);
-  rec.atom_labels.resize(k);
+  // Label images exist only once they have been made; then they keep step.
+  if (!rec.atom_labels.empty()) rec.atom_labels.resize(k);
 }
 
 void deallocate_atoms(mol_data_t& rec) {

@@ -52,6 +52,7 @@ struct mol_data_t {
   std::vector<int> atom_number;
   std::vector<int> atom_symmetry;
   std::vector<std::optional<std::string>> atom_name;
+  // Label images: empty until they are first made, then one set per atom.
   std::vector<std::array<stxt_t, N_ATOM_LABELS>> atom_labels;
   unsigned char editable = 1;
 

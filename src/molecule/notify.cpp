@@ -11,6 +11,7 @@ class StderrNotifier final : public Notifier {
     if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
   }
   void atom_list(AtomListChange, int) override {}
+  void file_event(FileEvent) override {}
   void selection_changed() override {}
   void objects_changed() override {}
   void rebuild_scene() override {}

@@ -20,6 +20,15 @@ enum class AtomListChange {
   changed,   // atom `atom` changed its data
 };
 
+// What happened to the open file, for the panels and menus that depend on
+// the data.
+enum class FileEvent {
+  opening,            // a file is about to be read: the orbital list empties
+  opened,             // a file was read: centre the view, show the data's widgets
+  closed,             // one empty geometry is left: hide the data's widgets
+  geometries_changed, // the geometries were replaced (undo): refresh the panels
+};
+
 class Notifier {
  public:
   virtual ~Notifier() = default;
@@ -29,6 +38,7 @@ class Notifier {
   virtual void status(StatusBar bar, const std::string& text) = 0;
   virtual void atom_list(AtomListChange change, int atom) = 0;
   virtual void selection_changed() = 0;
+  virtual void file_event(FileEvent event) = 0;
   // The 3D decorations changed: their panel must be rebuilt.
   virtual void objects_changed() = 0;
   // The scene's display list is stale (rerender_3d).

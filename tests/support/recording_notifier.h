@@ -17,6 +17,7 @@ class RecordingNotifier final : public Notifier {
   void warning(const std::string& text) override { warnings.push_back(text); }
   void status(StatusBar bar, const std::string& text) override { statuses.emplace_back(bar, text); }
   void atom_list(AtomListChange change, int atom) override { atom_lists.emplace_back(change, atom); }
+  void file_event(FileEvent event) override { file_events.push_back(event); }
   void selection_changed() override { ++selection_changes; }
   void objects_changed() override { ++object_changes; }
   void rebuild_scene() override { ++rebuilds; }
@@ -25,6 +26,7 @@ class RecordingNotifier final : public Notifier {
   std::vector<std::string> warnings;
   std::vector<std::pair<StatusBar, std::string>> statuses;
   std::vector<std::pair<AtomListChange, int>> atom_lists;
+  std::vector<FileEvent> file_events;
   int selection_changes = 0;
   int object_changes = 0;
   int rebuilds = 0;

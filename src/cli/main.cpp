@@ -1,0 +1,367 @@
+// mivor-cli: opens files through the same road as the viewer and prints
+// what it read as JSON, converts files, and reads grids. It finds its
+// configuration like the viewer but never writes into it.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/config_dir.h"
+#include "app/settings.h"
+#include "cli/json_writer.h"
+#include "formats/converters.h"
+#include "formats/file_types.h"
+#include "formats/grid_reader.h"
+#include "formats/native_reader.h"
+#include "molecule/elements.h"
+#include "molecule/mol_data.h"
+#include "molecule/notify.h"
+#include "molecule/open_close.h"
+#include "molecule/undo.h"
+
+namespace {
+
+const char usage[] =
+    "usage: mivor-cli info FILE [--single]\n"
+    "       mivor-cli convert IN OUT [--single]\n"
+    "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n";
+
+// Collects every warning and status text shown, in order.
+class MessageCollector final : public Notifier {
+ public:
+  void warning(const std::string& text) override { messages.push_back(text); }
+  void status(StatusBar, const std::string& text) override {
+    if (!text.empty()) messages.push_back(text);
+  }
+  void atom_list(AtomListChange, int) override {}
+  void file_event(FileEvent) override {}
+  void selection_changed() override {}
+  void objects_changed() override {}
+  void rebuild_scene() override {}
+  void redraw() override {}
+  std::vector<std::string> messages;
+};
+
+struct options_t {
+  std::vector<std::string> files;
+  bool single = false;
+  bool values = false;
+  std::optional<int> geometry;
+  std::optional<int> grid;
+};
+
+bool parse_index(const char* text, std::optional<int>& out) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end || v < 0 || v > 1000000000L) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+bool parse_options(int argc, char** argv, options_t& o) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--single") {
+      o.single = true;
+    } else if (a == "--values") {
+      o.values = true;
+    } else if (a == "--geometry" || a == "--grid") {
+      if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
+    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+      return false;
+    } else {
+      o.files.push_back(a);
+    }
+  }
+  return true;
+}
+
+// The viewer's configuration, read only: element table (built in when the
+// directory has none), settings and file types.
+void load_configuration(bool single) {
+  init_config_dir_path();
+  init_input_filetypes();
+  std::unique_ptr<FILE, int (*)(FILE*)> atoms(std::fopen((rcdir + "/atoms.rc").c_str(), "rb"), std::fclose);
+  if (atoms) {
+    read_atom_data(atoms.get());
+  } else {
+    const auto& table = e_default_table();
+    e.assign(table.begin(), table.begin() + n_default_elements);
+    def_elem = builtin_def_elem;
+  }
+  set_default_settings();
+  read_settings_file(rcdir + "/mivor.rc");
+  Input_Data.single_bonds_only = single ? 1 : 0;
+}
+
+bool open_input(const std::string& name) {
+  open_file(name, std::nullopt);
+  return file_open_success != 0;
+}
+
+void print_messages_to_stderr(const MessageCollector& c) {
+  for (const std::string& msg : c.messages) std::fprintf(stderr, "%s\n", msg.c_str());
+}
+
+void write_grid(JsonWriter& j, const mol_data_t& rec) {
+  j.begin_object();
+  j.key("n_grid_header").value(rec.n_grid_header);
+  j.key("n_mo").value(rec.n_mo);
+  j.key("n_points").value(rec.n_points);
+  j.key("net").begin_array();
+  for (int n : rec.net) j.value(n);
+  j.end_array();
+  j.key("block_size").value(rec.block_size);
+  j.key("n_blocks").value(rec.n_blocks);
+  j.key("is_cutoff").value(rec.is_cutoff);
+  j.key("cutoff").value(rec.cutoff);
+  j.key("origin").point(rec.origin);
+  j.key("axis").begin_array();
+  for (const vec3& a : rec.axis) j.point(a);
+  j.end_array();
+  j.key("index_counts").begin_array();
+  for (int n : rec.index_counts) j.value(n);
+  j.end_array();
+  j.key("grid_data_start").value(static_cast<long long>(rec.grid_data_start));
+  j.key("grid_data_size").value(static_cast<long long>(rec.grid_data_size));
+  j.key("current").value(iorb);
+  j.key("grids").begin_array();
+  for (size_t g = 0; g < rec.grid_kind.size(); ++g) {
+    j.begin_object();
+    j.key("kind").value(rec.grid_kind[g]);
+    j.key("name").value(rec.grid_name[g]);
+    j.key("sym").value(rec.orb_sym[g]);
+    j.key("index").value(rec.orb_index[g]);
+    j.key("energy").value(rec.orb_energy[g]);
+    j.key("occ").value(rec.orb_occ[g]);
+    j.key("type").value(rec.orb_type[g]);
+    j.end_object();
+  }
+  j.end_array();
+  j.end_object();
+}
+
+void write_optional(JsonWriter& j, const char* key, bool present, double v) {
+  j.key(key);
+  if (present)
+    j.value(v);
+  else
+    j.null();
+}
+
+void write_geometry(JsonWriter& j, const mol_data_t& rec) {
+  j.begin_object();
+  j.key("flags").value(rec.flags);
+  j.key("editable").value(rec.editable != 0);
+  j.key("atoms").begin_array();
+  for (size_t i = 0; i < rec.xyz.size(); ++i) {
+    const element_t& el = rec.elem[i];
+    j.begin_object();
+    j.key("symbol").value(el.name);
+    j.key("xyz").point(rec.xyz[i]);
+    j.key("color").color(el.color);
+    j.key("size").value(static_cast<double>(el.size));
+    j.key("bond_size").value(static_cast<double>(el.bond_size));
+    j.key("valency").value(el.valency);
+    j.key("name").value(rec.atom_name[i]);
+    j.key("mulliken").value(rec.charge_m[i]);
+    j.key("loprop").value(rec.charge_l[i]);
+    j.key("number").value(rec.atom_number[i]);
+    j.key("symmetry").value(rec.atom_symmetry[i]);
+    j.end_object();
+  }
+  j.end_array();
+  j.key("bonds").begin_array();
+  for (const bond_t& b : rec.bond) j.begin_array().value(b.a1).value(b.a2).value(b.type).end_array();
+  j.end_array();
+  write_optional(j, "energy", rec.flags & FLAG_ENERGY, rec.energy);
+  write_optional(j, "rms_grad", rec.flags & FLAG_RMS_GRAD, rec.rms_grad);
+  write_optional(j, "max_grad", rec.flags & FLAG_MAX_GRAD, rec.max_grad);
+  j.key("dipole");
+  if (rec.flags & FLAG_DIPOLE)
+    j.point(rec.dipole);
+  else
+    j.null();
+
+  j.key("vectors").begin_array();
+  for (size_t i = 0; i < rec.vector_start.size(); ++i) {
+    j.begin_object();
+    j.key("start").point(rec.vector_start[i]);
+    j.key("end").point(rec.vector_end[i]);
+    j.key("radius").value(rec.vector_radius[i]);
+    j.key("sharpness").value(rec.vector_sharpness[i]);
+    j.key("color").color(rec.vector_color[i]);
+    j.end_object();
+  }
+  j.end_array();
+  j.key("triangles").begin_array();
+  for (size_t i = 0; i < rec.triangle1.size(); ++i) {
+    j.begin_object();
+    j.key("corners").begin_array().point(rec.triangle1[i]).point(rec.triangle2[i]).point(rec.triangle3[i]).end_array();
+    j.key("color").color(rec.triangle_color[i]);
+    j.end_object();
+  }
+  j.end_array();
+  j.key("spheres").begin_array();
+  for (size_t i = 0; i < rec.sphere_center.size(); ++i) {
+    j.begin_object();
+    j.key("center").point(rec.sphere_center[i]);
+    j.key("radius").value(rec.sphere_radius[i]);
+    j.key("color").color(rec.sphere_color[i]);
+    j.end_object();
+  }
+  j.end_array();
+  j.key("surfaces").begin_array();
+  for (size_t i = 0; i < rec.surf1.size(); ++i) {
+    j.begin_object();
+    j.key("points").begin_array().point(rec.surf1[i]).point(rec.surf2[i]).point(rec.surf3[i]).end_array();
+    j.key("color").color(rec.surf_color[i]);
+    j.end_object();
+  }
+  j.end_array();
+  j.key("cells").begin_array();
+  for (size_t i = 0; i < rec.cell1.size(); ++i) {
+    j.begin_object();
+    j.key("corners").begin_array();
+    j.point(rec.cell1[i]).point(rec.cell2[i]).point(rec.cell3[i]).point(rec.cell4[i]);
+    j.end_array();
+    j.key("color").color(rec.cell_color[i]);
+    j.end_object();
+  }
+  j.end_array();
+  j.key("textboxes").begin_array();
+  for (const textbox_t& box : rec.textbox) {
+    j.begin_object();
+    j.key("x").value(box.x);
+    j.key("y").value(box.y);
+    j.key("text").value(box.text);
+    j.key("font").value(box.font);
+    j.key("color").color(box.color);
+    j.end_object();
+  }
+  j.end_array();
+  j.key("vibrations").begin_array();
+  for (size_t v = 0; v < rec.freq.size(); ++v) {
+    j.begin_object();
+    j.key("freq").value(rec.freq[v]);
+    j.key("ir").value(rec.ir_intensity[v]);
+    j.key("raman").value(rec.raman_intensity[v]);
+    j.key("displacements").begin_array();
+    for (const vec3& d : rec.normal_mode[v]) j.point(d);
+    j.end_array();
+    j.end_object();
+  }
+  j.end_array();
+  j.key("grid");
+  if (rec.ngrid() > 0)
+    write_grid(j, rec);
+  else
+    j.null();
+  j.end_object();
+}
+
+int command_info(const options_t& o, MessageCollector& told) {
+  if (o.files.size() != 1 || o.geometry || o.grid || o.values) return 2;
+  const bool ok = open_input(o.files[0]);
+  if (!ok) {
+    print_messages_to_stderr(told);
+    return 1;
+  }
+  JsonWriter j;
+  j.begin_object();
+  j.key("file").value(o.files[0]);
+  j.key("n_geometries").value(n_geometries());
+  j.key("messages").begin_array();
+  for (const std::string& msg : told.messages) j.value(msg);
+  j.end_array();
+  j.key("geometries").begin_array();
+  for (const mol_data_t& rec : mol) write_geometry(j, rec);
+  j.end_array();
+  j.end_object();
+  std::printf("%s\n", j.text().c_str());
+  return 0;
+}
+
+int command_convert(const options_t& o, MessageCollector& told) {
+  if (o.files.size() != 2 || o.geometry || o.grid || o.values) return 2;
+  if (!open_input(o.files[0]) || !mivor_gtk_do_save_file(o.files[1], get_filetype(o.files[1]))) {
+    print_messages_to_stderr(told);
+    return 1;
+  }
+  return 0;
+}
+
+int command_grid(const options_t& o, MessageCollector& told) {
+  if (o.files.size() != 1 || o.single) return 2;
+  if (!open_input(o.files[0])) {
+    print_messages_to_stderr(told);
+    return 1;
+  }
+  const int g = o.geometry.value_or(0);
+  if (g >= n_geometries()) {
+    std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
+    return 1;
+  }
+  igeo = g;
+  get_new_section();
+  if (m->ngrid() == 0) {
+    std::fprintf(stderr, "geometry %d has no grids\n", g);
+    return 1;
+  }
+  if (o.grid) iorb = *o.grid;
+  told.messages.clear();
+  read_grid_from_file();
+  if (m->ngrid() == 0 || m->grid_values.empty()) {
+    print_messages_to_stderr(told);
+    return 1;
+  }
+  double sum = 0;
+  for (double v : m->grid_values) sum += v;
+  JsonWriter j;
+  j.begin_object();
+  j.key("n_points").value(m->n_points);
+  j.key("grid_min").value(m->grid_min);
+  j.key("grid_max").value(m->grid_max);
+  j.key("iso_value").value(m->iso_value);
+  j.key("iso_levels").begin_array();
+  for (double level : m->iso_levels) j.value(level);
+  j.end_array();
+  j.key("sum").value(sum);
+  if (o.values) {
+    j.key("values").begin_array();
+    for (double v : m->grid_values) j.value(v);
+    j.end_array();
+  }
+  j.end_object();
+  std::printf("%s\n", j.text().c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  options_t o;
+  if (argc < 2 || !parse_options(argc, argv, o)) {
+    std::fputs(usage, stderr);
+    return 2;
+  }
+  const std::string command = argv[1];
+  MessageCollector told;
+  set_notifier(&told);
+  load_configuration(o.single);
+  int status = 2;
+  if (command == "info")
+    status = command_info(o, told);
+  else if (command == "convert")
+    status = command_convert(o, told);
+  else if (command == "grid")
+    status = command_grid(o, told);
+  // The undo history exists only while a file is open in the viewer.
+  remove_backup();
+  set_notifier(nullptr);
+  if (status == 2) std::fputs(usage, stderr);
+  return status;
+}

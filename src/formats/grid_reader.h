@@ -1,0 +1,33 @@
+// Grid sections of the native file: parsing the grid descriptions, reading
+// the values of one grid on demand, and the suggested isosurface levels.
+#pragma once
+
+#include <cstdio>
+
+#include "molecule/mol_data.h"
+
+// 1 bohr in ångström.
+constexpr double bohr_to_angstrom = 0.52917721067;
+// Largest grid the reader accepts (points per grid).
+constexpr long long max_grid_points = 1LL << 27;
+
+// Orbital type codes, their long names and the letters the files use.
+extern const char* const orbital_description[8];
+extern const char* const orb_desc_short[8];
+// The type code of a letter ("u" "f" "i" "1" "2" "3" "s" "d"); 0 for others.
+int orbital_type_from_letter(char c);
+
+// Parses a grid section after its " <GRID>" line into `rec`.
+void read_grid_block(FILE* file, mol_data_t& rec);
+// Reads the values of grid `iorb` of `m` from the native file of the open
+// file, then the limits and suggested levels.
+void read_grid_from_file();
+// Reads the values of grid j of `rec` (being read from `file`) into
+// `epot_values`.
+void read_epoten_grid(FILE* file, mol_data_t& rec, int j);
+// `grid_min`, `grid_max`, `iso_levels` and `iso_value` from `grid_values`.
+void compute_iso_levels(mol_data_t& rec);
+void current_grid_limits(double* min, double* max, double* iso);
+int current_grid_data(const double** out);
+// The grid of `m` with that orbital symmetry and index, or -1.
+int get_orbital(int sym, int index);

@@ -1,0 +1,475 @@
+// Reader of the native format.
+//
+// A file is a sequence of geometry sections. A first pass over the lines
+// records where each section starts (every line holding "<END>" starts the
+// next one; "<BREAK>" ends the list; binary grid data are skipped by their
+// byte length). Then each section is read into its record: the coordinate
+// part, then blocks found by markers anywhere in a line, in any letter case,
+// until the section's "<END>" line.
+//
+// Nothing the file claims is trusted: atoms are added as their lines are
+// read, loops end at the end of the file, and block readers that read until
+// a closing line also stop at the "<END>" of their section.
+#include "formats/native_reader.h"
+
+#include <sys/types.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/settings.h"
+#include "formats/grid_reader.h"
+#include "formats/file_names.h"
+#include "formats/text_words.h"
+#include "molecule/bonding.h"
+#include "molecule/decorations.h"
+#include "molecule/elements.h"
+#include "molecule/notify.h"
+#include "molecule/open_close.h"
+#include "molecule/undo.h"
+
+unsigned char file_open_success = 0;
+
+namespace {
+
+using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+bool has(const std::string& line, const char* marker) { return find_nocase(line, marker) != std::string::npos; }
+
+// Puts a line back so that the next read returns it again.
+void unread_line(FILE* file, const std::string& line) {
+  fseeko(file, -static_cast<off_t>(line.size()), SEEK_CUR);
+}
+
+// Reads the next line of a block; false at the end of the file or at the
+// "<END>" of the section, which is left for the section reader.
+bool next_block_line(FILE* file, std::string& line) {
+  line = read_line(file);
+  if (line.empty()) return false;
+  if (has(line, "<end>")) {
+    unread_line(file, line);
+    return false;
+  }
+  return true;
+}
+
+// The first four words of a line (null where the line has fewer), found in
+// one pass.
+void split_words(const char* line, const char* (&words)[4]) {
+  const char* p = line;
+  for (const char*& w : words) {
+    w = get_ptr_ith_word(p, 1);
+    p = w;
+    if (!w) continue;
+    bool quoted = false;
+    for (; *p; ++p) {
+      if (*p == '"') quoted = !quoted;
+      else if (!quoted && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) break;
+    }
+  }
+}
+
+// A word as a real; 0 when absent or not a number.
+double word_value(const char* word) { return word ? parse_double(word) : 0.0; }
+
+// The first three words of a line as a point.
+vec3 point_of_line(const char* line) {
+  const char* words[4];
+  split_words(line, words);
+  return {word_value(words[0]), word_value(words[1]), word_value(words[2])};
+}
+
+// The next line as a point (three reals); 0 where numbers are missing.
+vec3 read_point(FILE* file) { return point_of_line(read_line(file).c_str()); }
+
+void set_float(const std::string& line, const char* key, float& field) {
+  if (auto v = key_dble_value(line, key)) field = narrow_to_float(*v);
+}
+
+void set_double(const std::string& line, const char* key, double& field) {
+  if (auto v = key_dble_value(line, key)) field = *v;
+}
+
+// RED, GREEN, BLUE and (unless null) TRANSPARENCY of a key line.
+void read_color_keys(const std::string& line, color_t& c, bool with_alpha = true) {
+  set_float(line, "RED", c.red);
+  set_float(line, "GREEN", c.green);
+  set_float(line, "BLUE", c.blue);
+  if (with_alpha) set_float(line, "TRANSPARENCY", c.alpha);
+}
+
+size_t last(int count) { return static_cast<size_t>(count - 1); }
+
+void read_additional_atom_block(FILE* file, mol_data_t& rec) {
+  std::string line;
+  for (int k = 0; k < rec.natom(); ++k) {
+    if (!next_block_line(file, line) || has(line, "</atom>")) return;
+    const size_t i = static_cast<size_t>(k);
+    if (size_t at = find_nocase(line, "NAME"); at != std::string::npos) {
+      if (auto name = my_read_str_value(line.c_str() + at)) {
+        rec.atom_name[i] = *name;
+        rec.flags |= FLAG_ATOM_NAMES;
+      }
+    }
+    if (auto v = key_dble_value(line, "MULLIKEN_CHARGE")) {
+      rec.charge_m[i] = *v;
+      rec.flags |= FLAG_MULLIKEN;
+    }
+    if (auto v = key_dble_value(line, "LOPROP_CHARGE")) {
+      rec.charge_l[i] = *v;
+      rec.flags |= FLAG_LOPROP;
+    }
+    if (size_t at = find_nocase(line, "NUMBER"); at != std::string::npos) {
+      rec.atom_number[i] = my_read_int_value(line.c_str() + at);
+      rec.flags |= FLAG_ATOM_NUMBERS;
+    }
+    if (size_t at = find_nocase(line, "SYMMETRY"); at != std::string::npos) {
+      rec.atom_symmetry[i] = my_read_int_value(line.c_str() + at);
+      rec.flags |= FLAG_ATOM_SYMMETRY;
+    }
+    read_color_keys(line, rec.elem[i].color, false);
+    if (has(line, "RED") || has(line, "GREEN") || has(line, "BLUE")) rec.flags |= FLAG_ATOM_COLORS;
+  }
+  // The closing line after the last atom line.
+  if (next_block_line(file, line) && !has(line, "</atom>")) unread_line(file, line);
+}
+
+// One bond line: atom numbers from 1 and a type; false when it is not one.
+bool parse_bond_line(const std::string& line, int natom, bond_t& b) {
+  const char* p = line.c_str();
+  const char* end;
+  long long v[3];
+  for (long long& x : v) {
+    x = parse_long(p, &end);
+    if (end == p) return false;
+    p = end;
+  }
+  if (v[0] < 1 || v[0] > natom || v[1] < 1 || v[1] > natom) return false;
+  if (v[2] < NO_BOND || v[2] > LINE_BOND) return false;
+  b = {static_cast<int>(v[0] - 1), static_cast<int>(v[1] - 1), static_cast<int>(v[2])};
+  return true;
+}
+
+void read_bond_block(FILE* file, mol_data_t& rec) {
+  std::string line;
+  if (!next_block_line(file, line)) return;
+  if (const size_t at = find_nocase(line, "AUTOMATIC"); at != std::string::npos) {
+    const char* key = line.c_str() + at;
+    if (std::strchr(key, '=') && my_read_int_value(key) == 0) should_bonding_be_determined = 0;
+    if (!next_block_line(file, line)) return;
+  }
+  // A block without its AUTOMATIC line keeps its first line as a bond.
+  do {
+    if (has(line, "</bond>")) return;
+    bond_t b;
+    if (parse_bond_line(line, rec.natom(), b)) add_bond(rec, b.a1, b.a2, b.type);
+  } while (next_block_line(file, line));
+}
+
+void read_dipole_block(FILE* file, mol_data_t& rec) {
+  rec.dipole = read_point(file);
+  rec.flags |= FLAG_DIPOLE;
+}
+
+void read_vector_block(FILE* file, mol_data_t& rec) {
+  const std::string keys = read_line(file);
+  allocate_vectors(rec, rec.nvector() + 1);
+  const size_t i = last(rec.nvector());
+  vector_set_default_values(rec, static_cast<int>(i));
+  read_color_keys(keys, rec.vector_color[i]);
+  set_double(keys, "RADIUS", rec.vector_radius[i]);
+  set_double(keys, "SHARPNESS", rec.vector_sharpness[i]);
+  rec.vector_start[i] = read_point(file);
+  rec.vector_end[i] = read_point(file);
+}
+
+void read_triangle_block(FILE* file, mol_data_t& rec) {
+  const std::string keys = read_line(file);
+  allocate_triangles(rec, rec.ntriangle() + 1);
+  const size_t i = last(rec.ntriangle());
+  triangle_set_defeault_values(rec, static_cast<int>(i));
+  read_color_keys(keys, rec.triangle_color[i]);
+  rec.triangle1[i] = read_point(file);
+  rec.triangle2[i] = read_point(file);
+  rec.triangle3[i] = read_point(file);
+}
+
+void read_sphere_block(FILE* file, mol_data_t& rec) {
+  const std::string keys = read_line(file);
+  allocate_spheres(rec, rec.nsphere() + 1);
+  const size_t i = last(rec.nsphere());
+  sphere_set_defeault_values(rec, static_cast<int>(i));
+  read_color_keys(keys, rec.sphere_color[i]);
+  set_double(keys, "RADIUS", rec.sphere_radius[i]);
+  rec.sphere_center[i] = read_point(file);
+}
+
+void read_surface_block(FILE* file, mol_data_t& rec) {
+  const std::string keys = read_line(file);
+  allocate_surfaces(rec, rec.nsurf() + 1);
+  const size_t i = last(rec.nsurf());
+  surface_set_default_values(rec, static_cast<int>(i));
+  read_color_keys(keys, rec.surf_color[i]);
+  rec.surf1[i] = read_point(file);
+  rec.surf2[i] = read_point(file);
+  rec.surf3[i] = read_point(file);
+}
+
+void read_cell_block(FILE* file, mol_data_t& rec) {
+  const std::string keys = read_line(file);
+  allocate_cells(rec, rec.ncell() + 1);
+  const size_t i = last(rec.ncell());
+  cell_set_default_values(rec, static_cast<int>(i));
+  read_color_keys(keys, rec.cell_color[i]);
+  rec.cell1[i] = read_point(file);
+  rec.cell2[i] = read_point(file);
+  rec.cell3[i] = read_point(file);
+  rec.cell4[i] = read_point(file);
+}
+
+// A text line without its line end; null when empty.
+std::optional<std::string> text_line(FILE* file) {
+  std::string line = read_line(file);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  if (line.empty()) return std::nullopt;
+  return line;
+}
+
+void read_textbox_block(FILE* file, mol_data_t& rec) {
+  const std::string keys = read_line(file);
+  allocate_textbox(rec);
+  textbox_t& box = rec.textbox.back();
+  textbox_set_dfault_values(rec, rec.ntextbox() - 1);
+  box.y = 0;
+  read_color_keys(keys, box.color, false);
+  // X and Y are the first "x" and "y" of the line, in any letter case.
+  if (size_t at = find_nocase(keys, "x"); at != std::string::npos) box.x = my_read_int_value(keys.c_str() + at);
+  if (size_t at = find_nocase(keys, "y"); at != std::string::npos) box.y = my_read_int_value(keys.c_str() + at);
+  box.font = text_line(file);
+  box.text = text_line(file);
+}
+
+void read_vibration_block(FILE* file, mol_data_t& rec) {
+  const std::string keys = read_line(file);
+  allocate_vibs(rec, rec.nvibr() + 1);
+  const size_t v = last(rec.nvibr());
+  set_double(keys, "FREQ", rec.freq[v]);
+  if (auto ir = key_dble_value(keys, "IR_INT")) {
+    rec.ir_intensity[v] = *ir;
+    rec.flags |= FLAG_IR;
+  }
+  if (auto raman = key_dble_value(keys, "RAMAN_INT")) {
+    rec.raman_intensity[v] = *raman;
+    rec.flags |= FLAG_RAMAN;
+  }
+  std::vector<vec3>& mode = rec.normal_mode[v];
+  for (vec3& d : mode) {
+    const std::string line = read_line(file);
+    if (line.empty()) break;
+    d = point_of_line(line.c_str());
+  }
+}
+
+void read_editable_block(FILE* file, mol_data_t& rec) {
+  const std::string line = read_line(file);
+  if (has(line, "yes"))
+    rec.editable = 1;
+  else if (has(line, "no"))
+    rec.editable = 0;
+}
+
+void read_write_block(FILE* file) {
+  std::string line = read_line(file);
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  notifier().status(StatusBar::lower, line);
+}
+
+double read_real_line(FILE* file) { return parse_double(read_line(file).c_str()); }
+
+// Dispatches one line of a section on the first marker it holds; false at
+// the section's "<END>".
+bool read_block(FILE* file, const std::string& line, mol_data_t& rec) {
+  if (has(line, "<atom>")) {
+    read_additional_atom_block(file, rec);
+  } else if (has(line, "<energy>")) {
+    rec.energy = read_real_line(file);
+    rec.flags |= FLAG_ENERGY;
+  } else if (has(line, "<rms_grad>")) {
+    rec.rms_grad = read_real_line(file);
+    rec.flags |= FLAG_RMS_GRAD;
+  } else if (has(line, "<max_grad>")) {
+    rec.max_grad = read_real_line(file);
+    rec.flags |= FLAG_MAX_GRAD;
+  } else if (has(line, "<bond>")) {
+    read_bond_block(file, rec);
+  } else if (has(line, "<dipole>")) {
+    read_dipole_block(file, rec);
+  } else if (has(line, "<vector>")) {
+    read_vector_block(file, rec);
+  } else if (has(line, "<triangle>")) {
+    read_triangle_block(file, rec);
+  } else if (has(line, "<sphere>")) {
+    read_sphere_block(file, rec);
+  } else if (has(line, "<surface>")) {
+    read_surface_block(file, rec);
+  } else if (has(line, "<cell>")) {
+    read_cell_block(file, rec);
+  } else if (has(line, "<textbox>")) {
+    read_textbox_block(file, rec);
+  } else if (has(line, "<grid>")) {
+    read_grid_block(file, rec);
+  } else if (has(line, "<vibration>")) {
+    read_vibration_block(file, rec);
+  } else if (has(line, "<editable>")) {
+    read_editable_block(file, rec);
+  } else if (has(line, "<sleep>")) {
+    read_line(file);
+  } else if (has(line, "<write>")) {
+    read_write_block(file);
+  } else if (has(line, "<end>")) {
+    return false;
+  }
+  return true;
+}
+
+// Skips the binary data of a grid section during the scan for geometry
+// starts: the ORBOFF value is the eighth line after the "<GRID>" line, and
+// the data follow the line holding "density". Lines that end a section
+// before that are left for the scan.
+void skip_grid_data(FILE* file) {
+  std::string line;
+  long long orboff = 0;
+  for (int k = 0; k < 8; ++k) {
+    line = read_line(file);
+    if (line.empty()) return;
+    if (has(line, "<END>") || has(line, "<BREAK>")) {
+      unread_line(file, line);
+      return;
+    }
+    if (k == 7) {
+      const char* eq = std::strchr(line.c_str(), '=');
+      orboff = eq ? parse_long(eq + 1) : 0;
+    }
+  }
+  for (;;) {
+    line = read_line(file);
+    if (line.empty()) return;
+    if (has(line, "<END>") || has(line, "<BREAK>") || has(line, "/grid")) {
+      unread_line(file, line);
+      return;
+    }
+    if (has(line, "density")) break;
+  }
+  if (orboff > 0) fseeko(file, static_cast<off_t>(orboff), SEEK_CUR);
+}
+
+}  // namespace
+
+int read_geo_positions(FILE* file) {
+  geo_file_position.assign(1, static_cast<int64_t>(ftello(file)));
+  bool last_was_end = false;
+  std::string line;
+  while (read_line_into(file, line)) {
+    if (has(line, "<BREAK>")) break;
+    last_was_end = has(line, "<END>");
+    if (last_was_end) geo_file_position.push_back(static_cast<int64_t>(ftello(file)));
+    if (has(line, "<GRID>")) skip_grid_data(file);
+  }
+  if (last_was_end && geo_file_position.size() > 1) geo_file_position.pop_back();
+  return static_cast<int>(geo_file_position.size());
+}
+
+void read_coord_block(FILE* file, mol_data_t& rec) {
+  const int n = parse_int(read_line(file).c_str());
+  read_line(file);  // comment
+  // The atom lines are read before anything is sized, so a count the file
+  // does not back up never sizes anything.
+  std::vector<std::string> symbols;
+  std::vector<vec3> points;
+  std::string line;
+  for (int k = 0; k < n; ++k) {
+    if (!read_line_into(file, line)) break;
+    const char* words[4];
+    split_words(line.c_str(), words);
+    symbols.push_back(get_one_word(words[0]));
+    points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
+  }
+  const int read = static_cast<int>(symbols.size());
+  allocate_atoms(rec, read);
+  for (int k = 0; k < read; ++k) {
+    const size_t i = static_cast<size_t>(k);
+    rec.elem[i].name = std::move(symbols[i]);
+    set_element_data(rec, k);
+    rec.xyz[i] = points[i];
+  }
+  if (read < n) make_warning("WARNING: Broken file; some atoms are missing!\n");
+}
+
+void read_section(FILE* file, int i, mol_data_t& rec) {
+  if (i < 0 || i >= n_geometries() || static_cast<size_t>(i) >= geo_file_position.size()) return;
+  fseeko(file, static_cast<off_t>(geo_file_position[static_cast<size_t>(i)]), SEEK_SET);
+  read_coord_block(file, rec);
+  for (std::string line = read_line(file); !line.empty(); line = read_line(file))
+    if (!read_block(file, line, rec)) break;
+  if (should_bonding_be_determined) determine_bonding(rec);
+}
+
+void parse_zev_file(FILE* file) {
+  deallocate_mol_data();
+  const int n = read_geo_positions(file);
+  const std::vector<int64_t> starts = geo_file_position;
+  new_mol(n);
+  geo_file_position = starts;
+  for (int i = 0; i < n; ++i) {
+    should_bonding_be_determined = 1;
+    read_section(file, i, mol[static_cast<size_t>(i)]);
+  }
+  notifier().atom_list(AtomListChange::refilled, -1);
+}
+
+void open_zev_file(const std::string& path) {
+  file_ptr file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) {
+    make_warning("ERROR: Can't open file: " + path);
+    return;
+  }
+  remove_backup();
+  parse_zev_file(file.get());
+  append_backup();
+  file.reset();
+  if (m && m->ngrid() > 0) do_load_grid();
+  file_open_success = 1;
+  notifier().file_event(FileEvent::geometries_changed);
+}
+
+void get_new_section() {
+  if (igeo < 0 || igeo >= n_geometries()) return;
+  m = &mol[static_cast<size_t>(igeo)];
+  notifier().atom_list(AtomListChange::refilled, -1);
+}
+
+void read_all_grids_from_all_sections(const std::vector<int>& flags) {
+  if (input_file_name.empty()) {
+    notifier().status(StatusBar::upper, "");
+    return;
+  }
+  file_ptr file(open_current_mivor_file(), std::fclose);
+  if (!file) {
+    notifier().status(StatusBar::upper, "ERROR: Can't open file that contains grid data!");
+    return;
+  }
+  size_t geometry = 0;
+  for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
+    if (has(line, "<END>")) {
+      ++geometry;
+    } else if (has(line, "<GRID>")) {
+      const bool wanted = geometry < flags.size() && flags[geometry] && geometry < mol.size();
+      // Sections that are not wanted are parsed into a scratch record so
+      // that their binary data are stepped over.
+      mol_data_t scratch;
+      read_grid_block(file.get(), wanted ? mol[geometry] : scratch);
+    }
+  }
+}
+
+void do_load_grid() { read_grid_from_file(); }

@@ -1,0 +1,310 @@
+// Writer of the native format. Each geometry is written as its coordinate
+// part followed by its blocks in a fixed order; energies, gradients and the
+// editable flag are not written. Grid sections keep only the grid
+// descriptions and the embedded orbital file, copied from the native file
+// the grids were read from with the orbital types the user changed.
+#include "formats/native_writer.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "app/command_line.h"
+#include "formats/file_names.h"
+#include "formats/grid_reader.h"
+#include "formats/text_words.h"
+#include "molecule/notify.h"
+
+namespace {
+
+using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+double d(float v) { return static_cast<double>(v); }
+
+void write_point(FILE* file, const vec3& p) { std::fprintf(file, " %.6f  %.6f  %.6f\n", p[0], p[1], p[2]); }
+
+// A name with blanks is quoted so that it reads back as one value.
+std::string quoted_if_needed(const std::string& s) {
+  return s.find_first_of(" \t") == std::string::npos ? s : "\"" + s + "\"";
+}
+
+// A text-box line: the text up to its first line break is all that reads
+// back; an absent text is an empty line.
+const char* text_or_empty(const std::optional<std::string>& s) { return s ? s->c_str() : ""; }
+
+void write_additional_atom_info_block(FILE* file, const mol_data_t& rec) {
+  if (!(rec.flags & ATOM_BLOCK_FLAGS)) return;
+  std::fputs(" <ATOM>\n", file);
+  for (size_t i = 0; i < rec.xyz.size(); ++i) {
+    if ((rec.flags & FLAG_ATOM_NAMES) && rec.atom_name[i])
+      std::fprintf(file, "NAME = %s ", quoted_if_needed(*rec.atom_name[i]).c_str());
+    if (rec.flags & FLAG_MULLIKEN) std::fprintf(file, "MULLIKEN_CHARGE = %f ", rec.charge_m[i]);
+    if (rec.flags & FLAG_LOPROP) std::fprintf(file, "LOPROP_CHARGE = %f ", rec.charge_l[i]);
+    if (rec.flags & FLAG_ATOM_NUMBERS) std::fprintf(file, "NUMBER = %d ", rec.atom_number[i]);
+    if (rec.flags & FLAG_ATOM_SYMMETRY) std::fprintf(file, "SYMMETRY = %d ", rec.atom_symmetry[i]);
+    const color_t& c = rec.elem[i].color;
+    std::fprintf(file, "RED=%f GREEN=%f BLUE=%f\n", d(c.red), d(c.green), d(c.blue));
+  }
+  std::fputs(" </ATOM>\n", file);
+}
+
+void write_bond_block(FILE* file, const mol_data_t& rec) {
+  if (rec.bond.empty()) return;
+  std::fputs(" <BOND>\n AUTOMATIC = 0\n", file);
+  for (const bond_t& b : rec.bond) std::fprintf(file, " %d  %d  %d\n", b.a1 + 1, b.a2 + 1, b.type);
+  std::fputs(" </BOND>\n", file);
+}
+
+void write_dipole_block(FILE* file, const mol_data_t& rec) {
+  if (!(rec.flags & FLAG_DIPOLE)) return;
+  std::fprintf(file, " <DIPOLE>\n%.6f  %.6f  %.6f\n </DIPOLE>\n", rec.dipole[0], rec.dipole[1], rec.dipole[2]);
+}
+
+void write_color_keys(FILE* file, const color_t& c) {
+  std::fprintf(file, "RED = %f GREEN = %f BLUE = %f TRANSPARENCY = %f", d(c.red), d(c.green), d(c.blue),
+               d(c.alpha));
+}
+
+void write_vector_block(FILE* file, const mol_data_t& rec) {
+  for (size_t i = 0; i < rec.vector_start.size(); ++i) {
+    std::fputs("<VECTOR>\n", file);
+    write_color_keys(file, rec.vector_color[i]);
+    std::fprintf(file, " RADIUS = %f SHARPNESS = %f\n", rec.vector_radius[i], rec.vector_sharpness[i]);
+    write_point(file, rec.vector_start[i]);
+    write_point(file, rec.vector_end[i]);
+    std::fputs("</VECTOR>\n", file);
+  }
+}
+
+void write_triangle_block(FILE* file, const mol_data_t& rec) {
+  for (size_t i = 0; i < rec.triangle1.size(); ++i) {
+    std::fputs("<TRIANGLE>\n", file);
+    write_color_keys(file, rec.triangle_color[i]);
+    std::fputs("\n ", file);
+    write_point(file, rec.triangle1[i]);
+    write_point(file, rec.triangle2[i]);
+    write_point(file, rec.triangle3[i]);
+    std::fputs("</TRIANGLE>\n", file);
+  }
+}
+
+void write_sphere_block(FILE* file, const mol_data_t& rec) {
+  for (size_t i = 0; i < rec.sphere_center.size(); ++i) {
+    std::fputs("<SPHERE>\n", file);
+    write_color_keys(file, rec.sphere_color[i]);
+    std::fprintf(file, " RADIUS = %f \n", rec.sphere_radius[i]);
+    write_point(file, rec.sphere_center[i]);
+    std::fputs("</SPHERE>\n", file);
+  }
+}
+
+void write_surface_block(FILE* file, const mol_data_t& rec) {
+  for (size_t i = 0; i < rec.surf1.size(); ++i) {
+    std::fputs("<SURFACE>\n", file);
+    write_color_keys(file, rec.surf_color[i]);
+    std::fputs(" \n", file);
+    write_point(file, rec.surf1[i]);
+    write_point(file, rec.surf2[i]);
+    write_point(file, rec.surf3[i]);
+    std::fputs("</SURFACE>\n", file);
+  }
+}
+
+void write_cell_block(FILE* file, const mol_data_t& rec) {
+  for (size_t i = 0; i < rec.cell1.size(); ++i) {
+    std::fputs("<CELL>\n", file);
+    write_color_keys(file, rec.cell_color[i]);
+    std::fputs(" \n", file);
+    write_point(file, rec.cell1[i]);
+    write_point(file, rec.cell2[i]);
+    write_point(file, rec.cell3[i]);
+    write_point(file, rec.cell4[i]);
+    std::fputs("</CELL>\n", file);
+  }
+}
+
+void write_textbox_block(FILE* file, const mol_data_t& rec) {
+  for (const textbox_t& box : rec.textbox) {
+    std::fprintf(file, "<TEXTBOX>\nRED = %f GREEN = %f BLUE = %f X=%d Y=%d\n", d(box.color.red), d(box.color.green),
+                 d(box.color.blue), box.x, box.y);
+    std::fprintf(file, "%s\n%s\n</TEXTBOX>\n", text_or_empty(box.font), text_or_empty(box.text));
+  }
+}
+
+void write_vibration_block(FILE* file, const mol_data_t& rec) {
+  for (size_t v = 0; v < rec.freq.size(); ++v) {
+    std::fprintf(file, "<VIBRATION>\n FREQ = %.6f ", rec.freq[v]);
+    if (rec.flags & FLAG_IR) std::fprintf(file, " IR_INT = %.6f ", rec.ir_intensity[v]);
+    if (rec.flags & FLAG_RAMAN) std::fprintf(file, " RAMAN_INT = %.6f ", rec.raman_intensity[v]);
+    std::fputs("\n", file);
+    for (const vec3& p : rec.normal_mode[v]) write_point(file, p);
+    std::fputs("</VIBRATION>\n", file);
+  }
+}
+
+// The type letters of the orbitals of one symmetry, as read from the
+// embedded orbital file (the third character onwards of each line).
+struct symmetry_types {
+  int count = 0;
+  std::string letters;
+};
+
+void write_symmetry_types(FILE* file, const std::string& letters) {
+  std::fputs("* 1234567890", file);
+  for (size_t k = 0; k < letters.size(); ++k) {
+    if (k % 10 == 0) std::fprintf(file, "\n%d ", static_cast<int>((k / 10) % 10));
+    std::fputc(letters[k], file);
+  }
+  std::fputs("\n", file);
+}
+
+// Copies the embedded orbital file that follows the grid data of `rec` in
+// `source`, putting in the types the user changed.
+void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
+  if (fseeko(source, static_cast<off_t>(rec.grid_data_start + rec.grid_data_size), SEEK_SET) != 0) return;
+  std::string line;
+  do {
+    line = read_line(source);
+    if (line.empty()) return;
+  } while (find_nocase(line, "INPORB") == std::string::npos);
+  std::fputs(line.c_str(), file);
+  const std::string counts = read_line(source);
+  std::fputs(counts.c_str(), file);
+  // Number of symmetries in columns 1 to 8, orbitals per symmetry in the
+  // following 8-column fields.
+  auto field = [&](size_t k) {
+    return k * 8 < counts.size() ? parse_int(counts.substr(k * 8, 8).c_str()) : 0;
+  };
+  const int nsym = std::max(0, std::min(field(0), 8));
+  std::vector<symmetry_types> syms(static_cast<size_t>(nsym));
+  for (int s = 0; s < nsym; ++s) syms[static_cast<size_t>(s)].count = std::max(0, field(static_cast<size_t>(s) + 1));
+  do {
+    line = read_line(source);
+    if (line.empty()) break;
+    std::fputs(line.c_str(), file);
+  } while (line.find("#INDEX") == std::string::npos);
+
+  for (symmetry_types& sym : syms) {
+    read_line(source);  // "* 1234567890"
+    while (static_cast<int>(sym.letters.size()) < sym.count) {
+      line = read_line(source);
+      if (line.empty()) break;
+      for (size_t c = 2; c < line.size() && line[c] != '\n' && line[c] != '\r'; ++c) {
+        if (static_cast<int>(sym.letters.size()) >= sym.count) break;
+        sym.letters.push_back(line[c]);
+      }
+    }
+    sym.letters.resize(static_cast<size_t>(sym.count), 'u');
+  }
+  for (size_t g = 0; g < rec.grid_kind.size(); ++g) {
+    if (!rec.orb_type_changed[g]) continue;
+    const int s = rec.orb_sym[g] - 1, k = rec.orb_index[g] - 1;
+    if (s < 0 || s >= nsym || k < 0 || k >= syms[static_cast<size_t>(s)].count) continue;
+    const int type = rec.orb_type[g];
+    syms[static_cast<size_t>(s)].letters[static_cast<size_t>(k)] = orb_desc_short[type >= 0 && type < 8 ? type : 0][0];
+  }
+  for (const symmetry_types& sym : syms) write_symmetry_types(file, sym.letters);
+  std::fputs(" </INPORB>\n </GRID>\n", file);
+}
+
+// A temporary file in the directory of `target`; its name is returned.
+FILE* temporary_beside(const std::string& target, std::string& name) {
+  const size_t slash = target.find_last_of('/');
+  const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "" : target.substr(0, slash));
+  std::string tmpl = dir + "/.mivor-save-XXXXXX.mvr";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  const int fd = mkstemps(buf.data(), 4);
+  if (fd < 0) return nullptr;
+  name = buf.data();
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  FILE* f = fdopen(fd, "wb");
+  if (!f) {
+    close(fd);
+    unlink(name.c_str());
+  }
+  return f;
+}
+
+}  // namespace
+
+void write_inporb_block(FILE* file, const mol_data_t& rec) {
+  file_ptr source(open_current_mivor_file(), std::fclose);
+  std::fputs(" <GRID>\n", file);
+  std::fprintf(file, " N_of_MO=%d N_of_Grids=%d N_of_Points=%d Block_Size=%d N_Blocks=%d Is_cutoff=%d CutOff=%8.4f N_P=%d\n",
+               rec.n_mo, rec.ngrid(), 0, 0, 0, rec.is_cutoff, rec.cutoff, 0);
+  const auto& ic = rec.index_counts;
+  std::fprintf(file, " N_INDEX= %d %d %d %d %d %d %d\n", ic[0], ic[1], ic[2], ic[3], ic[4], ic[5], ic[6]);
+  std::fprintf(file, " Net= %d %d %d\n", 0, 0, 0);
+  std::fprintf(file, " Origin= %lf %lf %lf\n", rec.origin[0], rec.origin[1], rec.origin[2]);
+  for (int a = 0; a < 3; ++a) {
+    const vec3& v = rec.axis[static_cast<size_t>(a)];
+    std::fprintf(file, " Axis_%d= %lf %lf %lf\n", a + 1, v[0], v[1], v[2]);
+  }
+  std::fprintf(file, " ORBOFF = %d", 0);
+  for (size_t g = 0; g < rec.grid_kind.size(); ++g) {
+    const std::string name = rec.grid_name[g].value_or("");
+    if (name.find("Orbital") != std::string::npos) {
+      const int type = rec.orb_type[g];
+      std::fprintf(file, "\n GridName= Orbital  sym= %d index=%d Energ=%f occ=%f type=%s", rec.orb_sym[g],
+                   rec.orb_index[g], rec.orb_energy[g], rec.orb_occ[g], orb_desc_short[type >= 0 && type < 8 ? type : 0]);
+    } else {
+      std::fprintf(file, "\n GridName=%s", name.c_str());
+    }
+  }
+  std::fputs("\n <DENSITY>\n </DENSITY>\n <BASIS>\n </BASIS>\n", file);
+  if (source) copy_orbital_file(file, source.get(), rec);
+}
+
+void write_mol_section(FILE* file, const mol_data_t& rec, int grid) {
+  std::fprintf(file, "  %d\n", rec.natom());
+  std::fprintf(file, "File generated by %s version %s\n", program_name, program_version);
+  for (size_t i = 0; i < rec.xyz.size(); ++i)
+    std::fprintf(file, " %s  %15.9f  %15.9f  %15.9f\n", rec.elem[i].name.c_str(), rec.xyz[i][0], rec.xyz[i][1],
+                 rec.xyz[i][2]);
+  write_additional_atom_info_block(file, rec);
+  write_bond_block(file, rec);
+  write_dipole_block(file, rec);
+  write_vector_block(file, rec);
+  write_triangle_block(file, rec);
+  write_sphere_block(file, rec);
+  write_surface_block(file, rec);
+  write_cell_block(file, rec);
+  write_textbox_block(file, rec);
+  if (grid && rec.ngrid() > 0) write_inporb_block(file, rec);
+  write_vibration_block(file, rec);
+  std::fputs(" <END>\n", file);
+}
+
+void write_all_data_to_output(FILE* file, int grid) {
+  for (const mol_data_t& rec : mol) write_mol_section(file, rec, grid);
+}
+
+bool save_zev_file(const std::string& target) {
+  std::string tmp;
+  FILE* file = temporary_beside(target, tmp);
+  if (!file) {
+    make_warning("ERROR: Can't write file: " + target);
+    return false;
+  }
+  write_all_data_to_output(file, 1);
+  bool ok = std::ferror(file) == 0;
+  ok = (std::fclose(file) == 0) && ok;
+  if (!ok) {
+    unlink(tmp.c_str());
+    make_warning("ERROR: Can't write file: " + target);
+    return false;
+  }
+  if (std::rename(tmp.c_str(), target.c_str()) != 0) {
+    unlink(tmp.c_str());
+    make_warning("ERROR: system command failed! Can't rename file!");
+    return false;
+  }
+  return true;
+}

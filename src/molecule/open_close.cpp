@@ -1,0 +1,116 @@
+#include "molecule/open_close.h"
+
+#include <sys/stat.h>
+
+#include "formats/converters.h"
+#include "formats/file_names.h"
+#include "formats/file_types.h"
+#include "formats/native_reader.h"
+#include "molecule/mol_data.h"
+#include "molecule/notify.h"
+#include "molecule/undo.h"
+
+std::string input_file_name;
+std::optional<std::string> input_file_type;
+std::string current_directory;
+watched_file_t watched_file;
+
+namespace {
+
+const char unknown_filetype[] = "ERROR: Can't open file: unknown filetype!";
+
+void remember_file_state(const std::string& name) {
+  struct stat st;
+  if (stat(name.c_str(), &st) == 0) {
+    watched_file.mtime = st.st_mtime;
+    watched_file.size = static_cast<long long>(st.st_size);
+  } else {
+    watched_file = {};
+  }
+}
+
+// The type of a foreign file: by the description chosen in a dialog, else
+// by its extension; -1 when none fits.
+int foreign_type(const std::string& name, const std::optional<std::string>& description) {
+  if (description) {
+    for (int k = 0; k < n_input_types(); ++k)
+      if (input_filetypes[static_cast<size_t>(k)].description == *description) return k;
+    return -1;
+  }
+  const int k = get_filetype(name);
+  return k < n_input_types() ? k : -1;
+}
+
+// Reads the file; true when the native read succeeded.
+bool read_file_of_any_type(const std::string& name, const std::optional<std::string>& description) {
+  if (name.find('.') == std::string::npos) {
+    make_warning(unknown_filetype);
+    return false;
+  }
+  const size_t dot = name.find_last_of('.');
+  const bool native = description ? *description == native_description
+                                  : name.compare(dot + 1, std::string::npos, native_extension) == 0;
+  if (native) {
+    open_zev_file(name);
+    return file_open_success != 0;
+  }
+  const int type = foreign_type(name, description);
+  if (type < 0 || !input_filetypes[static_cast<size_t>(type)].libpath) {
+    make_warning(unknown_filetype);
+    return false;
+  }
+  if (!convert_from_foreign(type, name)) return false;
+  open_zev_file(make_mivor_file_name(name));
+  return file_open_success != 0;
+}
+
+}  // namespace
+
+void open_file(const std::string& name, const std::optional<std::string>& type_description) {
+  notifier().file_event(FileEvent::opening);
+  file_open_success = 0;
+  // The undo history belongs to the file that is being replaced.
+  if (!input_file_name.empty() && input_file_name != name) remove_backup();
+  input_file_name = name;
+  if (type_description && !input_file_type) input_file_type = type_description;
+  const size_t slash = name.find_last_of('/');
+  current_directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
+  remember_file_state(name);
+
+  if (!read_file_of_any_type(name, type_description)) {
+    watched_file = {};
+    close_file();
+    return;
+  }
+  notifier().file_event(FileEvent::opened);
+  notifier().status(StatusBar::upper, "");
+  notifier().status(StatusBar::upper, input_file_name);
+  notifier().objects_changed();
+}
+
+void close_file() {
+  notifier().file_event(FileEvent::opening);
+  remove_backup();
+  deallocate_mol_data();
+  new_mol(1);
+  notifier().file_event(FileEvent::closed);
+  input_file_name = "new_file.mvr";
+  input_file_type.reset();
+  watched_file = {};
+}
+
+void check_if_file_changed() {
+  if (watched_file.mtime == 0) return;
+  struct stat st;
+  if (stat(input_file_name.c_str(), &st) != 0) return;
+  if (st.st_mtime == watched_file.mtime && static_cast<long long>(st.st_size) == watched_file.size) return;
+  const std::string name = input_file_name;
+  if (!input_file_type) {
+    close_file();
+    open_file(name, std::nullopt);
+  } else {
+    open_file(name, input_file_type);
+  }
+  rerender_3d();
+  redraw();
+}

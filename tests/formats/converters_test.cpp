@@ -1,0 +1,76 @@
+#include "formats/converters.h"
+
+#include <gtest/gtest.h>
+
+#include "formats/file_types.h"
+#include "molecule/mol_data.h"
+#include "molecule/open_close.h"
+#include "molecule/undo.h"
+#include "support/recording_notifier.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class Converters : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_core_state();
+    const std::string plugins = std::string(MIVOR_SOURCE_DIR) + "/tests/data/plugins";
+    read_input_filetypes(dir.write("plugin.rc", "libpath=" + plugins +
+                                                    " forward=toy2mvr backward=mvr2toy extension=toy "
+                                                    "description=\"Toy format\"\n"
+                                                    "libpath=" + plugins + " forward=absent extension=gone\n"));
+  }
+  void TearDown() override {
+    remove_backup();
+    reset_core_state();
+    input_file_name.clear();
+  }
+
+  TempDir dir;
+  RecordingNotifier told;
+};
+
+TEST_F(Converters, ForeignFileIsConvertedBesideItAndOpened) {
+  for (const char* name : {"plain.toy", "my mol;x.toy", "it's $HOME & `id`.toy", "-dash.toy"}) {
+    const std::string p = dir.write(name, "C 0 0 0\nO 1.2 0 0\n");
+    open_file(p, std::nullopt);
+    EXPECT_TRUE(told.warnings.empty()) << name << ": " << (told.warnings.empty() ? "" : told.warnings[0]);
+    ASSERT_EQ(m->natom(), 2) << name;
+    EXPECT_EQ(m->elem[1].name, "O");
+    EXPECT_EQ(input_file_name, p);  // the foreign name stays the file's name
+    const std::string stem = p.substr(0, p.size() - 4);
+    EXPECT_TRUE(file_exists(stem + ".mvr")) << name;
+  }
+}
+
+TEST_F(Converters, TypeChosenByDescriptionOverridesTheExtension) {
+  const std::string p = dir.write("molecule.txt", "N 0 0 0\n");
+  open_file(p, std::string("Toy format"));
+  ASSERT_EQ(m->natom(), 1);
+  EXPECT_EQ(input_file_type, "Toy format");
+}
+
+TEST_F(Converters, SaveWritesTheNativeFileThenTheForeignOne) {
+  open_file(dir.write("in.toy", "C 0 0 0\nC 1.5 0 0\n"), std::nullopt);
+  const std::string out = dir.file("out put;$y.toy");
+  ASSERT_TRUE(mivor_gtk_do_save_file(out, get_filetype(out)));
+  EXPECT_TRUE(file_exists(dir.file("out put;$y.mvr")));
+  EXPECT_EQ(read_file(out), "C 0.000000000 0.000000000 0.000000000\nC 1.500000000 0.000000000 0.000000000\n");
+  EXPECT_EQ(told.statuses.back(), (std::pair{StatusBar::lower, "File saved to: " + out}));
+
+  // A type without backward converter, or no type, saves the native file only.
+  const std::string native_only = dir.file("copy.gone");
+  ASSERT_TRUE(mivor_gtk_do_save_file(native_only, get_filetype(native_only)));
+  EXPECT_TRUE(file_exists(dir.file("copy.mvr")));
+}
+
+TEST_F(Converters, ConverterThatCannotRunStopsTheOpen) {
+  const std::string p = dir.write("a.gone", "C 0 0 0\n");
+  open_file(p, std::nullopt);
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't process file: " + p});
+  EXPECT_EQ(m->natom(), 0);
+  EXPECT_EQ(input_file_name, "new_file.mvr");
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#include "molecule/open_close.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include "formats/file_types.h"
+#include "molecule/mol_data.h"
+#include "molecule/undo.h"
+#include "support/recording_notifier.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class OpenClose : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_core_state();
+    read_input_filetypes(dir.file("no-plugins.rc"));
+  }
+  void TearDown() override {
+    remove_backup();
+    reset_core_state();
+    input_file_name.clear();
+  }
+
+  void set_mtime(const std::string& p, time_t t) {
+    struct utimbuf times = {t, t};
+    utime(p.c_str(), &times);
+  }
+
+  TempDir dir;
+  RecordingNotifier told;
+};
+
+const char one_carbon[] = "1\nc\nC 0 0 0\n <END>\n";
+const char two_carbons[] = "2\nc\nC 0 0 0\nC 1.5 0 0\n <END>\n";
+
+TEST_F(OpenClose, NameWithoutDotOrKnownTypeIsRefused) {
+  for (const char* name : {"noextension", "mol.xyz"}) {
+    told.warnings.clear();
+    open_file(dir.write(name, one_carbon), std::nullopt);
+    EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't open file: unknown filetype!"}) << name;
+    EXPECT_EQ(n_geometries(), 1);
+    EXPECT_EQ(m->natom(), 0);
+    EXPECT_EQ(input_file_name, "new_file.mvr");
+    EXPECT_EQ(watched_file.mtime, 0);
+  }
+}
+
+TEST_F(OpenClose, NativeFileByExtensionOrByDescription) {
+  const std::string p = dir.write("a.mvr", one_carbon);
+  open_file(p, std::nullopt);
+  EXPECT_EQ(m->natom(), 1);
+  EXPECT_EQ(input_file_name, p);
+  EXPECT_EQ(current_directory, dir.path());
+  EXPECT_NE(watched_file.mtime, 0);
+  EXPECT_EQ(told.statuses.back(), (std::pair{StatusBar::upper, p}));
+  EXPECT_EQ(told.file_events.back(), FileEvent::opened);
+
+  const std::string q = dir.write("b.data", two_carbons);
+  open_file(q, std::string("Mivor native format"));
+  EXPECT_EQ(m->natom(), 2);
+  EXPECT_EQ(input_file_type, "Mivor native format");
+}
+
+TEST_F(OpenClose, CloseLeavesOneEmptyGeometryAndNothingToWatch) {
+  open_file(dir.write("a.mvr", two_carbons), std::nullopt);
+  igeo = 0;
+  close_file();
+  EXPECT_EQ(n_geometries(), 1);
+  EXPECT_EQ(m, mol.data());
+  EXPECT_EQ(m->natom(), 0);
+  EXPECT_EQ(m->editable, 1);
+  EXPECT_EQ(input_file_name, "new_file.mvr");
+  EXPECT_EQ(watched_file.mtime, 0);
+  EXPECT_EQ(told.file_events.back(), FileEvent::closed);
+  check_if_file_changed();  // nothing to watch
+  EXPECT_EQ(m->natom(), 0);
+}
+
+TEST_F(OpenClose, ChangedFileIsReloadedOnceUnchangedOneNot) {
+  const std::string p = dir.write("a.mvr", one_carbon);
+  set_mtime(p, 1000000);
+  open_file(p, std::nullopt);
+  EXPECT_EQ(m->natom(), 1);
+
+  dir.write("a.mvr", "1\nx\nN 0 0 0\n <END>\n");  // same size
+  set_mtime(p, 1000000);
+  check_if_file_changed();
+  EXPECT_EQ(m->elem[0].name, "C");
+
+  dir.write("a.mvr", two_carbons);
+  set_mtime(p, 1000000);  // same second, other size
+  const int rebuilds = told.rebuilds;
+  check_if_file_changed();
+  EXPECT_EQ(m->natom(), 2);
+  EXPECT_EQ(told.rebuilds, rebuilds + 1);
+
+  dir.write("a.mvr", "2\nx\nN 0 0 0\nN 1.1 0 0\n <END>\n");
+  set_mtime(p, 1000005);  // same size, later second
+  check_if_file_changed();
+  EXPECT_EQ(m->elem[0].name, "N");
+
+  std::remove(p.c_str());
+  check_if_file_changed();  // gone: nothing happens
+  EXPECT_EQ(m->natom(), 2);
+}
+
+}  // namespace

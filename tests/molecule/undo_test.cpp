@@ -1,0 +1,110 @@
+#include "molecule/undo.h"
+
+#include <gtest/gtest.h>
+
+#include "formats/native_reader.h"
+#include "molecule/bonding.h"
+#include "molecule/mol_data.h"
+#include "molecule/open_close.h"
+#include "support/recording_notifier.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class Undo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_core_state();
+    path = dir.write("water.mvr",
+                     "3\nwater\nO 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n <END>\n"
+                     "3\nwater again\nO 0 0 0.2\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n <END>\n");
+    open_file(path, std::nullopt);
+  }
+  void TearDown() override {
+    remove_backup();
+    reset_core_state();
+    input_file_name.clear();
+  }
+
+  // Moves atom 0 along x and records the change.
+  void move(double dx) {
+    m->xyz[0][0] += dx;
+    append_backup();
+  }
+
+  std::string last_status() const { return told.statuses.empty() ? "" : told.statuses.back().second; }
+
+  TempDir dir;
+  std::string path;
+  RecordingNotifier told;
+};
+
+TEST_F(Undo, BackupFileSitsHiddenBesideTheOpenFile) {
+  EXPECT_EQ(get_backup_filename(), dir.file(".water.mvr"));
+  input_file_name = "/data/water.mvr";
+  EXPECT_EQ(get_backup_filename(), "/data/.water.mvr");
+  input_file_name = "mol";
+  EXPECT_EQ(get_backup_filename(), ".mol.mvr");
+  input_file_name = "dir.d/x.tar.gz";
+  EXPECT_EQ(get_backup_filename(), "dir.d/.x.tar.mvr");
+  input_file_name.clear();
+  EXPECT_EQ(get_backup_filename(), ".newfile.mvr");
+  input_file_name = path;
+}
+
+TEST_F(Undo, StepsBackThroughEverySnapshotToTheStateAsRead) {
+  EXPECT_EQ(backup_count, 1);
+  move(1.0);
+  move(2.0);
+  EXPECT_EQ(backup_count, 3);
+
+  get_backup();
+  EXPECT_DOUBLE_EQ(m->xyz[0][0], 1.0);
+  EXPECT_EQ(n_geometries(), 2);
+  get_backup();
+  EXPECT_DOUBLE_EQ(m->xyz[0][0], 0.0);
+  EXPECT_EQ(backup_count, 1);
+  get_backup();
+  EXPECT_EQ(last_status(), "Allready the oldest change!");
+  EXPECT_DOUBLE_EQ(m->xyz[0][0], 0.0);
+  EXPECT_DOUBLE_EQ(mol[1].xyz[0][2], 0.2);
+}
+
+TEST_F(Undo, UndoCutsTheNewestSnapshotOffTheFile) {
+  const std::string first = read_file(get_backup_filename());
+  EXPECT_EQ(first.substr(first.size() - 9), " <BREAK>\n");
+  move(1.0);
+  get_backup();
+  EXPECT_EQ(read_file(get_backup_filename()), first);
+}
+
+TEST_F(Undo, StaysOnTheCurrentGeometry) {
+  igeo = 1;
+  get_new_section();
+  m->xyz[0][2] = 5.0;
+  append_backup();
+  m->xyz[0][2] = 6.0;
+  append_backup();
+  get_backup();
+  EXPECT_EQ(igeo, 1);
+  EXPECT_EQ(m, &mol[1]);
+  EXPECT_DOUBLE_EQ(m->xyz[0][2], 5.0);
+}
+
+TEST_F(Undo, SnapshotWithoutBondsIsBondedAgain) {
+  m->bond.clear();
+  append_backup();
+  move(0.0);
+  get_backup();
+  EXPECT_EQ(m->nbond(), 2);
+}
+
+TEST_F(Undo, ClosingRemovesTheUndoFile) {
+  const std::string backup = get_backup_filename();
+  EXPECT_TRUE(file_exists(backup));
+  close_file();
+  EXPECT_FALSE(file_exists(backup));
+  EXPECT_EQ(backup_count, 0);
+}
+
+}  // namespace
