@@ -1,29 +1,34 @@
 // Grid sections of the native file.
 //
-// A section holds a text header (sizes, lattice, one description line per
-// grid), a line holding "density", then the values of all grids as 8-byte
-// doubles in blocks, then text again up to "</GRID>". Block b < B-1 of grid
-// g starts at byte 8·S·(g + b·G) of the data; the last block of grid g,
-// holding the remaining P - S·(B-1) points, at 8·(S·(B-1)·(G-g) + g·P).
-// With a cut-off only the points near atoms carry values, packed at the
-// start of each block.
+// A grid section describes one lattice (points per axis, origin, edge
+// vectors), the grids sampled on it (orbitals, densities, potentials) and the
+// byte length of the binary data that follow the line holding "density".
+// Reading a file keeps only the descriptions; the values of one grid at a
+// time are read on demand by re-opening the file by name.
 //
-// Parsing keeps the descriptions of every grid; values are read one grid at
-// a time, each block with one seek and one read. Sizes and offsets from the
-// file are checked against the file before they size or position anything.
+// The data hold the grids in blocks of Block_Size points, interleaved: block
+// b < B-1 of grid g is the (g + b·G)-th block of the data, and the last,
+// shorter blocks of all grids follow one another at the end. With the
+// cut-off, a block holds at its start only the values of its kept points.
+//
+// Nothing the header claims sizes an allocation or a seek before it has been
+// checked against the header's other numbers and against the bytes the file
+// holds. A section that can't be used leaves its geometry without grids, and
+// the rest of the section is stepped over the way the scan for geometry
+// starts steps over it, so that binary data are never read as text. The
+// "<END>" line of the geometry is never consumed here: it is left for the
+// section reader.
 #include "formats/grid_reader.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <algorithm>
-#include <array>
+#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "formats/file_names.h"
@@ -31,301 +36,490 @@
 #include "molecule/notify.h"
 #include "molecule/open_close.h"
 
-const char* const orbital_description[8] = {"undefined", "frozen", "inactive", "RAS 1",
+const char* const orbital_description[8] = {"undefined", "frozen", "inactive",  "RAS 1",
                                             "RAS 2",     "RAS 3",  "secondary", "deleted"};
 const char* const orb_desc_short[8] = {"u", "f", "i", "1", "2", "3", "s", "d"};
+
+int orbital_type_from_letter(char c) {
+  for (int type = 1; type < 8; ++type)
+    if (orb_desc_short[type][0] == c) return type;
+  return 0;
+}
 
 namespace {
 
 using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
-// Block offsets kept per geometry (grids × blocks) at most.
-constexpr long long max_block_entries = 1LL << 24;
-
-const char missing_density[] =
+const char msg_ill_defined_grids[] = "ERROR: Ill-defined number of grids";
+const char msg_no_data[] = "ERROR: No data in grid section";
+const char msg_ill_defined_blocks[] = "ERROR: Ill-defined grid blocks";
+const char msg_ill_defined_size[] = "ERROR: Ill-defined size of grid data";
+const char msg_past_end[] = "ERROR: Grid data extend past the end of the file";
+const char msg_no_density[] =
     "ERROR: The <DENSITY> section was not found in the grid data. The file may have been written in an older "
-    "version of the file format, which changed without backward compatibility: open it with an older version of "
-    "the program or update the quantum-chemistry package that wrote it.";
+    "version of the file format, which changed without backward compatibility: please use an older version of "
+    "Mivor or update your quantum-chemistry package.";
 
-bool is_word_char(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+bool has(const std::string& line, const char* marker) { return find_nocase(line, marker) != std::string::npos; }
+
+// The lines of one grid section. The section ends at the end of the file, at
+// a line holding "/grid" (consumed: it closes the section) or at the "<END>"
+// line of the geometry (put back for the section reader); from then on every
+// read gives an empty line.
+class SectionLines {
+ public:
+  explicit SectionLines(FILE* file) : file_(file) {}
+
+  std::string next() {
+    if (ended_) return std::string();
+    std::string line = read_line(file_);
+    if (line.empty() || has(line, "/grid")) {
+      ended_ = true;
+      return std::string();
+    }
+    if (has(line, "<END>")) {
+      fseeko(file_, -static_cast<off_t>(line.size()), SEEK_CUR);
+      ended_ = true;
+      return std::string();
+    }
+    return line;
+  }
+
+  // Reads lines up to the one holding "density"; false when the section
+  // ends first.
+  bool find_density() {
+    for (std::string line = next(); !line.empty(); line = next())
+      if (has(line, "density")) return true;
+    return false;
+  }
+
+  void skip_to_end() {
+    while (!next().empty()) {
+    }
+  }
+
+ private:
+  FILE* file_;
+  bool ended_ = false;
+};
+
+// Bytes from the current position to the end of the file (0 when unknown).
+long long bytes_left(FILE* file) {
+  struct stat st;
+  const off_t here = ftello(file);
+  if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
+  return static_cast<long long>(st.st_size - here);
 }
 
-// The position of `key` in `line` ignoring case, where it is not the tail
-// of a longer word (so "CutOff" is not found inside "Is_cutoff").
-size_t find_key(const std::string& line, const char* key) {
-  for (size_t at = find_nocase(line, key); at != std::string::npos; at = find_nocase(line, key, at + 1))
-    if (at == 0 || !is_word_char(line[at - 1])) return at;
+// Everything the header lines of a section say, before any of it is trusted.
+struct grid_header_t {
+  int n_mo = 0, n_grids = 0, n_points = 0, block_size = 0, n_blocks = 0, is_cutoff = 0, n_p = 0;
+  double cutoff = 0;
+  bool bohr = false;
+  std::array<int, 7> index_counts{};
+  std::array<int, 3> net{};
+  vec3 origin{};
+  std::array<vec3, 3> axis{};
+  long long orboff = 0;
+};
+
+// Where a header key starts a word: "CutOff" must not be found inside
+// "Is_cutoff", which comes first on the line. npos when absent.
+size_t header_key(const std::string& line, const char* key) {
+  for (size_t at = find_nocase(line, key); at != std::string::npos; at = find_nocase(line, key, at + 1)) {
+    const unsigned char before = at > 0 ? static_cast<unsigned char>(line[at - 1]) : ' ';
+    if (!std::isalnum(before) && before != '_') return at;
+  }
   return std::string::npos;
 }
 
-long long key_long(const std::string& line, const char* key) {
-  const size_t at = find_key(line, key);
-  if (at == std::string::npos) return 0;
-  const char* eq = std::strchr(line.c_str() + at, '=');
-  return eq ? parse_long(eq + 1) : 0;
+int header_int(const std::string& line, const char* key) {
+  const size_t at = header_key(line, key);
+  return at == std::string::npos ? 0 : my_read_int_value(line.c_str() + at);
 }
 
-double key_double(const std::string& line, const char* key) {
-  const size_t at = find_key(line, key);
+double header_dble(const std::string& line, const char* key) {
+  const size_t at = header_key(line, key);
   return at == std::string::npos ? 0.0 : my_read_dble_value(line.c_str() + at);
 }
 
-int clamp_int(long long v) {
-  return static_cast<int>(std::max<long long>(INT32_MIN, std::min<long long>(INT32_MAX, v)));
+// The first "=" of a line and what follows it, or an empty text.
+const char* after_equals(const std::string& line) {
+  const char* eq = std::strchr(line.c_str(), '=');
+  return eq ? eq + 1 : "";
 }
 
-// Up to n numbers after the first "=" of a line; missing ones are 0.
-template <typename T, size_t N>
-void numbers_after_equals(const std::string& line, std::array<T, N>& out, size_t n = N) {
-  const char* p = std::strchr(line.c_str(), '=');
-  out.fill(T{});
-  if (!p) return;
-  ++p;
-  for (size_t k = 0; k < n; ++k) {
-    const char* end;
-    const double v = parse_double(p, &end);
-    if (end == p) return;
-    out[k] = static_cast<T>(std::is_integral<T>::value ? std::max(-2147483648.0, std::min(2147483647.0, v)) : v);
-    p = end;
+// The numbers after the first "=" of a line; missing ones read as 0.
+template <size_t N>
+void ints_after_equals(const std::string& line, std::array<int, N>& out) {
+  const char* p = after_equals(line);
+  for (int& v : out) v = parse_int(p, &p);
+}
+
+void reals_after_equals(const std::string& line, vec3& out) {
+  const char* p = after_equals(line);
+  for (double& v : out) v = parse_double(p, &p);
+}
+
+// The key line and the seven lines after it, up to the ORBOFF line.
+grid_header_t parse_header(const std::string& key_line, SectionLines& lines) {
+  grid_header_t h;
+  h.n_mo = header_int(key_line, "N_of_MO");
+  h.n_grids = header_int(key_line, "N_of_Grids");
+  h.n_points = header_int(key_line, "N_of_Points");
+  h.block_size = header_int(key_line, "Block_Size");
+  h.n_blocks = header_int(key_line, "N_Blocks");
+  h.is_cutoff = header_int(key_line, "Is_cutoff");
+  h.cutoff = header_dble(key_line, "CutOff");
+  h.n_p = header_int(key_line, "N_P");
+  h.bohr = has(key_line, "BOHR");
+  ints_after_equals(lines.next(), h.index_counts);
+  ints_after_equals(lines.next(), h.net);
+  reals_after_equals(lines.next(), h.origin);
+  for (vec3& a : h.axis) reals_after_equals(lines.next(), a);
+  const std::string orboff = lines.next();
+  h.orboff = parse_long(after_equals(orboff));
+  return h;
+}
+
+// n1·n2·n3 = N_of_Points, every factor and the product within the grid
+// limit; computed so that nothing overflows.
+bool points_match_net(const grid_header_t& h) {
+  long long product = 1;
+  for (int n : h.net) {
+    if (n < 0 || n > max_grid_points) return false;
+    product *= n;
+    if (product > max_grid_points) return false;
   }
+  return h.n_points >= 0 && product == h.n_points;
 }
 
-int orbital_type_after(const std::string& line) {
-  const size_t at = find_key(line, "type");
-  if (at == std::string::npos) return 0;
-  const char* eq = std::strchr(line.c_str() + at, '=');
-  if (!eq) return 0;
-  ++eq;
-  while (*eq == ' ' || *eq == '\t') ++eq;
-  return orbital_type_from_letter(*eq);
+// Blocks of S points, B of them, cover the points with a non-empty last one.
+bool blocks_fit(const grid_header_t& h) {
+  const long long s = h.block_size, b = h.n_blocks;
+  return s >= 1 && b >= 1 && s * (b - 1) < h.n_points && h.n_points <= s * b;
 }
 
-void read_grid_description(const std::string& line, mol_data_t& rec, size_t g) {
-  const size_t at = find_key(line, "GridName");
-  rec.grid_name[g] = my_read_str_value(line.c_str() + (at == std::string::npos ? 0 : at));
-  rec.orb_type_changed[g] = 0;
-  if (line.find("Orbital") == std::string::npos) {
-    const bool epot = line.find("Electrostatic") != std::string::npos;
-    rec.grid_kind[g] = epot ? GRID_EPOT : GRID_OTHER;
-    if (epot) rec.flags ^= FLAG_EPOT;
-    rec.orb_sym[g] = rec.orb_index[g] = rec.orb_type[g] = 0;
-    rec.orb_energy[g] = rec.orb_occ[g] = 0.0;
-    return;
-  }
-  rec.grid_kind[g] = GRID_ORBITAL;
-  rec.orb_sym[g] = clamp_int(key_long(line, "sym"));
-  rec.orb_index[g] = clamp_int(key_long(line, "index"));
-  rec.orb_energy[g] = key_double(line, "Energ");
-  rec.orb_occ[g] = key_double(line, "OCc");
-  rec.orb_type[g] = orbital_type_after(line);
+// Whether the data and the rest of the file can hold that many grids.
+// Without values each grid still needs its own line; without the cut-off
+// every grid needs all its values inside ORBOFF; with it, every block must
+// at least start inside ORBOFF (the last block of the last grid starts
+// last).
+bool grids_fit(const grid_header_t& h, long long left) {
+  const long long grids = h.n_grids, points = h.n_points, words = h.orboff / 8;
+  if (points == 0) return grids <= left;
+  if (h.is_cutoff != 1) return grids <= words / points;
+  const long long first = static_cast<long long>(h.block_size) * (h.n_blocks - 1);
+  return first <= words && grids - 1 <= (words - first) / points;
 }
 
-off_t file_size(FILE* file) {
-  struct stat st;
-  return fstat(fileno(file), &st) == 0 ? st.st_size : 0;
-}
-
-// Checks the sizes of a parsed header against each other and against the
-// file; the warning to show, or null when they hold.
-const char* check_grid_header(const mol_data_t& rec, const std::array<long long, 3>& net, long long points,
-                              long long size, long long block, long long blocks, off_t data_end) {
-  const long long grids = rec.n_grid_header;
-  for (long long n : net)
-    if (n < 0 || n > max_grid_points) return "ERROR: Ill-defined number of grids";
-  if (net[0] * net[1] > max_grid_points || net[0] * net[1] * net[2] != points || points > max_grid_points)
-    return "ERROR: Ill-defined number of grids";
-  if (grids <= 0) return "ERROR: No data in grid section";
-  if (size < 0 || data_end < 0) return "ERROR: Grid data lie outside the file";
-  if (points == 0) return nullptr;  // descriptions without values
-  if (block <= 0 || blocks <= 0 || block * (blocks - 1) >= points || points > block * blocks ||
-      grids * blocks > max_block_entries)
-    return "ERROR: Ill-defined grid blocks";
-  // Every block of every grid must start inside the data.
-  const long long last_start = 8 * (block * (blocks - 1) + (grids - 1) * points);
-  if (grids > max_grid_points / points || last_start > size) return "ERROR: Grid data lie outside the file";
-  // Without a cut-off every value is there.
-  if (rec.is_cutoff != 1 && 8 * grids * points > size) return "ERROR: Grid data lie outside the file";
+// The reason the header can't be used, or null. `left` is what the file
+// holds after the ORBOFF line.
+const char* header_problem(const grid_header_t& h, long long left) {
+  if (!points_match_net(h)) return msg_ill_defined_grids;
+  if (h.n_grids == 0) return msg_no_data;
+  if (h.n_grids < 0) return msg_ill_defined_grids;
+  if (h.n_points > 0 && !blocks_fit(h)) return msg_ill_defined_blocks;
+  if (h.orboff < 0) return msg_ill_defined_size;
+  if (h.orboff > left) return msg_past_end;
+  if (!grids_fit(h, left)) return msg_ill_defined_grids;
   return nullptr;
 }
 
-void compute_block_offsets(mol_data_t& rec) {
-  const long long S = rec.block_size, B = rec.n_blocks, G = rec.n_grid_header, P = rec.n_points;
-  for (long long g = 0; g < G; ++g)
-    for (long long b = 0; b < B; ++b)
-      rec.block_offset[static_cast<size_t>(g * B + b)] =
-          b < B - 1 ? 8 * S * (g + b * G) : 8 * (S * (B - 1) * (G - g) + g * P);
-}
-
-// Position of lattice point (i, j, k): a single point along an axis sits at
-// the origin of that axis.
-vec3 lattice_point(const mol_data_t& rec, int i, int j, int k) {
-  const int idx[3] = {i, j, k};
-  vec3 p = rec.origin;
-  for (int a = 0; a < 3; ++a) {
-    const int n = rec.net[static_cast<size_t>(a)];
-    if (n <= 1) continue;
-    const double f = static_cast<double>(idx[a]) / (n - 1);
-    for (int c = 0; c < 3; ++c) p[static_cast<size_t>(c)] += rec.axis[static_cast<size_t>(a)][static_cast<size_t>(c)] * f;
+// Sets the lattice fields of `rec` (origin and axes from bohr to ångström)
+// and sizes its grid arrays. A lattice without points has no blocks.
+void take_header(mol_data_t& rec, const grid_header_t& h) {
+  rec.n_mo = h.n_mo;
+  rec.n_grid_header = h.n_grids;
+  rec.n_points = h.n_points;
+  rec.block_size = h.n_points > 0 ? h.block_size : 0;
+  rec.n_blocks = h.n_points > 0 ? h.n_blocks : 0;
+  rec.is_cutoff = h.is_cutoff;
+  rec.cutoff = h.cutoff;
+  rec.n_p = h.n_p;
+  rec.index_counts = h.index_counts;
+  rec.net = h.net;
+  for (int c = 0; c < 3; ++c) {
+    rec.origin[c] = h.origin[c] * bohr_to_angstrom;
+    for (int a = 0; a < 3; ++a) rec.axis[a][c] = h.axis[a][c] * bohr_to_angstrom;
   }
-  return p;
+  allocate_grids(rec, h.n_grids);
 }
 
-// A point is kept when some atom lies within R of it along each axis.
-void compute_cutoff_mask(mol_data_t& rec, double R) {
-  std::vector<vec3> atoms(rec.xyz);
-  std::sort(atoms.begin(), atoms.end(), [](const vec3& a, const vec3& b) { return a[0] < b[0]; });
-  atoms.erase(std::remove_if(atoms.begin(), atoms.end(), [](const vec3& a) { return !std::isfinite(a[0]); }),
-              atoms.end());
-  size_t p = 0;
-  for (int i = 0; i < rec.net[0]; ++i)
-    for (int j = 0; j < rec.net[1]; ++j)
-      for (int k = 0; k < rec.net[2]; ++k, ++p) {
-        const vec3 q = lattice_point(rec, i, j, k);
-        auto it = std::lower_bound(atoms.begin(), atoms.end(), q[0] - R,
-                                   [](const vec3& a, double x) { return a[0] <= x; });
-        int kept = 0;
-        for (; it != atoms.end() && (*it)[0] < q[0] + R; ++it)
-          if (std::fabs((*it)[1] - q[1]) < R && std::fabs((*it)[2] - q[2]) < R) {
-            kept = 1;
-            break;
+// Position along coordinate c of the lattice point with indices ijk:
+// origin + axis1·i/(n1-1) + axis2·j/(n2-1) + axis3·k/(n3-1). An axis of one
+// point has no spacing (its point lies at the origin). For a finite lattice
+// the result is monotonic in each index, rounding included.
+struct lattice_t {
+  const mol_data_t& rec;
+  double d[3];
+  explicit lattice_t(const mol_data_t& r)
+      : rec(r),
+        d{double(std::max(r.net[0] - 1, 1)), double(std::max(r.net[1] - 1, 1)), double(std::max(r.net[2] - 1, 1))} {}
+  double at(int c, const std::array<int, 3>& ijk) const {
+    return rec.origin[c] + rec.axis[0][c] * ijk[0] / d[0] + rec.axis[1][c] * ijk[1] / d[1] +
+           rec.axis[2][c] * ijk[2] / d[2];
+  }
+};
+
+// The stretch [begin, end) of 0 … n-1 where `holds` is true, for a condition
+// that is true on a stretch at one end of the range, everywhere or nowhere.
+template <typename Holds>
+std::pair<int, int> stretch(int n, Holds holds) {
+  const bool first = holds(0);
+  if (first == holds(n - 1)) return first ? std::make_pair(0, n) : std::make_pair(0, 0);
+  int lo = 0, hi = n - 1;  // holds(lo) == first != holds(hi)
+  while (hi - lo > 1) {
+    const int mid = lo + (hi - lo) / 2;
+    (holds(mid) == first ? lo : hi) = mid;
+  }
+  return first ? std::make_pair(0, hi) : std::make_pair(hi, n);
+}
+
+// Marks the points kept by the cut-off: those that have some atom closer
+// than r along each of the three coordinate axes (|Δx| < r, |Δy| < r and
+// |Δz| < r: a box, not a sphere).
+//
+// The lattice is walked in rows along its longest axis. Positions are
+// monotonic along a row, so its two end points bound it: only atoms that
+// pass the test against that bound can keep a point of the row. For each
+// such atom, each of the six one-sided conditions holds on a stretch at one
+// end of the row, found by bisection with the exact test; the atom keeps the
+// intersection of the six. The union of these stretches is marked once, so
+// the work does not grow with the product of points and atoms.
+void build_cutoff_mask(mol_data_t& rec, double r) {
+  const lattice_t lattice(rec);
+  const std::array<int, 3> n = rec.net;
+  const std::array<size_t, 3> stride = {static_cast<size_t>(n[1]) * static_cast<size_t>(n[2]),
+                                        static_cast<size_t>(n[2]), 1};
+  const int along = static_cast<int>(std::max_element(n.begin(), n.end()) - n.begin());
+  const int u = along == 0 ? 1 : 0, v = along == 2 ? 1 : 2;
+  std::vector<std::pair<int, int>> spans;
+  std::array<int, 3> ijk{};
+  for (ijk[u] = 0; ijk[u] < n[u]; ++ijk[u]) {
+    for (ijk[v] = 0; ijk[v] < n[v]; ++ijk[v]) {
+      double low[3], high[3];
+      for (int c = 0; c < 3; ++c) {
+        ijk[along] = 0;
+        const double first = lattice.at(c, ijk);
+        ijk[along] = n[along] - 1;
+        const double last = lattice.at(c, ijk);
+        low[c] = std::min(first, last);
+        high[c] = std::max(first, last);
+      }
+      spans.clear();
+      for (const vec3& atom : rec.xyz) {
+        bool reaches = true;
+        for (int c = 0; c < 3 && reaches; ++c) reaches = atom[c] - high[c] < r && atom[c] - low[c] > -r;
+        if (!reaches) continue;
+        std::pair<int, int> kept(0, n[along]);
+        for (int c = 0; c < 3; ++c) {
+          std::array<int, 3> point = ijk;
+          const auto below = [&](int k) { return point[along] = k, atom[c] - lattice.at(c, point) < r; };
+          const auto above = [&](int k) { return point[along] = k, atom[c] - lattice.at(c, point) > -r; };
+          for (const auto& side : {stretch(n[along], below), stretch(n[along], above)}) {
+            kept.first = std::max(kept.first, side.first);
+            kept.second = std::min(kept.second, side.second);
           }
-        rec.cutoff_mask[p] = kept;
+        }
+        if (kept.first < kept.second) spans.push_back(kept);
       }
-}
-
-// Reads the values of grid g of `rec` from `file` into `out` (n_points
-// values). With `clamp`, values after the first above 2 become 2 and the
-// limits of the grid are recorded.
-void read_grid_values(FILE* file, mol_data_t& rec, int g, std::vector<double>& out, bool clamp) {
-  const long long P = rec.n_points, S = rec.block_size, B = rec.n_blocks;
-  out.assign(static_cast<size_t>(std::max(0LL, P)), 0.0);
-  if (P <= 0 || S <= 0) return;
-  const off_t data_end = std::min<off_t>(static_cast<off_t>(rec.grid_data_start + rec.grid_data_size), file_size(file));
-  std::vector<double> buffer(static_cast<size_t>(S), 0.0);
-  size_t next = 0;
-  for (long long p = 0; p < P; ++p) {
-    if (p % S == 0) {
-      const long long b = p / S;
-      const long long count = b < B - 1 ? S : P - S * b;
-      long long wanted = count;
-      if (rec.is_cutoff == 1) {
-        wanted = 0;
-        for (long long q = p; q < p + count; ++q) wanted += rec.cutoff_mask[static_cast<size_t>(q)];
-      }
-      const off_t at = static_cast<off_t>(rec.grid_data_start + rec.block_offset[static_cast<size_t>(g * B + b)]);
-      const long long room = at < data_end ? static_cast<long long>(data_end - at) / 8 : 0;
-      const long long n = std::min(wanted, room);
-      if (n > 0 && fseeko(file, at, SEEK_SET) == 0)
-        (void)std::fread(buffer.data(), sizeof(double), static_cast<size_t>(n), file);
-      next = 0;
-    }
-    double v = 0.0;
-    if (rec.is_cutoff != 1 || rec.cutoff_mask[static_cast<size_t>(p)])
-      v = next < buffer.size() ? buffer[next++] : 0.0;
-    if (clamp) {
-      if (p == 0) {
-        rec.grid_min = 10000;
-        rec.grid_max = -10000;
-      } else {
-        if (v > 2) v = 2;
-        rec.grid_min = std::min(rec.grid_min, v);
-        rec.grid_max = std::max(rec.grid_max, v);
+      std::sort(spans.begin(), spans.end());
+      const size_t row = static_cast<size_t>(ijk[u]) * stride[u] + static_cast<size_t>(ijk[v]) * stride[v];
+      int marked = 0;
+      for (const auto& span : spans) {
+        for (int k = std::max(span.first, marked); k < span.second; ++k)
+          rec.cutoff_mask[row + static_cast<size_t>(k) * stride[along]] = 1;
+        marked = std::max(marked, span.second);
       }
     }
-    out[static_cast<size_t>(p)] = v;
   }
 }
 
-// Reads lines until one holds "/grid" or the file ends.
-void skip_to_grid_end(FILE* file) {
-  std::string line;
-  while (read_line_into(file, line))
-    if (find_nocase(line, "/grid") != std::string::npos) return;
+// Byte offset of every block of every grid from the data start.
+void compute_block_offsets(mol_data_t& rec) {
+  const int64_t grids = rec.n_grid_header, blocks = rec.n_blocks, size = rec.block_size, points = rec.n_points;
+  for (int64_t g = 0; g < grids; ++g) {
+    for (int64_t b = 0; b < blocks; ++b) {
+      const int64_t offset =
+          b < blocks - 1 ? 8 * size * (g + b * grids) : 8 * (size * (blocks - 1) * (grids - g) + g * points);
+      rec.block_offset[static_cast<size_t>(g * blocks + b)] = offset;
+    }
+  }
 }
 
-void drop_grids(mol_data_t& rec, const char* warning) {
-  make_warning(warning);
-  deallocate_grids(rec);
+int key_int(const std::string& line, const char* key) {
+  const size_t at = find_nocase(line, key);
+  return at == std::string::npos ? 0 : my_read_int_value(line.c_str() + at);
+}
+
+double key_dble(const std::string& line, const char* key) {
+  const size_t at = find_nocase(line, key);
+  return at == std::string::npos ? 0.0 : my_read_dble_value(line.c_str() + at);
+}
+
+// The type code of the first letter after the "=" that follows "type".
+int type_value(const std::string& line) {
+  const size_t at = find_nocase(line, "type");
+  if (at == std::string::npos) return 0;
+  const char* p = std::strchr(line.c_str() + at, '=');
+  if (!p) return 0;
+  for (++p; *p == ' ' || *p == '\t';) ++p;
+  return orbital_type_from_letter(*p);
+}
+
+// One grid line: an orbital with its symmetry, index, energy, occupation
+// and type, or another named grid.
+void read_grid_description(mol_data_t& rec, size_t g, const std::string& line) {
+  const size_t name = find_nocase(line, "GridName");
+  rec.grid_name[g] = my_read_str_value(line.c_str() + (name == std::string::npos ? 0 : name));
+  rec.orb_type_changed[g] = 0;
+  if (!has(line, "Orbital")) {
+    const bool epot = has(line, "Electrostatic");
+    rec.grid_kind[g] = epot ? GRID_EPOT : GRID_OTHER;
+    if (epot) rec.flags |= FLAG_EPOT;
+    rec.orb_sym[g] = rec.orb_index[g] = rec.orb_type[g] = 0;
+    rec.orb_energy[g] = rec.orb_occ[g] = 0;
+    return;
+  }
+  rec.grid_kind[g] = GRID_ORBITAL;
+  rec.orb_sym[g] = key_int(line, "sym");
+  rec.orb_index[g] = key_int(line, "index");
+  rec.orb_energy[g] = key_dble(line, "Energ");
+  rec.orb_occ[g] = key_dble(line, "OCc");
+  rec.orb_type[g] = type_value(line);
+}
+
+// Steps over the rest of a section whose header can't be used, as the scan
+// for geometry starts does: the lines up to "density", then ORBOFF bytes of
+// data, then the lines up to the closing line.
+void skip_section(FILE* file, SectionLines& lines, long long orboff) {
+  if (!lines.find_density()) return;
+  if (orboff > bytes_left(file)) {
+    fseeko(file, 0, SEEK_END);
+    return;
+  }
+  if (orboff > 0) fseeko(file, static_cast<off_t>(orboff), SEEK_CUR);
+  lines.skip_to_end();
+}
+
+// Whether the grid arrays of `rec` match its lattice, so that reading grid g
+// stays inside them.
+bool layout_holds(const mol_data_t& rec, int g) {
+  const size_t points = static_cast<size_t>(std::max(rec.n_points, 0));
+  const size_t blocks = static_cast<size_t>(std::max(rec.n_blocks, 0));
+  return g >= 0 && g < rec.ngrid() && rec.grid_values.size() == points && rec.cutoff_mask.size() == points &&
+         rec.block_offset.size() >= (static_cast<size_t>(g) + 1) * blocks &&
+         (points == 0 || (rec.block_size >= 1 && static_cast<size_t>(rec.block_size) * blocks >= points));
+}
+
+// Reads the values of grid g into `out` (n_points values), block by block,
+// with one seek and one read per block. Without the cut-off a block is read
+// straight into its own place in `out`, which serves as its buffer: a short
+// read leaves there what the previous block left in the same places of its
+// buffer (0 in the first block). With the cut-off the block's stored values
+// go to a buffer of one block, whose rest a short read leaves as it was, and
+// are spread over the kept points; dropped points get 0.
+void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out) {
+  const size_t points = static_cast<size_t>(rec.n_points);
+  const size_t size = static_cast<size_t>(std::max(rec.block_size, 1));
+  const bool cutoff = rec.is_cutoff == 1;
+  std::vector<double> buffer(cutoff ? std::min(size, points) : 0);
+  const int* mask = rec.cutoff_mask.data();
+  const int64_t* offset = rec.block_offset.data() + static_cast<size_t>(g) * static_cast<size_t>(rec.n_blocks);
+  for (size_t start = 0, b = 0; start < points; start += size, ++b) {
+    const size_t count = std::min(size, points - start);
+    fseeko(file, static_cast<off_t>(rec.grid_data_start + offset[b]), SEEK_SET);
+    if (!cutoff) {
+      const size_t got = std::fread(out + start, sizeof(double), count, file);
+      for (size_t k = got; k < count; ++k) out[start + k] = start > 0 ? out[start - size + k] : 0.0;
+    } else {
+      const size_t stored = static_cast<size_t>(std::count(mask + start, mask + start + count, 1));
+      if (stored > 0) static_cast<void>(std::fread(buffer.data(), sizeof(double), stored, file));
+      size_t next = 0;
+      for (size_t k = 0; k < count; ++k) out[start + k] = mask[start + k] == 1 ? buffer[next++] : 0.0;
+    }
+  }
+}
+
+// Every value of the current grid but the first is clamped to at most 2 and
+// counts for the smallest and largest value. A NaN is neither clamped nor
+// counted.
+void clamp_values(mol_data_t& rec) {
+  double low = 10000, high = -10000;
+  double* out = rec.grid_values.data();
+  for (size_t p = 1, n = rec.grid_values.size(); p < n; ++p) {
+    double v = out[p];
+    v = 2 < v ? 2 : v;
+    out[p] = v;
+    low = v < low ? v : low;
+    high = high < v ? v : high;
+  }
+  rec.grid_min = low;
+  rec.grid_max = high;
+}
+
+void fail_current_grid(const char* message) {
+  make_warning(message);
+  deallocate_grids(*m);
 }
 
 }  // namespace
 
-int orbital_type_from_letter(char c) {
-  for (int k = 1; k < 8; ++k)
-    if (c == orb_desc_short[k][0]) return k;
-  return 0;
+void read_grid_block(FILE* file, mol_data_t& rec) {
+  if (!file) return;
+  SectionLines lines(file);
+  const std::string key_line = lines.next();
+  if (key_line.size() <= 1) return;
+  deallocate_grids(rec);
+  const grid_header_t h = parse_header(key_line, lines);
+  if (const char* problem = header_problem(h, bytes_left(file))) {
+    make_warning(problem);
+    skip_section(file, lines, h.orboff);
+    return;
+  }
+  take_header(rec, h);
+  if (h.is_cutoff == 1 && h.n_points > 0) build_cutoff_mask(rec, h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff);
+  compute_block_offsets(rec);
+  rec.grid_data_size = h.orboff;
+  for (size_t g = 0; g < static_cast<size_t>(h.n_grids); ++g) read_grid_description(rec, g, lines.next());
+  if (!lines.find_density()) {
+    make_warning(msg_no_density);
+    deallocate_grids(rec);
+    return;
+  }
+  rec.grid_data_start = static_cast<int64_t>(ftello(file));
+  if (rec.grid_data_start < 0 || rec.grid_data_size > bytes_left(file)) {
+    make_warning(msg_past_end);
+    deallocate_grids(rec);
+    fseeko(file, 0, SEEK_END);
+    return;
+  }
+  iorb = h.n_grids - 1;
+  for (int g = 0; g < h.n_grids; ++g)
+    if (rec.grid_kind[static_cast<size_t>(g)] == GRID_EPOT) read_epoten_grid(file, rec, g);
+  fseeko(file, static_cast<off_t>(rec.grid_data_start + rec.grid_data_size), SEEK_SET);
+  lines.skip_to_end();
 }
 
-void read_grid_block(FILE* file, mol_data_t& rec) {
-  const std::string header = read_line(file);
-  if (header.size() <= 1) return;
-  deallocate_grids(rec);
-  rec.n_mo = clamp_int(key_long(header, "N_of_MO"));
-  const long long grids = key_long(header, "N_of_Grids");
-  const long long points = key_long(header, "N_of_Points");
-  const long long block = key_long(header, "Block_Size");
-  const long long blocks = key_long(header, "N_Blocks");
-  rec.is_cutoff = clamp_int(key_long(header, "Is_cutoff"));
-  rec.cutoff = key_double(header, "CutOff");
-  rec.n_p = clamp_int(key_long(header, "N_P"));
-  const bool bohr = header.find("BOHR") != std::string::npos;
-
-  numbers_after_equals(read_line(file), rec.index_counts);
-  std::array<long long, 3> net{};
-  numbers_after_equals(read_line(file), net);
-  numbers_after_equals(read_line(file), rec.origin);
-  for (vec3& a : rec.axis) numbers_after_equals(read_line(file), a);
-  for (double& c : rec.origin) c *= bohr_to_angstrom;
-  for (vec3& a : rec.axis)
-    for (double& c : a) c *= bohr_to_angstrom;
-  const std::string orboff = read_line(file);
-  const char* eq = std::strchr(orboff.c_str(), '=');
-  const long long size = eq ? parse_long(eq + 1) : 0;
-
-  // One description line per grid; the arrays grow with the lines read.
-  std::vector<std::string> names;
-  std::string line;
-  for (long long g = 0; g < grids && read_line_into(file, line); ++g) names.push_back(line);
-  bool found_density = false;
-  while (read_line_into(file, line)) {
-    if (find_nocase(line, "/grid") != std::string::npos) break;
-    if (find_nocase(line, "density") != std::string::npos) {
-      found_density = true;
-      break;
-    }
-  }
-  if (!found_density) {
-    drop_grids(rec, missing_density);
+void read_grid_from_file() {
+  if (!m) return;
+  if (input_file_name.empty()) {
+    fail_current_grid("ERROR: File containing grid data is undefined!");
     return;
   }
-  const off_t data_start = ftello(file);
-  const off_t end = file_size(file);
-  const off_t data_end = size >= 0 && size <= end - data_start ? data_start + static_cast<off_t>(size) : -1;
-
-  rec.n_grid_header = static_cast<int>(std::min<long long>(grids, static_cast<long long>(names.size())));
-  if (const char* problem = check_grid_header(rec, net, points, size, block, blocks, data_end)) {
-    drop_grids(rec, problem);
-    if (data_end >= 0) fseeko(file, data_end, SEEK_SET);
-    skip_to_grid_end(file);
+  file_ptr file(open_current_mivor_file(), std::fclose);
+  if (!file) {
+    fail_current_grid("ERROR: Can't open file containig grid data!");
     return;
   }
-  rec.n_points = static_cast<int>(points);
-  rec.block_size = clamp_int(block);
-  rec.n_blocks = clamp_int(blocks);
-  for (int a = 0; a < 3; ++a) rec.net[static_cast<size_t>(a)] = static_cast<int>(net[static_cast<size_t>(a)]);
-  allocate_grids(rec, rec.n_grid_header);
-  for (size_t g = 0; g < names.size() && g < rec.grid_kind.size(); ++g) read_grid_description(names[g], rec, g);
-
-  if (rec.is_cutoff == 1 && rec.n_points > 0) compute_cutoff_mask(rec, bohr ? rec.cutoff * bohr_to_angstrom : rec.cutoff);
-  if (rec.n_points > 0) compute_block_offsets(rec);
-  rec.grid_data_size = size;
-  iorb = rec.n_grid_header - 1;
-  rec.grid_data_start = static_cast<int64_t>(data_start);
-  for (int g = 0; g < rec.ngrid(); ++g)
-    if (rec.grid_kind[static_cast<size_t>(g)] == GRID_EPOT) read_epoten_grid(file, rec, g);
-  fseeko(file, data_end, SEEK_SET);
-  skip_to_grid_end(file);
+  if (!layout_holds(*m, iorb)) {
+    fail_current_grid("ERROR: Grid number out of range!");
+    return;
+  }
+  read_grid_values(file.get(), *m, iorb, m->grid_values.data());
+  clamp_values(*m);
+  compute_iso_levels(*m);
 }
 
 void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
@@ -333,69 +527,46 @@ void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
     make_warning("ERROR in reading Epot: Can't open file containig grid data!");
     return;
   }
-  if (j < 0 || j >= rec.ngrid()) {
+  if (!layout_holds(rec, j)) {
     make_warning("ERROR in reading Epot: Grid number out of range!");
     return;
   }
-  read_grid_values(file, rec, j, rec.epot_values, false);
+  rec.epot_values.resize(static_cast<size_t>(rec.n_points), 0.0);
+  read_grid_values(file, rec, j, rec.epot_values.data());
 }
 
-void read_grid_from_file() {
-  if (!m) return;
-  if (input_file_name.empty()) {
-    drop_grids(*m, "ERROR: File containing grid data is undefined!");
-    return;
-  }
-  file_ptr file(open_current_mivor_file(), std::fclose);
-  if (!file) {
-    drop_grids(*m, "ERROR: Can't open file containig grid data!");
-    return;
-  }
-  if (iorb < 0 || iorb >= m->ngrid()) {
-    drop_grids(*m, "ERROR: Grid number out of range!");
-    return;
-  }
-  read_grid_values(file.get(), *m, iorb, m->grid_values, true);
-  compute_iso_levels(*m);
-}
-
+// Levels at which the isosurface encloses 1/20, 2/20, … of the sum of the
+// squared values: the sums over values above 21 thresholds from 0 to the
+// largest magnitude are interpolated linearly between thresholds.
 void compute_iso_levels(mol_data_t& rec) {
-  const double V = std::max(std::fabs(rec.grid_min), std::fabs(rec.grid_max));
-  std::array<double, 21> t{};
-  for (int i = 1; i <= 20; ++i) t[static_cast<size_t>(i)] = V / 20 * (i - 0.001);
-
-  // S[i]: the sum of the squares of the values whose magnitude exceeds
-  // t[i]. Each value adds its square to the highest threshold it exceeds;
-  // the sums from the top down then give every S[i] in one pass.
-  std::array<double, 21> above{};
-  for (double v : rec.grid_values) {
-    const double a = std::fabs(v);
-    if (!(a > 0)) continue;
-    int k = V > 0 ? static_cast<int>(std::min(20.0, std::floor(a / V * 20 + 0.001))) : 0;
-    k = std::max(0, k);
-    while (k > 0 && !(a > t[static_cast<size_t>(k)])) --k;
-    while (k < 20 && a > t[static_cast<size_t>(k + 1)]) ++k;
-    above[static_cast<size_t>(k)] += v * v;
+  const double v = std::max(std::fabs(rec.grid_min), std::fabs(rec.grid_max));
+  double t[21], s[21] = {};
+  t[0] = 0;
+  for (int i = 1; i <= 20; ++i) t[i] = v / 20 * (i - 0.001);
+  // The thresholds rise, so a value exceeds a first run of them; each sum
+  // still adds its values in point order.
+  for (double value : rec.grid_values) {
+    const double a = std::fabs(value), square = value * value;
+    for (int i = 0; i <= 20 && a > t[i]; ++i) s[i] += square;
   }
-  std::array<double, 22> S{};
-  for (int i = 20; i >= 0; --i) S[static_cast<size_t>(i)] = S[static_cast<size_t>(i + 1)] + above[static_cast<size_t>(i)];
-
   double h = 0.1;
-  rec.iso_levels[0] = 0;
   for (int i = 1; i <= 20; ++i) {
-    const double o = i / 20.0 * S[0];
+    const double o = i / 20.0 * s[0];
     for (int j = 0; j < 20; ++j) {
-      const double sj = S[static_cast<size_t>(j)], sj1 = S[static_cast<size_t>(j + 1)];
-      if (!(sj >= o && o > sj1)) continue;
-      const double tj = t[static_cast<size_t>(j)], tj1 = t[static_cast<size_t>(j + 1)];
-      h = std::fabs(sj - sj1) < 1e-10 ? (tj + tj1) / 2 : tj + (tj1 - tj) * (o - sj1) / (sj - sj1);
+      if (s[j] >= o && o > s[j + 1]) {
+        if (std::fabs(s[j] - s[j + 1]) < 1e-10)
+          h = (t[j] + t[j + 1]) / 2;
+        else
+          h = t[j] + (t[j + 1] - t[j]) * (o - s[j + 1]) / (s[j] - s[j + 1]);
+      }
     }
     if (rec.grid_max < h) h = -h;
     rec.iso_levels[static_cast<size_t>(i)] = h;
   }
-  char text[64];
+  // One significant digit.
+  char text[32];
   std::snprintf(text, sizeof text, "%7.0le", rec.iso_levels[14]);
-  rec.iso_value = std::strtod(text, nullptr);
+  rec.iso_value = parse_double(text);
 }
 
 void current_grid_limits(double* min, double* max, double* iso) {
