@@ -7,9 +7,7 @@ namespace {
 class StderrNotifier final : public Notifier {
  public:
   void warning(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-  void status(StatusBar, const std::string& text) override {
-    if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
-  }
+  void status(StatusBar, const std::string&) override {}
   void atom_list(AtomListChange, int) override {}
   void file_event(FileEvent) override {}
   void selection_changed() override {}

@@ -1,7 +1,7 @@
 // The one channel through which the core tells the user interface what
 // happened: warnings, status-bar texts, changes of the atom list, selection
 // and scene. The GTK layer installs its own implementation; tests install a
-// recorder. Without one, warnings and status texts go to standard error.
+// recorder. Without one, warnings go to standard error and the rest is dropped.
 #pragma once
 
 #include <string>

@@ -65,6 +65,18 @@ TEST_F(Program, CompleteConfigurationStartsWithoutAnyMessage) {
   EXPECT_EQ(r.err, "");
 }
 
+TEST_F(Program, OpensTheFileNamedLastAndLeavesNoUndoFileBehind) {
+  dir.write("work/water.mvr", "3\nwater\nO 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n <END>\n");
+  const program_result r = run({"-s", "300", "water.mvr"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.find("Can't open"), std::string::npos) << r.err;
+  EXPECT_FALSE(file_exists(work + "/.water.mvr"));
+
+  const program_result missing = run({"absent.mvr"});
+  EXPECT_EQ(missing.status, 0);
+  EXPECT_NE(missing.err.find("ERROR: Can't open file: absent.mvr"), std::string::npos);
+}
+
 TEST_F(Program, DamagedConfigurationFilesStillLetTheProgramStart) {
   std::string junk;
   for (int i = 0; i < 5000; ++i) junk.push_back(static_cast<char>((i * 7919) % 256));

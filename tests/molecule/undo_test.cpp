@@ -107,4 +107,23 @@ TEST_F(Undo, ClosingRemovesTheUndoFile) {
   EXPECT_EQ(backup_count, 0);
 }
 
+TEST_F(Undo, GridDescriptionsComeBackFromTheNativeFile) {
+  const double values[8] = {0.1, -0.2, 0.3, -0.4, 0.5, -0.6, 0.7, 0.8};
+  const std::string grid_path = dir.write(
+      "orbital.mvr", std::string("1\nh\nH 0 0 0\n <GRID>\n"
+                                 " N_of_MO=1 N_of_Grids=1 N_of_Points=8 Block_Size=8 N_Blocks=1 Is_cutoff=0 "
+                                 "CutOff=0 N_P=0\n N_INDEX= 0 0 0 0 0 0 0\n Net= 2 2 2\n Origin= 0 0 0\n"
+                                 " Axis_1= 1 0 0\n Axis_2= 0 1 0\n Axis_3= 0 0 1\n ORBOFF = 64\n"
+                                 " GridName= Orbital  sym= 1 index=3 Energ=-0.5 occ=2.0 type=i\n <DENSITY>\n") +
+                         std::string(reinterpret_cast<const char*>(values), sizeof values) + " </GRID>\n <END>\n");
+  open_file(grid_path, std::nullopt);
+  ASSERT_EQ(m->ngrid(), 1);
+  move(0.5);
+  get_backup();
+  ASSERT_EQ(m->ngrid(), 1);
+  EXPECT_EQ(m->orb_index[0], 3);
+  EXPECT_EQ(iorb, 0);
+  EXPECT_DOUBLE_EQ(m->xyz[0][0], 0.0);
+}
+
 }  // namespace
