@@ -1,10 +1,17 @@
 #include "cli/json_writer.h"
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <nlohmann/json.hpp>
 
+void JsonWriter::flush() {
+  if (!sink_) return;
+  std::fwrite(out_.data(), 1, out_.size(), sink_);
+  out_.clear();
+}
+
 void JsonWriter::separate() {
+  if (sink_ && out_.size() > (1u << 20)) flush();
   if (after_key_) {
     after_key_ = false;
     return;
@@ -43,8 +50,10 @@ JsonWriter& JsonWriter::end_array() {
 
 JsonWriter& JsonWriter::key(const char* name) {
   separate();
-  out_ += nlohmann::json(name).dump();
-  out_ += ':';
+  // Keys are the program's own plain names: no escaping needed.
+  out_ += '"';
+  out_ += name;
+  out_ += "\":";
   after_key_ = true;
   return *this;
 }
@@ -53,8 +62,8 @@ JsonWriter& JsonWriter::value(double v) {
   if (!std::isfinite(v)) return null();
   separate();
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  out_ += buf;
+  const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+  out_.append(buf, result.ptr);
   return *this;
 }
 

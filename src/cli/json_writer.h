@@ -2,6 +2,7 @@
 // read back exactly, strings escaped by the JSON library.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +11,13 @@
 
 class JsonWriter {
  public:
-  // Objects and arrays; keys are written by `key` before a value.
+  // With a sink the text goes there in pieces as it is made (large files
+  // give hundreds of megabytes of JSON); without one it stays in `text()`.
+  explicit JsonWriter(FILE* sink = nullptr) : sink_(sink) {}
+  // Sends what is left to the sink.
+  void flush();
+  // Objects and arrays; keys (plain ASCII names) are written by `key`
+  // before a value.
   JsonWriter& begin_object();
   JsonWriter& end_object();
   JsonWriter& begin_array();
@@ -31,6 +38,7 @@ class JsonWriter {
 
  private:
   void separate();
+  FILE* sink_;
   std::string out_;
   std::vector<bool> first_;  // per open container: no element written yet
   bool after_key_ = false;

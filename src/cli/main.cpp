@@ -270,7 +270,7 @@ int command_info(const options_t& o, MessageCollector& told) {
     print_messages_to_stderr(told);
     return 1;
   }
-  JsonWriter j;
+  JsonWriter j(stdout);
   j.begin_object();
   j.key("file").value(o.files[0]);
   j.key("n_geometries").value(n_geometries());
@@ -281,7 +281,8 @@ int command_info(const options_t& o, MessageCollector& told) {
   for (const mol_data_t& rec : mol) write_geometry(j, rec);
   j.end_array();
   j.end_object();
-  std::printf("%s\n", j.text().c_str());
+  j.flush();
+  std::printf("\n");
   return 0;
 }
 
