@@ -36,12 +36,6 @@ class MessageCollector final : public Notifier {
   void status(StatusBar, const std::string& text) override {
     if (!text.empty()) messages.push_back(text);
   }
-  void atom_list(AtomListChange, int) override {}
-  void file_event(FileEvent) override {}
-  void selection_changed() override {}
-  void objects_changed() override {}
-  void rebuild_scene() override {}
-  void redraw() override {}
   std::vector<std::string> messages;
 };
 

@@ -7,13 +7,6 @@ namespace {
 class StderrNotifier final : public Notifier {
  public:
   void warning(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-  void status(StatusBar, const std::string&) override {}
-  void atom_list(AtomListChange, int) override {}
-  void file_event(FileEvent) override {}
-  void selection_changed() override {}
-  void objects_changed() override {}
-  void rebuild_scene() override {}
-  void redraw() override {}
 };
 
 StderrNotifier stderr_notifier;

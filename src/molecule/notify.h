@@ -29,22 +29,23 @@ enum class FileEvent {
   geometries_changed, // the geometries were replaced (undo): refresh the panels
 };
 
+// Every event does nothing unless an implementation cares for it.
 class Notifier {
  public:
   virtual ~Notifier() = default;
   // A modal warning the user must acknowledge.
-  virtual void warning(const std::string& text) = 0;
+  virtual void warning(const std::string&) {}
   // Pushes `text` on a status bar; an empty text only removes the last one.
-  virtual void status(StatusBar bar, const std::string& text) = 0;
-  virtual void atom_list(AtomListChange change, int atom) = 0;
-  virtual void selection_changed() = 0;
-  virtual void file_event(FileEvent event) = 0;
+  virtual void status(StatusBar, const std::string&) {}
+  virtual void atom_list(AtomListChange, int) {}
+  virtual void selection_changed() {}
+  virtual void file_event(FileEvent) {}
   // The 3D decorations changed: their panel must be rebuilt.
-  virtual void objects_changed() = 0;
+  virtual void objects_changed() {}
   // The scene's display list is stale (rerender_3d).
-  virtual void rebuild_scene() = 0;
+  virtual void rebuild_scene() {}
   // The drawing area must be painted again.
-  virtual void redraw() = 0;
+  virtual void redraw() {}
 };
 
 // The notifier in use; never null.

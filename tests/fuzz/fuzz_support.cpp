@@ -3,24 +3,18 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "app/settings.h"
+#include "formats/native_reader.h"
 #include "molecule/elements.h"
 #include "molecule/notify.h"
+#include "molecule/open_close.h"
 
 namespace {
 
-class SilentNotifier final : public Notifier {
- public:
-  void warning(const std::string&) override {}
-  void status(StatusBar, const std::string&) override {}
-  void atom_list(AtomListChange, int) override {}
-  void file_event(FileEvent) override {}
-  void selection_changed() override {}
-  void objects_changed() override {}
-  void rebuild_scene() override {}
-  void redraw() override {}
-};
+// Drops every event.
+class SilentNotifier final : public Notifier {};
 
 SilentNotifier silent;
 
@@ -34,6 +28,15 @@ void fuzz_init() {
   set_default_settings();
   const auto& table = e_default_table();
   e.assign(table.begin(), table.begin() + n_default_elements);
+}
+
+bool fuzz_parse_input(const uint8_t* data, size_t size) {
+  fuzz_init();
+  input_file_name = fuzz_write_input(data, size);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(input_file_name.c_str(), "rb"), std::fclose);
+  if (!file) return false;
+  parse_zev_file(file.get());
+  return true;
 }
 
 std::string fuzz_write_input(const uint8_t* data, size_t size) {

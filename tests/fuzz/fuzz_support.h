@@ -11,3 +11,6 @@
 void fuzz_init();
 // Writes the input to this process's scratch file and returns its path.
 std::string fuzz_write_input(const uint8_t* data, size_t size);
+// Writes the input to the scratch file, makes it the open file's name and
+// reads it into the geometries; false when the file can't be made.
+bool fuzz_parse_input(const uint8_t* data, size_t size);
