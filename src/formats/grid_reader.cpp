@@ -543,12 +543,27 @@ void compute_iso_levels(mol_data_t& rec) {
   double t[21], s[21] = {};
   t[0] = 0;
   for (int i = 1; i <= 20; ++i) t[i] = v / 20 * (i - 0.001);
-  // The thresholds rise, so a value exceeds a first run of them; each sum
-  // still adds its values in point order.
+  // The thresholds rise, so a value exceeds a first run of them: its square
+  // goes to the highest threshold it exceeds, and each sum is then the total
+  // of its own share and those of the higher thresholds. Most values of an
+  // orbital are tiny and exceed only t[0]; their share stays in a register.
+  double share[21] = {}, share0 = 0;
+  const double scale = v > 0 ? 20.0 / v : 0.0;
   for (double value : rec.grid_values) {
-    const double a = std::fabs(value), square = value * value;
-    for (int i = 0; i <= 20 && a > t[i]; ++i) s[i] += square;
+    const double a = std::fabs(value);
+    if (!(a > 0)) continue;
+    // t[i] < a exactly when i < 20·a/v + 0.001: start there and settle the
+    // rounding against the thresholds themselves.
+    int k = static_cast<int>(std::min(20.0, a * scale + 0.001));
+    while (k > 0 && !(a > t[k])) --k;
+    while (k < 20 && a > t[k + 1]) ++k;
+    if (k == 0)
+      share0 += value * value;
+    else
+      share[k] += value * value;
   }
+  share[0] = share0;
+  for (int i = 20; i >= 0; --i) s[i] = share[i] + (i < 20 ? s[i + 1] : 0.0);
   double h = 0.1;
   for (int i = 1; i <= 20; ++i) {
     const double o = i / 20.0 * s[0];
