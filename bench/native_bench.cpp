@@ -68,12 +68,12 @@ void write_grids(const std::string& path) {
   file_ptr out(std::fopen(path.c_str(), "wb"), std::fclose);
   const long long points = 1LL * grid_side * grid_side * grid_side;
   std::fprintf(out.get(), "1\nh\nH 0 0 0\n <GRID>\n");
-  std::fprintf(out.get(), " N_of_MO=%d N_of_Grids=%d N_of_Points=%lld Block_Size=%lld N_Blocks=1 Is_cutoff=0 CutOff=0 N_P=0\n",
+  std::fprintf(out.get(),
+               " N_of_MO=%d N_of_Grids=%d N_of_Points=%lld Block_Size=%lld N_Blocks=1 Is_cutoff=0 CutOff=0 N_P=0\n",
                n_grids, n_grids, points, points);
   std::fprintf(out.get(), " N_INDEX= 0 0 0 0 0 0 0\n Net= %d %d %d\n Origin= -8 -8 -8\n", grid_side, grid_side,
                grid_side);
-  std::fprintf(out.get(), " Axis_1= 16 0 0\n Axis_2= 0 16 0\n Axis_3= 0 0 16\n ORBOFF = %lld\n",
-               8 * points * n_grids);
+  std::fprintf(out.get(), " Axis_1= 16 0 0\n Axis_2= 0 16 0\n Axis_3= 0 0 16\n ORBOFF = %lld\n", 8 * points * n_grids);
   for (int g = 0; g < n_grids; ++g)
     std::fprintf(out.get(), " GridName= Orbital  sym= 1 index=%d Energ=-0.5 occ=2.0 type=i\n", g + 1);
   std::fprintf(out.get(), " <DENSITY>\n");

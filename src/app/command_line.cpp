@@ -13,10 +13,14 @@ namespace {
 
 color_t background_for(const char* word) {
   switch (word[0]) {
-    case 'b': return {0.0f, 0.0f, 0.0f, 0.0f};
-    case 'g': return {0.5f, 0.5f, 0.5f, 0.0f};
-    case 'w': return {1.0f, 1.0f, 1.0f, 0.0f};
-    default: return {0.8f, 0.8f, 0.8f, 0.0f};
+    case 'b':
+      return {0.0f, 0.0f, 0.0f, 0.0f};
+    case 'g':
+      return {0.5f, 0.5f, 0.5f, 0.0f};
+    case 'w':
+      return {1.0f, 1.0f, 1.0f, 0.0f};
+    default:
+      return {0.8f, 0.8f, 0.8f, 0.0f};
   }
 }
 
@@ -82,9 +86,14 @@ CommandLineAction parse_command_line(int argc, char** argv, input_data_t& data) 
 
 void load_values_from_command_line_args(int argc, char** argv) {
   switch (parse_command_line(argc, argv, Input_Data)) {
-    case CommandLineAction::help: Print_help(); std::exit(0);
-    case CommandLineAction::version: print_version(); std::exit(0);
-    case CommandLineAction::run: break;
+    case CommandLineAction::help:
+      Print_help();
+      std::exit(0);
+    case CommandLineAction::version:
+      print_version();
+      std::exit(0);
+    case CommandLineAction::run:
+      break;
   }
 }
 

@@ -72,9 +72,9 @@ const setting_key settings_keys[] = {
 };
 
 // The colours whose alpha the "Transparency" key sets.
-color_t input_data_t::* const transparent_colors[] = {&input_data_t::object_color, &input_data_t::plus_color,
-                                                      &input_data_t::minus_color, &input_data_t::epot_plus_color,
-                                                      &input_data_t::epot_minus_color};
+color_t input_data_t::*const transparent_colors[] = {&input_data_t::object_color, &input_data_t::plus_color,
+                                                     &input_data_t::minus_color, &input_data_t::epot_plus_color,
+                                                     &input_data_t::epot_minus_color};
 
 void apply_setting_line(const std::string& line, input_data_t& data) {
   for (const setting_key& k : settings_keys) {

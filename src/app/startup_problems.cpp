@@ -34,7 +34,8 @@ const input_filetype_t* type_of_problem(int code, int base) {
 
 std::string startup_warning_text(int code) {
   switch (code) {
-    case PROBLEM_NONE: return "";
+    case PROBLEM_NONE:
+      return "";
     case PROBLEM_NO_CONFIG_DIR:
       return "Mivor can not find plugin directory. Please locate mivorrc directory in the mivor build directory "
              "and copy its contents to the one of the places:\n\n"

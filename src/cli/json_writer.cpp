@@ -1,7 +1,7 @@
 #include "cli/json_writer.h"
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 void JsonWriter::flush() {

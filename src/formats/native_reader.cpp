@@ -18,8 +18,8 @@
 #include <memory>
 
 #include "app/settings.h"
-#include "formats/grid_reader.h"
 #include "formats/file_names.h"
+#include "formats/grid_reader.h"
 #include "formats/text_words.h"
 #include "molecule/bonding.h"
 #include "molecule/decorations.h"
@@ -37,9 +37,7 @@ using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 bool has(const std::string& line, const char* marker) { return find_nocase(line, marker) != std::string::npos; }
 
 // Puts a line back so that the next read returns it again.
-void unread_line(FILE* file, const std::string& line) {
-  fseeko(file, -static_cast<off_t>(line.size()), SEEK_CUR);
-}
+void unread_line(FILE* file, const std::string& line) { fseeko(file, -static_cast<off_t>(line.size()), SEEK_CUR); }
 
 // Reads the next line of a block; false at the end of the file or at the
 // "<END>" of the section, which is left for the section reader.
@@ -63,8 +61,10 @@ void split_words(const char* line, const char* (&words)[4]) {
     if (!w) continue;
     bool quoted = false;
     for (; *p; ++p) {
-      if (*p == '"') quoted = !quoted;
-      else if (!quoted && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) break;
+      if (*p == '"')
+        quoted = !quoted;
+      else if (!quoted && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+        break;
     }
   }
 }

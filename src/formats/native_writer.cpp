@@ -65,8 +65,7 @@ void write_dipole_block(FILE* file, const mol_data_t& rec) {
 }
 
 void write_color_keys(FILE* file, const color_t& c) {
-  std::fprintf(file, "RED = %f GREEN = %f BLUE = %f TRANSPARENCY = %f", d(c.red), d(c.green), d(c.blue),
-               d(c.alpha));
+  std::fprintf(file, "RED = %f GREEN = %f BLUE = %f TRANSPARENCY = %f", d(c.red), d(c.green), d(c.blue), d(c.alpha));
 }
 
 void write_vector_block(FILE* file, const mol_data_t& rec) {
@@ -176,9 +175,7 @@ void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
   std::fputs(counts.c_str(), file);
   // Number of symmetries in columns 1 to 8, orbitals per symmetry in the
   // following 8-column fields.
-  auto field = [&](size_t k) {
-    return k * 8 < counts.size() ? parse_int(counts.substr(k * 8, 8).c_str()) : 0;
-  };
+  auto field = [&](size_t k) { return k * 8 < counts.size() ? parse_int(counts.substr(k * 8, 8).c_str()) : 0; };
   const int nsym = std::max(0, std::min(field(0), 8));
   std::vector<symmetry_types> syms(static_cast<size_t>(nsym));
   for (int s = 0; s < nsym; ++s) syms[static_cast<size_t>(s)].count = std::max(0, field(static_cast<size_t>(s) + 1));
@@ -237,7 +234,8 @@ FILE* temporary_beside(const std::string& target, std::string& name) {
 void write_inporb_block(FILE* file, const mol_data_t& rec) {
   file_ptr source(open_current_mivor_file(), std::fclose);
   std::fputs(" <GRID>\n", file);
-  std::fprintf(file, " N_of_MO=%d N_of_Grids=%d N_of_Points=%d Block_Size=%d N_Blocks=%d Is_cutoff=%d CutOff=%8.4f N_P=%d\n",
+  std::fprintf(file,
+               " N_of_MO=%d N_of_Grids=%d N_of_Points=%d Block_Size=%d N_Blocks=%d Is_cutoff=%d CutOff=%8.4f N_P=%d\n",
                rec.n_mo, rec.ngrid(), 0, 0, 0, rec.is_cutoff, rec.cutoff, 0);
   const auto& ic = rec.index_counts;
   std::fprintf(file, " N_INDEX= %d %d %d %d %d %d %d\n", ic[0], ic[1], ic[2], ic[3], ic[4], ic[5], ic[6]);
@@ -253,7 +251,8 @@ void write_inporb_block(FILE* file, const mol_data_t& rec) {
     if (name.find("Orbital") != std::string::npos) {
       const int type = rec.orb_type[g];
       std::fprintf(file, "\n GridName= Orbital  sym= %d index=%d Energ=%f occ=%f type=%s", rec.orb_sym[g],
-                   rec.orb_index[g], rec.orb_energy[g], rec.orb_occ[g], orb_desc_short[type >= 0 && type < 8 ? type : 0]);
+                   rec.orb_index[g], rec.orb_energy[g], rec.orb_occ[g],
+                   orb_desc_short[type >= 0 && type < 8 ? type : 0]);
     } else {
       std::fprintf(file, "\n GridName=%s", name.c_str());
     }

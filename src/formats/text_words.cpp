@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 
-#include <cfloat>
 #include <cerrno>
+#include <cfloat>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -91,8 +91,10 @@ const char* get_ptr_ith_word(const char* line, int i) {
     if (word == i) return p;
     bool quoted = false;
     for (; *p; ++p) {
-      if (*p == '"') quoted = !quoted;
-      else if (!quoted && is_separator(static_cast<unsigned char>(*p))) break;
+      if (*p == '"')
+        quoted = !quoted;
+      else if (!quoted && is_separator(static_cast<unsigned char>(*p)))
+        break;
     }
   }
 }

@@ -99,9 +99,8 @@ std::string atom_data_text(const std::vector<element_t>& table, int* lines) {
   char buf[256];
   for (const element_t& el : table) {
     if (el.name.empty()) break;
-    std::snprintf(buf, sizeof buf, "\"%s\" %7.3f %7.3f %7.3f %7.3f %7.3f %4d %4d %4d", el.name.c_str(),
-                  el.color.red, el.color.green, el.color.blue, el.size, el.bond_size, el.valency, el.table_x,
-                  el.table_y);
+    std::snprintf(buf, sizeof buf, "\"%s\" %7.3f %7.3f %7.3f %7.3f %7.3f %4d %4d %4d", el.name.c_str(), el.color.red,
+                  el.color.green, el.color.blue, el.size, el.bond_size, el.valency, el.table_x, el.table_y);
     out += buf;
     std::snprintf(buf, sizeof buf, " %4d\n", is_builtin_default(n) ? 1 : 0);
     out += buf;

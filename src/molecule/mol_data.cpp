@@ -4,7 +4,7 @@
 
 #include "molecule/notify.h"
 
-const char* const bond_description[7] = {"No bond",     "Single bond",       "double bond", "triple bond",
+const char* const bond_description[7] = {"No bond",      "Single bond",       "double bond", "triple bond",
                                          "partial bond", "One and half bond", "Line"};
 
 std::vector<mol_data_t> mol;

@@ -135,10 +135,10 @@ struct mol_data_t {
 
 // The open file's geometries and the current indices.
 extern std::vector<mol_data_t> mol;
-extern mol_data_t* m;  // the current geometry; null only while no record exists
-extern int igeo;       // current geometry
-extern int ivib;       // current vibrational mode
-extern int iorb;       // current grid
+extern mol_data_t* m;                           // the current geometry; null only while no record exists
+extern int igeo;                                // current geometry
+extern int ivib;                                // current vibrational mode
+extern int iorb;                                // current grid
 extern std::vector<int64_t> geo_file_position;  // start of each geometry in the native file
 extern int should_bonding_be_determined;
 

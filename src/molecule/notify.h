@@ -23,10 +23,10 @@ enum class AtomListChange {
 // What happened to the open file, for the panels and menus that depend on
 // the data.
 enum class FileEvent {
-  opening,            // a file is about to be read: the orbital list empties
-  opened,             // a file was read: centre the view, show the data's widgets
-  closed,             // one empty geometry is left: hide the data's widgets
-  geometries_changed, // the geometries were replaced (undo): refresh the panels
+  opening,             // a file is about to be read: the orbital list empties
+  opened,              // a file was read: centre the view, show the data's widgets
+  closed,              // one empty geometry is left: hide the data's widgets
+  geometries_changed,  // the geometries were replaced (undo): refresh the panels
 };
 
 // Every event does nothing unless an implementation cares for it.

@@ -109,8 +109,7 @@ void get_backup() {
   for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get()))
     if (find_nocase(line, "<break>") != std::string::npos) break;
   std::fflush(file.get());
-  if (ftruncate(fileno(file.get()), ftello(file.get())) != 0)
-    std::fputs("ERROR: can't truncate backup file\n", stderr);
+  if (ftruncate(fileno(file.get()), ftello(file.get())) != 0) std::fputs("ERROR: can't truncate backup file\n", stderr);
   --backup_count;
   rerender_3d();
   redraw();

@@ -17,14 +17,14 @@ class CalcDefs : public ::testing::Test {
 
 TEST_F(CalcDefs, DefiningLinesKeepFileOrderAndNumberedArguments) {
   ScopedEnv env("MIVOR_DIR", "/env/dir");
-  ASSERT_TRUE(read_calc_defs(dir.write(
-      "calculation.rc",
-      "# plugin=commented\n"
-      "\n"
-      "PLUGIN=/bin/opt path=/work description=\"Optimise geometry\" type=opt file=Input "
-      "arg1=-n arg_val1=4 arg_des1=\"Cores\" arg2=-q\n"
-      "something else\n"
-      "plugin=/bin/energy\n")));
+  ASSERT_TRUE(
+      read_calc_defs(dir.write("calculation.rc",
+                               "# plugin=commented\n"
+                               "\n"
+                               "PLUGIN=/bin/opt path=/work description=\"Optimise geometry\" type=opt file=Input "
+                               "arg1=-n arg_val1=4 arg_des1=\"Cores\" arg2=-q\n"
+                               "something else\n"
+                               "plugin=/bin/energy\n")));
   ASSERT_EQ(n_calc_defs(), 2);
   const calc_def_t& opt = calc_defs[0];
   EXPECT_EQ(opt.plugin, "/bin/opt");

@@ -183,14 +183,24 @@ TEST_F(Settings, DamagedFilesNeverCrashTheReader) {
     std::string text;
     for (int l = static_cast<int>(rng() % 10); l > 0; --l) {
       switch (rng() % 6) {
-        case 0: text += std::string(keys[rng() % 5]) + " = 1e999\n"; break;
-        case 1: text += std::string(keys[rng() % 5]) + " = -99999999999999999999\n"; break;
-        case 2: text += std::string(rng() % 4000, 'a') + keys[rng() % 5] + " = 3\n"; break;
+        case 0:
+          text += std::string(keys[rng() % 5]) + " = 1e999\n";
+          break;
+        case 1:
+          text += std::string(keys[rng() % 5]) + " = -99999999999999999999\n";
+          break;
+        case 2:
+          text += std::string(rng() % 4000, 'a') + keys[rng() % 5] + " = 3\n";
+          break;
         case 3:
           for (int k = rng() % 80; k > 0; --k) text.push_back(static_cast<char>(rng() % 256));
           break;
-        case 4: text += std::string(keys[rng() % 5]) + " =\n"; break;
-        default: text += std::string(keys[rng() % 5]) + " = nan\n"; break;
+        case 4:
+          text += std::string(keys[rng() % 5]) + " =\n";
+          break;
+        default:
+          text += std::string(keys[rng() % 5]) + " = nan\n";
+          break;
       }
     }
     read(text);

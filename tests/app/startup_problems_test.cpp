@@ -51,8 +51,9 @@ TEST_F(StartupProblems, EachCodeHasItsText) {
 
 TEST_F(StartupProblems, ConverterCodesNameTheConverterAsWritten) {
   TempDir dir;
-  read_input_filetypes(dir.write("plugin.rc", "libpath=/nowhere forward=fw.sh backward=bw.sh extension=a\n"
-                                              "libpath=/nowhere forward=fw2.sh extension=b\n"));
+  read_input_filetypes(dir.write("plugin.rc",
+                                 "libpath=/nowhere forward=fw.sh backward=bw.sh extension=a\n"
+                                 "libpath=/nowhere forward=fw2.sh extension=b\n"));
   const std::string tail =
       " can not be found. Please ensure that the file plugin.rc contains correct path to it. The file plugin.rc "
       "should be in one of the following places:\n\n" +

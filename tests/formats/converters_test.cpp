@@ -19,7 +19,8 @@ class Converters : public ::testing::Test {
     read_input_filetypes(dir.write("plugin.rc", "libpath=" + plugins +
                                                     " forward=toy2mvr backward=mvr2toy extension=toy "
                                                     "description=\"Toy format\"\n"
-                                                    "libpath=" + plugins + " forward=absent extension=gone\n"));
+                                                    "libpath=" +
+                                                    plugins + " forward=absent extension=gone\n"));
   }
   void TearDown() override {
     remove_backup();

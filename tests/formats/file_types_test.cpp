@@ -34,8 +34,8 @@ TEST_F(FileTypes, NativeTypeAloneWithoutAPluginFile) {
 }
 
 TEST_F(FileTypes, EachNonBlankLineAddsOneTypeInFileOrder) {
-  read("LIBPATH=" + lib + " forward=xyz2mvr backward=mvr2xyz extension=xyz description=\"XYZ file\"\n" +
-       "   \t\n" + "libpath=" + lib + " extension=mol description=Molecule\n");
+  read("LIBPATH=" + lib + " forward=xyz2mvr backward=mvr2xyz extension=xyz description=\"XYZ file\"\n" + "   \t\n" +
+       "libpath=" + lib + " extension=mol description=Molecule\n");
   ASSERT_EQ(n_input_types(), 3);
   const input_filetype_t& xyz = input_filetypes[1];
   EXPECT_EQ(xyz.libpath, lib);
@@ -88,7 +88,7 @@ TEST_F(FileTypes, TypeOfANameComesFromItsLastExtensionComparedExactly) {
   EXPECT_EQ(get_filetype("dir.v2/mol.xyz"), 1);
   EXPECT_EQ(get_filetype("x.tar.gz"), 2);
   EXPECT_EQ(get_filetype("water.mvr"), 0);
-  EXPECT_EQ(get_filetype("MOL.XYZ"), 3);  // no type
+  EXPECT_EQ(get_filetype("MOL.XYZ"), 3);      // no type
   EXPECT_EQ(get_filetype("noextension"), 2);  // the last type
   EXPECT_EQ(get_filetype("trailing."), 3);
 }

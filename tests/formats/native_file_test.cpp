@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,7 +92,8 @@ TEST_F(NativeFile, MarkersAreFoundInAnyCaseAndClosingLinesAreIgnored) {
 }
 
 TEST_F(NativeFile, ListedBondsTurnAutomaticBondingOffOrAddToIt) {
-  open_text(std::string(water) + " <BOND>\n AUTOMATIC = 0\n 1 2 4\n 0 1 1\n 1 9 1\n 2 1 6\n 1 3 99\n </BOND>\n <END>\n");
+  open_text(std::string(water) +
+            " <BOND>\n AUTOMATIC = 0\n 1 2 4\n 0 1 1\n 1 9 1\n 2 1 6\n 1 3 99\n </BOND>\n <END>\n");
   ASSERT_EQ(m->nbond(), 1);
   EXPECT_EQ(m->bond[0].a1, 0);
   EXPECT_EQ(m->bond[0].a2, 1);
@@ -359,12 +359,13 @@ TEST_F(NativeFile, HostileSectionsNeverCrash) {
 // blocks, followed by the embedded orbital file.
 std::string grid_file() {
   const double values[16] = {0.1, -0.2, 0.3, -0.4, 0.5, -0.6, 0.7, 0.8, 1, 2, 3, 4, 5, 6, 7, 8};
-  return std::string("1\nh\nH 0 0 0\n <GRID>\n"
-                     " N_of_MO=2 N_of_Grids=2 N_of_Points=8 Block_Size=5 N_Blocks=2 Is_cutoff=0 CutOff=3.0 N_P=0\n"
-                     " N_INDEX= 0 1 0 0 0 1 0\n Net= 2 2 2\n Origin= 0 0 0\n"
-                     " Axis_1= 1 0 0\n Axis_2= 0 1 0\n Axis_3= 0 0 1\n ORBOFF = 128\n"
-                     " GridName= Orbital  sym= 1 index=1 Energ=-0.5 occ=2.0 type=i\n"
-                     " GridName= Electrostatic potential\n <DENSITY>\n") +
+  return std::string(
+             "1\nh\nH 0 0 0\n <GRID>\n"
+             " N_of_MO=2 N_of_Grids=2 N_of_Points=8 Block_Size=5 N_Blocks=2 Is_cutoff=0 CutOff=3.0 N_P=0\n"
+             " N_INDEX= 0 1 0 0 0 1 0\n Net= 2 2 2\n Origin= 0 0 0\n"
+             " Axis_1= 1 0 0\n Axis_2= 0 1 0\n Axis_3= 0 0 1\n ORBOFF = 128\n"
+             " GridName= Orbital  sym= 1 index=1 Energ=-0.5 occ=2.0 type=i\n"
+             " GridName= Electrostatic potential\n <DENSITY>\n") +
          std::string(reinterpret_cast<const char*>(values), sizeof values) +
          " </DENSITY>\n <BASIS>\n </BASIS>\n#INPORB 2.2\n       1       2\n#INDEX\n* 1234567890\n0 is\n"
          " </INPORB>\n </GRID>\n <END>\n";

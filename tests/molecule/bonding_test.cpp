@@ -77,21 +77,21 @@ TEST_F(Bonding, EtheneEndsWithADoubleBondAndAcetyleneWithATripleBond) {
                                  {"H", {0, 0.92, -1.24}},
                                  {"H", {0, -0.92, -1.24}}});
   determine_bonding(ethene);
-  EXPECT_EQ(bonds(ethene), (Bonds{{0, 1, DOUBLE_BOND},
-                                  {0, 2, SINGLE_BOND},
-                                  {0, 3, SINGLE_BOND},
-                                  {1, 4, SINGLE_BOND},
-                                  {1, 5, SINGLE_BOND}}));
+  EXPECT_EQ(
+      bonds(ethene),
+      (Bonds{{0, 1, DOUBLE_BOND}, {0, 2, SINGLE_BOND}, {0, 3, SINGLE_BOND}, {1, 4, SINGLE_BOND}, {1, 5, SINGLE_BOND}}));
 
   new_mol(1);
-  mol_data_t& acetylene = molecule({{"H", {0, 0, -1.66}}, {"C", {0, 0, -0.60}}, {"C", {0, 0, 0.60}}, {"H", {0, 0, 1.66}}});
+  mol_data_t& acetylene =
+      molecule({{"H", {0, 0, -1.66}}, {"C", {0, 0, -0.60}}, {"C", {0, 0, 0.60}}, {"H", {0, 0, 1.66}}});
   determine_bonding(acetylene);
   EXPECT_EQ(bonds(acetylene), (Bonds{{0, 1, SINGLE_BOND}, {1, 2, TRIPLE_BOND}, {2, 3, SINGLE_BOND}}));
 }
 
 TEST_F(Bonding, SingleBondsOnlyKeepsEveryBondSingle) {
   Input_Data.single_bonds_only = 1;
-  mol_data_t& acetylene = molecule({{"H", {0, 0, -1.66}}, {"C", {0, 0, -0.60}}, {"C", {0, 0, 0.60}}, {"H", {0, 0, 1.66}}});
+  mol_data_t& acetylene =
+      molecule({{"H", {0, 0, -1.66}}, {"C", {0, 0, -0.60}}, {"C", {0, 0, 0.60}}, {"H", {0, 0, 1.66}}});
   determine_bonding(acetylene);
   EXPECT_EQ(bonds(acetylene), (Bonds{{0, 1, SINGLE_BOND}, {1, 2, SINGLE_BOND}, {2, 3, SINGLE_BOND}}));
 }
@@ -136,7 +136,8 @@ TEST_F(Bonding, HydrogenTakesTheLowestIndexedPartner) {
 
 TEST_F(Bonding, ListedBondsCountAgainstValenciesAndAreRaisedToo) {
   // H0 already bonded (listed) to the far carbon: it takes no second partner.
-  mol_data_t& rec = molecule({{"H", {0, 0, 0}}, {"H", {0.74, 0, 0}}, {"C", {0, 2.9, 0}}, {"O", {9, 0, 0}}, {"O", {10.2, 0, 0}}});
+  mol_data_t& rec =
+      molecule({{"H", {0, 0, 0}}, {"H", {0.74, 0, 0}}, {"C", {0, 2.9, 0}}, {"O", {9, 0, 0}}, {"O", {10.2, 0, 0}}});
   add_bond(rec, 2, 0, SINGLE_BOND);
   // A listed bond of type 0 between the oxygens still blocks automatic bonding.
   add_bond(rec, 3, 4, NO_BOND);

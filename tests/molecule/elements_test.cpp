@@ -147,15 +147,27 @@ TEST_F(Elements, DamagedFilesNeverCrashTheReader) {
     const int lines = static_cast<int>(rng() % 8);
     for (int l = 0; l < lines; ++l) {
       switch (rng() % 7) {
-        case 0: text += good; break;
-        case 1: text += good.substr(0, rng() % good.size()) + "\n"; break;
-        case 2: text += "\"" + std::string(rng() % 5000, '9') + "\n"; break;
+        case 0:
+          text += good;
+          break;
+        case 1:
+          text += good.substr(0, rng() % good.size()) + "\n";
+          break;
+        case 2:
+          text += "\"" + std::string(rng() % 5000, '9') + "\n";
+          break;
         case 3:
           for (int k = rng() % 64; k > 0; --k) text.push_back(static_cast<char>(rng() % 256));
           break;
-        case 4: text += "\"Ab\" 1e999 -1e999 nan inf 1e40 99999999999999 -99999999999 4 1\n"; break;
-        case 5: text += "\"\"\"\"\"\"\n"; break;
-        default: text += "\"X\n"; break;
+        case 4:
+          text += "\"Ab\" 1e999 -1e999 nan inf 1e40 99999999999999 -99999999999 4 1\n";
+          break;
+        case 5:
+          text += "\"\"\"\"\"\"\n";
+          break;
+        default:
+          text += "\"X\n";
+          break;
       }
     }
     dir.write("atoms.rc", text);
@@ -179,7 +191,7 @@ TEST_F(Elements, AtomsTakeElementDataBySymbolIgnoringCase) {
   m->elem[1].name = "Zz";
   m->elem[2].name = "q";
   for (int i = 0; i < 3; ++i) set_element_data(*m, i);
-  set_element_data(*m, 3);   // no such atom: nothing happens
+  set_element_data(*m, 3);  // no such atom: nothing happens
   set_element_data(*m, -1);
 
   EXPECT_EQ(m->elem[0].name, "cl");  // the symbol stays as read

@@ -9,8 +9,7 @@
 #include "support/temp_dir.h"
 
 program_result run_program(const std::vector<std::string>& argv,
-                           const std::map<std::string, std::optional<std::string>>& env,
-                           const std::string& cwd) {
+                           const std::map<std::string, std::optional<std::string>>& env, const std::string& cwd) {
   TempDir io;
   const std::string out = io.file("out"), err = io.file("err");
   std::vector<char*> args;

@@ -15,5 +15,4 @@ struct program_result {
 
 // `env` entries set a variable, or unset it when the value is nullopt.
 program_result run_program(const std::vector<std::string>& argv,
-                           const std::map<std::string, std::optional<std::string>>& env,
-                           const std::string& cwd);
+                           const std::map<std::string, std::optional<std::string>>& env, const std::string& cwd);
