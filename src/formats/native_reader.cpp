@@ -51,6 +51,13 @@ bool next_block_line(FILE* file, std::string& line) {
   return true;
 }
 
+// The next line a block reads; a block cut short by the "<END>" of its
+// section gets an empty line and leaves "<END>" for the section reader.
+std::string block_line(FILE* file) {
+  std::string line;
+  return next_block_line(file, line) ? line : std::string();
+}
+
 // The first four words of a line (null where the line has fewer), found in
 // one pass.
 void split_words(const char* line, const char* (&words)[4]) {
@@ -80,7 +87,7 @@ vec3 point_of_line(const char* line) {
 }
 
 // The next line as a point (three reals); 0 where numbers are missing.
-vec3 read_point(FILE* file) { return point_of_line(read_line(file).c_str()); }
+vec3 read_point(FILE* file) { return point_of_line(block_line(file).c_str()); }
 
 void set_float(const std::string& line, const char* key, float& field) {
   if (auto v = key_dble_value(line, key)) field = narrow_to_float(*v);
@@ -172,7 +179,7 @@ void read_dipole_block(FILE* file, mol_data_t& rec) {
 }
 
 void read_vector_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = read_line(file);
+  const std::string keys = block_line(file);
   allocate_vectors(rec, rec.nvector() + 1);
   const size_t i = last(rec.nvector());
   vector_set_default_values(rec, static_cast<int>(i));
@@ -184,7 +191,7 @@ void read_vector_block(FILE* file, mol_data_t& rec) {
 }
 
 void read_triangle_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = read_line(file);
+  const std::string keys = block_line(file);
   allocate_triangles(rec, rec.ntriangle() + 1);
   const size_t i = last(rec.ntriangle());
   triangle_set_defeault_values(rec, static_cast<int>(i));
@@ -195,7 +202,7 @@ void read_triangle_block(FILE* file, mol_data_t& rec) {
 }
 
 void read_sphere_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = read_line(file);
+  const std::string keys = block_line(file);
   allocate_spheres(rec, rec.nsphere() + 1);
   const size_t i = last(rec.nsphere());
   sphere_set_defeault_values(rec, static_cast<int>(i));
@@ -205,7 +212,7 @@ void read_sphere_block(FILE* file, mol_data_t& rec) {
 }
 
 void read_surface_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = read_line(file);
+  const std::string keys = block_line(file);
   allocate_surfaces(rec, rec.nsurf() + 1);
   const size_t i = last(rec.nsurf());
   surface_set_default_values(rec, static_cast<int>(i));
@@ -216,7 +223,7 @@ void read_surface_block(FILE* file, mol_data_t& rec) {
 }
 
 void read_cell_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = read_line(file);
+  const std::string keys = block_line(file);
   allocate_cells(rec, rec.ncell() + 1);
   const size_t i = last(rec.ncell());
   cell_set_default_values(rec, static_cast<int>(i));
@@ -229,14 +236,14 @@ void read_cell_block(FILE* file, mol_data_t& rec) {
 
 // A text line without its line end; null when empty.
 std::optional<std::string> text_line(FILE* file) {
-  std::string line = read_line(file);
+  std::string line = block_line(file);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   if (line.empty()) return std::nullopt;
   return line;
 }
 
 void read_textbox_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = read_line(file);
+  const std::string keys = block_line(file);
   allocate_textbox(rec);
   textbox_t& box = rec.textbox.back();
   textbox_set_dfault_values(rec, rec.ntextbox() - 1);
@@ -250,7 +257,7 @@ void read_textbox_block(FILE* file, mol_data_t& rec) {
 }
 
 void read_vibration_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = read_line(file);
+  const std::string keys = block_line(file);
   allocate_vibs(rec, rec.nvibr() + 1);
   const size_t v = last(rec.nvibr());
   set_double(keys, "FREQ", rec.freq[v]);
@@ -264,14 +271,14 @@ void read_vibration_block(FILE* file, mol_data_t& rec) {
   }
   std::vector<vec3>& mode = rec.normal_mode[v];
   for (vec3& d : mode) {
-    const std::string line = read_line(file);
+    const std::string line = block_line(file);
     if (line.empty()) break;
     d = point_of_line(line.c_str());
   }
 }
 
 void read_editable_block(FILE* file, mol_data_t& rec) {
-  const std::string line = read_line(file);
+  const std::string line = block_line(file);
   if (has(line, "yes"))
     rec.editable = 1;
   else if (has(line, "no"))
@@ -279,12 +286,12 @@ void read_editable_block(FILE* file, mol_data_t& rec) {
 }
 
 void read_write_block(FILE* file) {
-  std::string line = read_line(file);
+  std::string line = block_line(file);
   if (!line.empty() && line.back() == '\n') line.pop_back();
   notifier().status(StatusBar::lower, line);
 }
 
-double read_real_line(FILE* file) { return parse_double(read_line(file).c_str()); }
+double read_real_line(FILE* file) { return parse_double(block_line(file).c_str()); }
 
 // Dispatches one line of a section on the first marker it holds; false at
 // the section's "<END>".
@@ -323,7 +330,7 @@ bool read_block(FILE* file, const std::string& line, mol_data_t& rec) {
   } else if (has(line, "<editable>")) {
     read_editable_block(file, rec);
   } else if (has(line, "<sleep>")) {
-    read_line(file);
+    block_line(file);
   } else if (has(line, "<write>")) {
     read_write_block(file);
   } else if (has(line, "<end>")) {

@@ -331,6 +331,16 @@ TEST_F(NativeFile, WriteBlockShowsItsMessageAndSleepIsSkipped) {
   EXPECT_TRUE(found);
 }
 
+TEST_F(NativeFile, BlockCutShortByEndDoesNotReachIntoTheNextGeometry) {
+  open_text(std::string(water) + "<VECTOR>\nRED=1\n <END>\n" + water + "<SPHERE>\nRADIUS=3\n0 0 0\n <END>\n");
+  ASSERT_EQ(n_geometries(), 2);
+  EXPECT_EQ(mol[0].nvector(), 1);
+  EXPECT_EQ(mol[0].vector_end[0], (vec3{0, 0, 0}));
+  EXPECT_EQ(mol[0].nsphere(), 0);
+  EXPECT_EQ(mol[1].nsphere(), 1);
+  EXPECT_EQ(mol[1].sphere_radius[0], 3.0);
+}
+
 TEST_F(NativeFile, HostileSectionsNeverCrash) {
   const char* bodies[] = {
       " <ATOM>\n",
