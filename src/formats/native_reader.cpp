@@ -27,6 +27,7 @@
 #include "molecule/notify.h"
 #include "molecule/open_close.h"
 #include "molecule/undo.h"
+#include "render/view.h"
 
 unsigned char file_open_success = 0;
 
@@ -419,6 +420,7 @@ void read_section(FILE* file, int i, mol_data_t& rec) {
   for (std::string line = read_line(file); !line.empty(); line = read_line(file))
     if (!read_block(file, line, rec)) break;
   if (should_bonding_be_determined) determine_bonding(rec);
+  set_sizes();
 }
 
 void parse_zev_file(FILE* file) {

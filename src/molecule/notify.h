@@ -46,6 +46,14 @@ class Notifier {
   virtual void rebuild_scene() {}
   // The drawing area must be painted again.
   virtual void redraw() {}
+  // The drawing area should request this size (a restored view).
+  virtual void drawing_area_size(int, int) {}
+  // The pointer over the drawing area: the text cursor while a text box is
+  // placed, the default one otherwise.
+  virtual void text_cursor(bool) {}
+  // A geometry became current (read, stepped to, undone): label images and
+  // the panels that show it must follow.
+  virtual void geometry_shown() {}
 };
 
 // The notifier in use; never null.

@@ -111,6 +111,14 @@ void check_if_file_changed() {
   } else {
     open_file(name, input_file_type);
   }
+  // A file seen half-written may not read; keep watching it so that the
+  // next look, once it is whole, shows it.
+  if (watched_file.mtime == 0 && input_file_name != name) {
+    input_file_name = name;
+    const size_t slash = name.find_last_of('/');
+    current_directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
+    remember_file_state(name);
+  }
   rerender_3d();
   redraw();
 }

@@ -107,4 +107,21 @@ TEST_F(OpenClose, ChangedFileIsReloadedOnceUnchangedOneNot) {
   EXPECT_EQ(m->natom(), 2);
 }
 
+TEST_F(OpenClose, FileSeenHalfWrittenIsShownOnceWhole) {
+  const std::string p = dir.write("a.mvr", one_carbon);
+  set_mtime(p, 1000000);
+  open_file(p, std::nullopt);
+
+  dir.write("a.mvr", "");  // truncated by the writer, not yet rewritten
+  set_mtime(p, 1000001);
+  check_if_file_changed();
+  EXPECT_EQ(input_file_name, p);
+
+  dir.write("a.mvr", two_carbons);
+  set_mtime(p, 1000002);
+  check_if_file_changed();
+  EXPECT_EQ(m->natom(), 2);
+  EXPECT_EQ(input_file_name, p);
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include "molecule/decorations.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
+#include "render/scene.h"
+#include "render/view.h"
 
 void reset_core_state() {
   deallocate_mol_data();
@@ -28,4 +30,6 @@ void reset_core_state() {
   textbox_state = 0;
   textbox_number = 0;
   unset_go_selected();
+  reset_scene_state();
+  reset_view_state();
 }

@@ -22,6 +22,9 @@ class RecordingNotifier final : public Notifier {
   void objects_changed() override { ++object_changes; }
   void rebuild_scene() override { ++rebuilds; }
   void redraw() override { ++redraws; }
+  void drawing_area_size(int w, int h) override { size_requests.emplace_back(w, h); }
+  void text_cursor(bool text) override { text_cursors.push_back(text); }
+  void geometry_shown() override { ++geometries_shown; }
 
   std::vector<std::string> warnings;
   std::vector<std::pair<StatusBar, std::string>> statuses;
@@ -31,6 +34,9 @@ class RecordingNotifier final : public Notifier {
   int object_changes = 0;
   int rebuilds = 0;
   int redraws = 0;
+  std::vector<std::pair<int, int>> size_requests;
+  std::vector<bool> text_cursors;
+  int geometries_shown = 0;
 };
 
 // Puts every global of the core back to its state before start-up: no

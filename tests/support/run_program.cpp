@@ -4,12 +4,38 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <thread>
 
 #include "support/temp_dir.h"
+#include "support/x_display.h"
+
+namespace {
+
+// Waits for the program; a windowed one is driven, then asked to close its
+// windows until it ends (killed after a minute).
+int wait_for(pid_t pid, const std::function<void(int)>& drive) {
+  int status = 0;
+  if (!drive) return waitpid(pid, &status, 0) == pid ? status : -1;
+  drive(pid);
+  for (int tick = 0; tick < 600; ++tick) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return status;
+    close_windows_of(pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+}  // namespace
 
 program_result run_program(const std::vector<std::string>& argv,
-                           const std::map<std::string, std::optional<std::string>>& env, const std::string& cwd) {
+                           const std::map<std::string, std::optional<std::string>>& env, const std::string& cwd,
+                           const std::function<void(int)>& drive) {
+  if (drive) use_private_x_display();
   TempDir io;
   const std::string out = io.file("out"), err = io.file("err");
   std::vector<char*> args;
@@ -35,8 +61,8 @@ program_result run_program(const std::vector<std::string>& argv,
     _exit(127);
   }
   program_result r;
-  int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
+  const int status = pid > 0 ? wait_for(pid, drive) : -1;
+  if (status >= 0 && WIFEXITED(status)) r.status = WEXITSTATUS(status);
   r.out = read_file(out);
   r.err = read_file(err);
   return r;

@@ -2,6 +2,7 @@
 // directory, and returns its exit status and both output streams.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,5 +15,8 @@ struct program_result {
 };
 
 // `env` entries set a variable, or unset it when the value is nullopt.
+// A program that opens windows gets `drive`: it runs on a private X display,
+// `drive(pid)` acts on it, then its windows are closed until it ends.
 program_result run_program(const std::vector<std::string>& argv,
-                           const std::map<std::string, std::optional<std::string>>& env, const std::string& cwd);
+                           const std::map<std::string, std::optional<std::string>>& env, const std::string& cwd,
+                           const std::function<void(int)>& drive = nullptr);

@@ -1,0 +1,119 @@
+// Compiling the scene list and replaying it per frame, for a bonded
+// 300-atom molecule and a 3000-atom one (too large to be bonded), in an
+// 800 × 800 GLX pbuffer. Run under an X server with software OpenGL:
+//   xvfb-run -a -s "-screen 0 1024x1024x24" bench/scene_bench
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "app/settings.h"
+#include "molecule/bonding.h"
+#include "molecule/elements.h"
+#include "molecule/mol_data.h"
+#include "render/gl/scene_gl.h"
+#include "render/scene.h"
+
+namespace {
+
+constexpr int frame_size = 800;
+
+// One GL context on a pbuffer, made current for the whole run.
+struct gl_context_t {
+  Display* display = nullptr;
+  bool ready = false;
+};
+
+gl_context_t open_context() {
+  gl_context_t c;
+  c.display = XOpenDisplay(nullptr);
+  if (!c.display) return c;
+  const int config_attributes[] = {GLX_DRAWABLE_TYPE,
+                                   GLX_PBUFFER_BIT,
+                                   GLX_RENDER_TYPE,
+                                   GLX_RGBA_BIT,
+                                   GLX_RED_SIZE,
+                                   8,
+                                   GLX_GREEN_SIZE,
+                                   8,
+                                   GLX_BLUE_SIZE,
+                                   8,
+                                   GLX_DEPTH_SIZE,
+                                   24,
+                                   None};
+  int n = 0;
+  GLXFBConfig* configs = glXChooseFBConfig(c.display, DefaultScreen(c.display), config_attributes, &n);
+  if (!configs || n == 0) return c;
+  const int pbuffer_attributes[] = {GLX_PBUFFER_WIDTH, frame_size, GLX_PBUFFER_HEIGHT, frame_size, None};
+  const GLXPbuffer pbuffer = glXCreatePbuffer(c.display, configs[0], pbuffer_attributes);
+  const GLXContext context = glXCreateNewContext(c.display, configs[0], GLX_RGBA_TYPE, nullptr, True);
+  XFree(configs);
+  if (!pbuffer || !context || !glXMakeContextCurrent(c.display, pbuffer, pbuffer, context)) return c;
+  glViewport(0, 0, frame_size, frame_size);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-20, 20, -20, 20, -100, 100);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  scene_realize();
+  c.ready = true;
+  return c;
+}
+
+bool gl_ready() {
+  static const gl_context_t context = open_context();
+  return context.ready;
+}
+
+// A jittered simple-cubic lattice of C, H and O atoms 1.4 Å apart, bonded
+// the way a file without bonds would be (large molecules stay unbonded).
+void build_molecule(int natom) {
+  set_default_settings();
+  const auto& table = e_default_table();
+  e.assign(table.begin(), table.begin() + n_default_elements);
+  new_mol(1);
+  allocate_atoms(*m, natom);
+  const int side = static_cast<int>(std::ceil(std::cbrt(natom)));
+  const char* const symbols[3] = {"C", "H", "O"};
+  for (int i = 0; i < natom; ++i) {
+    const double jitter = 0.05 * std::sin(i * 12.9898);
+    m->xyz[i] = {(i % side) * 1.4 + jitter, (i / side % side) * 1.4 - jitter, (i / side / side) * 1.4 + 0.5 * jitter};
+    m->elem[i].name = symbols[i % 7 == 0 ? 2 : i % 3 == 0 ? 1 : 0];
+    set_element_data(*m, i);
+  }
+  determine_bonding(*m);
+}
+
+void BM_CompileSceneList(benchmark::State& state) {
+  if (!gl_ready()) {
+    state.SkipWithError("no GLX pbuffer on $DISPLAY");
+    return;
+  }
+  build_molecule(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    mivor_draw_3d();
+    glFinish();
+  }
+  state.counters["bonds"] = m->nbond();
+}
+BENCHMARK(BM_CompileSceneList)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
+
+void BM_ReplaySceneList(benchmark::State& state) {
+  if (!gl_ready()) {
+    state.SkipWithError("no GLX pbuffer on $DISPLAY");
+    return;
+  }
+  build_molecule(static_cast<int>(state.range(0)));
+  mivor_draw_3d();
+  scene_state.rebuild = 0;
+  for (auto _ : state) {
+    scene_expose(frame_size, frame_size, nullptr);
+    glFinish();
+  }
+  state.counters["bonds"] = m->nbond();
+}
+BENCHMARK(BM_ReplaySceneList)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The OpenGL side of the scene traversal: material presets, colours,
+// quadric spheres and cylinders, and vertex batches.
+#include "render/gl/gl_scene_output.h"
+
+#include <GL/gl.h>
+
+#include "render/scene_geometry.h"
+
+namespace {
+
+struct material_t {
+  GLfloat ambient[4], diffuse[4], specular[4];
+  GLfloat shininess;
+};
+
+// Presets 1 to 5 of the atom material.
+constexpr material_t material_presets[5] = {
+    {{0.7f, 0.7f, 0.4f, 0.5f}, {0.8f, 0.7f, 0.4f, 0.5f}, {0.8f, 0.7f, 0.4f, 0.5f}, 40},
+    {{0.2f, 0.1f, 0.1f, 0.5f}, {0.2f, 0.1f, 0.0f, 0.5f}, {0.5f, 0.5f, 0.5f, 0.5f}, 40},
+    {{0.1f, 0.1f, 0.1f, 1}, {0.6f, 0.6f, 0.6f, 1}, {0.25f, 0.25f, 0.25f, 1}, 100},
+    {{0.24f, 0.2f, 0.07f, 1}, {0.75f, 0.61f, 0.22f, 1}, {0.32f, 0.25f, 0.17f, 1}, 40},
+    {{0.7f, 0.7f, 0.4f, 0.5f}, {0.8f, 0.7f, 0.4f, 0.5f}, {0.8f, 0.7f, 0.4f, 0.5f}, 100},
+};
+
+GLenum gl_mode(PrimitiveKind kind) {
+  switch (kind) {
+    case PrimitiveKind::lines:
+      return GL_LINES;
+    case PrimitiveKind::line_strip:
+      return GL_LINE_STRIP;
+    case PrimitiveKind::line_loop:
+      return GL_LINE_LOOP;
+    case PrimitiveKind::polygon:
+      return GL_POLYGON;
+    case PrimitiveKind::quads:
+      break;
+  }
+  return GL_QUADS;
+}
+
+}  // namespace
+
+GlSceneOutput::GlSceneOutput() : quadric_(gluNewQuadric()) {}
+
+GlSceneOutput::~GlSceneOutput() {
+  if (quadric_) gluDeleteQuadric(quadric_);
+}
+
+void GlSceneOutput::material_preset(int style) {
+  if (style < 1 || style > 5) return;
+  const material_t& mat = material_presets[style - 1];
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, mat.ambient);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, mat.diffuse);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, mat.specular);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, mat.shininess);
+}
+
+void GlSceneOutput::color(const color_t& c, bool with_alpha) {
+  if (with_alpha)
+    glColor4f(c.red, c.green, c.blue, c.alpha);
+  else
+    glColor3f(c.red, c.green, c.blue);
+}
+
+void GlSceneOutput::lighting(bool on) {
+  if (on)
+    glEnable(GL_LIGHTING);
+  else
+    glDisable(GL_LIGHTING);
+}
+
+void GlSceneOutput::depth_mask(bool on) { glDepthMask(on ? GL_TRUE : GL_FALSE); }
+
+void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int stacks, bool filled) {
+  if (!quadric_) return;
+  glPushMatrix();
+  glTranslated(centre[0], centre[1], centre[2]);
+  gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
+  gluSphere(quadric_, radius, slices, stacks);
+  glPopMatrix();
+}
+
+void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_radius, double top_radius,
+                             double length, int slices, int stacks, bool filled) {
+  if (!quadric_) return;
+  double angle, ax, ay, distance;
+  CalcCyllinder(start, toward, angle, ax, ay, distance);
+  glPushMatrix();
+  glTranslated(start[0], start[1], start[2]);
+  glRotated(angle, ax, ay, 0);
+  gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
+  // Along a filled cylinder or cone the normals do not change, so one stack
+  // shades exactly as many do; in line style the stacks are visible rings.
+  gluCylinder(quadric_, base_radius, top_radius, length, slices, filled ? 1 : stacks);
+  glPopMatrix();
+}
+
+void GlSceneOutput::begin(PrimitiveKind kind) { glBegin(gl_mode(kind)); }
+
+void GlSceneOutput::normal(const vec3& n) { glNormal3d(n[0], n[1], n[2]); }
+
+void GlSceneOutput::vertex(const vec3& p) { glVertex3d(p[0], p[1], p[2]); }
+
+void GlSceneOutput::end() { glEnd(); }

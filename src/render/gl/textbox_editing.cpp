@@ -1,0 +1,107 @@
+#include "render/gl/textbox_editing.h"
+
+#include "app/settings.h"
+#include "molecule/decorations.h"
+#include "molecule/mol_data.h"
+#include "molecule/notify.h"
+#include "molecule/undo.h"
+#include "render/gl/label_images.h"
+
+namespace {
+
+int last_box() { return m->ntextbox() - 1; }
+
+bool typing_in_progress() { return textbox_state == 1 || textbox_state == 2; }
+
+// Typing ends: back to idle with the default pointer, the decoration panel
+// rebuilt and an undo snapshot taken.
+void end_typing() {
+  textbox_state = 0;
+  notifier().text_cursor(false);
+  notifier().objects_changed();
+  append_backup();
+}
+
+}  // namespace
+
+void textbox_add_command() {
+  if (!m || typing_in_progress()) return;
+  allocate_textbox(*m);
+  textbox_set_dfault_values(*m, last_box());
+  m->textbox.back().font = Input_Data.label_font;
+  textbox_state = 1;
+  notifier().text_cursor(true);
+}
+
+bool textbox_button_press(int x, int y) {
+  if (!m) return false;
+  switch (textbox_state) {
+    case 1:
+      if (m->textbox.empty()) {
+        textbox_state = 0;
+        return false;
+      }
+      m->textbox.back().x = x;
+      m->textbox.back().y = y;
+      textbox_state = 2;
+      notifier().text_cursor(false);
+      notifier().objects_changed();
+      return false;
+    case 2:
+      textbox_state = 0;
+      draw_pixdata_textbox(last_box());
+      redraw();
+      append_backup();
+      return true;
+    case 3:
+      textbox_state = 0;
+      if (textbox_number >= 0 && textbox_number < m->ntextbox()) {
+        m->textbox[static_cast<size_t>(textbox_number)].x = x;
+        m->textbox[static_cast<size_t>(textbox_number)].y = y;
+      }
+      redraw();
+      append_backup();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool textbox_key(TextboxKey key, char c) {
+  if (textbox_state == 1) return true;
+  if (textbox_state != 2) return false;
+  if (!m || m->textbox.empty()) {
+    textbox_state = 0;
+    return true;
+  }
+  switch (key) {
+    case TextboxKey::character:
+      textbox_delete_insert_char(*m, c);
+      break;
+    case TextboxKey::backspace:
+      textbox_delete_last_char(*m);
+      break;
+    case TextboxKey::finish:
+      end_typing();
+      break;
+    case TextboxKey::escape:
+      delete_last_textbox(*m);
+      end_typing();
+      break;
+    case TextboxKey::other:
+      break;
+  }
+  if (key != TextboxKey::escape) draw_pixdata_textbox(last_box());
+  redraw();
+  return true;
+}
+
+void textbox_move_command(int i) {
+  if (!m || typing_in_progress()) return;
+  if (i < 0 || i >= m->ntextbox()) {
+    textbox_state = 0;
+    return;
+  }
+  textbox_state = 3;
+  mivor_set_textbox_number(i);
+}

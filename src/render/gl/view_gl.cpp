@@ -1,0 +1,327 @@
+// The view applied to the current OpenGL context. The projection is an
+// orthographic field around the camera offset; mouse rotations are applied
+// in eye space (before the existing model-view matrix), so a drag always
+// turns the scene about axes fixed to the screen.
+#include "render/gl/view_gl.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "app/settings.h"
+#include "edit/moves.h"
+#include "edit/selection.h"
+#include "formats/native_reader.h"
+#include "formats/safe_file.h"
+#include "molecule/notify.h"
+#include "render/view.h"
+
+namespace {
+
+const char* const viewpoint_file = ".ViewPoint";
+
+matrix16 current_modelview() {
+  matrix16 r;
+  glGetDoublev(GL_MODELVIEW_MATRIX, r.data());
+  return r;
+}
+
+void load_projection(double half_width, double half_height, double cx, double cy, double depth) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-half_width - cx, half_width - cx, -half_height - cy, half_height - cy, -depth, depth);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+bool has_grids() { return m && m->ngrid() > 0; }
+
+// Window position of a model point under the current matrices, y from the
+// bottom of the window.
+bool project_to_window(const vec3& p, double& wx, double& wy) {
+  GLdouble model[16], proj[16], wz;
+  GLint viewport[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, model);
+  glGetDoublev(GL_PROJECTION_MATRIX, proj);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  return gluProject(p[0], p[1], p[2], model, proj, viewport, &wx, &wy, &wz) == GL_TRUE;
+}
+
+// One trackball step from the last pointer position to (x, y).
+void rotate_by_drag(double x, double y) {
+  const trackball_step_t step = trackball_rotation(view.last_x, view.last_y, x, y);
+  // Transparent surfaces are drawn back to front: after a large turn their
+  // order is stale. The surface store's re-sort flag joins the scene rebuild
+  // once the store exists.
+  if (accumulate_rotation(step.angle) && has_grids()) rerender_3d();
+  glMatrixMode(GL_MODELVIEW);
+  mvm = current_modelview();
+  glLoadIdentity();
+  glRotated(step.angle, step.axis[0], step.axis[1], step.axis[2]);
+  glMultMatrixd(mvm.data());
+}
+
+void zoom_by_drag(double x, double y) {
+  if (const auto s = drag_zoom_scale(view.last_x, view.last_y, x, y, view.view_scale)) {
+    view.view_scale = *s;
+    set_scale();
+  }
+}
+
+// Control-drag: the factor of the expand/retract edit, which runs with the
+// atom editing.
+void expand_by_drag(double x, double y) {
+  if (std::fabs(x - view.last_x) > 2.0 * std::fabs(y - view.last_y)) view.expand_factor = (x - view.last_x) / 10.0;
+}
+
+// Right-button drag: the first event anchors the rectangle; later ones mark
+// the atoms inside it.
+bool drag_rubber_band(int ex, int ey) {
+  if (!view.rubber_band) {
+    view.x0 = ex, view.y0 = ey;
+    view.rubber_band = true;
+    return false;
+  }
+  view.x1 = ex, view.y1 = ey;
+  mark_atoms_in_rectangle(view.x0, view.y0, view.x1, view.y1, view.screen_height, project_to_window);
+  rerender_3d();
+  return true;
+}
+
+// Moves the molecule by a window distance d along x (horizontal) or y.
+void move_molecule_on_screen(double d, bool horizontal) {
+  GLdouble model[16], proj[16];
+  GLint viewport[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, model);
+  glGetDoublev(GL_PROJECTION_MATRIX, proj);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  double wx = 0, wy = 0;
+  if (!horizontal) {
+    wx = viewport[0] + viewport[2] / 2.0;
+    wy = viewport[1] + viewport[3] / 2.0;
+  }
+  vec3 a, b;
+  const bool ok = gluUnProject(wx, wy, 0.0, model, proj, viewport, &a[0], &a[1], &a[2]) == GL_TRUE &&
+                  gluUnProject(horizontal ? wx + d : wx, horizontal ? wy : wy + d, 0.0, model, proj, viewport, &b[0],
+                               &b[1], &b[2]) == GL_TRUE;
+  if (!ok) {
+    std::fputs("ERROR in GluUnProject\n", stderr);
+    return;
+  }
+  translate({b[0] - a[0], b[1] - a[1], b[2] - a[2]});
+}
+
+// Arrow keys: pan the camera, or move the molecule by a window distance.
+void key_move(int dir, int big, bool horizontal) {
+  const double step = dir == 1 ? 5.0 : -5.0;
+  if (move_camera == 1) {
+    (horizontal ? view.camera_x : view.camera_y) += step * (big ? 0.2 : 0.02);
+    set_scale();
+    redraw();
+  } else {
+    move_molecule_on_screen(big ? step * 5.0 : step, horizontal);
+  }
+}
+
+// Makes geometry `igeo` current and lets the view and the panels follow.
+void show_geometry() {
+  get_new_section();
+  notifier().geometry_shown();
+  set_scale();
+  rerender_3d();
+}
+
+void save_viewpoint() {
+  viewpoint_t vp;
+  vp.screen_width = view.screen_width;
+  vp.screen_height = view.screen_height;
+  vp.half_width = view.half_width;
+  vp.half_height = view.half_height;
+  vp.view_scale = view.view_scale;
+  vp.z_depth = 2.0 * view.z_half;
+  vp.camera_x = view.camera_x;
+  vp.camera_y = view.camera_y;
+  vp.matrix = current_modelview();
+  if (!write_file_atomically(viewpoint_file, viewpoint_text(vp))) {
+    make_warning(std::string("ERROR: Can't write file: ") + viewpoint_file);
+    return;
+  }
+  view.saved_matrix = vp.matrix;
+  std::fputs("current ViewPoint saved in .ViewPoint file\n", stdout);
+}
+
+// A valid file is at most 15 reads of 63 bytes; nothing after that is read.
+constexpr std::streamsize viewpoint_read_limit = 15 * 63;
+
+void restore_viewpoint() {
+  std::ifstream file(viewpoint_file, std::ios::binary);
+  if (!file) {
+    make_warning("no saved ViewPoint\n");
+    return;
+  }
+  std::string text(static_cast<size_t>(viewpoint_read_limit), '\0');
+  file.read(&text[0], viewpoint_read_limit);
+  text.resize(static_cast<size_t>(file.gcount()));
+  viewpoint_t start;
+  start.screen_width = view.screen_width;
+  start.screen_height = view.screen_height;
+  start.half_width = view.half_width;
+  start.half_height = view.half_height;
+  start.view_scale = view.view_scale;
+  start.z_depth = 2.0 * view.z_half;
+  start.camera_x = view.camera_x;
+  start.camera_y = view.camera_y;
+  start.matrix = current_modelview();
+  const std::optional<viewpoint_t> vp = parse_viewpoint(text, start);
+  if (!vp) return;
+  if (!viewpoint_is_usable(*vp)) {
+    make_warning("ERROR: .ViewPoint file holds invalid sizes, scale or matrix; view not changed\n");
+    return;
+  }
+  view.z_half = vp->z_depth * 0.5;
+  view.saved_matrix = mvm = vp->matrix;
+  notifier().drawing_area_size(vp->screen_width, vp->screen_height);
+  load_projection(vp->half_width, vp->half_height, vp->camera_x, vp->camera_y, vp->z_depth);
+  glLoadMatrixd(view.saved_matrix.data());
+  view.screen_width = vp->screen_width;
+  view.screen_height = vp->screen_height;
+  view.half_width = vp->half_width;
+  view.half_height = vp->half_height;
+  view.view_scale = vp->view_scale;
+  view.camera_x = vp->camera_x;
+  view.camera_y = vp->camera_y;
+  if (has_grids()) rerender_3d();
+  redraw();
+}
+
+}  // namespace
+
+void view_realize() {
+  view.view_scale = 1.0;
+  view.expand_factor = 1.0;
+  view.camera_x = view.camera_y = 0;
+  glMatrixMode(GL_MODELVIEW);
+  mvm = current_modelview();
+}
+
+void view_configure(int width, int height) {
+  view.screen_width = width;
+  view.screen_height = height;
+  set_scale();
+}
+
+void set_scale() {
+  compute_field_sizes();
+  load_projection(view.half_width, view.half_height, view.camera_x, view.camera_y, 2.0 * view.z_half);
+  glViewport(0, 0, view.screen_width, view.screen_height);
+}
+
+void change_scale(int k) {
+  if (step_view_scale(k)) set_scale();
+}
+
+void Do_center() {
+  if (move_camera == 0) {
+    set_origin_molecule();
+    return;
+  }
+  double x, y, z;
+  get_center(x, y, z);
+  view.camera_x = -x;
+  view.camera_y = -y;
+  set_scale();
+  redraw();
+}
+
+void view_button_press(int ex, int ey) {
+  normalised_pointer(ex, ey, view.screen_width, view.screen_height, view.last_x, view.last_y);
+}
+
+bool view_motion(int button, bool control, int ex, int ey) {
+  if (button == 3 && !drag_rubber_band(ex, ey)) return false;
+  double x, y;
+  normalised_pointer(ex, ey, view.screen_width, view.screen_height, x, y);
+  if (button == 1 && !control) {
+    rotate_by_drag(x, y);
+  } else if (button == 1) {
+    expand_by_drag(x, y);
+  } else if (button == 2) {
+    zoom_by_drag(x, y);
+  }
+  view.last_x = x;
+  view.last_y = y;
+  return true;
+}
+
+void view_button_release() {
+  view.rubber_band = false;
+  redraw();
+}
+
+void Do_key_lr(int dir, int big) { key_move(dir, big, true); }
+void Do_key_ud(int dir, int big) { key_move(dir, big, false); }
+
+void do_key_page(int dir, int big) {
+  if (!m) return;
+  const int step = dir == 1 ? 1 : -1;
+  if (m->ngrid() > 0) {
+    // Grids: the next grid down the list (dir 1) or up (dir 0).
+    const int next = std::clamp(iorb + step, 0, m->ngrid() - 1);
+    if (next == iorb) return;
+    iorb = next;
+    do_load_grid();
+    rerender_3d();
+    redraw();
+  } else if (big) {
+    glMatrixMode(GL_MODELVIEW);
+    glTranslated(0.0, 0.0, 0.1 * dir);
+    redraw();
+  } else if (m->n_selected == 2 || m->n_selected == 1) {
+    // Two selected atoms step their bond type, one its element: these edits
+    // belong to atom editing, which takes over this branch.
+    return;
+  } else if (m->nvibr() > 0) {
+    ivib = std::clamp(ivib + step, 0, m->nvibr() - 1);
+    rerender_3d();
+    redraw();
+  } else if (n_geometries() > 0) {
+    igeo = std::clamp(igeo + step, 0, n_geometries() - 1);
+    show_geometry();
+    redraw();
+  }
+}
+
+void mivor_gtk_move_light_state() {
+  Input_Data.move_light = !Input_Data.move_light;
+  glMatrixMode(GL_MODELVIEW);
+  if (Input_Data.move_light) {
+    view.saved_matrix = current_modelview();
+  } else {
+    glLoadMatrixd(view.saved_matrix.data());
+  }
+  redraw();
+}
+
+void ViewPoint(int mode) {
+  if (mode == 1) {
+    restore_viewpoint();
+  } else {
+    save_viewpoint();
+  }
+}
+
+void animate(void* /*ignored*/) {
+  if (n_geometries() < 2) {
+    glMatrixMode(GL_MODELVIEW);
+    glRotated(0.5, 0.5, 0.5, 1.0);
+  } else {
+    // The last geometry ends the play: the timer stops after this step.
+    if (igeo >= n_geometries() - 1) Input_Data.animate = 0;
+    igeo = std::min(igeo + 1, n_geometries() - 1);
+    show_geometry();
+  }
+  redraw();
+}

@@ -1,0 +1,103 @@
+// Pure geometry of the scene: cylinder rotations, offsets of multiple bonds,
+// corners of planes and cells, the scene's diameter and the grey of a colour.
+#include "render/scene_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double rad_to_deg = 180.0 / 3.14159265358979323846;
+
+// Unit vector of `a`; a zero vector stays zero so degenerate input gives no NaN.
+vec3 unit(const vec3& a) {
+  const double l = vec_norm(a);
+  return l > 0 ? vec_scale(a, 1.0 / l) : vec3{0, 0, 0};
+}
+
+}  // namespace
+
+double vec_norm(const vec3& a) { return std::sqrt(vec_dot(a, a)); }
+
+void CalcCyllinder(const vec3& A, const vec3& B, double& angle, double& ax, double& ay, double& length) {
+  const vec3 d = vec_sub(B, A);
+  length = vec_norm(d);
+  ax = 0;
+  ay = 1;
+  // A zero-length cylinder keeps the +z axis rather than a NaN rotation.
+  if (length == 0) {
+    angle = 0;
+    return;
+  }
+  const double c = d[2] / length;
+  const double rho = std::sqrt(d[0] * d[0] + d[1] * d[1]);
+  if (c == 1 || (rho == 0 && c > 0)) {
+    angle = 0;
+  } else if (c == -1 || rho == 0) {
+    angle = 180;
+  } else {
+    angle = std::acos(c) * rad_to_deg;
+    ax = -d[1] / rho;
+    ay = d[0] / rho;
+  }
+}
+
+vec3 np3(const vec3& A, const vec3& B, const vec3& C) { return vec_add(A, vec_cross(vec_sub(B, A), vec_sub(C, A))); }
+
+int find_first_bounded(const mol_data_t& rec, int a, int b) {
+  for (const bond_t& bd : rec.bond) {
+    if (bd.type <= 0) continue;
+    const bool first_in = bd.a1 == a || bd.a1 == b;
+    const bool second_in = bd.a2 == a || bd.a2 == b;
+    if (first_in && !second_in) return bd.a2;
+    if (second_in && !first_in) return bd.a1;
+  }
+  return -1;
+}
+
+vec3 Calc2Cyllinder(const vec3& A, const vec3& M, const vec3& R) {
+  vec3 n = vec_cross(vec_sub(A, M), vec_sub(R, M));
+  if (n[0] + n[1] + n[2] < 0.0001) n[1] = 1;
+  const double l = vec_norm(n);
+  return l < 0.001 ? vec_scale(n, 1.0 / 0.15) : vec_scale(n, 1.0 / (15 * l));
+}
+
+std::array<vec3, 4> pl3to4(const vec3& A, const vec3& B, const vec3& C) {
+  const vec3 G = vec_scale(vec_add(vec_add(A, B), C), 1.0 / 3.0);
+  const vec3 u = vec_sub(B, A);
+  const vec3 uu = unit(u);
+  const vec3 ac = vec_sub(C, A);
+  const vec3 w = vec_sub(ac, vec_scale(uu, vec_dot(ac, uu)));
+  const vec3 ww = unit(w);
+  const double h = (vec_norm(u) + vec_dot(w, w)) / 2;
+  const vec3 hu = vec_scale(uu, h), hw = vec_scale(ww, h);
+  return {vec_sub(vec_sub(G, hu), hw), vec_add(vec_sub(G, hu), hw), vec_add(vec_add(G, hu), hw),
+          vec_sub(vec_add(G, hu), hw)};
+}
+
+std::array<vec3, 4> pl4to6(const vec3& O, const vec3& P, const vec3& Q, const vec3& R) {
+  return {vec_sub(vec_add(P, Q), O), vec_sub(vec_add(P, R), O), vec_sub(vec_add(Q, R), O),
+          vec_sub(vec_add(vec_add(P, Q), R), vec_scale(O, 2))};
+}
+
+double Calc_Diameter(const mol_data_t& rec) {
+  double largest = 0;
+  auto consider = [&largest](double d) { largest = std::max(largest, d); };
+  if (rec.ngrid() > 0)
+    for (const vec3& a : rec.axis) consider(vec_norm(a));
+  if (rec.natom() > 0) {
+    vec3 mean{0, 0, 0};
+    for (const vec3& p : rec.xyz) mean = vec_add(mean, p);
+    mean = vec_scale(mean, 1.0 / rec.natom());
+    for (const vec3& p : rec.xyz) consider(2.0 * vec_norm(vec_sub(p, mean)));
+  }
+  // Distances from a centre are radii: twice each is the extent that the
+  // field must hold, as the grid box edges already are.
+  for (int i = 0; i < rec.nsphere(); ++i) consider(2.0 * (vec_norm(rec.sphere_center[i]) + rec.sphere_radius[i]));
+  for (const auto* group : {&rec.vector_start, &rec.vector_end, &rec.triangle1, &rec.triangle2, &rec.triangle3,
+                            &rec.cell1, &rec.cell2, &rec.cell3, &rec.cell4})
+    for (const vec3& p : *group) consider(2.0 * vec_norm(p));
+  return largest < 0.1 ? 1.0 : 1.5 * largest;
+}
+
+float grayscale(float r, float g, float b) { return static_cast<float>(0.299 * r + 0.587 * g + 0.114 * b); }

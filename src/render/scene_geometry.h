@@ -1,0 +1,38 @@
+// Pure geometry that drawing relies on: cylinder rotations, offsets of
+// multiple bonds, the corners of planes and cells, the scene's diameter and
+// the grey of a colour.
+#pragma once
+
+#include <array>
+
+#include "molecule/mol_data.h"
+
+// Small vector arithmetic on points.
+inline vec3 vec_add(const vec3& a, const vec3& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+inline vec3 vec_sub(const vec3& a, const vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+inline vec3 vec_scale(const vec3& a, double s) { return {a[0] * s, a[1] * s, a[2] * s}; }
+inline double vec_dot(const vec3& a, const vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+double vec_norm(const vec3& a);
+inline vec3 vec_cross(const vec3& a, const vec3& b) {
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+// The rotation that turns +z onto A→B: `angle` in degrees about (ax, ay, 0),
+// and the distance |B − A|.
+void CalcCyllinder(const vec3& A, const vec3& B, double& angle, double& ax, double& ay, double& length);
+// A + (B − A) × (C − A).
+vec3 np3(const vec3& A, const vec3& B, const vec3& C);
+// The other atom of the first bond of positive type joining exactly one of
+// a, b to a third atom; −1 when there is none.
+int find_first_bounded(const mol_data_t& rec, int a, int b);
+// Offset of multiple bonds in animation frames (normal to A, M, R; length 1/15).
+vec3 Calc2Cyllinder(const vec3& A, const vec3& M, const vec3& R);
+// Corners of the square that shows the plane through A, B, C.
+std::array<vec3, 4> pl3to4(const vec3& A, const vec3& B, const vec3& C);
+// The four further corners of the parallelepiped on O with edges to P, Q, R.
+std::array<vec3, 4> pl4to6(const vec3& O, const vec3& P, const vec3& Q, const vec3& R);
+// 1.5 × the scene's largest extent (atoms about their mean, grid axes,
+// decorations about the origin), or 1.0 when that is below 0.1.
+double Calc_Diameter(const mol_data_t& rec);
+// 0.299·r + 0.587·g + 0.114·b.
+float grayscale(float r, float g, float b);

@@ -1,0 +1,62 @@
+// Each timer ends by returning false from its callback.
+#include "ui/timers.h"
+
+#include <glib.h>
+
+#include "app/settings.h"
+#include "molecule/open_close.h"
+#include "render/gl/scene_gl.h"
+#include "render/gl/view_gl.h"
+#include "ui/gl_scope.h"
+#include "ui/main_window.h"
+#include "ui/menus.h"
+
+namespace {
+
+constexpr guint file_watch_seconds = 10;
+constexpr guint vibration_milliseconds = 30;
+
+bool vibration_timer_running = false;
+// Each start of the animation gets a new number; an older timer ends at its
+// next tick, so toggling twice never leaves two timers running.
+int animation_generation = 0;
+
+gboolean check_for_changes(gpointer) {
+  check_if_file_changed();
+  return TRUE;
+}
+
+gboolean animation_tick(gpointer generation) {
+  if (!Input_Data.animate || GPOINTER_TO_INT(generation) != animation_generation) return FALSE;
+  {
+    GlScope gl(drawingarea);
+    if (gl) animate(nullptr);
+  }
+  invalidate_drawing_area();
+  // The last geometry ends the animation: the menu item shows it.
+  if (!Input_Data.animate) show_animation_state();
+  return Input_Data.animate ? TRUE : FALSE;
+}
+
+gboolean mivor_freq_timer(gpointer) {
+  const bool keep = vibration_tick();
+  invalidate_drawing_area();
+  vibration_timer_running = keep;
+  return keep ? TRUE : FALSE;
+}
+
+}  // namespace
+
+void start_check_for_changes() { g_timeout_add_seconds(file_watch_seconds, check_for_changes, nullptr); }
+
+void start_animation_timer() {
+  const double ms = Input_Data.snapshot_delay * 1000.0;
+  const guint interval = ms < 1.0 ? 1u : ms > 3600000.0 ? 3600000u : static_cast<guint>(ms);
+  g_timeout_add(interval, animation_tick, GINT_TO_POINTER(++animation_generation));
+}
+
+void mivor_gtk_freq_timer() {
+  if (vibration_timer_running) return;
+  vibration_timer_running = true;
+  g_timeout_add(vibration_milliseconds, mivor_freq_timer, nullptr);
+}

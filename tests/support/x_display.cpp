@@ -1,0 +1,98 @@
+#include "support/x_display.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+pid_t server_pid = 0;
+
+void stop_server() {
+  if (server_pid > 0) {
+    kill(server_pid, SIGTERM);
+    waitpid(server_pid, nullptr, 0);
+    server_pid = 0;
+  }
+}
+
+// A window property of 32-bit items.
+std::vector<long> property(Display* dpy, Window w, const char* name, Atom type) {
+  Atom actual;
+  int format;
+  unsigned long n = 0, rest;
+  unsigned char* data = nullptr;
+  std::vector<long> values;
+  if (XGetWindowProperty(dpy, w, XInternAtom(dpy, name, False), 0, 16, False, type, &actual, &format, &n, &rest,
+                         &data) == Success &&
+      data && format == 32) {
+    const long* items = reinterpret_cast<const long*>(data);
+    values.assign(items, items + n);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
+}  // namespace
+
+void use_private_x_display() {
+  if (server_pid > 0) return;
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  server_pid = fork();
+  if (server_pid == 0) {
+    close(fds[0]);
+    const std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "+extension",
+           "GLX", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  char buffer[32] = {};
+  ssize_t got = 0, n;
+  while (got < 31 && (n = read(fds[0], buffer + got, 1)) == 1 && buffer[got] != '\n') ++got;
+  close(fds[0]);
+  buffer[got] = '\0';
+  setenv("DISPLAY", (":" + std::string(buffer)).c_str(), 1);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+  std::atexit(stop_server);
+}
+
+int close_windows_of(int pid) {
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) return 0;
+  Window root = DefaultRootWindow(dpy), parent, *children = nullptr;
+  unsigned int n = 0;
+  std::vector<Window> dialogs, mains;
+  if (XQueryTree(dpy, root, &root, &parent, &children, &n)) {
+    for (unsigned int i = 0; i < n; ++i) {
+      XWindowAttributes attributes;
+      if (!XGetWindowAttributes(dpy, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+      const std::vector<long> owner = property(dpy, children[i], "_NET_WM_PID", XA_CARDINAL);
+      if (owner.empty() || owner[0] != pid) continue;
+      Window transient_for = 0;
+      (XGetTransientForHint(dpy, children[i], &transient_for) ? dialogs : mains).push_back(children[i]);
+    }
+    if (children) XFree(children);
+  }
+  const std::vector<Window>& targets = dialogs.empty() ? mains : dialogs;
+  for (Window w : targets) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = w;
+    event.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(dpy, w, False, NoEventMask, &event);
+  }
+  XCloseDisplay(dpy);
+  return static_cast<int>(targets.size());
+}
