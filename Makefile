@@ -34,6 +34,7 @@ test-sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DMIVOR_SANITIZE=ON >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(abspath tests/lsan.supp):print_suppressions=0 \
 		ctest --output-on-failure -j $(JOBS)
 
 # Each reader's fuzz target for FUZZ_SECONDS, from the seed corpus.

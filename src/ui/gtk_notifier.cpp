@@ -49,6 +49,7 @@ class GtkNotifier final : public Notifier {
 
   void geometry_shown() override {
     draw_all_pixdata();
+    draw_all_textbox_pixdata();
     mivor_gtk_menubar_show_or_hide_widgets();
     if (m && m->nvibr() > 0) mivor_gtk_freq_timer();
     rebuild_scene();

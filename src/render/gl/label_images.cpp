@@ -227,6 +227,11 @@ void draw_pixdata_textbox(int i) {
   box.image = render_image(*box.text, parse_font(box.font ? *box.font : Input_Data.label_font));
 }
 
+void draw_all_textbox_pixdata() {
+  if (!m) return;
+  for (int i = 0; i < m->ntextbox(); ++i) draw_pixdata_textbox(i);
+}
+
 long label_image_renders() { return state.renders; }
 
 void reset_label_image_renders() { state.renders = 0; }

@@ -42,6 +42,9 @@ void draw_pixdata_loprop();
 // Remakes the image of text box i from its own font and text; a box without
 // text gets an empty image. An index out of range does nothing.
 void draw_pixdata_textbox(int i);
+// Remakes the images of every text box of the current geometry (boxes read
+// from a file arrive without one).
+void draw_all_textbox_pixdata();
 
 // Number of images rendered since start (or the last reset): a frame must
 // never change it.
