@@ -6,7 +6,7 @@ SAN_BUILD  ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
-EXAMPLE    ?= examples/water.mvr
+EXAMPLE    ?= examples/decorations.mvr
 # The viewer reads and writes its configuration here; a copy of mivorrc/
 # so that a run never changes the files in the repository.
 RUN_RCDIR  ?= $(BUILD)/mivorrc
@@ -51,7 +51,13 @@ fuzz: deps
 	done
 
 bench: build
-	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in bonding native; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@echo "== scene (software OpenGL on a private X server)"
+	@xvfb-run -a -s "-screen 0 1024x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
+		$(BUILD)/bench/scene_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	@echo "== start-up to the first picture"
+	@mkdir -p $(RUN_RCDIR) && cp -n mivorrc/* $(RUN_RCDIR)/
+	@for i in 1 2 3; do MIVOR_DIR=$(abspath $(RUN_RCDIR)) xvfb-run -a $(BUILD)/bench/startup_bench examples/decorations.mvr; done
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -35,6 +35,9 @@ GtkWidget* notebook = nullptr;
 namespace {
 
 constexpr int side_panel_width = 230;
+constexpr char no_opengl_message[] =
+    "ERROR: OpenGL with RGB colour, a depth buffer and double buffering is not available on this display. "
+    "The molecule can't be drawn.";
 
 GdkGLConfig* gl_config() {
   return gdk_gl_config_new_by_mode(
@@ -190,9 +193,8 @@ void Init_Gui(int argc, char** argv) {
   // Files are read and written with a decimal point whatever the user's locale.
   gtk_disable_setlocale();
   gtk_init(&argc, &argv);
-  gtk_gl_init(&argc, &argv);
-
-  GdkGLConfig* config = gl_config();
+  // Without OpenGL the window still opens, reads and saves files.
+  GdkGLConfig* config = gtk_gl_init_check(&argc, &argv) ? gl_config() : nullptr;
 
   window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   g_signal_connect(window, "delete_event", G_CALLBACK(on_delete), nullptr);
@@ -222,7 +224,7 @@ void Init_Gui(int argc, char** argv) {
 
   gtk_widget_show_all(window);
   textbox_state = 0;
-  if (!config) show_warning_dialog("ERROR: No OpenGL visual with RGB, depth and double buffer is available.");
+  if (!config) show_warning_dialog(no_opengl_message);
 }
 
 void Start_Gui() {

@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
+#include "support/x_display.h"
 
 namespace {
 
@@ -88,7 +89,17 @@ TEST_F(Program, DamagedConfigurationFilesStillLetTheProgramStart) {
   dir.write("config/calculation.rc", junk + "\nplugin arg1 arg2=\n");
   dir.write("config/fragments.rc", junk);
   const program_result r = run({"--single"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(Program, DisplayWithoutOpenGLGivesAMessageNotACrash) {
+  dir.write("work/water.mvr", "3\nwater\nO 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n <END>\n");
+  if (!file_exists(config + "/atoms.rc")) dir.write("config/atoms.rc", "");
+  const std::string display = start_x_server({"-extension", "GLX"});
+  const program_result r =
+      run_program({MIVOR_BINARY, "water.mvr"},
+                  {{"MIVOR_DIR", config}, {"HOME", dir.subdir("home")}, {"DISPLAY", display}}, work, [](int) {});
+  EXPECT_EQ(r.status, 0) << r.err;
 }
 
 }  // namespace

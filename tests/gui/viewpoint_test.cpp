@@ -1,5 +1,6 @@
 // Saving the viewing conditions and getting them back in a fresh start.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -76,6 +77,12 @@ TEST(ViewPoint, MissingOrBrokenFileChangesNothing) {
   EXPECT_EQ(viewer.take_warnings().size(), 1u);
   EXPECT_EQ(viewer.modelview(), before);
   EXPECT_EQ(viewer.width(), 300);
+
+  // A working directory that can't be written: a message, and nothing changes.
+  ASSERT_EQ(chdir("/proc"), 0);
+  viewer.activate("_View", "Create viewpoint");
+  ASSERT_EQ(chdir(viewer.dir().file("work").c_str()), 0);
+  EXPECT_EQ(viewer.take_warnings(), std::vector<std::string>{"ERROR: Can't write file: .ViewPoint"});
 }
 
 }  // namespace

@@ -86,4 +86,18 @@ TEST_F(Window, FileRewrittenOnDiskIsReloadedByTheWatch) {
   EXPECT_EQ(m->natom(), 3);
 }
 
+TEST_F(Window, AnimateTwiceShowsPlayAgainAndStopsTheTimer) {
+  GtkWidget* item = find_menu_item("_View", "Animate");
+  ASSERT_NE(item, nullptr);
+  gtk_menu_item_activate(GTK_MENU_ITEM(item));
+  EXPECT_EQ(std::string(gtk_menu_item_get_label(GTK_MENU_ITEM(item))), "Stop animation");
+  gtk_menu_item_activate(GTK_MENU_ITEM(item));
+  EXPECT_EQ(std::string(gtk_menu_item_get_label(GTK_MENU_ITEM(item))), "Animate");
+  EXPECT_EQ(Input_Data.animate, 0);
+  // A single geometry turns while animating; after stopping it stays still.
+  const auto before = viewer.modelview();
+  viewer.settle(int(Input_Data.snapshot_delay * 1000) + 300);
+  EXPECT_EQ(viewer.modelview(), before);
+}
+
 }  // namespace

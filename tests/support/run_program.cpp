@@ -16,13 +16,13 @@ namespace {
 
 // Waits for the program; a windowed one is driven, then asked to close its
 // windows until it ends (killed after a minute).
-int wait_for(pid_t pid, const std::function<void(int)>& drive) {
+int wait_for(pid_t pid, const std::function<void(int)>& drive, const std::string& display) {
   int status = 0;
   if (!drive) return waitpid(pid, &status, 0) == pid ? status : -1;
   drive(pid);
   for (int tick = 0; tick < 600; ++tick) {
     if (waitpid(pid, &status, WNOHANG) == pid) return status;
-    close_windows_of(pid);
+    close_windows_of(pid, display);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   kill(pid, SIGKILL);
@@ -61,7 +61,9 @@ program_result run_program(const std::vector<std::string>& argv,
     _exit(127);
   }
   program_result r;
-  const int status = pid > 0 ? wait_for(pid, drive) : -1;
+  const auto display = env.find("DISPLAY");
+  const int status =
+      pid > 0 ? wait_for(pid, drive, display != env.end() && display->second ? *display->second : "") : -1;
   if (status >= 0 && WIFEXITED(status)) r.status = WEXITSTATUS(status);
   r.out = read_file(out);
   r.err = read_file(err);

@@ -13,14 +13,14 @@
 
 namespace {
 
-pid_t server_pid = 0;
+std::vector<pid_t> server_pids;
 
-void stop_server() {
-  if (server_pid > 0) {
-    kill(server_pid, SIGTERM);
-    waitpid(server_pid, nullptr, 0);
-    server_pid = 0;
+void stop_servers() {
+  for (pid_t pid : server_pids) {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
   }
+  server_pids.clear();
 }
 
 // A window property of 32-bit items.
@@ -42,31 +42,43 @@ std::vector<long> property(Display* dpy, Window w, const char* name, Atom type) 
 
 }  // namespace
 
-void use_private_x_display() {
-  if (server_pid > 0) return;
+std::string start_x_server(const std::vector<std::string>& options) {
   int fds[2];
-  if (pipe(fds) != 0) return;
-  server_pid = fork();
-  if (server_pid == 0) {
+  if (pipe(fds) != 0) return "";
+  const pid_t pid = fork();
+  if (pid == 0) {
     close(fds[0]);
-    const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "+extension",
-           "GLX", static_cast<char*>(nullptr));
+    std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                                     "-nolisten", "tcp"};
+    args.insert(args.end(), options.begin(), options.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execvp("Xvfb", argv.data());
     _exit(127);
   }
   close(fds[1]);
+  // The server writes its display number once it accepts clients.
   char buffer[32] = {};
-  ssize_t got = 0, n;
-  while (got < 31 && (n = read(fds[0], buffer + got, 1)) == 1 && buffer[got] != '\n') ++got;
+  ssize_t got = 0;
+  while (got < 31 && read(fds[0], buffer + got, 1) == 1 && buffer[got] != '\n') ++got;
   close(fds[0]);
   buffer[got] = '\0';
-  setenv("DISPLAY", (":" + std::string(buffer)).c_str(), 1);
-  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-  std::atexit(stop_server);
+  if (server_pids.empty()) std::atexit(stop_servers);
+  server_pids.push_back(pid);
+  return ":" + std::string(buffer);
 }
 
-int close_windows_of(int pid) {
-  Display* dpy = XOpenDisplay(nullptr);
+void use_private_x_display() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  setenv("DISPLAY", start_x_server({"+extension", "GLX"}).c_str(), 1);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+}
+
+int close_windows_of(int pid, const std::string& display) {
+  Display* dpy = XOpenDisplay(display.empty() ? nullptr : display.c_str());
   if (!dpy) return 0;
   Window root = DefaultRootWindow(dpy), parent, *children = nullptr;
   unsigned int n = 0;
