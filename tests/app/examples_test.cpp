@@ -18,11 +18,7 @@ namespace fs = std::filesystem;
 class Examples : public ::testing::Test {
  protected:
   void SetUp() override { reset_core_state(); }
-  void TearDown() override {
-    remove_backup();
-    reset_core_state();
-    input_file_name.clear();
-  }
+  void TearDown() override { close_test_file(); }
 
   // Opens a copy of examples/`name`, so that the undo file is not left next
   // to the original.

@@ -22,11 +22,7 @@ class Converters : public ::testing::Test {
                                                     "libpath=" +
                                                     plugins + " forward=absent extension=gone\n"));
   }
-  void TearDown() override {
-    remove_backup();
-    reset_core_state();
-    input_file_name.clear();
-  }
+  void TearDown() override { close_test_file(); }
 
   TempDir dir;
   RecordingNotifier told;

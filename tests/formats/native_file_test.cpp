@@ -23,11 +23,7 @@ namespace {
 class NativeFile : public ::testing::Test {
  protected:
   void SetUp() override { reset_core_state(); }
-  void TearDown() override {
-    remove_backup();
-    reset_core_state();
-    input_file_name.clear();
-  }
+  void TearDown() override { close_test_file(); }
 
   // Opens `text` as a native file through the opener.
   void open_text(const std::string& text, const std::string& name = "mol.mvr") {

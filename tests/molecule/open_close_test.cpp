@@ -18,11 +18,7 @@ class OpenClose : public ::testing::Test {
     reset_core_state();
     read_input_filetypes(dir.file("no-plugins.rc"));
   }
-  void TearDown() override {
-    remove_backup();
-    reset_core_state();
-    input_file_name.clear();
-  }
+  void TearDown() override { close_test_file(); }
 
   void set_mtime(const std::string& p, time_t t) {
     struct utimbuf times = {t, t};

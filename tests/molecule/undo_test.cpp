@@ -20,11 +20,7 @@ class Undo : public ::testing::Test {
                      "3\nwater again\nO 0 0 0.2\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n <END>\n");
     open_file(path, std::nullopt);
   }
-  void TearDown() override {
-    remove_backup();
-    reset_core_state();
-    input_file_name.clear();
-  }
+  void TearDown() override { close_test_file(); }
 
   // Moves atom 0 along x and records the change.
   void move(double dx) {

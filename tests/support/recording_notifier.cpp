@@ -9,6 +9,8 @@
 #include "molecule/decorations.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
+#include "molecule/open_close.h"
+#include "molecule/undo.h"
 #include "render/scene.h"
 #include "render/view.h"
 
@@ -32,4 +34,10 @@ void reset_core_state() {
   unset_go_selected();
   reset_scene_state();
   reset_view_state();
+}
+
+void close_test_file() {
+  remove_backup();
+  reset_core_state();
+  input_file_name.clear();
 }

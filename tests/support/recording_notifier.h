@@ -42,3 +42,7 @@ class RecordingNotifier final : public Notifier {
 // Puts every global of the core back to its state before start-up: no
 // molecule, default settings, built-in element table, no configuration.
 void reset_core_state();
+
+// Ends a test that opened files: removes the undo file, forgets the file
+// name and resets the core.
+void close_test_file();

@@ -134,7 +134,8 @@ void show_geometry() {
   rerender_3d();
 }
 
-void save_viewpoint() {
+// The viewing conditions in force now.
+viewpoint_t current_viewpoint() {
   viewpoint_t vp;
   vp.screen_width = view.screen_width;
   vp.screen_height = view.screen_height;
@@ -145,6 +146,11 @@ void save_viewpoint() {
   vp.camera_x = view.camera_x;
   vp.camera_y = view.camera_y;
   vp.matrix = current_modelview();
+  return vp;
+}
+
+void save_viewpoint() {
+  const viewpoint_t vp = current_viewpoint();
   if (!write_file_atomically(viewpoint_file, viewpoint_text(vp))) {
     make_warning(std::string("ERROR: Can't write file: ") + viewpoint_file);
     return;
@@ -165,17 +171,8 @@ void restore_viewpoint() {
   std::string text(static_cast<size_t>(viewpoint_read_limit), '\0');
   file.read(&text[0], viewpoint_read_limit);
   text.resize(static_cast<size_t>(file.gcount()));
-  viewpoint_t start;
-  start.screen_width = view.screen_width;
-  start.screen_height = view.screen_height;
-  start.half_width = view.half_width;
-  start.half_height = view.half_height;
-  start.view_scale = view.view_scale;
-  start.z_depth = 2.0 * view.z_half;
-  start.camera_x = view.camera_x;
-  start.camera_y = view.camera_y;
-  start.matrix = current_modelview();
-  const std::optional<viewpoint_t> vp = parse_viewpoint(text, start);
+  // Values the file lacks keep those in force.
+  const std::optional<viewpoint_t> vp = parse_viewpoint(text, current_viewpoint());
   if (!vp) return;
   if (!viewpoint_is_usable(*vp)) {
     make_warning("ERROR: .ViewPoint file holds invalid sizes, scale or matrix; view not changed\n");
