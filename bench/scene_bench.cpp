@@ -14,7 +14,9 @@
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "render/gl/scene_gl.h"
+#include "render/gl/view_gl.h"
 #include "render/scene.h"
+#include "render/view.h"
 
 namespace {
 
@@ -51,13 +53,8 @@ gl_context_t open_context() {
   const GLXContext context = glXCreateNewContext(c.display, configs[0], GLX_RGBA_TYPE, nullptr, True);
   XFree(configs);
   if (!pbuffer || !context || !glXMakeContextCurrent(c.display, pbuffer, pbuffer, context)) return c;
-  glViewport(0, 0, frame_size, frame_size);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-20, 20, -20, 20, -100, 100);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
   scene_realize();
+  view_realize();
   c.ready = true;
   return c;
 }
@@ -84,6 +81,10 @@ void build_molecule(int natom) {
     set_element_data(*m, i);
   }
   determine_bonding(*m);
+  // The view the viewer gives a file it opens: the molecule fills the field.
+  set_sizes();
+  view_configure(frame_size, frame_size);
+  Do_center();
 }
 
 void BM_CompileSceneList(benchmark::State& state) {
