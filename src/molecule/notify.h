@@ -54,6 +54,9 @@ class Notifier {
   // A geometry became current (read, stepped to, undone): label images and
   // the panels that show it must follow.
   virtual void geometry_shown() {}
+  // The page command with grids: the next orbital of the list (1) or the
+  // previous one (0).
+  virtual void orbital_step(int) {}
 };
 
 // The notifier in use; never null.

@@ -4,11 +4,12 @@
 // POV-Ray and PostScript writers will listen to the same calls.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "molecule/types.h"
 
-enum class PrimitiveKind { lines, line_strip, line_loop, polygon, quads };
+enum class PrimitiveKind { lines, line_strip, line_loop, polygon, quads, triangles };
 
 class SceneOutput {
  public:
@@ -31,4 +32,6 @@ class SceneOutput {
   virtual void normal(const vec3& n) = 0;
   virtual void vertex(const vec3& p) = 0;
   virtual void end() = 0;
+  // The model-view matrix in force (column-major), for depth sorting.
+  virtual std::array<double, 16> modelview() const = 0;
 };

@@ -23,6 +23,7 @@
 #include "ui/gtk_notifier.h"
 #include "ui/keyboard.h"
 #include "ui/menus.h"
+#include "ui/side_panel.h"
 #include "ui/timers.h"
 #include "ui/window_icon.xpm.h"
 
@@ -30,7 +31,6 @@ GtkWidget* window = nullptr;
 GtkWidget* statusbar1 = nullptr;
 GtkWidget* statusbar2 = nullptr;
 GtkWidget* drawingarea = nullptr;
-GtkWidget* notebook = nullptr;
 
 namespace {
 
@@ -217,10 +217,10 @@ void Init_Gui(int argc, char** argv) {
   gtk_box_pack_start(GTK_BOX(vbox), hbox, TRUE, TRUE, 0);
   drawingarea = config ? make_drawing_area(config) : gtk_drawing_area_new();
   gtk_box_pack_start(GTK_BOX(hbox), drawingarea, TRUE, TRUE, 0);
-  notebook = gtk_notebook_new();
+  GtkWidget* panel = make_notebook();
   // The side panel keeps its width, so the drawing area keeps the size asked for.
-  gtk_widget_set_size_request(notebook, side_panel_width, -1);
-  gtk_box_pack_start(GTK_BOX(hbox), notebook, FALSE, FALSE, 0);
+  gtk_widget_set_size_request(panel, side_panel_width, -1);
+  gtk_box_pack_start(GTK_BOX(hbox), panel, FALSE, FALSE, 0);
 
   gtk_widget_show_all(window);
   textbox_state = 0;

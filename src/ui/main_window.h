@@ -10,7 +10,6 @@ extern GtkWidget* window;
 extern GtkWidget* statusbar1;
 extern GtkWidget* statusbar2;
 extern GtkWidget* drawingarea;
-extern GtkWidget* notebook;
 
 // Start-up up to the main loop: configuration, settings and command line,
 // the window, the citation line, the file of the command line, the file watch.

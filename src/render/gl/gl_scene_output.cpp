@@ -32,6 +32,8 @@ GLenum gl_mode(PrimitiveKind kind) {
       return GL_LINE_LOOP;
     case PrimitiveKind::polygon:
       return GL_POLYGON;
+    case PrimitiveKind::triangles:
+      return GL_TRIANGLES;
     case PrimitiveKind::quads:
       break;
   }
@@ -102,3 +104,9 @@ void GlSceneOutput::normal(const vec3& n) { glNormal3d(n[0], n[1], n[2]); }
 void GlSceneOutput::vertex(const vec3& p) { glVertex3d(p[0], p[1], p[2]); }
 
 void GlSceneOutput::end() { glEnd(); }
+
+std::array<double, 16> GlSceneOutput::modelview() const {
+  std::array<double, 16> mv{};
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv.data());
+  return mv;
+}

@@ -24,6 +24,7 @@ class GlSceneOutput final : public SceneOutput {
   void normal(const vec3& n) override;
   void vertex(const vec3& p) override;
   void end() override;
+  std::array<double, 16> modelview() const override;
 
  private:
   // Null when GLU could not make one: spheres and cylinders are then skipped.

@@ -265,13 +265,9 @@ void do_key_page(int dir, int big) {
   if (!m) return;
   const int step = dir == 1 ? 1 : -1;
   if (m->ngrid() > 0) {
-    // Grids: the next grid down the list (dir 1) or up (dir 0).
-    const int next = std::clamp(iorb + step, 0, m->ngrid() - 1);
-    if (next == iorb) return;
-    iorb = next;
-    do_load_grid();
+    // Grids: the orbital list walks to the next row (dir 1) or the previous one.
+    notifier().orbital_step(dir);
     rerender_3d();
-    redraw();
   } else if (big) {
     glMatrixMode(GL_MODELVIEW);
     glTranslated(0.0, 0.0, 0.1 * dir);

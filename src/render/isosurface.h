@@ -1,0 +1,23 @@
+// Isosurfaces of the current grid by marching cubes: one pass at +L and one
+// at −L, with interpolated normals and an optional second field, into the
+// surface store.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "render/surface_store.h"
+
+// One surface slot per grid of the geometry; `surf[i]` is the surface of
+// grid i or null.
+extern std::vector<srf_t*> surf;
+
+void allocate_msrf(int n);
+void deallocate_msrf();
+// Rebuilds the surfaces of the current grid at the current isolevel.
+void make_surfaces();
+void do_remove_grid();
+// Marching cubes over nx × ny × nz `values` (x slowest, z fastest); `second`
+// may be null. Returns 0.
+int mcubes(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second, double level,
+           const vec3& origin, const vec3& extents, bool two_sided);

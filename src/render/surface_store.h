@@ -1,0 +1,59 @@
+// The store of isosurface triangles: one surface per grid slot, a flat
+// index of all triangles sorted back to front for transparent drawing, and
+// the lobe- and potential-coloured drawing.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "molecule/types.h"
+#include "render/scene_output.h"
+
+struct srf_triangle_t {
+  std::array<vec3, 3> v;        // vertices
+  std::array<vec3, 3> n;        // vertex normals
+  std::array<double, 3> val{};  // second field (potential) at each vertex, 0 when none
+  double depth = 0;             // sort key: larger is farther
+  int lobe = 0;                 // 0 positive level, 1 negative level
+};
+
+struct msrf_t;
+
+struct srf_t {
+  // In the order added; the store's index walks them newest first.
+  std::vector<srf_triangle_t> triangles;
+  msrf_t* owner = nullptr;
+  int slot = -1;
+  int count() const { return static_cast<int>(triangles.size()); }
+};
+
+struct msrf_t {
+  std::vector<const srf_triangle_t*> index;  // drawing order
+  int index_valid = 0;
+  int sorted = 0;
+  std::vector<std::unique_ptr<srf_t>> slots;  // null when empty
+  int n_slots() const { return static_cast<int>(slots.size()); }
+  int n_index() const { return static_cast<int>(index.size()); }
+};
+
+// The store; null until grids are read.
+extern std::unique_ptr<msrf_t> All_Surfaces;
+
+msrf_t* msrf_Init(std::unique_ptr<msrf_t>& store, int n);
+void msrf_Clean(msrf_t& store);
+srf_t* msrf_New_Surface(msrf_t& store);
+void msrf_Delete_Surface(srf_t* surface);
+void srf_Add_Triangle(srf_t& surface, const std::array<vec3, 3>& positions, const std::array<vec3, 3>& normals,
+                      const std::array<double, 3>& values, int lobe);
+// Rebuilds the index when stale (slot order, each surface newest first).
+void msrf_Make_Index(msrf_t& store);
+// Sorts the index back to front for model-view matrix `mv` (column-major).
+void msrf_Sort(msrf_t& store, const std::array<double, 16>& mv);
+// Lobe-coloured and potential-coloured drawing (index and sort first).
+void msrf_Draw(msrf_t& store, const std::array<color_t, 2>& colors, SceneOutput& out);
+void msrf_Draw1(msrf_t& store, const std::array<color_t, 2>& colors, SceneOutput& out);
+// The colour of a vertex with potential p: P plus colour, N minus colour.
+color_t potential_color(double p, const color_t& P, const color_t& N, bool gray);
+// Marks the sort stale and the scene list for rebuilding.
+void mivor_gtk_resort_surfaces();
