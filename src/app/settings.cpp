@@ -166,7 +166,7 @@ void save_settings_data() {
   write_file_atomically(path, settings_file_text());
 }
 
-void set_isolevel_range(double a, double b) {
+void set_isolevel_range(double a, double b, bool choose_level) {
   input_data_t& d = Input_Data;
   if (a < 0 && b < 0) {
     d.level_min = -b;
@@ -179,5 +179,5 @@ void set_isolevel_range(double a, double b) {
     d.level_max = b;
   }
   if (d.level_steps != 0) d.level_step = (d.level_max - d.level_min) / d.level_steps;
-  if (d.auto_select_level) d.isolevel = 0.75 * d.level_min + 0.25 * d.level_max;
+  if (d.auto_select_level && choose_level) d.isolevel = 0.75 * d.level_min + 0.25 * d.level_max;
 }

@@ -79,5 +79,6 @@ void save_settings_data();
 std::string settings_file_text();
 
 // The isolevel range of a grid whose values run from `a` to `b`, and the
-// automatic isolevel, as each surface rebuild applies them.
-void set_isolevel_range(double a, double b);
+// automatic isolevel, as each surface rebuild applies them; a level the user
+// has just chosen (`choose_level` false) is kept.
+void set_isolevel_range(double a, double b, bool choose_level = true);

@@ -1,6 +1,8 @@
 // mivor-cli: opens files through the same road as the viewer and prints
-// what it read as JSON, converts files, and reads grids. It finds its
-// configuration like the viewer but never writes into it.
+// what it read as JSON, converts files, reads grids and extracts their
+// isosurfaces. It finds its configuration like the viewer but never writes
+// into it.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,18 +18,21 @@
 #include "formats/file_types.h"
 #include "formats/grid_reader.h"
 #include "formats/native_reader.h"
+#include "formats/ply_writer.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/open_close.h"
 #include "molecule/undo.h"
+#include "render/isosurface.h"
 
 namespace {
 
 const char usage[] =
     "usage: mivor-cli info FILE [--single]\n"
     "       mivor-cli convert IN OUT [--single]\n"
-    "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n";
+    "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n"
+    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n";
 
 // Collects every warning and status text shown, in order.
 class MessageCollector final : public Notifier {
@@ -45,6 +50,10 @@ struct options_t {
   bool values = false;
   std::optional<int> geometry;
   std::optional<int> grid;
+  std::optional<double> level;
+  std::optional<std::string> ply;
+  // Options only the surface command takes.
+  bool surface_only() const { return level || ply; }
 };
 
 bool parse_index(const char* text, std::optional<int>& out) {
@@ -52,6 +61,15 @@ bool parse_index(const char* text, std::optional<int>& out) {
   const long v = std::strtol(text, &end, 10);
   if (end == text || *end || v < 0 || v > 1000000000L) return false;
   out = static_cast<int>(v);
+  return true;
+}
+
+// An isolevel: a finite number above 0 (the surfaces are drawn at +L and -L).
+bool parse_level(const char* text, std::optional<double>& out) {
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (end == text || *end || !std::isfinite(v) || v <= 0) return false;
+  out = v;
   return true;
 }
 
@@ -64,6 +82,11 @@ bool parse_options(int argc, char** argv, options_t& o) {
       o.values = true;
     } else if (a == "--geometry" || a == "--grid") {
       if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
+    } else if (a == "--level") {
+      if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
+    } else if (a == "--ply") {
+      if (i + 1 >= argc) return false;
+      o.ply = argv[++i];
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return false;
     } else {
@@ -258,7 +281,7 @@ void write_geometry(JsonWriter& j, const mol_data_t& rec) {
 }
 
 int command_info(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.geometry || o.grid || o.values) return 2;
+  if (o.files.size() != 1 || o.geometry || o.grid || o.values || o.surface_only()) return 2;
   const bool ok = open_input(o.files[0]);
   if (!ok) {
     print_messages_to_stderr(told);
@@ -281,7 +304,7 @@ int command_info(const options_t& o, MessageCollector& told) {
 }
 
 int command_convert(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 2 || o.geometry || o.grid || o.values) return 2;
+  if (o.files.size() != 2 || o.geometry || o.grid || o.values || o.surface_only()) return 2;
   if (!open_input(o.files[0]) || !mivor_gtk_do_save_file(o.files[1], get_filetype(o.files[1]))) {
     print_messages_to_stderr(told);
     return 1;
@@ -289,30 +312,40 @@ int command_convert(const options_t& o, MessageCollector& told) {
   return 0;
 }
 
-int command_grid(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single) return 2;
+// Opens the one file of `o` and makes geometry --geometry (default: the
+// current one) and grid --grid (default: the current one) current. Opening
+// already loads the current grid; another choice is loaded with `load`.
+// False, with the reason on stderr, when any step fails.
+bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()) {
   if (!open_input(o.files[0])) {
     print_messages_to_stderr(told);
-    return 1;
+    return false;
   }
-  const int g = o.geometry.value_or(0);
+  const int g = o.geometry.value_or(igeo);
   if (g >= n_geometries()) {
     std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
-    return 1;
+    return false;
   }
+  const bool loaded = g == igeo && (!o.grid || *o.grid == iorb) && !mol[static_cast<size_t>(g)].grid_values.empty();
   igeo = g;
   get_new_section();
   if (m->ngrid() == 0) {
     std::fprintf(stderr, "geometry %d has no grids\n", g);
-    return 1;
+    return false;
   }
   if (o.grid) iorb = *o.grid;
   told.messages.clear();
-  read_grid_from_file();
+  if (!loaded) load();
   if (m->ngrid() == 0 || m->grid_values.empty()) {
     print_messages_to_stderr(told);
-    return 1;
+    return false;
   }
+  return true;
+}
+
+int command_grid(const options_t& o, MessageCollector& told) {
+  if (o.files.size() != 1 || o.single || o.surface_only()) return 2;
+  if (!load_chosen_grid(o, told, read_grid_from_file)) return 1;
   double sum = 0;
   for (double v : m->grid_values) sum += v;
   JsonWriter j;
@@ -330,6 +363,42 @@ int command_grid(const options_t& o, MessageCollector& told) {
     for (double v : m->grid_values) j.value(v);
     j.end_array();
   }
+  j.end_object();
+  std::printf("%s\n", j.text().c_str());
+  return 0;
+}
+
+int command_surface(const options_t& o, MessageCollector& told) {
+  if (o.files.size() != 1 || o.single || o.values) return 2;
+  // Set before opening: loading a grid builds its surfaces at this level.
+  if (o.level) {
+    Input_Data.isolevel = *o.level;
+    Input_Data.auto_select_level = 0;
+  }
+  if (!load_chosen_grid(o, told, do_load_grid)) return 1;
+  // The store is sized for the grids of the geometry read last; another
+  // geometry's grid needs a store of its own size.
+  if (surf.size() != static_cast<size_t>(m->ngrid())) {
+    allocate_msrf(m->ngrid());
+    make_surfaces();
+  }
+  const srf_t* s = iorb >= 0 && iorb < static_cast<int>(surf.size()) ? surf[static_cast<size_t>(iorb)] : nullptr;
+  const std::vector<srf_triangle_t> none;
+  const std::vector<srf_triangle_t>& triangles = s ? s->triangles : none;
+  int lobe1 = 0;
+  for (const srf_triangle_t& t : triangles) lobe1 += t.lobe == 1;
+  if (o.ply && !write_ply(*o.ply, triangles, {Input_Data.plus_color, Input_Data.minus_color})) {
+    std::fprintf(stderr, "cannot write %s\n", o.ply->c_str());
+    return 1;
+  }
+  JsonWriter j;
+  j.begin_object();
+  j.key("level").value(Input_Data.isolevel);
+  j.key("level_min").value(Input_Data.level_min);
+  j.key("level_max").value(Input_Data.level_max);
+  j.key("triangles").value(static_cast<int>(triangles.size()));
+  j.key("lobe0").value(static_cast<int>(triangles.size()) - lobe1);
+  j.key("lobe1").value(lobe1);
   j.end_object();
   std::printf("%s\n", j.text().c_str());
   return 0;
@@ -354,6 +423,8 @@ int main(int argc, char** argv) {
     status = command_convert(o, told);
   else if (command == "grid")
     status = command_grid(o, told);
+  else if (command == "surface")
+    status = command_surface(o, told);
   // The undo history exists only while a file is open in the viewer.
   remove_backup();
   set_notifier(nullptr);

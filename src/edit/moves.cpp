@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "molecule/notify.h"
+#include "render/isosurface.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ void shift_everything(mol_data_t& rec, const vec3& v) {
 // window follow a move.
 void after_move(int atom) {
   notifier().atom_list(atom >= 0 ? AtomListChange::changed : AtomListChange::refilled, atom);
+  if (m && m->ngrid() > 0) make_surfaces(false);
   rerender_3d();
   redraw();
 }

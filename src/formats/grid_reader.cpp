@@ -35,6 +35,7 @@
 #include "formats/text_words.h"
 #include "molecule/notify.h"
 #include "molecule/open_close.h"
+#include "render/isosurface.h"
 
 const char* const orbital_description[8] = {"undefined", "frozen", "inactive",  "RAS 1",
                                             "RAS 2",     "RAS 3",  "secondary", "deleted"};
@@ -479,6 +480,7 @@ void read_grid_block(FILE* file, mol_data_t& rec) {
     return;
   }
   take_header(rec, h);
+  allocate_msrf(h.n_grids);
   if (h.is_cutoff == 1 && h.n_points > 0) build_cutoff_mask(rec, h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff);
   compute_block_offsets(rec);
   rec.grid_data_size = h.orboff;

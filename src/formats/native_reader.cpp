@@ -27,6 +27,7 @@
 #include "molecule/notify.h"
 #include "molecule/open_close.h"
 #include "molecule/undo.h"
+#include "render/isosurface.h"
 #include "render/view.h"
 
 unsigned char file_open_success = 0;
@@ -481,4 +482,7 @@ void read_all_grids_from_all_sections(const std::vector<int>& flags) {
   }
 }
 
-void do_load_grid() { read_grid_from_file(); }
+void do_load_grid() {
+  read_grid_from_file();
+  make_surfaces();
+}

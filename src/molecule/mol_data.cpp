@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "molecule/notify.h"
+#include "render/isosurface.h"
 
 const char* const bond_description[7] = {"No bond",      "Single bond",       "double bond", "triple bond",
                                          "partial bond", "One and half bond", "Line"};
@@ -40,6 +41,7 @@ mol_data_t* new_mol(int n) {
 }
 
 void deallocate_mol_data() {
+  deallocate_msrf();
   for (auto& rec : mol) deallocate_data(rec);
   mol.clear();
   mol.shrink_to_fit();

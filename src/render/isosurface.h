@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "render/surface_store.h"
@@ -14,10 +15,15 @@ extern std::vector<srf_t*> surf;
 
 void allocate_msrf(int n);
 void deallocate_msrf();
-// Rebuilds the surfaces of the current grid at the current isolevel.
-void make_surfaces();
+// Rebuilds the surfaces of the current grid at the current isolevel. With
+// `choose_level` false (the user has just set the level) the automatic level
+// does not replace it.
+void make_surfaces(bool choose_level = true);
 void do_remove_grid();
 // Marching cubes over nx × ny × nz `values` (x slowest, z fastest); `second`
 // may be null. Returns 0.
 int mcubes(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second, double level,
            const vec3& origin, const vec3& extents, bool two_sided);
+// The triangle table: row = cube index, up to five triangles as triples of
+// edge numbers, ended by -1, the rest of the row 0.
+extern const int32_t cases[256][16];

@@ -14,6 +14,7 @@
 
 #include "app/settings.h"
 #include "molecule/decorations.h"
+#include "render/isosurface.h"
 #include "render/scene_geometry.h"
 
 scene_state_t scene_state;
@@ -381,7 +382,13 @@ void draw_cells(SceneOutput& out) {
 
 void draw_grid(SceneOutput& out) {
   out.depth_mask(false);
-  // The transparent isosurfaces of the surface store are drawn here, without depth writes.
+  if (All_Surfaces && !surf.empty()) {
+    const input_data_t& d = Input_Data;
+    if (d.show_epot)
+      msrf_Draw1(*All_Surfaces, {d.epot_plus_color, d.epot_minus_color}, out);
+    else
+      msrf_Draw(*All_Surfaces, {d.plus_color, d.minus_color}, out);
+  }
   out.depth_mask(true);
 }
 

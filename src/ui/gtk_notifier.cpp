@@ -12,6 +12,8 @@
 #include "ui/gl_scope.h"
 #include "ui/main_window.h"
 #include "ui/menus.h"
+#include "ui/orbital_list.h"
+#include "ui/side_panel.h"
 #include "ui/timers.h"
 
 namespace {
@@ -33,15 +35,18 @@ class GtkNotifier final : public Notifier {
   void file_event(FileEvent event) override {
     switch (event) {
       case FileEvent::opening:
+        delete_all_orbitals_from_list();
         break;
       case FileEvent::opened: {
         GlScope gl(drawingarea);
         if (gl) Do_center();
+        mivor_gtk_show_or_hide_widgets();
         geometry_shown();
         break;
       }
       case FileEvent::closed:
       case FileEvent::geometries_changed:
+        mivor_gtk_show_or_hide_widgets();
         geometry_shown();
         break;
     }
@@ -50,10 +55,20 @@ class GtkNotifier final : public Notifier {
   void geometry_shown() override {
     draw_all_pixdata();
     draw_all_textbox_pixdata();
-    mivor_gtk_menubar_show_or_hide_widgets();
-    if (m && m->nvibr() > 0) mivor_gtk_freq_timer();
+    // The geometry label, the frequency buttons with their timer, the menus.
+    mivor_gtk_update_geo_info();
     rebuild_scene();
     redraw();
+  }
+
+  void selection_changed() override { mivor_gtk_update_upon_select_or_mark(); }
+
+  void orbital_step(int dir) override {
+    if (dir == 1) {
+      mivor_gtk_select_orbital_up();
+    } else {
+      mivor_gtk_select_orbital_down();
+    }
   }
 
   void rebuild_scene() override { scene_state.rebuild = 1; }

@@ -17,6 +17,7 @@
 #include "molecule/undo.h"
 #include "render/gl/textbox_editing.h"
 #include "render/gl/view_gl.h"
+#include "render/isosurface.h"
 #include "render/scene.h"
 #include "ui/gl_scope.h"
 #include "ui/main_window.h"
@@ -92,6 +93,13 @@ void change_transparency(float step) {
   rebuild();
 }
 
+// The level the user steps to is kept, whatever the automatic level says.
+void change_isolevel(double step) {
+  Input_Data.isolevel += step;
+  make_surfaces(false);
+  rebuild();
+}
+
 void change_sphere_quality(int step) {
   const int s = get_number_of_slices(), t = get_number_of_stacks();
   if (step > 0) {
@@ -108,6 +116,7 @@ void change_sphere_quality(int step) {
 void command_key(guint key, bool shift, bool alt) {
   const bool editable = m && m->editable;
   const bool vibrations = m && m->nvibr() > 0;
+  const bool grids = m && m->ngrid() > 0;
   const int big = shift ? 1 : 0;
   GlScope gl(drawingarea);
   switch (key) {
@@ -151,11 +160,19 @@ void command_key(guint key, bool shift, bool alt) {
       break;
     case GDK_plus:
     case GDK_KP_Add:
-      if (vibrations) Input_Data.vibration_speed += 0.1;
+      if (vibrations) {
+        Input_Data.vibration_speed += 0.1;
+      } else if (grids) {
+        change_isolevel(0.01);
+      }
       break;
     case GDK_minus:
     case GDK_KP_Subtract:
-      if (vibrations) Input_Data.vibration_speed -= 0.1;
+      if (vibrations) {
+        Input_Data.vibration_speed -= 0.1;
+      } else if (grids) {
+        change_isolevel(-0.01);
+      }
       break;
     case GDK_A:
       if (vibrations) {

@@ -20,6 +20,7 @@
 #include "ui/gl_scope.h"
 #include "ui/main_window.h"
 #include "ui/settings_dialogs.h"
+#include "ui/side_panel.h"
 #include "ui/timers.h"
 
 GtkWidget* menu_item_save = nullptr;
@@ -350,6 +351,7 @@ void toggle_animation() {
 void show_animation_state() {
   if (!state.animate_item) return;
   const bool on = Input_Data.animate != 0;
+  geo_play_button_play(on ? 0 : 1);
   gtk_menu_item_set_label(GTK_MENU_ITEM(state.animate_item), on ? "Stop animation" : "Animate");
   gtk_image_menu_item_set_image(
       GTK_IMAGE_MENU_ITEM(state.animate_item),

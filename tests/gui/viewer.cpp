@@ -124,6 +124,8 @@ void Viewer::drag(int button, const std::vector<std::array<int, 2>>& points) {
 }
 
 void Viewer::key(const char* keysym, bool shift) {
+  // Without a window manager, keys go to the window under the pointer.
+  move(5, 5);
   Display* dpy = x_display();
   const KeyCode shift_code = XKeysymToKeycode(dpy, XStringToKeysym("Shift_L"));
   const KeyCode code = XKeysymToKeycode(dpy, XStringToKeysym(keysym));

@@ -18,6 +18,7 @@
 #include "formats/native_reader.h"
 #include "formats/safe_file.h"
 #include "molecule/notify.h"
+#include "render/surface_store.h"
 #include "render/view.h"
 
 namespace {
@@ -56,7 +57,7 @@ void rotate_by_drag(double x, double y) {
   // Transparent surfaces are drawn back to front: after a large turn their
   // order is stale. The surface store's re-sort flag joins the scene rebuild
   // once the store exists.
-  if (accumulate_rotation(step.angle) && has_grids()) rerender_3d();
+  if (accumulate_rotation(step.angle) && has_grids()) mivor_gtk_resort_surfaces();
   glMatrixMode(GL_MODELVIEW);
   mvm = current_modelview();
   glLoadIdentity();
@@ -190,7 +191,7 @@ void restore_viewpoint() {
   view.view_scale = vp->view_scale;
   view.camera_x = vp->camera_x;
   view.camera_y = vp->camera_y;
-  if (has_grids()) rerender_3d();
+  if (has_grids()) mivor_gtk_resort_surfaces();
   redraw();
 }
 

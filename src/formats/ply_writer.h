@@ -1,0 +1,21 @@
+// Isosurface triangles as a binary little-endian PLY file, the mesh format
+// that general 3D programs read: one coloured vertex per triangle corner.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "molecule/types.h"
+#include "render/surface_store.h"
+
+// The whole file for `triangles`: per vertex float x y z, float nx ny nz and
+// uchar red green blue (colors[0] for lobe 0, colors[1] for lobe 1), per face
+// a uchar count 3 and three int indices. Triangles with a corner that is not
+// a finite float are left out; such normal components are written as 0.
+std::string ply_text(const std::vector<srf_triangle_t>& triangles, const std::array<color_t, 2>& colors);
+
+// Writes `ply_text` to `path` without ever leaving a partial file; false
+// when it could not be written or its vertices exceed 32-bit indices.
+bool write_ply(const std::string& path, const std::vector<srf_triangle_t>& triangles,
+               const std::array<color_t, 2>& colors);

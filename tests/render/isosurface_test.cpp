@@ -1,0 +1,230 @@
+// Marching cubes and the surfaces of the current grid: the triangle table,
+// the triangles of single cubes, normals, area, level range and slots.
+#include "render/isosurface.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <set>
+#include <utility>
+
+#include "app/settings.h"
+#include "molecule/mol_data.h"
+#include "support/recording_notifier.h"
+
+namespace {
+
+// The corners each cube edge joins, written from the edge numbering.
+const int edge_ends[12][2] = {{0, 1}, {1, 2}, {3, 2}, {0, 3}, {4, 5}, {5, 6},
+                              {7, 6}, {4, 7}, {0, 4}, {1, 5}, {3, 7}, {2, 6}};
+
+void expect_vec(const vec3& got, const vec3& want, double tol = 1e-12) {
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], want[k], tol) << "component " << k;
+}
+
+TEST(TriangleTable, RowsListExactlyTheCrossingEdgesInConsistentWinding) {
+  for (int i = 0; i < 256; ++i) {
+    std::set<int> crossing;
+    for (int e = 0; e < 12; ++e)
+      if (((i >> edge_ends[e][0]) & 1) != ((i >> edge_ends[e][1]) & 1)) crossing.insert(e);
+    std::set<int> used;
+    std::set<std::pair<int, int>> sides;
+    int j = 0;
+    for (; j < 16 && cases[i][j] != -1; j += 3) {
+      for (int k = 0; k < 3; ++k) {
+        used.insert(cases[i][j + k]);
+        // A side shared by two triangles runs once each way; twice the same
+        // way would mean a flipped triangle.
+        EXPECT_TRUE(sides.insert({cases[i][j + k], cases[i][j + (k + 1) % 3]}).second) << "case " << i;
+      }
+    }
+    ASSERT_LT(j, 16) << "case " << i;
+    for (int k = j + 1; k < 16; ++k) EXPECT_EQ(cases[i][k], 0) << "case " << i;
+    EXPECT_EQ(used, crossing) << "case " << i;
+  }
+  EXPECT_EQ(cases[0][0], -1);
+  EXPECT_EQ(cases[255][0], -1);
+  const int row1[] = {0, 8, 3, -1}, row4[] = {1, 2, 11, -1}, row8[] = {3, 10, 2, -1};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(cases[1][k], row1[k]);
+    EXPECT_EQ(cases[4][k], row4[k]);
+    EXPECT_EQ(cases[8][k], row8[k]);
+  }
+}
+
+class Isosurface : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_core_state();
+    allocate_msrf(1);
+    surface = msrf_New_Surface(*All_Surfaces);
+  }
+  void TearDown() override { reset_core_state(); }
+  const std::vector<srf_triangle_t>& triangles() const { return surface->triangles; }
+
+  // Values f(x, y, z) at the lattice points of an n³ grid from `lo` with spacing h.
+  static std::vector<double> sample(int n, double lo, double h,
+                                    const std::function<double(double, double, double)>& f) {
+    std::vector<double> v;
+    for (int x = 0; x < n; ++x)
+      for (int y = 0; y < n; ++y)
+        for (int z = 0; z < n; ++z) v.push_back(f(lo + x * h, lo + y * h, lo + z * h));
+    return v;
+  }
+  srf_t* surface = nullptr;
+};
+
+// 2×2×2 values, index x·4 + y·2 + z.
+TEST_F(Isosurface, OneCubeGivesOneTrianglePerLobe) {
+  std::vector<double> f(8, 0.0);
+  f[0] = 1;   // corner 0 above +L
+  f[7] = -1;  // corner 6 below −L
+  std::vector<double> second(8);
+  for (int p = 0; p < 8; ++p) second[p] = p;
+  mcubes(surface, 2, 2, 2, f.data(), second.data(), 0.5, {1, 2, 3}, {2, 2, 2}, true);
+  ASSERT_EQ(triangles().size(), 2u);
+
+  // Positive pass: cube index 254, edges 0, 3, 8 at their midpoints.
+  const srf_triangle_t& plus = triangles()[0];
+  EXPECT_EQ(plus.lobe, 0);
+  expect_vec(plus.v[0], {2, 2, 3});
+  expect_vec(plus.v[1], {1, 3, 3});
+  expect_vec(plus.v[2], {1, 2, 4});
+  // One-sided gradients (-1/2, -1/2, -1/2) at corner 0 and (-1/2, 0, 0) at corner 1;
+  // negated, the normal points out of the positive lobe.
+  expect_vec(plus.n[0], {2 / std::sqrt(6.0), 1 / std::sqrt(6.0), 1 / std::sqrt(6.0)});
+  EXPECT_DOUBLE_EQ(plus.val[0], 2);  // halfway from point 0 to point 4
+  EXPECT_DOUBLE_EQ(plus.val[1], 1);
+  EXPECT_DOUBLE_EQ(plus.val[2], 0.5);
+
+  // Negative pass: cube index 191, edges 11 (2–6), 5, 6; normals not negated.
+  const srf_triangle_t& minus = triangles()[1];
+  EXPECT_EQ(minus.lobe, 1);
+  expect_vec(minus.v[0], {3, 4, 4});
+  expect_vec(minus.v[1], {3, 3, 5});
+  expect_vec(minus.v[2], {2, 4, 5});
+  expect_vec(minus.n[0], {-1 / std::sqrt(6.0), -1 / std::sqrt(6.0), -2 / std::sqrt(6.0)});
+}
+
+TEST_F(Isosurface, CollapsedFirstSideIsDroppedFullyDegenerateKept) {
+  // Corners 0, 1 below L, corner 2 exactly at L: cube index 7, whose second
+  // triangle (edges 2, 11, 8) has its first two vertices both at corner 2.
+  std::vector<double> f(8, 1.0);
+  f[0] = f[4] = 0;
+  f[6] = 0.5;
+  mcubes(surface, 2, 2, 2, f.data(), nullptr, 0.5, {0, 0, 0}, {1, 1, 1}, false);
+  ASSERT_EQ(triangles().size(), 2u);
+  expect_vec(triangles()[0].v[0], {1, 1, 0});  // edge 2 of the first triangle
+  expect_vec(triangles()[1].v[0], {1, 1, 0});  // edge 11 of the third
+
+  // Only corner 0, exactly at L: all three vertices coincide, and it stays.
+  surface->triangles.clear();
+  std::vector<double> g(8, 1.0);
+  g[0] = 0.5;
+  mcubes(surface, 2, 2, 2, g.data(), nullptr, 0.5, {0, 0, 0}, {1, 1, 1}, false);
+  ASSERT_EQ(triangles().size(), 1u);
+  for (const vec3& v : triangles()[0].v) expect_vec(v, {0, 0, 0});
+}
+
+TEST_F(Isosurface, LinearFieldHasOneNormalAlsoOnTheBorders) {
+  const auto f = sample(4, 0, 0.5, [](double x, double y, double z) { return 2 * x + 3 * y - z; });
+  mcubes(surface, 4, 4, 4, f.data(), nullptr, 0.7, {0, 0, 0}, {1.5, 1.5, 1.5}, true);
+  const double s = std::sqrt(14.0);
+  int lobes[2] = {0, 0};
+  for (const srf_triangle_t& t : triangles()) {
+    ++lobes[t.lobe];
+    const double sign = t.lobe == 0 ? -1 : 1;
+    for (const vec3& n : t.n) expect_vec(n, {sign * 2 / s, sign * 3 / s, sign * -1 / s});
+  }
+  EXPECT_GT(lobes[0], 0);
+  EXPECT_GT(lobes[1], 0);
+}
+
+TEST_F(Isosurface, SphereAreaAndOutwardNormals) {
+  const int n = 51;
+  const auto f = sample(n, -1.25, 0.05, [](double x, double y, double z) { return 2 - (x * x + y * y + z * z); });
+  mcubes(surface, n, n, n, f.data(), nullptr, 1.0, {-1.25, -1.25, -1.25}, {2.5, 2.5, 2.5}, false);
+  double area = 0;
+  for (const srf_triangle_t& t : triangles()) {
+    vec3 a, b;
+    for (int k = 0; k < 3; ++k) a[k] = t.v[1][k] - t.v[0][k], b[k] = t.v[2][k] - t.v[0][k];
+    const vec3 c{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    area += std::sqrt(c[0] * c[0] + c[1] * c[1] + c[2] * c[2]) / 2;
+    for (int k = 0; k < 3; ++k) EXPECT_GT(t.n[k][0] * t.v[k][0] + t.n[k][1] * t.v[k][1] + t.n[k][2] * t.v[k][2], 0.99);
+  }
+  EXPECT_NEAR(area, 4 * M_PI, 0.01 * 4 * M_PI);
+}
+
+// The current geometry with `ngrid` grids on a 3×3×3 lattice, current grid
+// `current` with values f(x, y, z) = fn(x + y + z) at integer indices.
+void load_grids(int ngrid, int current, const std::function<double(int)>& fn) {
+  new_mol(1);
+  m->n_points = 27;
+  m->net = {3, 3, 3};
+  m->axis = {vec3{2, 0, 0}, vec3{0, 2, 0}, vec3{0, 0, 2}};
+  allocate_grids(*m, ngrid);
+  allocate_msrf(ngrid);
+  iorb = current;
+  m->grid_values.clear();
+  for (int x = 0; x < 3; ++x)
+    for (int y = 0; y < 3; ++y)
+      for (int z = 0; z < 3; ++z) m->grid_values.push_back(fn(x + y + z));
+  m->grid_min = std::min(fn(0), fn(6));
+  m->grid_max = std::max(fn(0), fn(6));
+}
+
+int count_lobe(const srf_t& s, int lobe) {
+  int n = 0;
+  for (const srf_triangle_t& t : s.triangles) n += t.lobe == lobe;
+  return n;
+}
+
+TEST_F(Isosurface, SignOfTheGridDecidesRangeLevelAndLobe) {
+  load_grids(1, 0, [](int s) { return 1.0 + s; });  // 1 … 7: first pass only
+  make_surfaces();
+  EXPECT_DOUBLE_EQ(Input_Data.isolevel, 2.5);
+  ASSERT_NE(surf[0], nullptr);
+  EXPECT_GT(count_lobe(*surf[0], 0), 0);
+  EXPECT_EQ(count_lobe(*surf[0], 1), 0);
+
+  load_grids(1, 0, [](int s) { return -1.0 - s; });  // -7 … -1: range 1 … 7, second pass only
+  make_surfaces();
+  EXPECT_DOUBLE_EQ(Input_Data.level_min, 1);
+  EXPECT_DOUBLE_EQ(Input_Data.level_max, 7);
+  EXPECT_DOUBLE_EQ(Input_Data.isolevel, 2.5);
+  ASSERT_NE(surf[0], nullptr);
+  EXPECT_EQ(count_lobe(*surf[0], 0), 0);
+  EXPECT_GT(count_lobe(*surf[0], 1), 0);
+}
+
+TEST_F(Isosurface, BuildingOneGridDeletesTheOthers) {
+  load_grids(2, 0, [](int s) { return s - 2.5; });
+  Input_Data.auto_select_level = 0;
+  Input_Data.isolevel = 1;
+  make_surfaces();
+  ASSERT_NE(surf[0], nullptr);
+  iorb = 1;
+  make_surfaces();
+  EXPECT_EQ(surf[0], nullptr);
+  ASSERT_NE(surf[1], nullptr);
+  EXPECT_EQ(surf[1]->slot, 0);  // the first free slot of the store
+  EXPECT_EQ(All_Surfaces->slots[1], nullptr);
+
+  // An invalid current grid only deletes; fewer values than points give no surface.
+  iorb = 2;
+  make_surfaces();
+  EXPECT_EQ(surf[1], nullptr);
+  iorb = 0;
+  m->grid_values.resize(26);
+  make_surfaces();
+  EXPECT_EQ(surf[0], nullptr);
+
+  // Freeing the molecule data forgets the store and the slots.
+  deallocate_mol_data();
+  EXPECT_EQ(All_Surfaces, nullptr);
+  EXPECT_TRUE(surf.empty());
+}
+
+}  // namespace
