@@ -22,6 +22,7 @@
 #include "ui/gl_scope.h"
 #include "ui/main_window.h"
 #include "ui/menus.h"
+#include "ui/orbital_list.h"
 #include "ui/settings_dialogs.h"
 
 namespace {
@@ -91,6 +92,29 @@ void change_transparency(float step) {
     for (color_t* c : colors) c->alpha = a < 0 ? 0.0f : 1.0f;
   }
   rebuild();
+}
+
+// The orbital type code a key assigns.
+int orbital_type_key(guint key) {
+  switch (key) {
+    case GDK_f:
+      return 1;
+    case GDK_i:
+      return 2;
+    case GDK_1:
+    case GDK_KP_1:
+      return 3;
+    case GDK_2:
+    case GDK_KP_2:
+      return 4;
+    case GDK_3:
+    case GDK_KP_3:
+      return 5;
+    case GDK_s:
+      return 6;
+    default:
+      return 7;
+  }
 }
 
 // The level the user steps to is kept, whatever the automatic level says.
@@ -183,7 +207,27 @@ void command_key(guint key, bool shift, bool alt) {
       }
       break;
     case GDK_a:
-      if (vibrations) Input_Data.vibration_amplitude -= 0.1;
+      if (vibrations) {
+        Input_Data.vibration_amplitude -= 0.1;
+      } else if (grids) {
+        change_orbital_type(4);
+      }
+      break;
+    case GDK_f:
+    case GDK_i:
+    case GDK_1:
+    case GDK_KP_1:
+    case GDK_2:
+    case GDK_KP_2:
+    case GDK_3:
+    case GDK_KP_3:
+    case GDK_s:
+    case GDK_d:
+      // Orbital types; "3" with three selected atoms on an editable
+      // molecule belongs to the triangle command of the editing issue.
+      if (grids && !((key == GDK_3 || key == GDK_KP_3) && editable && m->n_selected == 3)) {
+        change_orbital_type(orbital_type_key(key));
+      }
       break;
     case GDK_B:
     case GDK_G:

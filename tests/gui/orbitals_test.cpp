@@ -56,6 +56,16 @@ TEST_F(Orbitals, ChoosingARowMakesItCurrentAndShowsItsStatusLine) {
   EXPECT_GT(triangles(), 0);
 }
 
+TEST_F(Orbitals, TypeKeysAssignTheChosenOrbitalAndShowTheSubspaces) {
+  GtkTreePath* path = gtk_tree_path_new_from_indices(4, -1);
+  gtk_tree_selection_select_path(selection, path);
+  gtk_tree_path_free(path);
+  viewer.key("f");
+  EXPECT_EQ(m->orb_type[6], 1);
+  EXPECT_EQ(m->orb_type_changed[6], 1);
+  EXPECT_EQ(statusbar_text(statusbar2).substr(0, 16), "Subspaces: f:1; ");
+}
+
 TEST_F(Orbitals, BothLobeColoursAreOnScreen) {
   Input_Data.plus_color = {1, 0, 0, 1};
   Input_Data.minus_color = {0, 0.8f, 0, 1};
