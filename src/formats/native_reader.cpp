@@ -342,32 +342,29 @@ bool read_block(FILE* file, const std::string& line, mol_data_t& rec) {
 }
 
 // Skips the binary data of a grid section during the scan for geometry
-// starts: the ORBOFF value is the eighth line after the "<GRID>" line, and
-// the data follow the line holding "density". Lines that end a section
-// before that are left for the scan.
+// starts: the ORBOFF value is the eighth line after the "<GRID>" line, one
+// name line per grid follows (a grid may be named "Density"), and the data
+// follow the next line holding "density". Lines that end a section before
+// that are left for the scan.
 void skip_grid_data(FILE* file) {
   std::string line;
-  long long orboff = 0;
-  for (int k = 0; k < 8; ++k) {
+  long long orboff = 0, names = 0;
+  for (long long k = 0;; ++k) {
     line = read_line(file);
     if (line.empty()) return;
-    if (has(line, "<END>") || has(line, "<BREAK>")) {
+    if (has(line, "<END>") || has(line, "<BREAK>") || (k >= 8 && has(line, "/grid"))) {
       unread_line(file, line);
       return;
     }
-    if (k == 7) {
+    if (k == 0) {
+      const size_t at = find_nocase(line, "N_of_Grids");
+      names = at == std::string::npos ? 0 : my_read_int_value(line.c_str() + at);
+    } else if (k == 7) {
       const char* eq = std::strchr(line.c_str(), '=');
       orboff = eq ? parse_long(eq + 1) : 0;
+    } else if (k >= 8 + names && has(line, "density")) {
+      break;
     }
-  }
-  for (;;) {
-    line = read_line(file);
-    if (line.empty()) return;
-    if (has(line, "<END>") || has(line, "<BREAK>") || has(line, "/grid")) {
-      unread_line(file, line);
-      return;
-    }
-    if (has(line, "density")) break;
   }
   if (orboff > 0) fseeko(file, static_cast<off_t>(orboff), SEEK_CUR);
 }

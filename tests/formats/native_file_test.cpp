@@ -424,6 +424,15 @@ TEST_F(NativeFile, GridDataAreSkippedWhenGeometriesAreCounted) {
   EXPECT_EQ(n_geometries(), 2);
   EXPECT_EQ(mol[1].ngrid(), 2);
   EXPECT_EQ(mol[1].natom(), 1);
+
+  // A grid named "Density" is a name line, not the start of the data: the
+  // data's last bytes (here "<END>") are not read as text.
+  std::string density = grid_file();
+  density.replace(density.find("GridName= Electrostatic potential"), 33, "GridName= Density");
+  const size_t data = density.find(" <DENSITY>\n") + 12;
+  density.replace(data, 128, std::string(121, '\x01') + "\n<END>\n");
+  open_text(density + grid_file());
+  EXPECT_EQ(n_geometries(), 2);
 }
 
 }  // namespace
