@@ -414,14 +414,21 @@ bool layout_holds(const mol_data_t& rec, int g) {
          (points == 0 || (rec.block_size >= 1 && static_cast<size_t>(rec.block_size) * blocks >= points));
 }
 
+// Values read with one call: small enough that a stretch is still in the
+// cache when it is handed on, large enough that the calls cost nothing.
+constexpr size_t read_chunk = 32768;
+
 // Reads the values of grid g into `out` (n_points values), block by block,
-// with one seek and one read per block. Without the cut-off a block is read
-// straight into its own place in `out`, which serves as its buffer: a short
-// read leaves there what the previous block left in the same places of its
-// buffer (0 in the first block). With the cut-off the block's stored values
-// go to a buffer of one block, whose rest a short read leaves as it was, and
-// are spread over the kept points; dropped points get 0.
-void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out) {
+// with one seek per block. Without the cut-off a block is read straight into
+// its own place in `out`, which serves as its buffer: a short read leaves
+// there what the previous block left in the same places of its buffer (0 in
+// the first block). With the cut-off the block's stored values go to a
+// buffer of one block, whose rest a short read leaves as it was, and are
+// spread over the kept points; dropped points get 0. Each stretch
+// [from, to) of `out` is handed to `done` as soon as its values are final,
+// stretches in order of position.
+template <typename Done>
+void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out, Done done) {
   const size_t points = static_cast<size_t>(rec.n_points);
   const size_t size = static_cast<size_t>(std::max(rec.block_size, 1));
   const bool cutoff = rec.is_cutoff == 1;
@@ -429,36 +436,91 @@ void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out) {
   const int* mask = rec.cutoff_mask.data();
   const int64_t* offset = rec.block_offset.data() + static_cast<size_t>(g) * static_cast<size_t>(rec.n_blocks);
   for (size_t start = 0, b = 0; start < points; start += size, ++b) {
-    const size_t count = std::min(size, points - start);
+    const size_t count = std::min(size, points - start), end = start + count;
     fseeko(file, static_cast<off_t>(rec.grid_data_start + offset[b]), SEEK_SET);
     if (!cutoff) {
-      const size_t got = std::fread(out + start, sizeof(double), count, file);
-      for (size_t k = got; k < count; ++k) out[start + k] = start > 0 ? out[start - size + k] : 0.0;
+      for (size_t from = start; from < end;) {
+        const size_t want = std::min(read_chunk, end - from);
+        const size_t got = std::fread(out + from, sizeof(double), want, file);
+        if (got < want) {
+          for (size_t p = from + got; p < end; ++p) out[p] = start > 0 ? out[p - size] : 0.0;
+          done(from, end);
+          break;
+        }
+        done(from, from + got);
+        from += got;
+      }
     } else {
-      const size_t stored = static_cast<size_t>(std::count(mask + start, mask + start + count, 1));
+      const size_t stored = static_cast<size_t>(std::count(mask + start, mask + end, 1));
       if (stored > 0) static_cast<void>(std::fread(buffer.data(), sizeof(double), stored, file));
       size_t next = 0;
-      for (size_t k = 0; k < count; ++k) out[start + k] = mask[start + k] == 1 ? buffer[next++] : 0.0;
+      for (size_t p = start; p < end; ++p) out[p] = mask[p] == 1 ? buffer[next++] : 0.0;
+      done(start, end);
     }
   }
 }
 
 // Every value of the current grid but the first is clamped to at most 2 and
 // counts for the smallest and largest value. A NaN is neither clamped nor
-// counted.
-void clamp_values(mol_data_t& rec) {
-  double low = 10000, high = -10000;
-  double* out = rec.grid_values.data();
-  for (size_t p = 1, n = rec.grid_values.size(); p < n; ++p) {
-    double v = out[p];
-    v = 2 < v ? 2 : v;
-    out[p] = v;
-    low = v < low ? v : low;
-    high = high < v ? v : high;
+// counted. Clamping twice changes nothing, so a value copied from a clamped
+// one may be clamped again.
+//
+// The limits are kept in several lanes that take turns, so that no lane
+// waits for the comparison before it; their union gives the same numbers.
+// Only a zero limit can differ: -0 and +0 compare equal, and the limit is
+// the first zero of the grid, whichever lane found one (see `finish`).
+class clamped_limits_t {
+ public:
+  explicit clamped_limits_t(std::vector<double>& values) : values_(values) {
+    low_.fill(10000);
+    high_.fill(-10000);
   }
-  rec.grid_min = low;
-  rec.grid_max = high;
-}
+
+  // Clamps and counts the values of [from, to).
+  void operator()(size_t from, size_t to) {
+    double* values = values_.data();
+    double lo0 = low_[0], lo1 = low_[1], lo2 = low_[2], lo3 = low_[3];
+    double hi0 = high_[0], hi1 = high_[1], hi2 = high_[2], hi3 = high_[3];
+    size_t p = std::max<size_t>(from, 1);
+    for (; p + lanes <= to; p += lanes) {
+      take(values[p], lo0, hi0);
+      take(values[p + 1], lo1, hi1);
+      take(values[p + 2], lo2, hi2);
+      take(values[p + 3], lo3, hi3);
+    }
+    for (; p < to; ++p) take(values[p], lo0, hi0);
+    low_ = {lo0, lo1, lo2, lo3};
+    high_ = {hi0, hi1, hi2, hi3};
+  }
+
+  void finish(mol_data_t& rec) const {
+    double low = low_[0], high = high_[0];
+    for (size_t l = 1; l < lanes; ++l) {
+      low = low_[l] < low ? low_[l] : low;
+      high = high < high_[l] ? high_[l] : high;
+    }
+    if (low == 0 || high == 0) {
+      const auto zero = std::find(values_.begin() + 1, values_.end(), 0.0);
+      if (low == 0) low = *zero;
+      if (high == 0) high = *zero;
+    }
+    rec.grid_min = low;
+    rec.grid_max = high;
+  }
+
+ private:
+  static constexpr size_t lanes = 4;
+
+  static void take(double& value, double& lo, double& hi) {
+    const double v = 2 < value ? 2 : value;
+    value = v;
+    lo = v < lo ? v : lo;
+    hi = hi < v ? v : hi;
+  }
+
+  std::vector<double>& values_;
+  std::array<double, lanes> low_, high_;
+};
 
 void fail_current_grid(const char* message) {
   make_warning(message);
@@ -519,8 +581,10 @@ void read_grid_from_file() {
     fail_current_grid("ERROR: Grid number out of range!");
     return;
   }
-  read_grid_values(file.get(), *m, iorb, m->grid_values.data());
-  clamp_values(*m);
+  clamped_limits_t limits(m->grid_values);
+  read_grid_values(file.get(), *m, iorb, m->grid_values.data(),
+                   [&limits](size_t from, size_t to) { limits(from, to); });
+  limits.finish(*m);
   compute_iso_levels(*m);
 }
 
@@ -534,7 +598,7 @@ void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
     return;
   }
   rec.epot_values.resize(static_cast<size_t>(rec.n_points), 0.0);
-  read_grid_values(file, rec, j, rec.epot_values.data());
+  read_grid_values(file, rec, j, rec.epot_values.data(), [](size_t, size_t) {});
 }
 
 // Levels at which the isosurface encloses 1/20, 2/20, … of the sum of the
@@ -548,21 +612,22 @@ void compute_iso_levels(mol_data_t& rec) {
   // The thresholds rise, so a value exceeds a first run of them: its square
   // goes to the highest threshold it exceeds, and each sum is then the total
   // of its own share and those of the higher thresholds. Most values of an
-  // orbital are tiny and exceed only t[0]; their share stays in a register.
+  // orbital are tiny and exceed only t[0]; that test comes first and their
+  // share stays in a register. NaN thresholds are exceeded by nothing.
   double share[21] = {}, share0 = 0;
-  const double scale = v > 0 ? 20.0 / v : 0.0;
+  const double scale = v > 0 ? 20.0 / v : 0.0, t1 = t[1];
   for (double value : rec.grid_values) {
     const double a = std::fabs(value);
-    if (!(a > 0)) continue;
+    if (!(a > t1)) {
+      if (a > 0) share0 += value * value;
+      continue;
+    }
     // t[i] < a exactly when i < 20·a/v + 0.001: start there and settle the
     // rounding against the thresholds themselves.
     int k = static_cast<int>(std::min(20.0, a * scale + 0.001));
-    while (k > 0 && !(a > t[k])) --k;
+    while (k > 1 && !(a > t[k])) --k;
     while (k < 20 && a > t[k + 1]) ++k;
-    if (k == 0)
-      share0 += value * value;
-    else
-      share[k] += value * value;
+    share[k] += value * value;
   }
   share[0] = share0;
   for (int i = 20; i >= 0; --i) s[i] = share[i] + (i < 20 ? s[i + 1] : 0.0);

@@ -1,9 +1,9 @@
 // Isosurfaces of the current grid by marching cubes (Lorensen and Cline,
 // "Marching cubes: a high resolution 3D surface construction algorithm", 1987).
 //
-// mcubes() makes one pass over the lattice at level v = +L and, when
-// two-sided, a second at v = -L. Each pass visits the cubes with z outermost,
-// then y, then x (x innermost), and the triangles are stored in that order:
+// mcubes() makes one pass at level v = +L and, when two-sided, a second at
+// v = -L; the triangles of the first pass come first, and within a pass
+// they follow the cubes with z outermost, then y, then x (x innermost):
 //  1. The cube index has bit k set when corner k lies on the inner side of
 //     the level: f_k >= v for v < 0, f_k <= v otherwise. Indices 0 and 255
 //     (no crossing) are skipped before anything else is computed.
@@ -19,15 +19,36 @@
 //  4. A triangle whose first two vertices coincide while its third differs is
 //     dropped; every other one, degenerate ones included, is added with lobe
 //     0 in the first pass and 1 in the second.
-// Each pass first lists its crossing cubes (corner tests slide along x from
-// one cube to the next); the triangle storage is then sized once for all
-// passes and the listed cubes are triangulated in order. Nothing is
-// allocated per cube.
+//
+// The values lie x slowest and z fastest, across the visiting order, so the
+// work is done in memory order and only the triangles follow the visiting
+// order:
+//  a. A sweep over the x-planes. Each plane is classified once (two values
+//     per comparison where SSE2 is at hand): one byte per point holds its
+//     side of both levels (bit 0 and bit 4). Each z-row notes its first and
+//     last flip; a row of cubes between two planes is scanned only from the
+//     first flip of its four corner rows to the last (beyond them every
+//     corner row is constant, so the cubes there cross only where the rows
+//     disagree). Crossing cubes are listed per pass in (x, y, z) order.
+//  b. Edge points, one slab behind the sweep while its values are still
+//     cached: the crossing on an edge is computed once, for the first cube
+//     that needs it, and numbered. Every cube sharing the edge runs it from
+//     the same corner, so its own arithmetic would give the same point: the
+//     others refer to that number.
+//  c. Order: a stable counting sort on z·(ny-1) + y gives each list's
+//     visiting order (z, y, x); nothing else decides the triangles' order.
+//  d. Triangles: the table rows of the cubes in that order, made of the
+//     numbered points. The storage is sized once for all passes.
 
 #include "render/isosurface.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/settings.h"
 #include "molecule/mol_data.h"
@@ -42,6 +63,8 @@ constexpr int corner_offset[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
 // The corners each edge joins, interpolation running from the first.
 constexpr int edge_corner[12][2] = {{0, 1}, {1, 2}, {3, 2}, {0, 3}, {4, 5}, {5, 6},
                                     {7, 6}, {4, 7}, {0, 4}, {1, 5}, {3, 7}, {2, 6}};
+// The axis along which each edge runs.
+constexpr int edge_axis[12] = {0, 1, 0, 1, 0, 1, 0, 1, 2, 2, 2, 2};
 
 // The lattice of one extraction: values, optional second field, sizes,
 // strides of the x-slowest layout and spacing.
@@ -52,7 +75,6 @@ struct lattice_t {
   size_t stride[3];
   vec3 origin;
   double step[3];
-  size_t corner_delta[8];  // index offset of each corner from the base point
 
   lattice_t(int nx, int ny, int nz, const double* v, const double* s, const vec3& o, const vec3& extents)
       : values(v), second(s), n{nx, ny, nz}, origin(o) {
@@ -60,9 +82,6 @@ struct lattice_t {
     stride[1] = static_cast<size_t>(nz);
     stride[0] = static_cast<size_t>(ny) * stride[1];
     for (int a = 0; a < 3; ++a) step[a] = extents[a] / (n[a] - 1);
-    for (int k = 0; k < 8; ++k)
-      corner_delta[k] =
-          corner_offset[k][0] * stride[0] + corner_offset[k][1] * stride[1] + corner_offset[k][2] * stride[2];
   }
 
   // Derivative along axis a at point p whose index along a is i.
@@ -79,12 +98,14 @@ struct lattice_t {
   }
 };
 
-// Everything known about the cube being triangulated.
-struct cube_t {
-  double f[8];
-  double s[8];
-  vec3 p[8];
-  vec3 g[8];
+// ---- The data of a pass ----
+
+// A cube that crosses the level: base point, cube index and, per crossing
+// edge, the number of its crossing point.
+struct crossing_cube_t {
+  int x, y, z;
+  int index;
+  uint32_t point[12];
 };
 
 struct edge_point_t {
@@ -92,98 +113,267 @@ struct edge_point_t {
   double s;
 };
 
-// Positions, gradients and second-field values of the corners of the cube
-// with base point (x, y, z) at index `base`.
-void complete_cube(const lattice_t& L, int x, int y, int z, size_t base, cube_t& c) {
-  const int base_index[3] = {x, y, z};
-  for (int k = 0; k < 8; ++k) {
-    const size_t p = base + L.corner_delta[k];
-    for (int a = 0; a < 3; ++a) {
-      const int i = base_index[a] + corner_offset[k][a];
-      c.p[k][a] = L.origin[a] + i * L.step[a];
-      c.g[k][a] = L.derivative(p, a, i);
-    }
-    c.s[k] = L.second ? L.second[p] : 0.0;
+// One pass: its level, lobe flag, crossing cubes (in memory order) and the
+// crossing points on their edges, each with its key (first lattice point · 3
+// + axis); then the cube numbers in visiting order.
+struct pass_t {
+  double level;
+  int lobe;
+  std::vector<crossing_cube_t> cubes;
+  std::vector<edge_point_t> points;
+  std::vector<uint64_t> keys;
+  std::vector<uint32_t> order;
+};
+
+// ---- Classifying and scanning ----
+
+// Side flags of a point: bit 0 for the first pass, bit 4 for the second.
+// ORing the flags of four points shifted by 0 … 3 gives the face codes of
+// both passes at once, one per nibble.
+constexpr unsigned kSecondPassShift = 4;
+
+// Side flags of one value. `below` says whether a pass's inner side is
+// f <= v (v >= 0) or f >= v (v < 0); the choice is made once per
+// extraction, not per point.
+template <bool below0, bool below1>
+uint8_t side_flags(double f, double v0, double v1) {
+  const unsigned first = below0 ? f <= v0 : f >= v0;
+  const unsigned second = below1 ? f <= v1 : f >= v1;
+  return static_cast<uint8_t>(first | second << kSecondPassShift);
+}
+
+#if defined(__SSE2__)
+// Two values are compared at once. Their comparison bits (bit k: value k
+// inside in the first pass, bit 2 + k: in the second) select their two
+// flag bytes from a table.
+struct pair_flags_t {
+  uint8_t bytes[16][2];
+};
+
+constexpr pair_flags_t make_pair_flags() {
+  pair_flags_t t{};
+  for (int bits = 0; bits < 16; ++bits)
+    for (int k = 0; k < 2; ++k)
+      t.bytes[bits][k] = static_cast<uint8_t>((bits >> k & 1) | (bits >> (2 + k) & 1) << kSecondPassShift);
+  return t;
+}
+
+constexpr pair_flags_t pair_flags = make_pair_flags();
+
+template <bool below>
+int inside_pair(__m128d f, __m128d v) {
+  return _mm_movemask_pd(below ? _mm_cmple_pd(f, v) : _mm_cmpge_pd(f, v));
+}
+#endif
+
+// Side flags of a z-row of values.
+template <bool below0, bool below1>
+void classify_row(const double* f, int nz, double v0, double v1, uint8_t* s) {
+  int z = 0;
+#if defined(__SSE2__)
+  const __m128d level0 = _mm_set1_pd(v0), level1 = _mm_set1_pd(v1);
+  for (; z + 2 <= nz; z += 2) {
+    const __m128d pair = _mm_loadu_pd(f + z);
+    const int bits = inside_pair<below0>(pair, level0) | inside_pair<below1>(pair, level1) << 2;
+    std::memcpy(s + z, pair_flags.bytes[bits], 2);
+  }
+#endif
+  for (; z < nz; ++z) s[z] = side_flags<below0, below1>(f[z], v0, v1);
+}
+
+// The side test of the levels of both passes (the second one's flags are
+// made even when only the first pass is).
+struct classifier_t {
+  void (*row)(const double*, int, double, double, uint8_t*);
+  double v[2];
+
+  explicit classifier_t(const pass_t (&passes)[2]) : v{passes[0].level, passes[1].level} {
+    if (v[0] < 0)
+      row = v[1] < 0 ? classify_row<false, false> : classify_row<false, true>;
+    else
+      row = v[1] < 0 ? classify_row<true, false> : classify_row<true, true>;
+  }
+};
+
+// The side flags of one x-plane (ny × nz, z fastest) and, per z-row, the
+// first and last z-edge whose ends differ (lo = nz - 1, hi = -1 when none).
+struct plane_t {
+  std::vector<uint8_t> side;
+  std::vector<int> lo, hi;
+};
+
+// Whether s[0 … 7] equals s[1 … 8]: eight z-edges without a flip.
+bool no_flip_in_eight(const uint8_t* s) {
+  uint64_t a, b;
+  std::memcpy(&a, s, 8);
+  std::memcpy(&b, s + 1, 8);
+  return a == b;
+}
+
+void find_flips(const uint8_t* s, int nz, int& lo, int& hi) {
+  lo = 0;
+  while (lo + 9 <= nz && no_flip_in_eight(s + lo)) lo += 8;
+  while (lo < nz - 1 && s[lo] == s[lo + 1]) ++lo;
+  if (lo == nz - 1) {
+    hi = -1;
+    return;
+  }
+  hi = nz - 2;
+  while (hi - 8 >= lo && no_flip_in_eight(s + hi - 7)) hi -= 8;
+  while (s[hi] == s[hi + 1]) --hi;
+}
+
+void classify_plane(const lattice_t& L, const classifier_t& test, int x, plane_t& plane) {
+  const int ny = L.n[1], nz = L.n[2];
+  const double* f = L.values + x * L.stride[0];
+  for (int y = 0; y < ny; ++y, f += nz) {
+    uint8_t* s = &plane.side[static_cast<size_t>(y) * nz];
+    test.row(f, nz, test.v[0], test.v[1], s);
+    find_flips(s, nz, plane.lo[y], plane.hi[y]);
   }
 }
 
-edge_point_t interpolate(const cube_t& c, int edge, double v, bool negate) {
-  const int a = edge_corner[edge][0];
-  const int b = edge_corner[edge][1];
-  const double t = (v - c.f[a]) / (c.f[b] - c.f[a]);
+// Lists the crossing cubes of the row of cubes at (x, y). Its corners lie on
+// the z-rows a = (x, y), b = (x + 1, y), c = (x + 1, y + 1), d = (x, y + 1)
+// of the planes p0 (at x) and p1 (at x + 1).
+void scan_cube_row(const plane_t& p0, const plane_t& p1, int x, int y, int nz, unsigned face_mask,
+                   pass_t (&passes)[2]) {
+  const int first_flip = std::min({p0.lo[y], p1.lo[y], p1.lo[y + 1], p0.lo[y + 1]});
+  const int last_flip = std::max({p0.hi[y], p1.hi[y], p1.hi[y + 1], p0.hi[y + 1]});
+  const uint8_t* a = &p0.side[static_cast<size_t>(y) * nz];
+  const uint8_t* b = &p1.side[static_cast<size_t>(y) * nz];
+  const uint8_t* c = &p1.side[static_cast<size_t>(y + 1) * nz];
+  const uint8_t* d = &p0.side[static_cast<size_t>(y + 1) * nz];
+  const auto face = [&](int z) { return (unsigned{a[z]} | b[z] << 1 | c[z] << 2 | d[z] << 3) & face_mask; };
+  const auto agree = [&](int z) { return a[z] == b[z] && a[z] == c[z] && a[z] == d[z]; };
+  const int begin = agree(0) ? first_flip : 0;
+  const int end = agree(nz - 1) ? last_flip : nz - 2;
+  if (begin > end) return;
+  unsigned low = face(begin);
+  for (int z = begin; z <= end; ++z) {
+    const unsigned high = face(z + 1);
+    const int first = static_cast<int>((low & 15) | (high & 15) << 4);
+    const int second = static_cast<int>(low >> 4 | (high & 0xF0));
+    if (first != 0 && first != 255) passes[0].cubes.push_back({x, y, z, first, {}});
+    if (second != 0 && second != 255) passes[1].cubes.push_back({x, y, z, second, {}});
+    low = high;
+  }
+}
+
+// ---- Edge points ----
+
+// Position, gradient and second-field value of one lattice point.
+struct corner_t {
+  vec3 p, g;
+  double s;
+};
+
+corner_t corner_at(const lattice_t& L, const int (&i)[3], size_t p) {
+  corner_t c;
+  for (int a = 0; a < 3; ++a) {
+    c.p[a] = L.origin[a] + i[a] * L.step[a];
+    c.g[a] = L.derivative(p, a, i[a]);
+  }
+  c.s = L.second ? L.second[p] : 0.0;
+  return c;
+}
+
+// The crossing of level v on the edge from point i (index p) one step along
+// `axis`: every cube sharing the edge runs it the same way, so one
+// computation serves them all.
+edge_point_t make_edge_point(const lattice_t& L, const int (&i)[3], size_t p, int axis, double v, bool negate) {
+  int j[3] = {i[0], i[1], i[2]};
+  ++j[axis];
+  const size_t q = p + L.stride[axis];
+  const corner_t a = corner_at(L, i, p), b = corner_at(L, j, q);
+  const double t = (v - L.values[p]) / (L.values[q] - L.values[p]);
   edge_point_t e;
   for (int k = 0; k < 3; ++k) {
-    e.p[k] = c.p[a][k] + t * (c.p[b][k] - c.p[a][k]);
-    e.n[k] = c.g[a][k] + t * (c.g[b][k] - c.g[a][k]);
+    e.p[k] = a.p[k] + t * (b.p[k] - a.p[k]);
+    e.n[k] = a.g[k] + t * (b.g[k] - a.g[k]);
   }
   const double length = std::sqrt(e.n[0] * e.n[0] + e.n[1] * e.n[1] + e.n[2] * e.n[2]);
   if (length > 0)
     for (double& x : e.n) x /= length;
   if (negate)
     for (double& x : e.n) x = -x;
-  e.s = c.s[a] + t * (c.s[b] - c.s[a]);
+  // Without a second field the value is 0, even where t is not finite.
+  e.s = L.second ? a.s + t * (b.s - a.s) : 0;
   return e;
 }
 
-// Adds the triangles of table row `row` for the completed cube `c`.
-void emit_triangles(srf_t& surface, const cube_t& c, const int32_t* row, double v, int lobe) {
-  const bool negate = v > 0;
-  edge_point_t point[12];
-  unsigned done = 0;
-  for (int i = 0; row[i] != -1; i += 3) {
-    std::array<vec3, 3> positions, normals;
-    std::array<double, 3> values;
-    for (int j = 0; j < 3; ++j) {
-      const int edge = row[i + j];
-      if (!(done & (1u << edge))) {
-        point[edge] = interpolate(c, edge, v, negate);
-        done |= 1u << edge;
-      }
-      positions[j] = point[edge].p;
-      normals[j] = point[edge].n;
-      values[j] = point[edge].s;
-    }
-    if (positions[0] == positions[1] && positions[2] != positions[0]) continue;
-    srf_Add_Triangle(surface, positions, normals, values, lobe);
+// The number in `pass.points` of the crossing on `edge` of `cube`, made on
+// first use. `slots` maps an edge (x parity of its first point, y, z, axis)
+// to a number, valid when that point's key names the same edge: walking the
+// cubes plane by plane, an edge is still mapped when its last cube comes.
+uint32_t edge_point_number(const lattice_t& L, const crossing_cube_t& cube, int edge, pass_t& pass,
+                           std::vector<uint32_t>& slots) {
+  const int a = edge_corner[edge][0], axis = edge_axis[edge];
+  const int i[3] = {cube.x + corner_offset[a][0], cube.y + corner_offset[a][1], cube.z + corner_offset[a][2]};
+  const size_t p = i[0] * L.stride[0] + i[1] * L.stride[1] + i[2];
+  const uint64_t key = uint64_t{p} * 3 + axis;
+  uint32_t& slot = slots[((i[0] & 1) * L.stride[0] + i[1] * L.stride[1] + i[2]) * 3 + axis];
+  if (slot < pass.keys.size() && pass.keys[slot] == key) return slot;
+  slot = static_cast<uint32_t>(pass.points.size());
+  pass.points.push_back(make_edge_point(L, i, p, axis, pass.level, pass.level > 0));
+  pass.keys.push_back(key);
+  return slot;
+}
+
+// Numbers the crossings on the edges of cubes [begin, end) of `pass`.
+void find_edge_points(const lattice_t& L, pass_t& pass, size_t begin, size_t end, std::vector<uint32_t>& slots) {
+  for (size_t c = begin; c < end; ++c) {
+    crossing_cube_t& cube = pass.cubes[c];
+    const int32_t* row = cases[cube.index];
+    for (int i = 0; row[i] != -1; ++i) cube.point[row[i]] = edge_point_number(L, cube, row[i], pass, slots);
   }
 }
 
-// A cube that crosses the level: base point and cube index.
-struct crossing_cube_t {
-  int x, y, z;
-  int index;
-};
+// ---- The sweep over the planes ----
 
-// One pass: its level, lobe flag and crossing cubes in visiting order.
-struct pass_t {
-  double level;
-  int lobe;
-  std::vector<crossing_cube_t> cubes;
-};
-
-// Lists the cubes of `pass` whose index is neither 0 nor 255. Along x the
-// four corners at x + 1 of one cube are the four at x of the next, so each
-// step reads four new values.
-template <bool kNegativeLevel>
-void find_crossings(const lattice_t& L, pass_t& pass) {
-  const double v = pass.level;
-  const auto inside = [v](double f) { return kNegativeLevel ? f >= v : f <= v; };
-  const size_t* d = L.corner_delta;
-  for (int z = 0; z < L.n[2] - 1; ++z) {
-    for (int y = 0; y < L.n[1] - 1; ++y) {
-      size_t base = y * L.stride[1] + z;
-      // Corners 0, 3, 4, 7: the low-x face of the first cube.
-      int s0 = inside(L.values[base + d[0]]), s3 = inside(L.values[base + d[3]]);
-      int s4 = inside(L.values[base + d[4]]), s7 = inside(L.values[base + d[7]]);
-      for (int x = 0; x < L.n[0] - 1; ++x, base += L.stride[0]) {
-        const int s1 = inside(L.values[base + d[1]]), s2 = inside(L.values[base + d[2]]);
-        const int s5 = inside(L.values[base + d[5]]), s6 = inside(L.values[base + d[6]]);
-        const int index = s0 | s1 << 1 | s2 << 2 | s3 << 3 | s4 << 4 | s5 << 5 | s6 << 6 | s7 << 7;
-        if (index != 0 && index != 255) pass.cubes.push_back({x, y, z, index});
-        s0 = s1, s3 = s2, s4 = s5, s7 = s6;
-      }
+// Lists the crossing cubes of the passes, and the crossing points on their
+// edges, in memory order. Each x-plane is classified once; after the slab
+// between planes x and x + 1 is scanned, the edge points of the slab before
+// it are found, whose gradients read planes x - 2 … x + 1, all just read.
+void find_crossings(const lattice_t& L, pass_t (&passes)[2], int n_passes) {
+  const classifier_t test(passes);
+  const unsigned face_mask = n_passes == 2 ? 0xFF : 0x0F;
+  const int ny = L.n[1], nz = L.n[2];
+  plane_t planes[2];
+  for (plane_t& p : planes) {
+    p.side.resize(static_cast<size_t>(ny) * nz);
+    p.lo.resize(ny);
+    p.hi.resize(ny);
+  }
+  std::vector<uint32_t> slots(2 * L.stride[0] * 3);
+  size_t numbered[2] = {0, 0};  // cubes whose edge points are found
+  classify_plane(L, test, 0, planes[0]);
+  for (int x = 0; x + 1 < L.n[0]; ++x) {
+    const plane_t& lower = planes[x & 1];
+    plane_t& upper = planes[(x + 1) & 1];
+    classify_plane(L, test, x + 1, upper);
+    const size_t slab[2] = {passes[0].cubes.size(), passes[1].cubes.size()};
+    for (int y = 0; y + 1 < ny; ++y) scan_cube_row(lower, upper, x, y, nz, face_mask, passes);
+    for (int i = 0; i < n_passes; ++i) {
+      find_edge_points(L, passes[i], numbered[i], slab[i], slots);
+      numbered[i] = slab[i];
     }
   }
+  for (int i = 0; i < n_passes; ++i) find_edge_points(L, passes[i], numbered[i], passes[i].cubes.size(), slots);
+}
+
+// ---- Triangles in visiting order ----
+
+// The visiting order (z, y, x) of cubes listed in memory order (x, y, z): a
+// stable counting sort on z·(ny - 1) + y.
+void sort_into_visiting_order(const lattice_t& L, pass_t& pass) {
+  const size_t rows = static_cast<size_t>(L.n[1] - 1);
+  std::vector<size_t> start(rows * (L.n[2] - 1) + 1, 0);
+  const auto key = [rows](const crossing_cube_t& c) { return static_cast<size_t>(c.z) * rows + c.y; };
+  for (const crossing_cube_t& c : pass.cubes) ++start[key(c) + 1];
+  for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
+  pass.order.resize(pass.cubes.size());
+  for (size_t c = 0; c < pass.cubes.size(); ++c) pass.order[start[key(pass.cubes[c])]++] = static_cast<uint32_t>(c);
 }
 
 size_t triangle_bound(const pass_t& pass) {
@@ -193,13 +383,21 @@ size_t triangle_bound(const pass_t& pass) {
   return n;
 }
 
-void triangulate(srf_t& surface, const lattice_t& L, const pass_t& pass) {
-  cube_t c;
-  for (const crossing_cube_t& cube : pass.cubes) {
-    const size_t base = cube.x * L.stride[0] + cube.y * L.stride[1] + cube.z;
-    for (int k = 0; k < 8; ++k) c.f[k] = L.values[base + L.corner_delta[k]];
-    complete_cube(L, cube.x, cube.y, cube.z, base, c);
-    emit_triangles(surface, c, cases[cube.index], pass.level, pass.lobe);
+// Adds the triangles of the listed cubes in visiting order.
+void emit_triangles(srf_t& surface, const pass_t& pass) {
+  for (const uint32_t c : pass.order) {
+    const crossing_cube_t& cube = pass.cubes[c];
+    const int32_t* row = cases[cube.index];
+    for (int i = 0; row[i] != -1; i += 3) {
+      std::array<vec3, 3> positions, normals;
+      std::array<double, 3> values;
+      for (int j = 0; j < 3; ++j) {
+        const edge_point_t& e = pass.points[cube.point[row[i + j]]];
+        positions[j] = e.p, normals[j] = e.n, values[j] = e.s;
+      }
+      if (positions[0] == positions[1] && positions[2] != positions[0]) continue;
+      srf_Add_Triangle(surface, positions, normals, values, pass.lobe);
+    }
   }
 }
 
@@ -257,17 +455,15 @@ int mcubes(srf_t* surface, int nx, int ny, int nz, const double* values, const d
            const vec3& origin, const vec3& extents, bool two_sided) {
   if (!surface || !values || nx < 2 || ny < 2 || nz < 2) return 0;
   const lattice_t lattice(nx, ny, nz, values, second, origin, extents);
-  pass_t passes[2] = {{level, 0, {}}, {-level, 1, {}}};
+  pass_t passes[2] = {{level, 0, {}, {}, {}, {}}, {-level, 1, {}, {}, {}, {}}};
   const int n_passes = two_sided ? 2 : 1;
+  find_crossings(lattice, passes, n_passes);
   size_t bound = surface->triangles.size();
   for (int i = 0; i < n_passes; ++i) {
-    if (passes[i].level < 0)
-      find_crossings<true>(lattice, passes[i]);
-    else
-      find_crossings<false>(lattice, passes[i]);
+    sort_into_visiting_order(lattice, passes[i]);
     bound += triangle_bound(passes[i]);
   }
   surface->triangles.reserve(bound);
-  for (int i = 0; i < n_passes; ++i) triangulate(*surface, lattice, passes[i]);
+  for (int i = 0; i < n_passes; ++i) emit_triangles(*surface, passes[i]);
   return 0;
 }

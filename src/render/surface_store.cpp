@@ -5,12 +5,17 @@
 // The index lists each slot's triangles newest first, slots in order; it is
 // rebuilt only after triangles or surfaces were added or removed, and sorted
 // only when the sort was invalidated. The sort is stable, so triangles of
-// equal depth keep their index order.
+// equal depth keep their index order: a radix sort of the depths' bit
+// patterns, each depth read once.
 
 #include "render/surface_store.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 
 #include "app/settings.h"
 #include "molecule/notify.h"
@@ -88,8 +93,59 @@ void msrf_Make_Index(msrf_t& store) {
   store.sorted = 0;
 }
 
+namespace {
+
+// A triangle of the index with its sort key.
+struct keyed_t {
+  uint64_t key;
+  const srf_triangle_t* triangle;
+};
+
+// An unsigned key whose ascending order is the descending order of the
+// depths: the bits of a double order like its value once the sign bit is
+// set for positive numbers and every bit is flipped for negative ones; the
+// result is flipped again to reverse it. -0 and +0 compare equal, so both
+// get the key of +0. NaN has no place in that order.
+uint64_t descending_key(double depth) {
+  if (depth == 0) depth = 0;
+  uint64_t bits;
+  std::memcpy(&bits, &depth, sizeof bits);
+  const uint64_t ascending = bits >> 63 ? ~bits : bits | (uint64_t{1} << 63);
+  return ~ascending;
+}
+
+// Least-significant-digit radix sort by key: one pass per digit, each a
+// stable counting sort, so keys that are equal keep their order. A digit
+// that all keys share is skipped.
+void radix_sort(std::vector<keyed_t>& items) {
+  constexpr int digit_bits = 11, digits = (64 + digit_bits - 1) / digit_bits;
+  constexpr size_t radix = size_t{1} << digit_bits;
+  const size_t n = items.size();
+  if (n == 0) return;
+  std::vector<size_t> counts(digits * radix);
+  for (const keyed_t& item : items)
+    for (int d = 0; d < digits; ++d) ++counts[d * radix + ((item.key >> (d * digit_bits)) & (radix - 1))];
+  std::vector<keyed_t> moved(n);
+  for (int d = 0; d < digits; ++d) {
+    size_t* count = &counts[d * radix];
+    const int shift = d * digit_bits;
+    if (count[(items[0].key >> shift) & (radix - 1)] == n) continue;
+    size_t at = 0;
+    for (size_t k = 0; k < radix; ++k) at += std::exchange(count[k], at);
+    for (const keyed_t& item : items) moved[count[(item.key >> shift) & (radix - 1)]++] = item;
+    items.swap(moved);
+  }
+}
+
+}  // namespace
+
+// The order is that of a stable sort of the index by descending depth. It is
+// reached by a radix sort of keys read once per triangle, or, when a depth
+// is NaN (which compares equal to every depth), by the library's stable
+// sort itself.
 void msrf_Sort(msrf_t& store, const std::array<double, 16>& mv) {
   msrf_Make_Index(store);
+  bool has_nan = false;
   // Depth = minus the mean eye-space z of the three vertices: larger is farther.
   for (auto& slot : store.slots) {
     if (!slot) continue;
@@ -97,11 +153,19 @@ void msrf_Sort(msrf_t& store, const std::array<double, 16>& mv) {
       double z = 0;
       for (const vec3& p : t.v) z += mv[2] * p[0] + mv[6] * p[1] + mv[10] * p[2] + mv[14];
       t.depth = -z / 3;
+      has_nan |= std::isnan(t.depth);
     }
   }
-  std::stable_sort(store.index.begin(), store.index.end(),
-                   [](const srf_triangle_t* a, const srf_triangle_t* b) { return a->depth > b->depth; });
   store.sorted = 1;
+  if (has_nan) {
+    std::stable_sort(store.index.begin(), store.index.end(),
+                     [](const srf_triangle_t* a, const srf_triangle_t* b) { return a->depth > b->depth; });
+    return;
+  }
+  std::vector<keyed_t> items(store.index.size());
+  for (size_t i = 0; i < items.size(); ++i) items[i] = {descending_key(store.index[i]->depth), store.index[i]};
+  radix_sort(items);
+  for (size_t i = 0; i < items.size(); ++i) store.index[i] = items[i].triangle;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <random>
 #include <set>
 #include <utility>
 
@@ -155,6 +156,112 @@ TEST_F(Isosurface, SphereAreaAndOutwardNormals) {
     for (int k = 0; k < 3; ++k) EXPECT_GT(t.n[k][0] * t.v[k][0] + t.n[k][1] * t.v[k][1] + t.n[k][2] * t.v[k][2], 0.99);
   }
   EXPECT_NEAR(area, 4 * M_PI, 0.01 * 4 * M_PI);
+}
+
+// Marching cubes written plainly from its definition: every cube in visiting
+// order, every corner value, position and gradient read afresh.
+std::vector<srf_triangle_t> plain_mcubes(const int (&n)[3], const std::vector<double>& f, const double* second,
+                                         double level, const vec3& origin, const vec3& extents, bool two_sided) {
+  const auto at = [&](const double* v, const int(&p)[3]) { return v[(size_t(p[0]) * n[1] + p[1]) * n[2] + p[2]]; };
+  const auto gradient = [&](const int(&p)[3], int a) {
+    int lo[3] = {p[0], p[1], p[2]}, hi[3] = {p[0], p[1], p[2]};
+    ++hi[a], --lo[a];
+    double d;
+    if (p[a] == 0)
+      d = at(f.data(), hi) - at(f.data(), p);
+    else if (p[a] == n[a] - 1)
+      d = at(f.data(), p) - at(f.data(), lo);
+    else
+      d = (at(f.data(), hi) - at(f.data(), lo)) / 2;
+    return d / (extents[a] / (n[a] - 1));
+  };
+  const int offset[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+  std::vector<srf_triangle_t> out;
+  for (int lobe = 0; lobe < (two_sided ? 2 : 1); ++lobe) {
+    const double v = lobe == 0 ? level : -level;
+    for (int z = 0; z < n[2] - 1; ++z)
+      for (int y = 0; y < n[1] - 1; ++y)
+        for (int x = 0; x < n[0] - 1; ++x) {
+          double fk[8], sk[8];
+          vec3 pk[8], gk[8];
+          int index = 0;
+          for (int k = 0; k < 8; ++k) {
+            const int p[3] = {x + offset[k][0], y + offset[k][1], z + offset[k][2]};
+            fk[k] = at(f.data(), p);
+            if (v < 0 ? fk[k] >= v : fk[k] <= v) index |= 1 << k;
+            for (int a = 0; a < 3; ++a) pk[k][a] = origin[a] + p[a] * (extents[a] / (n[a] - 1));
+            for (int a = 0; a < 3; ++a) gk[k][a] = gradient(p, a);
+            sk[k] = second ? at(second, p) : 0;
+          }
+          for (int i = 0; cases[index][i] != -1; i += 3) {
+            srf_triangle_t t;
+            t.lobe = lobe;
+            for (int j = 0; j < 3; ++j) {
+              const int a = edge_ends[cases[index][i + j]][0], b = edge_ends[cases[index][i + j]][1];
+              const double s = (v - fk[a]) / (fk[b] - fk[a]);
+              for (int c = 0; c < 3; ++c) t.v[j][c] = pk[a][c] + s * (pk[b][c] - pk[a][c]);
+              for (int c = 0; c < 3; ++c) t.n[j][c] = gk[a][c] + s * (gk[b][c] - gk[a][c]);
+              const double length = std::sqrt(t.n[j][0] * t.n[j][0] + t.n[j][1] * t.n[j][1] + t.n[j][2] * t.n[j][2]);
+              for (int c = 0; c < 3 && length > 0; ++c) t.n[j][c] /= length;
+              for (int c = 0; c < 3 && v > 0; ++c) t.n[j][c] = -t.n[j][c];
+              t.val[j] = second ? sk[a] + s * (sk[b] - sk[a]) : 0;
+            }
+            if (t.v[0] == t.v[1] && t.v[2] != t.v[0]) continue;
+            out.push_back(t);
+          }
+        }
+  }
+  return out;
+}
+
+TEST_F(Isosurface, SameTrianglesInTheSameOrderAsThePlainAlgorithm) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<double> uniform(-1, 1);
+  const auto field = [&](const int(&n)[3], const std::function<double(int, int, int)>& fn) {
+    std::vector<double> v;
+    for (int x = 0; x < n[0]; ++x)
+      for (int y = 0; y < n[1]; ++y)
+        for (int z = 0; z < n[2]; ++z) v.push_back(fn(x, y, z));
+    return v;
+  };
+  const auto noise = [&](int, int, int) { return uniform(random); };
+  // Multiples of 0.5: many corners lie exactly on the level.
+  const auto steps = [&](int, int, int) { return 0.5 * std::floor(uniform(random) * 1.5); };
+  const auto orbital = [](int x, int y, int z) {
+    const double a = (x - 20) * 0.3, b = (y - 20) * 0.3, c = (z - 20) * 0.3;
+    return a * std::exp(-(a * a + b * b + c * c) / 2) - 0.15 * std::exp(-(a * a + (b - 2.5) * (b - 2.5) + c * c));
+  };
+  struct grid_case_t {
+    int n[3];
+    std::function<double(int, int, int)> fn;
+    double level;
+    bool two_sided;
+  };
+  const grid_case_t grids[] = {
+      {{9, 7, 11}, noise, 0.3, true}, {{9, 7, 11}, noise, -0.2, true}, {{41, 41, 41}, orbital, 0.04, true},
+      {{8, 9, 10}, steps, 0.5, true}, {{8, 9, 10}, steps, 0, true},    {{2, 9, 8}, noise, 0.1, true},
+      {{7, 2, 6}, noise, 0.1, false}, {{6, 5, 2}, noise, -0.1, true},
+  };
+  for (const grid_case_t& g : grids) {
+    const std::vector<double> f = field(g.n, g.fn), second = field(g.n, noise);
+    const vec3 origin{-1, 0.5, 2}, extents{3, 2.5, 4.25};
+    const double* s = g.two_sided ? second.data() : nullptr;  // the one-sided case goes without
+    surface->triangles.clear();
+    mcubes(surface, g.n[0], g.n[1], g.n[2], f.data(), s, g.level, origin, extents, g.two_sided);
+    const auto want = plain_mcubes(g.n, f, s, g.level, origin, extents, g.two_sided);
+    ASSERT_EQ(triangles().size(), want.size()) << g.n[0] << "×" << g.n[1] << "×" << g.n[2] << " at " << g.level;
+    EXPECT_GT(want.size(), 0u);
+    for (size_t i = 0; i < want.size(); ++i) {
+      const srf_triangle_t& got = triangles()[i];
+      ASSERT_EQ(got.lobe, want[i].lobe) << "triangle " << i;
+      for (int j = 0; j < 3; ++j)
+        for (int c = 0; c < 3; ++c) {
+          ASSERT_EQ(got.v[j][c], want[i].v[j][c]) << "triangle " << i;
+          ASSERT_EQ(got.n[j][c], want[i].n[j][c]) << "triangle " << i;
+        }
+      ASSERT_EQ(got.val, want[i].val) << "triangle " << i;
+    }
+  }
 }
 
 // The current geometry with `ngrid` grids on a 3×3×3 lattice, current grid

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "app/settings.h"
 #include "render/isosurface.h"
@@ -105,6 +109,43 @@ TEST_F(SurfaceStore, EqualDepthsKeepIndexOrder) {
   RecordingOutput out;
   msrf_Draw(store(), {plus, minus}, out);
   EXPECT_EQ(drawn(out), "2143");
+}
+
+// The order of many triangles is that of a stable sort of the previous order
+// by descending depth: ties, negative depths, -0 beside +0, and a second
+// sort that starts from the first one's order.
+TEST_F(SurfaceStore, ManyDepthsSortAsAStableSortWould) {
+  srf_t* a = msrf_New_Surface(store());
+  srf_t* b = msrf_New_Surface(store());
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> level(-20, 20), kind(0, 9);
+  std::uniform_real_distribution<double> spread(-1e3, 1e3);
+  for (int i = 0; i < 30000; ++i) {
+    // Depth -mean z: a few shared levels, 0 as -0 (all z 0) or as +0 (a sum
+    // too small to survive the division), and values spread widely.
+    double z[3] = {double(level(random)), 0, 0};
+    const int k = kind(random);
+    if (k == 0) z[0] = 0;
+    if (k == 1) z[0] = -5e-324;
+    if (k >= 7) z[0] = spread(random), z[1] = spread(random) * 1e-9, z[2] = spread(random) * 1e9;
+    srf_Add_Triangle(i % 3 ? *a : *b, {vec3{0, 0, z[0]}, vec3{1, 0, z[1]}, vec3{0, 1, z[2]}}, {}, {}, 0);
+  }
+  const auto by_depth = [](const srf_triangle_t* x, const srf_triangle_t* y) { return x->depth > y->depth; };
+  // A shear (eye z gains x/2), then the identity.
+  const std::array<double, 16> views[2] = {{1, 0, 0.5, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1},
+                                           {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+  for (const auto& view : views) {
+    msrf_Make_Index(store());
+    std::vector<const srf_triangle_t*> expected = store().index;
+    msrf_Sort(store(), view);
+    std::stable_sort(expected.begin(), expected.end(), by_depth);
+    EXPECT_TRUE(store().index == expected);
+  }
+  int zeros[2] = {};
+  for (const srf_t* s : {a, b})
+    for (const srf_triangle_t& t : s->triangles)
+      if (t.depth == 0) ++zeros[std::signbit(t.depth)];
+  EXPECT_GT(zeros[0] * zeros[1], 0);  // both zeros occur in the last sort
 }
 
 TEST_F(SurfaceStore, LobeColouredBatch) {
