@@ -5,6 +5,8 @@ from a small valence force field). Pure Python; run from anywhere."""
 import math
 import os
 
+from example_math import jacobi
+
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples")
 BOHR = 0.529177
 MASS = {"H": 1.00783, "C": 12.0, "O": 15.99491}
@@ -61,27 +63,6 @@ def formaldehyde_energy(x):
     return (0.5 * 12.8 * (norm(co) - 1.205)**2 + 0.5 * 4.29 * (d_ch[0]**2 + d_ch[1]**2) +
             0.5 * 0.80 * ((angle(co, ch1) - math.radians(121.9))**2 + (angle(co, ch2) - math.radians(121.9))**2) +
             0.5 * 0.42 * hch**2 - 0.40 * (norm(co) - 1.205) * hch + 0.5 * 0.40 * oop**2)
-
-
-def jacobi(a):
-    """Eigenvalues and eigenvectors (columns) of a symmetric matrix."""
-    n = len(a)
-    a = [row[:] for row in a]
-    v = [[float(i == j) for j in range(n)] for i in range(n)]
-    for _ in range(5000):
-        off = max((abs(a[i][j]), i, j) for i in range(n) for j in range(i + 1, n))
-        if off[0] < 1e-12:
-            break
-        _, p, q = off
-        t = 0.5 * math.atan2(2 * a[p][q], a[q][q] - a[p][p])
-        c, s = math.cos(t), math.sin(t)
-        for k in range(n):
-            a[k][p], a[k][q] = c * a[k][p] - s * a[k][q], s * a[k][p] + c * a[k][q]
-        for k in range(n):
-            a[p][k], a[q][k] = c * a[p][k] - s * a[q][k], s * a[p][k] + c * a[q][k]
-        for k in range(n):
-            v[k][p], v[k][q] = c * v[k][p] - s * v[k][q], s * v[k][p] + c * v[k][q]
-    return [a[i][i] for i in range(n)], v
 
 
 def write_vibrations():
