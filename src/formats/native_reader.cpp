@@ -482,4 +482,5 @@ void read_all_grids_from_all_sections(const std::vector<int>& flags) {
 void do_load_grid() {
   read_grid_from_file();
   make_surfaces();
+  notifier().grid_loaded();
 }

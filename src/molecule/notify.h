@@ -57,6 +57,8 @@ class Notifier {
   // The page command with grids: the next orbital of the list (1) or the
   // previous one (0).
   virtual void orbital_step(int) {}
+  // A grid was loaded and its surfaces built at the (perhaps automatic) level.
+  virtual void grid_loaded() {}
 };
 
 // The notifier in use; never null.

@@ -61,6 +61,8 @@ class GtkNotifier final : public Notifier {
     redraw();
   }
 
+  void grid_loaded() override { mivor_gtk_show_isolevel(); }
+
   void selection_changed() override { mivor_gtk_update_upon_select_or_mark(); }
 
   void orbital_step(int dir) override {

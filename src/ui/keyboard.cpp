@@ -24,6 +24,7 @@
 #include "ui/menus.h"
 #include "ui/orbital_list.h"
 #include "ui/settings_dialogs.h"
+#include "ui/side_panel.h"
 
 namespace {
 
@@ -121,6 +122,7 @@ int orbital_type_key(guint key) {
 void change_isolevel(double step) {
   Input_Data.isolevel += step;
   make_surfaces(false);
+  mivor_gtk_show_isolevel();
   rebuild();
 }
 

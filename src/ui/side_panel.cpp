@@ -577,3 +577,10 @@ void callback_geo_forw() {
 void callback_geo_back() {
   if (have_geometries() && igeo > 0) show_geometry(igeo - 1, true);
 }
+
+void mivor_gtk_show_isolevel() {
+  if (!isosurface_level) return;
+  g_signal_handlers_block_by_func(isosurface_level, reinterpret_cast<gpointer>(on_isolevel), nullptr);
+  gtk_adjustment_set_value(isosurface_level, Input_Data.isolevel);
+  g_signal_handlers_unblock_by_func(isosurface_level, reinterpret_cast<gpointer>(on_isolevel), nullptr);
+}

@@ -45,6 +45,8 @@ void mivor_gtk_update_upon_select_or_mark();
 void mivor_gtk_update_geo_info();
 // The trajectory play button shows "play" (flag non-zero) or "pause".
 void geo_play_button_play(int flag);
+// The isosurface slider shows the level in force (without rebuilding).
+void mivor_gtk_show_isolevel();
 // Key commands are off while a text entry of the panel has the focus.
 void mivor_gtk_disable_keys();
 void mivor_gtk_enable_keys();

@@ -78,11 +78,15 @@ TEST_F(Orbitals, BothLobeColoursAreOnScreen) {
 }
 
 TEST_F(Orbitals, IsosurfaceSliderRebuildsTheSurfacesAtTheChosenLevel) {
+  // The slider shows the automatic level of the loaded grid.
+  EXPECT_DOUBLE_EQ(gtk_adjustment_get_value(isosurface_level), Input_Data.isolevel);
   const int before = triangles();
   gtk_adjustment_set_value(isosurface_level, 0.02);
   viewer.settle();
   EXPECT_DOUBLE_EQ(Input_Data.isolevel, 0.02);
   EXPECT_NE(triangles(), before);
+  viewer.key("plus", true);
+  EXPECT_DOUBLE_EQ(gtk_adjustment_get_value(isosurface_level), 0.03);
   // Page Down walks the orbital list: the previous row.
   const int current = iorb;
   viewer.key("Page_Down");
