@@ -46,7 +46,7 @@ TEST_F(Program, VersionFlagsPrintTheVersionLineAndExitWithZero) {
 
 TEST_F(Program, MissingElementTableIsWrittenIntoTheConfigurationDirectory) {
   const program_result r = run({}, false);
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "writing atom data in |" + config + "/atoms.rc|\n");
   const std::string table = read_file(config + "/atoms.rc");
   EXPECT_EQ(table.substr(0, 39), "# Configuration file with atom settings");
@@ -62,7 +62,7 @@ TEST_F(Program, MissingElementTableIsWrittenIntoTheConfigurationDirectory) {
 TEST_F(Program, CompleteConfigurationStartsWithoutAnyMessage) {
   for (const char* f : {"calculation.rc", "fragments.rc", "plugin.rc"}) dir.write(std::string("config/") + f, "");
   const program_result r = run({"-s", "300", "-b", "black"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "");
 }
@@ -70,7 +70,7 @@ TEST_F(Program, CompleteConfigurationStartsWithoutAnyMessage) {
 TEST_F(Program, OpensTheFileNamedLastAndLeavesNoUndoFileBehind) {
   dir.write("work/water.mvr", "3\nwater\nO 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n <END>\n");
   const program_result r = run({"-s", "300", "water.mvr"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err.find("Can't open"), std::string::npos) << r.err;
   EXPECT_FALSE(file_exists(work + "/.water.mvr"));
 

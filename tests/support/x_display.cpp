@@ -40,16 +40,15 @@ std::vector<long> property(Display* dpy, Window w, const char* name, Atom type) 
   return values;
 }
 
-}  // namespace
-
-std::string start_x_server(const std::vector<std::string>& options) {
+// Starts one Xvfb and returns the display it announced, or "".
+std::string start_one_x_server(const std::vector<std::string>& options, pid_t& pid_out) {
   int fds[2];
   if (pipe(fds) != 0) return "";
   const pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
-    std::vector<std::string> args = {"Xvfb",      "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
-                                     "-nolisten", "tcp"};
+    std::vector<std::string> args = {
+        "Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -64,20 +63,43 @@ std::string start_x_server(const std::vector<std::string>& options) {
   while (got < 31 && read(fds[0], buffer + got, 1) == 1 && buffer[got] != '\n') ++got;
   close(fds[0]);
   buffer[got] = '\0';
-  if (server_pids.empty()) std::atexit(stop_servers);
-  server_pids.push_back(pid);
-  return ":" + std::string(buffer);
+  pid_out = pid;
+  return got > 0 ? ":" + std::string(buffer) : "";
 }
 
-void use_private_x_display() {
+}  // namespace
+
+std::string start_x_server(const std::vector<std::string>& options) {
+  // A display is taken only once a client can connect to it (servers
+  // started at the same moment by parallel tests may clash).
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    pid_t pid = 0;
+    const std::string display = start_one_x_server(options, pid);
+    if (pid <= 0) continue;
+    if (server_pids.empty()) std::atexit(stop_servers);
+    server_pids.push_back(pid);
+    if (display.empty()) continue;
+    if (Display* dpy = XOpenDisplay(display.c_str())) {
+      XCloseDisplay(dpy);
+      if (waitpid(pid, nullptr, WNOHANG) == 0) return display;
+    }
+  }
+  return "";
+}
+
+void use_private_x_display(bool fresh) {
   static bool started = false;
-  if (started) return;
+  if (started && !fresh) return;
   started = true;
   setenv("DISPLAY", start_x_server({"+extension", "GLX"}).c_str(), 1);
   setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
 }
 
+// Windows may go away between listing and asking them: such errors are expected.
+static int ignore_x_error(Display*, XErrorEvent*) { return 0; }
+
 int close_windows_of(int pid, const std::string& display) {
+  XSetErrorHandler(ignore_x_error);
   Display* dpy = XOpenDisplay(display.empty() ? nullptr : display.c_str());
   if (!dpy) return 0;
   Window root = DefaultRootWindow(dpy), parent, *children = nullptr;

@@ -7,7 +7,8 @@
 
 // Starts Xvfb on a free display the first time it is called, points DISPLAY
 // at it for this process and its children, and stops it at exit.
-void use_private_x_display();
+// With `fresh`, another server replaces the one in use.
+void use_private_x_display(bool fresh = false);
 
 // Starts another Xvfb with extra `options` and returns its display name; it
 // stops at exit.
