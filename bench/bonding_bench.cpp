@@ -5,10 +5,10 @@
 #include <cmath>
 #include <vector>
 
-#include "app/settings.h"
 #include "molecule/bonding.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 
 namespace {
 

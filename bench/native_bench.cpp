@@ -14,13 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "document/native_file.h"
+#include "document/open_close.h"
 #include "formats/grid_reader.h"
 #include "formats/native_reader.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "molecule/open_close.h"
+#include "molecule/settings.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include <cmath>
 
-#include "app/settings.h"
 #include "molecule/bonding.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 #include "render/gl/scene_gl.h"
 #include "render/gl/view_gl.h"
 #include "render/scene.h"

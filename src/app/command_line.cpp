@@ -4,8 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
 #include "formats/text_words.h"
+#include "molecule/settings.h"
+#include "molecule/version.h"
 
 const char* init_filename = nullptr;
 
@@ -123,3 +124,5 @@ void print_version() {
   std::fputs(version_text().c_str(), stdout);
   std::fflush(stdout);
 }
+
+void reset_command_line() { init_filename = nullptr; }

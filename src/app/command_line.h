@@ -25,5 +25,5 @@ std::string version_text();
 void Print_help();
 void print_version();
 
-constexpr const char* program_name = "mivor";
-constexpr const char* program_version = "0.8.6 beta";
+// Forgets the file named on the command line.
+void reset_command_line();

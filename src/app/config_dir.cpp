@@ -6,12 +6,10 @@
 #include <memory>
 
 #include "formats/safe_file.h"
+#include "molecule/settings.h"
 
 std::string rcdir;
 int error_config_does_not_exist = 0;
-int accept_keys = 0;
-int move_camera = 0;
-int control_pressed = 0;
 std::string system_config_dir = "/usr/local/share/mivor";
 
 namespace {
@@ -73,4 +71,9 @@ void check_plugin_files() {
       return;
     }
   }
+}
+
+void reset_config_dir() {
+  rcdir.clear();
+  error_config_does_not_exist = PROBLEM_NONE;
 }

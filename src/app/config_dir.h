@@ -18,10 +18,6 @@ enum startup_problem_t {
 // The configuration directory, without a trailing slash.
 extern std::string rcdir;
 extern int error_config_does_not_exist;
-// Key presses are acted upon; view moves act on the camera; Control is held.
-extern int accept_keys;
-extern int move_camera;
-extern int control_pressed;
 
 // The fixed system-wide place searched third ("/usr/local/share/mivor");
 // tests point it elsewhere.
@@ -38,3 +34,6 @@ void init_config_dir_path();
 void check_plugin_files();
 // Records a problem code: the codes 1, 4, 8 and 16 only while none is set.
 void record_startup_problem(int code);
+
+// No configuration directory and no start-up problem.
+void reset_config_dir();

@@ -7,3 +7,6 @@
 void run_startup_before_window(int argc, char** argv);
 // Opens the file named on the command line, or makes one empty molecule.
 void open_cmd_line_file();
+// Defaults, then "mivor.rc" from the configuration directory, then the
+// command line (which may end the program for help and version).
+void load_settings_data(int argc, char** argv);

@@ -12,18 +12,22 @@
 #include <vector>
 
 #include "app/config_dir.h"
-#include "app/settings.h"
+#include "app/config_files.h"
+#include "app/settings_file.h"
 #include "cli/json_writer.h"
+#include "document/native_file.h"
+#include "document/open_close.h"
+#include "document/save.h"
+#include "document/undo.h"
 #include "formats/converters.h"
+#include "formats/element_table_file.h"
 #include "formats/file_types.h"
 #include "formats/grid_reader.h"
-#include "formats/native_reader.h"
 #include "formats/ply_writer.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "molecule/open_close.h"
-#include "molecule/undo.h"
+#include "molecule/settings.h"
 #include "render/isosurface.h"
 
 namespace {
@@ -105,9 +109,7 @@ void load_configuration(bool single) {
   if (atoms) {
     read_atom_data(atoms.get());
   } else {
-    const auto& table = e_default_table();
-    e.assign(table.begin(), table.begin() + n_default_elements);
-    def_elem = builtin_def_elem;
+    use_builtin_element_table();
   }
   set_default_settings();
   read_settings_file(rcdir + "/mivor.rc");

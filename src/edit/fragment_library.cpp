@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/config_dir.h"
 #include "formats/text_words.h"
 
 std::vector<fragment_entry_t> frag;
@@ -27,7 +26,7 @@ bool read_fragment_list(const std::string& path) {
   return true;
 }
 
-void load_fragment_data() {
+void reset_fragment_library() {
+  frag.clear();
   last_fragment = 0;
-  if (!read_fragment_list(rcdir + "/fragments.rc")) std::fputs("ERROR: Can't load fragments\n", stderr);
 }

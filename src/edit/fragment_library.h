@@ -16,8 +16,7 @@ extern int last_fragment;
 int n_fragments();
 int get_last_fragment();
 
-// Reads "fragments.rc" from the configuration directory; a missing file is
-// reported on standard error and leaves the library empty.
-void load_fragment_data();
 // Reads the fragment list from the file at `path`; false when it can't be opened.
 bool read_fragment_list(const std::string& path);
+// No fragments.
+void reset_fragment_library();

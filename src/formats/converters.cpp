@@ -6,9 +6,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "formats/file_names.h"
 #include "formats/file_types.h"
-#include "formats/native_writer.h"
 #include "molecule/notify.h"
 
 extern char** environ;
@@ -49,13 +47,4 @@ void convert_to_target_file(int type, const std::string& native_name) {
   if (!t || !t->libpath || !t->backward) return;
   if (!run_converter(*t->libpath + "/" + *t->backward, native_name))
     make_warning("ERROR: Can't convert file.\nFile will be saved in zev format.");
-}
-
-bool mivor_gtk_do_save_file(const std::string& name, int type) {
-  const std::string native = make_mivor_file_name(name);
-  if (!save_zev_file(native)) return false;
-  const input_filetype_t* t = type_at(type);
-  if (type > 0 && t && t->backward) convert_to_target_file(type, native);
-  notifier().status(StatusBar::lower, "File saved to: " + name);
-  return true;
 }

@@ -1,5 +1,4 @@
-// Running the converter programs of foreign file types, and the save road
-// that every save command takes.
+// Running the converter programs of foreign file types.
 #pragma once
 
 #include <string>
@@ -13,7 +12,3 @@ bool run_converter(const std::string& program, const std::string& file);
 bool convert_from_foreign(int type, const std::string& name);
 // Runs the backward converter of type `type` on the native file.
 void convert_to_target_file(int type, const std::string& native_name);
-// Writes the native file of `name`, then converts it to `type` when that
-// type has a backward converter. False when the native file could not be
-// written.
-bool mivor_gtk_do_save_file(const std::string& name, int type);

@@ -2,8 +2,9 @@
 
 #include <unistd.h>
 
+#include <cstring>
+
 #include "formats/file_types.h"
-#include "molecule/open_close.h"
 
 namespace {
 
@@ -21,16 +22,25 @@ std::string make_mivor_file_name(const std::string& name) {
   return name + "." + native_extension;
 }
 
-FILE* open_current_mivor_file() { return std::fopen(make_mivor_file_name(input_file_name).c_str(), "rb"); }
-
-std::optional<std::string> nextfname() {
-  if (input_file_name.empty()) return std::nullopt;
-  const size_t dot = extension_dot(input_file_name);
-  return input_file_name.substr(0, dot) + "_new";
-}
-
-std::string get_input_filename() { return input_file_name.empty() ? "newfile.mvr" : input_file_name; }
-
-std::string get_current_directory() { return current_directory; }
+std::string name_before_extension(const std::string& name) { return name.substr(0, extension_dot(name)); }
 
 int get_file_exist(const std::string& path) { return access(path.c_str(), F_OK) == 0 ? 1 : 0; }
+
+const char* get_extension_pointer(const char* name) {
+  const char* dot = std::strrchr(name, '.');
+  return dot ? dot : name + std::strlen(name);
+}
+
+std::string get_path_without_file(const std::string& name) {
+  const size_t slash = name.find_last_of('/');
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+const char* get_filename_pointer_from_path(const char* name) {
+  const char* slash = std::strrchr(name, '/');
+  return slash ? slash + 1 : name;
+}
+
+std::string get_filename_without_extension(const std::string& name) {
+  return name.substr(0, static_cast<size_t>(get_extension_pointer(name.c_str()) - name.c_str()));
+}

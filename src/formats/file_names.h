@@ -1,21 +1,21 @@
-// Names of the open file and of the files that belong to it.
+// Names of files: the native file that belongs to a name, and the pieces of
+// a path.
 #pragma once
 
-#include <cstdio>
-#include <optional>
 #include <string>
 
 // The name of the native file that belongs to `name`: its extension (when
 // it has one of at most 6 characters after a "." at index 1 or more)
 // replaced by ".mvr", else ".mvr" appended.
 std::string make_mivor_file_name(const std::string& name);
-// Opens the native file of the open file for binary reading; null when it
-// can't (the caller closes it).
-FILE* open_current_mivor_file();
-// The open file's name without its extension plus "_new"; null when no file
-// name is set.
-std::optional<std::string> nextfname();
-// The open file's name, or "newfile.mvr" when none is set.
-std::string get_input_filename();
-std::string get_current_directory();
+// `name` up to its last "." at index 1 or more (all of it without one).
+std::string name_before_extension(const std::string& name);
 int get_file_exist(const std::string& path);
+
+// Path pieces: the text from the last "." (or the end), the directory part
+// up to and including the last "/", the part after it, and the name up to
+// its last ".".
+const char* get_extension_pointer(const char* name);
+std::string get_path_without_file(const std::string& name);
+const char* get_filename_pointer_from_path(const char* name);
+std::string get_filename_without_extension(const std::string& name);

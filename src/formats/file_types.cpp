@@ -1,10 +1,8 @@
 #include "formats/file_types.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
-#include "app/config_dir.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
 
@@ -27,18 +25,19 @@ std::optional<std::string> value_of(const std::string& line, const char* key) {
 
 // A converter named in "plugin.rc" must be readable in the library path;
 // otherwise the start-up warning names it.
-void check_converter(const input_filetype_t& t, const std::optional<std::string>& converter, int code) {
-  if (converter && !file_is_readable(*t.libpath + "/" + *converter)) record_startup_problem(code);
+void check_converter(const input_filetype_t& t, const std::optional<std::string>& converter, int index, bool backward,
+                     std::vector<missing_converter_t>& missing) {
+  if (converter && !file_is_readable(*t.libpath + "/" + *converter)) missing.push_back({index, backward});
 }
 
-input_filetype_t parse_type_line(const std::string& line, int index) {
+input_filetype_t parse_type_line(const std::string& line, int index, std::vector<missing_converter_t>& missing) {
   input_filetype_t t;
   t.libpath = value_of(line, "libpath");
   if (!t.libpath) return t;
   t.forward = value_of(line, "forward");
-  check_converter(t, t.forward, PROBLEM_FORWARD_CONVERTER + index);
+  check_converter(t, t.forward, index, false, missing);
   t.backward = value_of(line, "backward");
-  check_converter(t, t.backward, PROBLEM_BACKWARD_CONVERTER + index);
+  check_converter(t, t.backward, index, true, missing);
   t.extension = value_of(line, "extension");
   t.description = value_of(line, "description");
   return t;
@@ -48,20 +47,17 @@ input_filetype_t parse_type_line(const std::string& line, int index) {
 
 int n_input_types() { return static_cast<int>(input_filetypes.size()); }
 
-void read_input_filetypes(const std::string& path) {
+std::vector<missing_converter_t> read_input_filetypes(const std::string& path) {
+  std::vector<missing_converter_t> missing;
   input_filetypes.assign(1, native_type());
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) return;
+  if (!file) return missing;
   for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
     strdiet(line);
     if (line.empty()) continue;
-    input_filetypes.push_back(parse_type_line(line, n_input_types()));
+    input_filetypes.push_back(parse_type_line(line, n_input_types(), missing));
   }
-}
-
-void init_input_filetypes() {
-  const char* env = std::getenv("MIVOR_DIR");
-  read_input_filetypes((env ? std::string(env) : rcdir) + "/plugin.rc");
+  return missing;
 }
 
 int get_filetype(const std::string& name) {
@@ -72,3 +68,5 @@ int get_filetype(const std::string& name) {
     if (input_filetypes[static_cast<size_t>(k)].extension == ext) return k;
   return n_input_types();
 }
+
+void reset_input_filetypes() { input_filetypes.clear(); }

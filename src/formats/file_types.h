@@ -21,13 +21,19 @@ int n_input_types();
 constexpr const char* native_extension = "mvr";
 constexpr const char* native_description = "Mivor native format";
 
-// Builds the list from "plugin.rc" in $MIVOR_DIR when it is set, else in the
-// configuration directory. Unreadable converters are recorded as start-up
-// problems.
-void init_input_filetypes();
+// A converter that "plugin.rc" names but that can't be read: the index of
+// its type and its direction.
+struct missing_converter_t {
+  int type;
+  bool backward;
+};
+
 // Builds the list from the "plugin.rc" at `path` (native type only when it
-// can't be read).
-void read_input_filetypes(const std::string& path);
+// can't be read); returns the converters that can't be read, in file order.
+std::vector<missing_converter_t> read_input_filetypes(const std::string& path);
 // Index of the type whose extension is the text after the last "." of
 // `name`; the last type for a name without "."; n_input_types() for none.
 int get_filetype(const std::string& name);
+
+// No file types (not even the native one) until the list is read again.
+void reset_input_filetypes();

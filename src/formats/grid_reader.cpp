@@ -31,11 +31,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/file_names.h"
 #include "formats/text_words.h"
 #include "molecule/notify.h"
-#include "molecule/open_close.h"
-#include "render/isosurface.h"
 
 const char* const orbital_description[8] = {"undefined", "frozen", "inactive",  "RAS 1",
                                             "RAS 2",     "RAS 3",  "secondary", "deleted"};
@@ -522,12 +519,12 @@ class clamped_limits_t {
   std::array<double, lanes> low_, high_;
 };
 
+}  // namespace
+
 void fail_current_grid(const char* message) {
   make_warning(message);
-  deallocate_grids(*m);
+  if (m) deallocate_grids(*m);
 }
-
-}  // namespace
 
 void read_grid_block(FILE* file, mol_data_t& rec) {
   if (!file) return;
@@ -542,7 +539,6 @@ void read_grid_block(FILE* file, mol_data_t& rec) {
     return;
   }
   take_header(rec, h);
-  allocate_msrf(h.n_grids);
   if (h.is_cutoff == 1 && h.n_points > 0) build_cutoff_mask(rec, h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff);
   compute_block_offsets(rec);
   rec.grid_data_size = h.orboff;
@@ -566,24 +562,14 @@ void read_grid_block(FILE* file, mol_data_t& rec) {
   lines.skip_to_end();
 }
 
-void read_grid_from_file() {
+void read_current_grid(FILE* file) {
   if (!m) return;
-  if (input_file_name.empty()) {
-    fail_current_grid("ERROR: File containing grid data is undefined!");
-    return;
-  }
-  file_ptr file(open_current_mivor_file(), std::fclose);
-  if (!file) {
-    fail_current_grid("ERROR: Can't open file containig grid data!");
-    return;
-  }
   if (!layout_holds(*m, iorb)) {
     fail_current_grid("ERROR: Grid number out of range!");
     return;
   }
   clamped_limits_t limits(m->grid_values);
-  read_grid_values(file.get(), *m, iorb, m->grid_values.data(),
-                   [&limits](size_t from, size_t to) { limits(from, to); });
+  read_grid_values(file, *m, iorb, m->grid_values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
   limits.finish(*m);
   compute_iso_levels(*m);
 }

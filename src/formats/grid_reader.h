@@ -19,9 +19,11 @@ int orbital_type_from_letter(char c);
 
 // Parses a grid section after its " <GRID>" line into `rec`.
 void read_grid_block(FILE* file, mol_data_t& rec);
-// Reads the values of grid `iorb` of `m` from the native file of the open
-// file, then the limits and suggested levels.
-void read_grid_from_file();
+// Reads the values of grid `iorb` of `m` from `file` (the native file its
+// grid section was read from), then the limits and suggested levels.
+void read_current_grid(FILE* file);
+// Warns with `message` and frees the grids of `m`: its grid can't be read.
+void fail_current_grid(const char* message);
 // Reads the values of grid j of `rec` (being read from `file`) into
 // `epot_values`.
 void read_epoten_grid(FILE* file, mol_data_t& rec, int j);

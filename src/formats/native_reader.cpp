@@ -17,20 +17,12 @@
 #include <cstring>
 #include <memory>
 
-#include "app/settings.h"
-#include "formats/file_names.h"
 #include "formats/grid_reader.h"
 #include "formats/text_words.h"
 #include "molecule/bonding.h"
 #include "molecule/decorations.h"
 #include "molecule/elements.h"
 #include "molecule/notify.h"
-#include "molecule/open_close.h"
-#include "molecule/undo.h"
-#include "render/isosurface.h"
-#include "render/view.h"
-
-unsigned char file_open_success = 0;
 
 namespace {
 
@@ -418,7 +410,6 @@ void read_section(FILE* file, int i, mol_data_t& rec) {
   for (std::string line = read_line(file); !line.empty(); line = read_line(file))
     if (!read_block(file, line, rec)) break;
   if (should_bonding_be_determined) determine_bonding(rec);
-  set_sizes();
 }
 
 void parse_zev_file(FILE* file) {
@@ -432,55 +423,4 @@ void parse_zev_file(FILE* file) {
     read_section(file, i, mol[static_cast<size_t>(i)]);
   }
   notifier().atom_list(AtomListChange::refilled, -1);
-}
-
-void open_zev_file(const std::string& path) {
-  file_ptr file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) {
-    make_warning("ERROR: Can't open file: " + path);
-    return;
-  }
-  remove_backup();
-  parse_zev_file(file.get());
-  append_backup();
-  file.reset();
-  if (m && m->ngrid() > 0) do_load_grid();
-  file_open_success = 1;
-  notifier().file_event(FileEvent::geometries_changed);
-}
-
-void get_new_section() {
-  if (igeo < 0 || igeo >= n_geometries()) return;
-  m = &mol[static_cast<size_t>(igeo)];
-  notifier().atom_list(AtomListChange::refilled, -1);
-}
-
-void read_all_grids_from_all_sections(const std::vector<int>& flags) {
-  if (input_file_name.empty()) {
-    notifier().status(StatusBar::upper, "");
-    return;
-  }
-  file_ptr file(open_current_mivor_file(), std::fclose);
-  if (!file) {
-    notifier().status(StatusBar::upper, "ERROR: Can't open file that contains grid data!");
-    return;
-  }
-  size_t geometry = 0;
-  for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
-    if (has(line, "<END>")) {
-      ++geometry;
-    } else if (has(line, "<GRID>")) {
-      const bool wanted = geometry < flags.size() && flags[geometry] && geometry < mol.size();
-      // Sections that are not wanted are parsed into a scratch record so
-      // that their binary data are stepped over.
-      mol_data_t scratch;
-      read_grid_block(file.get(), wanted ? mol[geometry] : scratch);
-    }
-  }
-}
-
-void do_load_grid() {
-  read_grid_from_file();
-  make_surfaces();
-  notifier().grid_loaded();
 }

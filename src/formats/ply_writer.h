@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "molecule/mesh.h"
 #include "molecule/types.h"
-#include "render/surface_store.h"
 
 // The whole file for `triangles`: per vertex float x y z, float nx ny nz and
 // uchar red green blue (colors[0] for lobe 0, colors[1] for lobe 1), per face

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -18,28 +17,39 @@ std::string directory_of(const std::string& path) {
 
 }  // namespace
 
-bool write_file_atomically(const std::string& path, const std::string& content) {
+AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write) {
   std::string tmpl = directory_of(path) + "/.mivor-XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
-  if (fd < 0) return false;
-  FILE* f = fdopen(fd, "wb");
-  if (!f) {
-    close(fd);
-    unlink(name.data());
-    return false;
-  }
-  bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  ok = (std::fflush(f) == 0) && ok;
+  if (fd < 0) return AtomicWrite::not_created;
   // Keep the permissions a freshly created file would have had.
   const mode_t mask = umask(0);
   umask(mask);
-  ok = (fchmod(fileno(f), 0666 & ~mask) == 0) && ok;
+  FILE* f = fchmod(fd, 0666 & ~mask) == 0 ? fdopen(fd, "wb") : nullptr;
+  if (!f) {
+    close(fd);
+    unlink(name.data());
+    return AtomicWrite::not_created;
+  }
+  bool ok = write(f);
+  ok = (std::fflush(f) == 0) && std::ferror(f) == 0 && ok;
   ok = (std::fclose(f) == 0) && ok;
-  if (ok) ok = std::rename(name.data(), path.c_str()) == 0;
-  if (!ok) unlink(name.data());
-  return ok;
+  if (!ok) {
+    unlink(name.data());
+    return AtomicWrite::not_written;
+  }
+  if (std::rename(name.data(), path.c_str()) != 0) {
+    unlink(name.data());
+    return AtomicWrite::not_renamed;
+  }
+  return AtomicWrite::done;
+}
+
+bool write_file_atomically(const std::string& path, const std::string& content) {
+  return write_file_atomically(path, [&content](FILE* f) {
+           return std::fwrite(content.data(), 1, content.size(), f) == content.size();
+         }) == AtomicWrite::done;
 }
 
 bool file_is_readable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }

@@ -1,11 +1,21 @@
-// Writing a whole file without ever leaving a half-written one behind.
+// Writing a whole file without ever leaving a half-written one behind, and
+// small questions about files.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
-// Writes `content` to a temporary file in the directory of `path`, checks
-// every write, then renames it over `path`. False (and `path` untouched)
-// when any step fails.
+// How an atomic write ended.
+enum class AtomicWrite { done, not_created, not_written, not_renamed };
+
+// Creates a temporary file in the directory of `path` with the permissions a
+// new file would get, lets `write` stream the content into it (false from
+// `write` means it failed), checks every write and the close, then renames it
+// over `path`. On any failure the temporary file is removed and `path` is
+// untouched.
+AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write);
+// The same for content held in memory; true when it was written.
 bool write_file_atomically(const std::string& path, const std::string& content);
 
 // True when `path` can be opened for reading.

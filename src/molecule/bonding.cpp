@@ -18,8 +18,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/settings.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "molecule/decorations.h"
 
-#include "app/settings.h"
 #include "molecule/notify.h"
+#include "molecule/settings.h"
 
 int textbox_state = 0;
 int textbox_number = 0;
@@ -131,3 +131,9 @@ void mivor_set_textbox_number(int i) {
 void set_go_selected(int kind, int i) { go_selected = {kind, i}; }
 
 void unset_go_selected() { go_selected = {}; }
+
+void reset_decoration_state() {
+  textbox_state = 0;
+  textbox_number = 0;
+  unset_go_selected();
+}

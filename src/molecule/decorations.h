@@ -49,3 +49,6 @@ struct go_selection_t {
 extern go_selection_t go_selected;
 void set_go_selected(int kind, int i);
 void unset_go_selected();
+
+// No text box being placed or typed, no decoration selected.
+void reset_decoration_state();

@@ -21,19 +21,8 @@ extern std::vector<int> def_elem;
 extern const std::vector<int> builtin_def_elem;
 
 int number_of_elements();
-
-// Loads "atoms.rc" from the configuration directory, or takes the built-in
-// table and writes it there when the file can't be opened.
-void load_atom_data();
-// Parses the text of an "atoms.rc" into `e` and `def_elem`.
-void read_atom_data(FILE* file);
-// Writes the table in use to `path` (the "atoms.rc" layout).
-void Write_Atom_data(const std::string& path);
-// The "atoms.rc" text for the records of `table` up to the first without a
-// name; `lines` receives the number of element lines.
-std::string atom_data_text(const std::vector<element_t>& table, int* lines = nullptr);
-// Writes the table in use to "atoms.rc" in the configuration directory.
-void save_atom_data();
+// The built-in table and default elements become the ones in use.
+void use_builtin_element_table();
 
 // Index of the element whose symbol matches `symbol` ignoring case, or -1.
 int find_element(const std::string& symbol);

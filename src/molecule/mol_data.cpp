@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "molecule/notify.h"
-#include "render/isosurface.h"
 
 const char* const bond_description[7] = {"No bond",      "Single bond",       "double bond", "triple bond",
                                          "partial bond", "One and half bond", "Line"};
@@ -41,7 +40,6 @@ mol_data_t* new_mol(int n) {
 }
 
 void deallocate_mol_data() {
-  deallocate_msrf();
   for (auto& rec : mol) deallocate_data(rec);
   mol.clear();
   mol.shrink_to_fit();
@@ -204,4 +202,16 @@ void unselect_all() {
   if (!m) return;
   clear_selection(*m);
   notifier().selection_changed();
+}
+
+void get_new_section() {
+  if (igeo < 0 || igeo >= n_geometries()) return;
+  m = &mol[static_cast<size_t>(igeo)];
+  notifier().atom_list(AtomListChange::refilled, -1);
+}
+
+void reset_molecule_state() {
+  deallocate_mol_data();
+  igeo = ivib = iorb = 0;
+  should_bonding_be_determined = 0;
 }

@@ -147,7 +147,13 @@ int n_geometries();
 // Replaces all records by n fresh ones and makes the first current; n ≤ 0
 // leaves no record and returns null.
 mol_data_t* new_mol(int n);
+// Frees every geometry (what was built from them, such as surfaces, is freed
+// by whoever built it).
 void deallocate_mol_data();
+// Makes geometry `igeo` current and tells the atom list.
+void get_new_section();
+// No geometry, all indices 0.
+void reset_molecule_state();
 void deallocate_data(mol_data_t& rec);
 
 // Group allocators: resize to an absolute count, keeping existing items.

@@ -50,8 +50,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/settings.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 
 std::vector<srf_t*> surf;
 
@@ -412,6 +412,22 @@ void remove_surfaces(const mol_data_t& rec) {
 }
 
 }  // namespace
+
+void set_isolevel_range(double a, double b, bool choose_level) {
+  input_data_t& d = Input_Data;
+  if (a < 0 && b < 0) {
+    d.level_min = -b;
+    d.level_max = -a;
+  } else if (a < 0 && b > 0) {
+    d.level_min = 0;
+    d.level_max = b;
+  } else {
+    d.level_min = a;
+    d.level_max = b;
+  }
+  if (d.level_steps != 0) d.level_step = (d.level_max - d.level_min) / d.level_steps;
+  if (d.auto_select_level && choose_level) d.isolevel = 0.75 * d.level_min + 0.25 * d.level_max;
+}
 
 void allocate_msrf(int n) {
   surf.assign(static_cast<size_t>(std::max(n, 0)), nullptr);

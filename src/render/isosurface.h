@@ -13,6 +13,11 @@
 // grid i or null.
 extern std::vector<srf_t*> surf;
 
+// The isolevel range of a grid whose values run from `a` to `b`, and the
+// automatic isolevel, as each surface rebuild applies them; a level the user
+// has just chosen (`choose_level` false) is kept.
+void set_isolevel_range(double a, double b, bool choose_level = true);
+
 void allocate_msrf(int n);
 void deallocate_msrf();
 // Rebuilds the surfaces of the current grid at the current isolevel. With

@@ -12,8 +12,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings.h"
 #include "molecule/decorations.h"
+#include "molecule/settings.h"
+#include "render/colors.h"
 #include "render/isosurface.h"
 #include "render/scene_geometry.h"
 
@@ -25,12 +26,6 @@ int get_number_of_slices() { return scene_state.slices; }
 int get_number_of_stacks() { return scene_state.stacks; }
 void set_number_of_slices(int n) { scene_state.slices = n; }
 void set_number_of_stacks(int n) { scene_state.stacks = n; }
-
-color_t scene_color(const color_t& c) {
-  if (!Input_Data.grayscale) return c;
-  const float g = grayscale(c.red, c.green, c.blue);
-  return {g, g, g, c.alpha};
-}
 
 void SetAtomColor(SceneOutput& out, int i) {
   if (!m || i < 0 || i >= m->natom()) return;

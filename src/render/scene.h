@@ -21,8 +21,6 @@ int get_number_of_stacks();
 void set_number_of_slices(int n);
 void set_number_of_stacks(int n);
 
-// The colour the scene uses for `c`: its grey in grayscale mode.
-color_t scene_color(const color_t& c);
 // Makes atom i's colour current (without alpha); an index outside the atoms
 // does nothing.
 void SetAtomColor(SceneOutput& out, int i);

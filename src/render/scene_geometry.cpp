@@ -99,5 +99,3 @@ double Calc_Diameter(const mol_data_t& rec) {
     for (const vec3& p : *group) consider(2.0 * vec_norm(p));
   return largest < 0.1 ? 1.0 : 1.5 * largest;
 }
-
-float grayscale(float r, float g, float b) { return static_cast<float>(0.299 * r + 0.587 * g + 0.114 * b); }

@@ -1,6 +1,5 @@
 // Pure geometry that drawing relies on: cylinder rotations, offsets of
-// multiple bonds, the corners of planes and cells, the scene's diameter and
-// the grey of a colour.
+// multiple bonds, the corners of planes and cells, the scene's diameter.
 #pragma once
 
 #include <array>
@@ -34,5 +33,3 @@ std::array<vec3, 4> pl4to6(const vec3& O, const vec3& P, const vec3& Q, const ve
 // 1.5 × the scene's largest extent (atoms about their mean, grid axes,
 // decorations about the origin), or 1.0 when that is below 0.1.
 double Calc_Diameter(const mol_data_t& rec);
-// 0.299·r + 0.587·g + 0.114·b.
-float grayscale(float r, float g, float b);

@@ -17,9 +17,9 @@
 #include <cstring>
 #include <utility>
 
-#include "app/settings.h"
 #include "molecule/notify.h"
-#include "render/scene.h"
+#include "molecule/settings.h"
+#include "render/colors.h"
 
 std::unique_ptr<msrf_t> All_Surfaces;
 

@@ -7,16 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "molecule/mesh.h"
 #include "molecule/types.h"
 #include "render/scene_output.h"
-
-struct srf_triangle_t {
-  std::array<vec3, 3> v;        // vertices
-  std::array<vec3, 3> n;        // vertex normals
-  std::array<double, 3> val{};  // second field (potential) at each vertex, 0 when none
-  double depth = 0;             // sort key: larger is farther
-  int lobe = 0;                 // 0 positive level, 1 negative level
-};
 
 struct msrf_t;
 

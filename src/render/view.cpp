@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 #include "render/scene_geometry.h"
 
 view_state_t view;

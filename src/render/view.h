@@ -26,8 +26,6 @@ struct view_state_t {
   int vec_rot = 0;  // kind of symmetry operation: 0 translation, else axis order
 };
 extern view_state_t view;
-// Keyboard moves pan the camera (1) or move the molecule (0).
-extern int move_camera;  // defined with the start-up switches
 // Copy of the model-view matrix (realisation, each rotation step, restore).
 extern matrix16 mvm;
 matrix16 identity_matrix();

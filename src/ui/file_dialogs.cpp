@@ -4,9 +4,10 @@
 
 #include <gtk/gtk.h>
 
+#include "document/current_file.h"
 #include "formats/file_names.h"
 #include "formats/file_types.h"
-#include "ui/main_window.h"
+#include "ui/widgets.h"
 
 namespace {
 

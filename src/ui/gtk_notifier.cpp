@@ -10,11 +10,7 @@
 #include "render/gl/view_gl.h"
 #include "render/scene.h"
 #include "ui/gl_scope.h"
-#include "ui/main_window.h"
-#include "ui/menus.h"
-#include "ui/orbital_list.h"
-#include "ui/side_panel.h"
-#include "ui/timers.h"
+#include "ui/widgets.h"
 
 namespace {
 

@@ -8,23 +8,21 @@
 #include <cstdlib>
 
 #include "app/config_dir.h"
-#include "app/settings.h"
+#include "app/settings_file.h"
+#include "document/undo.h"
 #include "edit/moves.h"
 #include "edit/selection.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "molecule/undo.h"
+#include "molecule/settings.h"
 #include "render/gl/textbox_editing.h"
 #include "render/gl/view_gl.h"
 #include "render/isosurface.h"
 #include "render/scene.h"
 #include "ui/gl_scope.h"
-#include "ui/main_window.h"
-#include "ui/menus.h"
-#include "ui/orbital_list.h"
 #include "ui/settings_dialogs.h"
-#include "ui/side_panel.h"
+#include "ui/widgets.h"
 
 namespace {
 

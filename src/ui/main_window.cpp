@@ -5,12 +5,13 @@
 #include <gtk/gtkgl.h>
 
 #include "app/config_dir.h"
-#include "app/settings.h"
 #include "app/startup.h"
+#include "document/undo.h"
 #include "edit/selection.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
-#include "molecule/undo.h"
+#include "molecule/notify.h"
+#include "molecule/settings.h"
 #include "render/gl/label_images.h"
 #include "render/gl/labels_gl.h"
 #include "render/gl/projection_gl.h"
@@ -24,7 +25,6 @@
 #include "ui/keyboard.h"
 #include "ui/menus.h"
 #include "ui/side_panel.h"
-#include "ui/timers.h"
 #include "ui/window_icon.xpm.h"
 
 GtkWidget* window = nullptr;
@@ -121,6 +121,10 @@ gboolean on_motion(GtkWidget* widget, GdkEventMotion* event, gpointer) {
   GlScope gl(widget);
   if (!gl) return FALSE;
   if (view_motion(button, control_pressed != 0, static_cast<int>(event->x), static_cast<int>(event->y))) {
+    if (button == 3) {
+      mark_atoms_in_rectangle(view.x0, view.y0, view.x1, view.y1, view.screen_height, current_window_projector());
+      rerender_3d();
+    }
     invalidate_drawing_area();
   }
   return TRUE;

@@ -5,23 +5,23 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
+#include "app/settings_file.h"
+#include "document/open_close.h"
+#include "document/save.h"
+#include "document/undo.h"
 #include "formats/converters.h"
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "molecule/bonding.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "molecule/open_close.h"
-#include "molecule/undo.h"
+#include "molecule/settings.h"
 #include "render/gl/view_gl.h"
 #include "render/view.h"
 #include "ui/file_dialogs.h"
 #include "ui/gl_scope.h"
-#include "ui/main_window.h"
 #include "ui/settings_dialogs.h"
-#include "ui/side_panel.h"
-#include "ui/timers.h"
+#include "ui/widgets.h"
 
 GtkWidget* menu_item_save = nullptr;
 GtkWidget* menu_undo = nullptr;

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "document/native_file.h"
 #include "edit/orbital_list_model.h"
-#include "formats/native_reader.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "ui/main_window.h"
+#include "ui/widgets.h"
 
 GtkWidget* treeview = nullptr;
 GtkListStore* store = nullptr;

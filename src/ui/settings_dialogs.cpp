@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "app/settings.h"
 #include "molecule/notify.h"
+#include "molecule/settings.h"
 #include "render/gl/label_images.h"
-#include "ui/main_window.h"
+#include "ui/widgets.h"
 
 namespace {
 

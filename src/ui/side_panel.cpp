@@ -12,18 +12,16 @@
 #include <vector>
 
 #include "app/config_dir.h"
-#include "app/settings.h"
+#include "document/native_file.h"
 #include "edit/selection_readout.h"
-#include "formats/native_reader.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
+#include "molecule/settings.h"
 #include "render/gl/view_gl.h"
 #include "render/isosurface.h"
 #include "ui/gl_scope.h"
-#include "ui/main_window.h"
-#include "ui/menus.h"
 #include "ui/orbital_list.h"
-#include "ui/timers.h"
+#include "ui/widgets.h"
 
 GtkWidget* notebook = nullptr;
 GtkWidget* vbox_vibration = nullptr;

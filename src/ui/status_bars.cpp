@@ -2,7 +2,7 @@
 // "some message"; callers pop before they push.
 #include <gtk/gtk.h>
 
-#include "ui/main_window.h"
+#include "ui/widgets.h"
 
 namespace {
 

@@ -1,15 +1,14 @@
-// Each timer ends by returning false from its callback.
-#include "ui/timers.h"
+// The GLib timers of the window: the file watch every 10 seconds, the idle
+// animation and the vibration redraw. Each timer ends by returning false.
 
 #include <glib.h>
 
-#include "app/settings.h"
-#include "molecule/open_close.h"
+#include "document/open_close.h"
+#include "molecule/settings.h"
 #include "render/gl/scene_gl.h"
 #include "render/gl/view_gl.h"
 #include "ui/gl_scope.h"
-#include "ui/main_window.h"
-#include "ui/menus.h"
+#include "ui/widgets.h"
 
 namespace {
 

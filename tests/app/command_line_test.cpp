@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "molecule/settings.h"
 #include "support/recording_notifier.h"
 
 namespace {

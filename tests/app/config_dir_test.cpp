@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "molecule/settings.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

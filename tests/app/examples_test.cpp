@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <set>
 
+#include "document/open_close.h"
+#include "document/undo.h"
 #include "molecule/mol_data.h"
-#include "molecule/open_close.h"
-#include "molecule/undo.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

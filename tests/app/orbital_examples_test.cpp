@@ -6,9 +6,10 @@
 #include <cmath>
 #include <vector>
 
+#include "document/native_file.h"
+#include "document/open_close.h"
 #include "formats/grid_reader.h"
 #include "molecule/mol_data.h"
-#include "molecule/open_close.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

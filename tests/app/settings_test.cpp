@@ -1,10 +1,12 @@
-#include "app/settings.h"
+#include "molecule/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "app/config_dir.h"
+#include "app/settings_file.h"
+#include "render/isosurface.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

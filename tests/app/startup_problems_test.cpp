@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/config_dir.h"
+#include "app/config_files.h"
 #include "formats/file_types.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
@@ -51,9 +52,11 @@ TEST_F(StartupProblems, EachCodeHasItsText) {
 
 TEST_F(StartupProblems, ConverterCodesNameTheConverterAsWritten) {
   TempDir dir;
-  read_input_filetypes(dir.write("plugin.rc",
-                                 "libpath=/nowhere forward=fw.sh backward=bw.sh extension=a\n"
-                                 "libpath=/nowhere forward=fw2.sh extension=b\n"));
+  dir.write("plugin.rc",
+            "libpath=/nowhere forward=fw.sh backward=bw.sh extension=a\n"
+            "libpath=/nowhere forward=fw2.sh extension=b\n");
+  ScopedEnv e("MIVOR_DIR", dir.path().c_str());
+  init_input_filetypes();
   const std::string tail =
       " can not be found. Please ensure that the file plugin.rc contains correct path to it. The file plugin.rc "
       "should be in one of the following places:\n\n" +

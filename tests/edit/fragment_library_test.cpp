@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/config_dir.h"
+#include "app/config_files.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

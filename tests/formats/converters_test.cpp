@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "document/open_close.h"
+#include "document/save.h"
+#include "document/undo.h"
 #include "formats/file_types.h"
 #include "molecule/mol_data.h"
-#include "molecule/open_close.h"
-#include "molecule/undo.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/config_dir.h"
+#include "app/config_files.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 
@@ -57,14 +58,25 @@ TEST_F(FileTypes, LineWithoutLibpathGivesATypeThatMatchesNothing) {
   EXPECT_EQ(get_filetype("a.xyz"), 2);
 }
 
-TEST_F(FileTypes, UnreadableConvertersAreRecordedLastOneWinning) {
-  record_startup_problem(PROBLEM_NO_FRAGMENTS);
-  read("libpath=" + lib + " forward=missing1 backward=mvr2xyz extension=a\n" + "libpath=" + lib +
-       " forward=xyz2mvr backward=missing2 extension=b\n" + "libpath=" + lib + " forward=xyz2mvr extension=c\n");
-  EXPECT_EQ(error_config_does_not_exist, PROBLEM_BACKWARD_CONVERTER + 2);
+TEST_F(FileTypes, UnreadableConvertersAreReportedInFileOrderAndRecordedLastOneWinning) {
+  const std::string text = "libpath=" + lib + " forward=missing1 backward=mvr2xyz extension=a\n" + "libpath=" + lib +
+                           " forward=xyz2mvr backward=missing2 extension=b\n" + "libpath=" + lib +
+                           " forward=xyz2mvr extension=c\n";
+  const std::vector<missing_converter_t> missing = read_input_filetypes(dir.write("plugin.rc", text));
+  ASSERT_EQ(missing.size(), 2u);
+  EXPECT_EQ(missing[0].type, 1);
+  EXPECT_FALSE(missing[0].backward);
+  EXPECT_EQ(missing[1].type, 2);
+  EXPECT_TRUE(missing[1].backward);
 
+  // Start-up records them as problems: the last one wins over an earlier one.
+  ScopedEnv e("MIVOR_DIR", dir.path().c_str());
+  record_startup_problem(PROBLEM_NO_FRAGMENTS);
+  init_input_filetypes();
+  EXPECT_EQ(error_config_does_not_exist, PROBLEM_BACKWARD_CONVERTER + 2);
   error_config_does_not_exist = 0;
   read("libpath=" + lib + " forward=missing1 extension=a\n");
+  init_input_filetypes();
   EXPECT_EQ(error_config_does_not_exist, PROBLEM_FORWARD_CONVERTER + 1);
 }
 

@@ -6,8 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "document/native_file.h"
+#include "document/open_close.h"
 #include "formats/text_words.h"
-#include "molecule/open_close.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

@@ -6,15 +6,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/settings.h"
+#include "document/open_close.h"
+#include "document/save.h"
+#include "document/undo.h"
 #include "formats/file_names.h"
 #include "formats/native_reader.h"
 #include "formats/native_writer.h"
 #include "molecule/bonding.h"
 #include "molecule/decorations.h"
 #include "molecule/elements.h"
-#include "molecule/open_close.h"
-#include "molecule/undo.h"
+#include "molecule/settings.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 
@@ -32,7 +33,8 @@ class NativeFile : public ::testing::Test {
 
   std::string written(int grid = 1) {
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::tmpfile(), std::fclose);
-    write_all_data_to_output(f.get(), grid);
+    std::unique_ptr<FILE, int (*)(FILE*)> source(open_current_mivor_file(), std::fclose);
+    write_all_data_to_output(f.get(), grid, source.get());
     std::string out(static_cast<size_t>(std::ftell(f.get())), '\0');
     std::rewind(f.get());
     EXPECT_EQ(std::fread(out.data(), 1, out.size(), f.get()), out.size());

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/settings.h"
+#include "document/open_close.h"
 #include "formats/native_reader.h"
 #include "molecule/elements.h"
 #include "molecule/notify.h"
-#include "molecule/open_close.h"
+#include "molecule/settings.h"
 
 namespace {
 
@@ -26,8 +26,7 @@ void fuzz_init() {
   done = true;
   set_notifier(&silent);
   set_default_settings();
-  const auto& table = e_default_table();
-  e.assign(table.begin(), table.begin() + n_default_elements);
+  use_builtin_element_table();
 }
 
 bool fuzz_parse_input(const uint8_t* data, size_t size) {

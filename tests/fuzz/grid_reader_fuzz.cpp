@@ -1,7 +1,7 @@
 // Fuzz target: reading the values of every grid of every geometry.
 
+#include "document/native_file.h"
 #include "formats/grid_reader.h"
-#include "formats/native_reader.h"
 #include "fuzz_support.h"
 #include "molecule/mol_data.h"
 

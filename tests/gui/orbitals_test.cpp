@@ -1,10 +1,10 @@
 // The orbitals page, the surface expander and the isosurfaces on screen.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "gui/viewer.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
+#include "molecule/settings.h"
 #include "render/isosurface.h"
 #include "ui/main_window.h"
 #include "ui/orbital_list.h"

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "molecule/open_close.h"
+#include "document/open_close.h"
 #include "render/gl/view_gl.h"
 #include "support/x_display.h"
 #include "ui/gl_scope.h"

@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "app/settings.h"
+#include "document/open_close.h"
 #include "gui/viewer.h"
 #include "molecule/mol_data.h"
-#include "molecule/open_close.h"
+#include "molecule/settings.h"
 #include "render/view.h"
 #include "ui/main_window.h"
 #include "ui/menus.h"

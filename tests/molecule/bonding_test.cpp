@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 #include "support/recording_notifier.h"
 
 namespace {

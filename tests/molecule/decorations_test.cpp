@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "molecule/settings.h"
 #include "support/recording_notifier.h"
 
 namespace {

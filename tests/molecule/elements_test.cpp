@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "app/config_dir.h"
+#include "app/config_files.h"
+#include "formats/element_table_file.h"
 #include "molecule/mol_data.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"

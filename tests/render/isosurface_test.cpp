@@ -11,8 +11,9 @@
 #include <set>
 #include <utility>
 
-#include "app/settings.h"
+#include "document/open_close.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 #include "support/recording_notifier.h"
 
 namespace {
@@ -328,8 +329,13 @@ TEST_F(Isosurface, BuildingOneGridDeletesTheOthers) {
   make_surfaces();
   EXPECT_EQ(surf[0], nullptr);
 
-  // Freeing the molecule data forgets the store and the slots.
-  deallocate_mol_data();
+  // Freeing the store forgets the slots; closing the file frees both.
+  make_surfaces();
+  deallocate_msrf();
+  EXPECT_EQ(All_Surfaces, nullptr);
+  EXPECT_TRUE(surf.empty());
+  allocate_msrf(2);
+  close_file();
   EXPECT_EQ(All_Surfaces, nullptr);
   EXPECT_TRUE(surf.empty());
 }

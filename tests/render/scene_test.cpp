@@ -7,9 +7,10 @@
 #include <cmath>
 #include <string>
 
-#include "app/settings.h"
 #include "molecule/decorations.h"
 #include "molecule/elements.h"
+#include "molecule/settings.h"
+#include "render/colors.h"
 #include "render/scene_geometry.h"
 #include "support/recording_notifier.h"
 #include "support/recording_output.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "molecule/settings.h"
 #include "render/isosurface.h"
 #include "render/scene.h"
 #include "support/recording_notifier.h"

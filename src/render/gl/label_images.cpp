@@ -16,8 +16,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/settings.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 
 namespace {
 

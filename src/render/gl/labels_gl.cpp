@@ -7,9 +7,9 @@
 #include <array>
 #include <vector>
 
-#include "app/settings.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 #include "render/label_visibility.h"
 #include "render/view.h"
 

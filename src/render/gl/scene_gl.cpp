@@ -4,9 +4,10 @@
 
 #include <GL/gl.h>
 
-#include "app/settings.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
+#include "molecule/settings.h"
+#include "render/colors.h"
 #include "render/gl/gl_scene_output.h"
 #include "render/scene.h"
 #include "render/scene_geometry.h"

@@ -1,10 +1,10 @@
 #include "render/gl/textbox_editing.h"
 
-#include "app/settings.h"
+#include "document/undo.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "molecule/undo.h"
+#include "molecule/settings.h"
 #include "render/gl/label_images.h"
 
 namespace {

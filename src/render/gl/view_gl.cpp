@@ -12,12 +12,10 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/settings.h"
 #include "edit/moves.h"
-#include "edit/selection.h"
-#include "formats/native_reader.h"
 #include "formats/safe_file.h"
 #include "molecule/notify.h"
+#include "molecule/settings.h"
 #include "render/surface_store.h"
 #include "render/view.h"
 
@@ -39,17 +37,6 @@ void load_projection(double half_width, double half_height, double cx, double cy
 }
 
 bool has_grids() { return m && m->ngrid() > 0; }
-
-// Window position of a model point under the current matrices, y from the
-// bottom of the window.
-bool project_to_window(const vec3& p, double& wx, double& wy) {
-  GLdouble model[16], proj[16], wz;
-  GLint viewport[4];
-  glGetDoublev(GL_MODELVIEW_MATRIX, model);
-  glGetDoublev(GL_PROJECTION_MATRIX, proj);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  return gluProject(p[0], p[1], p[2], model, proj, viewport, &wx, &wy, &wz) == GL_TRUE;
-}
 
 // One trackball step from the last pointer position to (x, y).
 void rotate_by_drag(double x, double y) {
@@ -78,8 +65,8 @@ void expand_by_drag(double x, double y) {
   if (std::fabs(x - view.last_x) > 2.0 * std::fabs(y - view.last_y)) view.expand_factor = (x - view.last_x) / 10.0;
 }
 
-// Right-button drag: the first event anchors the rectangle; later ones mark
-// the atoms inside it.
+// Right-button drag: the first event anchors the rectangle; later ones move
+// its other corner.
 bool drag_rubber_band(int ex, int ey) {
   if (!view.rubber_band) {
     view.x0 = ex, view.y0 = ey;
@@ -87,8 +74,6 @@ bool drag_rubber_band(int ex, int ey) {
     return false;
   }
   view.x1 = ex, view.y1 = ey;
-  mark_atoms_in_rectangle(view.x0, view.y0, view.x1, view.y1, view.screen_height, project_to_window);
-  rerender_3d();
   return true;
 }
 

@@ -16,7 +16,9 @@ void Do_center();
 // motion with a button held rotates, zooms, scales or drags the rubber band.
 void view_button_press(int ex, int ey);
 // `button` 1, 2 or 3 held; `control` for the Control key. Returns true when
-// the drawing area must be redrawn.
+// the drawing area must be redrawn; with button 3, when the rubber band
+// (view.x0, y0)–(x1, y1) has both corners and the atoms inside it are to be
+// marked.
 bool view_motion(int button, bool control, int ex, int ey);
 void view_button_release();
 

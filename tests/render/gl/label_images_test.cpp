@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <pango/pangocairo.h>
 
-#include "app/settings.h"
 #include "molecule/mol_data.h"
+#include "molecule/settings.h"
 #include "render/label_visibility.h"
 #include "render/view.h"
 #include "support/recording_notifier.h"

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "document/open_close.h"
+#include "document/undo.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
-#include "molecule/open_close.h"
-#include "molecule/undo.h"
+#include "molecule/settings.h"
 #include "render/gl/label_images.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"

@@ -1,11 +1,11 @@
-#include "molecule/undo.h"
+#include "document/undo.h"
 
 #include <gtest/gtest.h>
 
+#include "document/open_close.h"
 #include "formats/native_reader.h"
 #include "molecule/bonding.h"
 #include "molecule/mol_data.h"
-#include "molecule/open_close.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

@@ -3,7 +3,7 @@
 // the next-to-last snapshot (the scan of geometry starts stops at its
 // " <BREAK>"), re-reads the grid sections from the native file itself and
 // truncates the file after that snapshot.
-#include "molecule/undo.h"
+#include "document/undo.h"
 
 #include <sys/types.h>
 #include <unistd.h>
@@ -13,9 +13,10 @@
 #include <memory>
 #include <vector>
 
+#include "document/current_file.h"
+#include "document/native_file.h"
 #include "formats/file_names.h"
 #include "formats/file_types.h"
-#include "formats/native_reader.h"
 #include "formats/native_writer.h"
 #include "formats/text_words.h"
 #include "molecule/mol_data.h"
@@ -44,25 +45,6 @@ void backup_search_last_backup_point(FILE* file) {
 
 }  // namespace
 
-const char* get_extension_pointer(const char* name) {
-  const char* dot = std::strrchr(name, '.');
-  return dot ? dot : name + std::strlen(name);
-}
-
-std::string get_path_without_file(const std::string& name) {
-  const size_t slash = name.find_last_of('/');
-  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
-
-const char* get_filename_pointer_from_path(const char* name) {
-  const char* slash = std::strrchr(name, '/');
-  return slash ? slash + 1 : name;
-}
-
-std::string get_filename_without_extension(const std::string& name) {
-  return name.substr(0, static_cast<size_t>(get_extension_pointer(name.c_str()) - name.c_str()));
-}
-
 std::string get_backup_filename() {
   const std::string name = get_input_filename();
   const std::string file = get_filename_pointer_from_path(name.c_str());
@@ -72,7 +54,7 @@ std::string get_backup_filename() {
 void append_backup() {
   file_ptr file(std::fopen(get_backup_filename().c_str(), "ab"), std::fclose);
   if (!file) return;
-  write_all_data_to_output(file.get(), 0);
+  write_all_data_to_output(file.get(), 0, nullptr);
   std::fputs(" <BREAK>\n", file.get());
   ++backup_count;
 }
@@ -97,7 +79,7 @@ void get_backup() {
     return;
   }
   backup_search_last_backup_point(file.get());
-  parse_zev_file(file.get());
+  read_geometries(file.get());
   read_all_grids_from_all_sections(had_grids);
   // Stay on the geometry the user was looking at.
   if (current < n_geometries()) {

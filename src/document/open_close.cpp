@@ -1,33 +1,25 @@
-#include "molecule/open_close.h"
+#include "document/open_close.h"
 
 #include <sys/stat.h>
 
+#include <memory>
+
+#include "document/native_file.h"
+#include "document/undo.h"
 #include "formats/converters.h"
 #include "formats/file_names.h"
 #include "formats/file_types.h"
-#include "formats/native_reader.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "molecule/undo.h"
+#include "render/isosurface.h"
 
-std::string input_file_name;
-std::optional<std::string> input_file_type;
-std::string current_directory;
-watched_file_t watched_file;
+unsigned char file_open_success = 0;
 
 namespace {
 
-const char unknown_filetype[] = "ERROR: Can't open file: unknown filetype!";
+using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
-void remember_file_state(const std::string& name) {
-  struct stat st;
-  if (stat(name.c_str(), &st) == 0) {
-    watched_file.mtime = st.st_mtime;
-    watched_file.size = static_cast<long long>(st.st_size);
-  } else {
-    watched_file = {};
-  }
-}
+const char unknown_filetype[] = "ERROR: Can't open file: unknown filetype!";
 
 // The type of a foreign file: by the description chosen in a dialog, else
 // by its extension; -1 when none fits.
@@ -66,15 +58,28 @@ bool read_file_of_any_type(const std::string& name, const std::optional<std::str
 
 }  // namespace
 
+void open_zev_file(const std::string& path) {
+  file_ptr file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) {
+    make_warning("ERROR: Can't open file: " + path);
+    return;
+  }
+  remove_backup();
+  read_geometries(file.get());
+  append_backup();
+  file.reset();
+  if (m && m->ngrid() > 0) do_load_grid();
+  file_open_success = 1;
+  notifier().file_event(FileEvent::geometries_changed);
+}
+
 void open_file(const std::string& name, const std::optional<std::string>& type_description) {
   notifier().file_event(FileEvent::opening);
   file_open_success = 0;
   // The undo history belongs to the file that is being replaced.
   if (!input_file_name.empty() && input_file_name != name) remove_backup();
-  input_file_name = name;
+  set_input_file_name(name);
   if (type_description && !input_file_type) input_file_type = type_description;
-  const size_t slash = name.find_last_of('/');
-  current_directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
   remember_file_state(name);
 
   if (!read_file_of_any_type(name, type_description)) {
@@ -92,6 +97,7 @@ void close_file() {
   notifier().file_event(FileEvent::opening);
   remove_backup();
   deallocate_mol_data();
+  deallocate_msrf();
   new_mol(1);
   notifier().file_event(FileEvent::closed);
   input_file_name = "new_file.mvr";
@@ -114,9 +120,7 @@ void check_if_file_changed() {
   // A file seen half-written may not read; keep watching it so that the
   // next look, once it is whole, shows it.
   if (watched_file.mtime == 0 && input_file_name != name) {
-    input_file_name = name;
-    const size_t slash = name.find_last_of('/');
-    current_directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
+    set_input_file_name(name);
     remember_file_state(name);
   }
   rerender_3d();

@@ -1,5 +1,6 @@
 // All user settings and display switches, in the one global record
-// `Input_Data`, with their defaults and the settings file "mivor.rc".
+// `Input_Data` that every layer reads, with their defaults; and the run-time
+// switches of the keyboard and the view.
 #pragma once
 
 #include <string>
@@ -63,22 +64,14 @@ constexpr size_t label_font_max = 99;
 
 extern input_data_t Input_Data;
 
-// Every field to its default, run-time switches included.
+// Every field to its default (the run-time switches keep their values).
 void set_default_settings();
-// Defaults, then "mivor.rc" from the configuration directory, then the
-// command line (which may end the program for help and version).
-void load_settings_data(int argc, char** argv);
-// Reads "mivor.rc" in the configuration directory over the current values; a
-// missing file changes nothing.
-void load_values_from_config_file();
-// Reads settings from the file at `path`; false when it can't be opened.
-bool read_settings_file(const std::string& path);
-// Writes the saved fields to "mivor.rc" in the configuration directory.
-void save_settings_data();
-// The text of "mivor.rc" for the current settings.
-std::string settings_file_text();
 
-// The isolevel range of a grid whose values run from `a` to `b`, and the
-// automatic isolevel, as each surface rebuild applies them; a level the user
-// has just chosen (`choose_level` false) is kept.
-void set_isolevel_range(double a, double b, bool choose_level = true);
+// Key presses are acted upon (off while a text entry has the focus); view
+// moves act on the camera (1) or the molecule (0); Control is held.
+extern int accept_keys;
+extern int move_camera;
+extern int control_pressed;
+
+// Defaults and the switches as they are before start-up.
+void reset_settings_state();

@@ -1,15 +1,15 @@
-#include "app/settings.h"
+// The settings file "mivor.rc": key lines read over the current values, and
+// the saved fields written in a fixed order.
+#include "app/settings_file.h"
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "app/command_line.h"
 #include "app/config_dir.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
-
-input_data_t Input_Data;
+#include "molecule/settings.h"
 
 namespace {
 
@@ -100,37 +100,6 @@ std::string settings_path() { return rcdir + "/mivor.rc"; }
 
 }  // namespace
 
-void set_default_settings() {
-  input_data_t& d = Input_Data;
-  d = input_data_t{};
-  d.background_color = {1.0f, 1.0f, 1.0f, 0.0f};
-  d.label_color = {0.0f, 0.0f, 0.0f, 0.0f};
-  d.object_color = {0.3f, 0.3f, 0.3f, 0.3f};
-  d.plus_color = {0.953f, 0.082f, 0.02f, 0.7f};
-  d.minus_color = {0.114f, 0.686f, 0.286f, 0.7f};
-  d.epot_plus_color = {0.953f, 0.082f, 0.02f, 0.7f};
-  d.epot_minus_color = {0.005f, 0.005f, 0.957f, 0.7f};
-  d.label_font = "Helvetica 18";
-  d.atom_fatness = 1.6;
-  d.bond_fatness = 1.6;
-  d.vibration_amplitude = 0.5;
-  d.vibration_speed = 0.2;
-  d.initial_screen_size = 800;
-  d.snapshot_delay = 0.05;
-  d.translation_step = 0.2;
-  d.angle_step = 2.0;
-  d.torsion_step = 2.0;
-  d.level_steps = 100;
-  d.auto_select_level = 1;
-  d.isolevel = 0.04;
-}
-
-void load_settings_data(int argc, char** argv) {
-  set_default_settings();
-  load_values_from_config_file();
-  load_values_from_command_line_args(argc, argv);
-}
-
 bool read_settings_file(const std::string& path) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) return false;
@@ -164,20 +133,4 @@ void save_settings_data() {
   std::printf("saving settings data in |%s|\n", path.c_str());
   std::fflush(stdout);
   write_file_atomically(path, settings_file_text());
-}
-
-void set_isolevel_range(double a, double b, bool choose_level) {
-  input_data_t& d = Input_Data;
-  if (a < 0 && b < 0) {
-    d.level_min = -b;
-    d.level_max = -a;
-  } else if (a < 0 && b > 0) {
-    d.level_min = 0;
-    d.level_max = b;
-  } else {
-    d.level_min = a;
-    d.level_max = b;
-  }
-  if (d.level_steps != 0) d.level_step = (d.level_max - d.level_min) / d.level_steps;
-  if (d.auto_select_level && choose_level) d.isolevel = 0.75 * d.level_min + 0.25 * d.level_max;
 }

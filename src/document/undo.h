@@ -16,11 +16,3 @@ void append_backup();
 void remove_backup();
 // Restores the previous snapshot.
 void get_backup();
-
-// Path pieces: the text from the last "." (or the end), the directory part
-// up to and including the last "/", the part after it, and the name up to
-// its last ".".
-const char* get_extension_pointer(const char* name);
-std::string get_path_without_file(const std::string& name);
-const char* get_filename_pointer_from_path(const char* name);
-std::string get_filename_without_extension(const std::string& name);

@@ -1,12 +1,12 @@
-#include "molecule/open_close.h"
+#include "document/open_close.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
 
+#include "document/undo.h"
 #include "formats/file_types.h"
 #include "molecule/mol_data.h"
-#include "molecule/undo.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 

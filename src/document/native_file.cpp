@@ -1,0 +1,81 @@
+#include "document/native_file.h"
+
+#include <memory>
+
+#include "document/current_file.h"
+#include "formats/grid_reader.h"
+#include "formats/native_reader.h"
+#include "formats/text_words.h"
+#include "molecule/mol_data.h"
+#include "molecule/notify.h"
+#include "render/isosurface.h"
+#include "render/view.h"
+
+namespace {
+
+using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// The surface store has one slot per grid of the geometries just read
+// (those of the last geometry with grids); none without grids.
+void size_surface_store() {
+  for (auto rec = mol.rbegin(); rec != mol.rend(); ++rec) {
+    if (rec->ngrid() > 0) {
+      allocate_msrf(rec->ngrid());
+      return;
+    }
+  }
+  deallocate_msrf();
+}
+
+}  // namespace
+
+void read_geometries(FILE* file) {
+  parse_zev_file(file);
+  size_surface_store();
+  set_sizes();
+}
+
+void read_all_grids_from_all_sections(const std::vector<int>& flags) {
+  if (input_file_name.empty()) {
+    notifier().status(StatusBar::upper, "");
+    return;
+  }
+  file_ptr file(open_current_mivor_file(), std::fclose);
+  if (!file) {
+    notifier().status(StatusBar::upper, "ERROR: Can't open file that contains grid data!");
+    return;
+  }
+  size_t geometry = 0;
+  for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
+    if (find_nocase(line, "<END>") != std::string::npos) {
+      ++geometry;
+    } else if (find_nocase(line, "<GRID>") != std::string::npos) {
+      const bool wanted = geometry < flags.size() && flags[geometry] && geometry < mol.size();
+      // Sections that are not wanted are parsed into a scratch record so
+      // that their binary data are stepped over.
+      mol_data_t scratch;
+      read_grid_block(file.get(), wanted ? mol[geometry] : scratch);
+    }
+  }
+  size_surface_store();
+}
+
+void read_grid_from_file() {
+  if (!m) return;
+  if (input_file_name.empty()) {
+    fail_current_grid("ERROR: File containing grid data is undefined!");
+    return;
+  }
+  file_ptr file(open_current_mivor_file(), std::fclose);
+  if (!file) {
+    fail_current_grid("ERROR: Can't open file containig grid data!");
+    return;
+  }
+  read_current_grid(file.get());
+}
+
+void do_load_grid() {
+  read_grid_from_file();
+  make_surfaces();
+  notifier().grid_loaded();
+}

@@ -1,0 +1,19 @@
+// The native file of the open document as the document reads it: the
+// geometries with what follows a read (view depth, surface store), the grid
+// sections again after undo, and the values of the current grid.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Replaces all geometries by those of `file` from its current position, and
+// sizes the view and the surface store for them.
+void read_geometries(FILE* file);
+// Re-reads the grid sections of the geometries whose flag is non-zero from
+// the native file of the open file.
+void read_all_grids_from_all_sections(const std::vector<int>& flags);
+// Reads the values of the current grid from the native file of the open file.
+void read_grid_from_file();
+// Reads the current grid's values and builds its isosurfaces.
+void do_load_grid();

@@ -1,0 +1,133 @@
+// What the parts of the window share: the widgets built once and kept, and
+// the functions that refresh them or run the window's commands. Each part
+// (main window, menus, side panel, orbital list, timers, keyboard, notifier)
+// includes this header rather than another part's, so the parts depend on it
+// and never on each other in a circle.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+// ---- Main window (main_window.cpp, status_bars.cpp) ----
+extern GtkWidget* window;
+extern GtkWidget* statusbar1;
+extern GtkWidget* statusbar2;
+extern GtkWidget* drawingarea;
+
+// Removes the undo file and ends the main loop.
+void Kill_Gui();
+void mivor_gtk_push_message_to_statusbar1(const std::string& text);
+void mivor_gtk_pop_message_from_statusbar1();
+void mivor_gtk_push_message_to_statusbar2(const std::string& text);
+void mivor_gtk_pop_message_from_statusbar2();
+// The text a status bar shows now ("" when none).
+std::string statusbar_text(GtkWidget* bar);
+// Pushes the citation line on the lower status bar.
+void print_reference();
+// The modal error dialog with one Close button.
+void show_warning_dialog(const std::string& text);
+// The drawing area's allocation.
+void zev_gtk_get_screen_size(int* w, int* h);
+// Full screen on the first call, back on the second.
+void callback_maximize();
+// Paints the drawing area now (used after commands that change the view).
+void invalidate_drawing_area();
+
+// ---- Menus (menus.cpp) ----
+extern GtkWidget* menu_item_save;
+extern GtkWidget* menu_undo;
+extern GtkWidget* menu_item_xyz_edit;
+extern GtkWidget* menu_editable;
+extern GtkWidget* menu_automatic_bonding;
+extern GtkWidget* menu_label_numeration;
+extern GtkWidget* menu_label_names;
+extern GtkWidget* menu_label_muliken;
+extern GtkWidget* menu_label_loprop;
+
+void mivor_gtk_menubar_show_or_hide_widgets();
+// The menu item whose label (or stock label) is `label` in menu `menu`
+// ("_File", …); null when there is none. For tests and key commands.
+GtkWidget* find_menu_item(const char* menu, const char* label);
+void callback_open_file();
+void callback_save_file();
+void callback_save_as_file();
+void callback_close_file();
+// Starts or stops the idle animation and shows it on the Animate item.
+void toggle_animation();
+// The Animate item shows the play or stop state of `Input_Data.animate`.
+void show_animation_state();
+
+// ---- Side panel (side_panel.cpp) ----
+extern GtkWidget* notebook;
+// Vibrations page: the page, the box of frequency buttons, the spectrum button.
+extern GtkWidget* vbox_vibration;
+extern GtkWidget* vbox_freqs;
+extern GtkWidget* vib_spectrum_button;
+// Orbitals page.
+extern GtkWidget* vbox_orbitals;
+// "zoom/translation": the "Move molecule" / "Move camera" combo.
+extern GtkWidget* combo_button;
+// "geometries".
+extern GtkWidget* geo_expander;
+extern GtkWidget* geo_button;
+extern GtkWidget* geo_play_button;
+extern GtkWidget* geo_slider;
+extern GtkWidget* label_igeo;
+extern GtkAdjustment* adj_geoms;
+extern GtkAdjustment* adj_play_speed;
+// "surface".
+extern GtkWidget* grid_expander;
+extern GtkWidget* grid_frame_transp;
+extern GtkWidget* grid_frame_isosurf;
+extern GtkAdjustment* tranparency_level;
+extern GtkAdjustment* isosurface_level;
+extern GtkWidget* all_orbitals_button;
+extern GtkWidget* epot_button;
+// "whatched values".
+extern GtkWidget* vbox_watched;
+
+// Shows the pages, expanders and buttons the current molecule has data for,
+// and refills the orbital list. After a file is opened or closed and after undo.
+void mivor_gtk_show_or_hide_widgets();
+// The selection readout on the lower status bar. After every change of the
+// selection or the marks.
+void mivor_gtk_update_upon_select_or_mark();
+// Geometry label, slider position, frequency buttons and menu sensitivity.
+// Whenever another geometry becomes current.
+void mivor_gtk_update_geo_info();
+// The trajectory play button shows "play" (flag non-zero) or "pause".
+void geo_play_button_play(int flag);
+// The isosurface slider shows the level in force (without rebuilding).
+void mivor_gtk_show_isolevel();
+// Key commands are off while a text entry of the panel has the focus.
+void mivor_gtk_disable_keys();
+void mivor_gtk_enable_keys();
+// One geometry forward or back (nothing at the ends).
+void callback_geo_forw();
+void callback_geo_back();
+
+// ---- Orbital list (orbital_list.cpp) ----
+extern GtkWidget* treeview;
+extern GtkListStore* store;
+extern GtkTreeSelection* selection;
+
+void load_grid_data();
+void delete_all_orbitals_from_list();
+void undelete_all_orbitals_from_list();
+void delete_orbital_from_list();
+void mivor_gtk_search_orbital_in_list(int symmetry, int index);
+// Next row (wrapping to the first) and previous row (wrapping to the last).
+void mivor_gtk_select_orbital_up();
+void mivor_gtk_select_orbital_down();
+void change_orbital_type(int code);
+void mivor_gtk_change_orbital_type(int symmetry, int index);
+void mivor_show_substaces();
+
+// ---- Timers (timers.cpp) ----
+// Every 10 seconds: reload the open file when it changed on disk.
+void start_check_for_changes();
+// Every `snapshot_delay` seconds while `Input_Data.animate` stays on.
+void start_animation_timer();
+// Every 30 ms while the current geometry has vibrational modes; one at a time.
+void mivor_gtk_freq_timer();

@@ -1,0 +1,13 @@
+// Checks that the sources under src/ include each other only downward through
+// the layers of the program, and that no two units include each other in a circle.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Reads every source file under `src_root` and returns one line per problem,
+// naming the files or units concerned relative to `src_root`; sorted, and
+// empty when the tree follows the layers. Throws std::filesystem::filesystem_error
+// when the tree cannot be walked.
+std::vector<std::string> check_layering(const std::filesystem::path& src_root);
