@@ -13,25 +13,16 @@ namespace {
 
 constexpr double degrees = 57.29577951308232;
 
-vec3 sub(const vec3& a, const vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-double dot(const vec3& a, const vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-vec3 cross(const vec3& a, const vec3& b) {
-  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-double norm(const vec3& a) { return std::sqrt(dot(a, a)); }
-
-double distance(const vec3& p, const vec3& q) { return norm(sub(p, q)); }
-
 // Angle p-q-r at q in degrees. The cosine is clamped so that rounding in
 // (nearly) collinear atoms gives 0 or 180 instead of "nan".
 double angle(const vec3& p, const vec3& q, const vec3& r) {
-  const vec3 a = sub(p, q), b = sub(r, q);
+  const vec3 a = p - q, b = r - q;
   const double c = dot(a, b) / (norm(a) * norm(b));
   return std::acos(std::clamp(c, -1.0, 1.0)) * degrees;
 }
 
 double dihedral(const vec3& p0, const vec3& p1, const vec3& p2, const vec3& p3) {
-  const vec3 b1 = sub(p1, p0), b2 = sub(p2, p1), b3 = sub(p3, p2);
+  const vec3 b1 = p1 - p0, b2 = p2 - p1, b3 = p3 - p2;
   const vec3 n2 = cross(b2, b3);
   return -std::atan2(norm(b2) * dot(b1, n2), dot(cross(b1, b2), n2)) * degrees;
 }

@@ -3,12 +3,31 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
 
-// A point or vector in ångström (x, y, z).
-using vec3 = std::array<double, 3>;
+// A point or vector in ångström (x, y, z), with the arithmetic every layer
+// uses. It is an array of three doubles, so it also indexes, iterates and
+// compares like one.
+struct vec3 : std::array<double, 3> {};
+
+inline vec3 operator+(const vec3& a, const vec3& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+inline vec3 operator-(const vec3& a, const vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+inline vec3 operator-(const vec3& a) { return {-a[0], -a[1], -a[2]}; }
+inline vec3 operator*(const vec3& a, double s) { return {a[0] * s, a[1] * s, a[2] * s}; }
+inline vec3 operator*(double s, const vec3& a) { return a * s; }
+inline vec3 operator/(const vec3& a, double s) { return {a[0] / s, a[1] / s, a[2] / s}; }
+inline vec3& operator+=(vec3& a, const vec3& b) { return a = a + b; }
+inline vec3& operator-=(vec3& a, const vec3& b) { return a = a - b; }
+inline vec3& operator*=(vec3& a, double s) { return a = a * s; }
+inline double dot(const vec3& a, const vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline vec3 cross(const vec3& a, const vec3& b) {
+  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+inline double norm(const vec3& a) { return std::sqrt(dot(a, a)); }
+inline double distance(const vec3& a, const vec3& b) { return norm(a - b); }
 
 // Red, green, blue and a fourth component (alpha, written TRANSPARENCY in
 // files), each 0 to 1.

@@ -45,12 +45,12 @@ void set_rgba(SceneOutput& out, const color_t& c) { out.color(scene_color(c), tr
 
 // A solid cylinder from `start` in direction `dir` of `length`, radius r.
 void stick(SceneOutput& out, const vec3& start, const vec3& dir, double length, double r, bool filled = true) {
-  out.cylinder(start, vec_add(start, dir), r, r, length, scene_state.slices, scene_state.stacks, filled);
+  out.cylinder(start, start + dir, r, r, length, scene_state.slices, scene_state.stacks, filled);
 }
 
 // A cone from `start` in direction `dir`: base radius `base`, apex at `height`.
 void cone(SceneOutput& out, const vec3& start, const vec3& dir, double base, double height, bool filled = true) {
-  out.cylinder(start, vec_add(start, dir), base, 0, height, scene_state.slices, scene_state.stacks, filled);
+  out.cylinder(start, start + dir, base, 0, height, scene_state.slices, scene_state.stacks, filled);
 }
 
 // ---- atoms ----
@@ -87,10 +87,10 @@ void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords) {
 
 // Some vector perpendicular to d (d itself may be zero).
 vec3 any_perpendicular(const vec3& d) {
-  const vec3 n = std::fabs(d[0]) <= std::fabs(d[1]) && std::fabs(d[0]) <= std::fabs(d[2]) ? vec_cross(d, {1, 0, 0})
-                 : std::fabs(d[1]) <= std::fabs(d[2])                                     ? vec_cross(d, {0, 1, 0})
-                                                                                          : vec_cross(d, {0, 0, 1});
-  return vec_norm(n) > 0 ? n : vec3{0, 1, 0};
+  const vec3 n = std::fabs(d[0]) <= std::fabs(d[1]) && std::fabs(d[0]) <= std::fabs(d[2]) ? cross(d, {1, 0, 0})
+                 : std::fabs(d[1]) <= std::fabs(d[2])                                     ? cross(d, {0, 1, 0})
+                                                                                          : cross(d, {0, 0, 1});
+  return norm(n) > 0 ? n : vec3{0, 1, 0};
 }
 
 // Offset of the strokes of a static multiple bond: in the plane of A, B and
@@ -99,12 +99,12 @@ vec3 static_offset(const std::vector<vec3>& coords, const bond_t& b, const vec3&
   const int k = find_first_bounded(*m, b.a2, b.a1);
   const vec3 R = k >= 0 && k < static_cast<int>(coords.size()) ? coords[k] : no_neighbour_point;
   const vec3 P = np3(A, B, R);
-  vec3 n = vec_sub(np3(A, B, P), A);
+  vec3 n = np3(A, B, P) - A;
   // The neighbour lies on the bond line: take the fixed point instead; a bond
   // pointing straight at that point as well gets any perpendicular.
-  if (vec_norm(n) < 0.000001) n = vec_sub(np3(A, B, collinear_fallback_point), A);
-  if (vec_norm(n) < 0.000001) n = any_perpendicular(vec_sub(B, A));
-  return vec_scale(n, 1.0 / (offset_length_divisor * vec_norm(n)));
+  if (norm(n) < 0.000001) n = np3(A, B, collinear_fallback_point) - A;
+  if (norm(n) < 0.000001) n = any_perpendicular(B - A);
+  return n * (1.0 / (offset_length_divisor * norm(n)));
 }
 
 // Offset of the strokes of a multiple bond in an animation frame.
@@ -116,9 +116,9 @@ vec3 animated_offset(const std::vector<vec3>& coords, const bond_t& b, const vec
 
 // Ten dashes along from→to, shifted by `shift`, each half a tenth long.
 void dashes(SceneOutput& out, const vec3& from, const vec3& to, const vec3& shift, double r) {
-  const vec3 d = vec_sub(to, from);
-  const double length = vec_norm(d) / 20;
-  for (int k = 0; k < 10; ++k) stick(out, vec_add(vec_add(from, shift), vec_scale(d, k / 10.0)), d, length, r);
+  const vec3 d = to - from;
+  const double length = norm(d) / 20;
+  for (int k = 0; k < 10; ++k) stick(out, from + shift + d * (k / 10.0), d, length, r);
 }
 
 void draw_line_bond(SceneOutput& out, const bond_t& b, const vec3& A, const vec3& M, const vec3& B) {
@@ -137,15 +137,15 @@ void draw_line_bond(SceneOutput& out, const bond_t& b, const vec3& A, const vec3
 void draw_one_bond(SceneOutput& out, const std::vector<vec3>& coords, const bond_t& b, bool animated) {
   const vec3& A = coords[b.a1];
   const vec3& B = coords[b.a2];
-  const vec3 M = vec_scale(vec_add(A, B), 0.5);
-  const vec3 AM = vec_sub(M, A), MB = vec_sub(B, M);
-  const double lA = vec_norm(AM), lB = vec_norm(MB);
+  const vec3 M = (A + B) * 0.5;
+  const vec3 AM = M - A, MB = B - M;
+  const double lA = norm(AM), lB = norm(MB);
   const double r = Input_Data.bond_fatness * 0.05;
   const int type = Input_Data.dotted_bonds && b.type != NO_BOND ? LINE_BOND : b.type;
   vec3 o{0, 0, 0};
   if (type == DOUBLE_BOND || type == TRIPLE_BOND || type == ONE_AND_HALF_BOND)
     o = animated ? animated_offset(coords, b, A, M) : static_offset(coords, b, A, B);
-  const vec3 minus_o = vec_scale(o, -1);
+  const vec3 minus_o = o * (-1);
   switch (type) {
     case SINGLE_BOND:
       SetAtomColor(out, b.a1);
@@ -156,12 +156,12 @@ void draw_one_bond(SceneOutput& out, const std::vector<vec3>& coords, const bond
     case DOUBLE_BOND:
     case TRIPLE_BOND:
       SetAtomColor(out, b.a1);
-      stick(out, vec_add(A, o), AM, lA, r);
-      stick(out, vec_add(A, minus_o), AM, lA, r);
+      stick(out, A + o, AM, lA, r);
+      stick(out, A + minus_o, AM, lA, r);
       if (type == TRIPLE_BOND) stick(out, A, AM, lA, r);
       SetAtomColor(out, b.a2);
-      stick(out, vec_add(M, o), MB, lB, r);
-      stick(out, vec_add(M, minus_o), MB, lB, r);
+      stick(out, M + o, MB, lB, r);
+      stick(out, M + minus_o, MB, lB, r);
       if (type == TRIPLE_BOND) stick(out, M, MB, lB, r);
       break;
     case PARTIAL_BOND:
@@ -176,9 +176,9 @@ void draw_one_bond(SceneOutput& out, const std::vector<vec3>& coords, const bond
       SetAtomColor(out, b.a2);
       dashes(out, M, B, o, r);
       SetAtomColor(out, b.a1);
-      stick(out, vec_add(A, minus_o), AM, lA, r);
+      stick(out, A + minus_o, AM, lA, r);
       SetAtomColor(out, b.a2);
-      stick(out, vec_add(B, minus_o), vec_scale(MB, -1), lA, r);
+      stick(out, B + minus_o, MB * (-1), lA, r);
       break;
     case LINE_BOND:
       draw_line_bond(out, b, A, M, B);
@@ -205,15 +205,15 @@ struct arrow_t {
 };
 
 arrow_t arrow(int j) {
-  const vec3 d = vec_sub(m->vector_end[j], m->vector_start[j]);
-  return {m->vector_start[j], d, vec_norm(d), m->vector_radius[j], m->vector_sharpness[j]};
+  const vec3 d = m->vector_end[j] - m->vector_start[j];
+  return {m->vector_start[j], d, norm(d), m->vector_radius[j], m->vector_sharpness[j]};
 }
 
 // Shaft of (1 − s) of the arrow's length, then a cone of 1.65 times its radius.
 void draw_arrow(SceneOutput& out, const arrow_t& a, double radius, bool filled) {
   const double s = a.sharpness;
   stick(out, a.tail, a.dir, (1 - s) * a.length, radius, filled);
-  cone(out, vec_add(a.tail, vec_scale(a.dir, 1 - s)), a.dir, 1.65 * radius, s * a.length, filled);
+  cone(out, a.tail + a.dir * (1 - s), a.dir, 1.65 * radius, s * a.length, filled);
 }
 
 // The eight corners of cell j: O, P, Q, R, then P+Q−O, P+R−O, Q+R−O, P+Q+R−2O.
@@ -236,8 +236,8 @@ void quad(SceneOutput& out, const vec3& normal, const std::array<vec3, 4>& corne
 void highlight_cell(SceneOutput& out, int j) {
   std::array<vec3, 8> c = cell_corners(j);
   vec3 centre{0, 0, 0};
-  for (const vec3& p : c) centre = vec_add(centre, vec_scale(p, 1.0 / 8));
-  for (vec3& p : c) p = vec_add(centre, vec_scale(vec_sub(p, centre), 1.01));
+  for (const vec3& p : c) centre = centre + p * (1.0 / 8);
+  for (vec3& p : c) p = centre + (p - centre) * 1.01;
   // The faces on O and on R as loops, then the four edges that join them.
   static constexpr int loops[2][4] = {{0, 1, 4, 2}, {3, 5, 7, 6}};
   static constexpr int edges[4][2] = {{0, 3}, {1, 5}, {4, 7}, {2, 6}};
@@ -286,8 +286,7 @@ void draw_vibrations(SceneOutput& out) {
   if (ivib >= 0 && ivib < static_cast<int>(m->normal_mode.size())) {
     const std::vector<vec3>& mode = m->normal_mode[ivib];
     const double f = st.vibration_phase * Input_Data.vibration_amplitude;
-    for (size_t i = 0; i < std::min(coords.size(), mode.size()); ++i)
-      coords[i] = vec_add(coords[i], vec_scale(mode[i], f));
+    for (size_t i = 0; i < std::min(coords.size(), mode.size()); ++i) coords[i] = coords[i] + mode[i] * f;
   }
   draw_atoms_xyz(out, coords);
   draw_bonds_xyz(out, coords);
@@ -316,10 +315,10 @@ void draw_dipole(SceneOutput& out) {
   if (!m) return;
   const vec3& D = m->dipole;
   const double a = Input_Data.bond_fatness * 0.025;
-  const double L = vec_norm(D);
+  const double L = norm(D);
   out.color(scene_color(Input_Data.object_color), false);
   stick(out, {0, 0, 0}, D, 0.8 * L, a);
-  cone(out, vec_scale(D, 0.8), D, 1.65 * a, 0.2 * L);
+  cone(out, D * 0.8, D, 1.65 * a, 0.2 * L);
 }
 
 void draw_vectors(SceneOutput& out) {
@@ -337,7 +336,7 @@ void draw_triangles(SceneOutput& out) {
     const vec3 &A = m->triangle1[j], &B = m->triangle2[j], &C = m->triangle3[j];
     set_rgba(out, m->triangle_color[j]);
     out.begin(PrimitiveKind::polygon);
-    out.normal(vec_cross(vec_sub(B, A), vec_sub(C, A)));
+    out.normal(cross(B - A, C - A));
     out.vertex(A);
     out.vertex(B);
     out.vertex(C);
@@ -359,7 +358,7 @@ void draw_surfaces(SceneOutput& out) {
     const vec3 &A = m->surf1[j], &B = m->surf2[j], &C = m->surf3[j];
     const std::array<vec3, 4> corners = pl3to4(A, B, C);
     set_rgba(out, m->surf_color[j]);
-    quad(out, vec_cross(vec_sub(B, A), vec_sub(C, A)), corners);
+    quad(out, cross(B - A, C - A), corners);
   }
 }
 
@@ -370,7 +369,7 @@ void draw_cells(SceneOutput& out) {
     set_rgba(out, m->cell_color[j]);
     for (const auto& face : cell_faces) {
       const vec3 &p0 = c[face[0]], &p1 = c[face[1]], &p3 = c[face[3]];
-      quad(out, vec_cross(vec_sub(p1, p0), vec_sub(p3, p0)), {p0, p1, c[face[2]], p3});
+      quad(out, cross(p1 - p0, p3 - p0), {p0, p1, c[face[2]], p3});
     }
   }
 }
@@ -439,11 +438,11 @@ void draw_molecule_for_multiview(SceneOutput& out) {
       continue;
     if (b.a1 < 0 || b.a2 < 0 || b.a1 >= m->natom() || b.a2 >= m->natom()) continue;
     const vec3 &A = m->xyz[b.a1], &B = m->xyz[b.a2];
-    const vec3 M = vec_scale(vec_add(A, B), 0.5);
+    const vec3 M = (A + B) * 0.5;
     SetAtomColor(out, b.a1);
-    out.cylinder(A, M, 0.1, 0.1, vec_norm(vec_sub(M, A)), 7, 7, true);
+    out.cylinder(A, M, 0.1, 0.1, norm(M - A), 7, 7, true);
     SetAtomColor(out, b.a2);
-    out.cylinder(M, B, 0.1, 0.1, vec_norm(vec_sub(B, M)), 7, 7, true);
+    out.cylinder(M, B, 0.1, 0.1, norm(B - M), 7, 7, true);
   }
 }
 

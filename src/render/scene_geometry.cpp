@@ -1,5 +1,5 @@
 // Pure geometry of the scene: cylinder rotations, offsets of multiple bonds,
-// corners of planes and cells, the scene's diameter and the grey of a colour.
+// corners of planes and cells, the scene's diameter.
 #include "render/scene_geometry.h"
 
 #include <algorithm>
@@ -11,17 +11,15 @@ constexpr double rad_to_deg = 180.0 / 3.14159265358979323846;
 
 // Unit vector of `a`; a zero vector stays zero so degenerate input gives no NaN.
 vec3 unit(const vec3& a) {
-  const double l = vec_norm(a);
-  return l > 0 ? vec_scale(a, 1.0 / l) : vec3{0, 0, 0};
+  const double l = norm(a);
+  return l > 0 ? a * (1.0 / l) : vec3{0, 0, 0};
 }
 
 }  // namespace
 
-double vec_norm(const vec3& a) { return std::sqrt(vec_dot(a, a)); }
-
 void CalcCyllinder(const vec3& A, const vec3& B, double& angle, double& ax, double& ay, double& length) {
-  const vec3 d = vec_sub(B, A);
-  length = vec_norm(d);
+  const vec3 d = B - A;
+  length = norm(d);
   ax = 0;
   ay = 1;
   // A zero-length cylinder keeps the +z axis rather than a NaN rotation.
@@ -42,7 +40,7 @@ void CalcCyllinder(const vec3& A, const vec3& B, double& angle, double& ax, doub
   }
 }
 
-vec3 np3(const vec3& A, const vec3& B, const vec3& C) { return vec_add(A, vec_cross(vec_sub(B, A), vec_sub(C, A))); }
+vec3 np3(const vec3& A, const vec3& B, const vec3& C) { return A + cross(B - A, C - A); }
 
 int find_first_bounded(const mol_data_t& rec, int a, int b) {
   for (const bond_t& bd : rec.bond) {
@@ -56,46 +54,44 @@ int find_first_bounded(const mol_data_t& rec, int a, int b) {
 }
 
 vec3 Calc2Cyllinder(const vec3& A, const vec3& M, const vec3& R) {
-  vec3 n = vec_cross(vec_sub(A, M), vec_sub(R, M));
+  vec3 n = cross(A - M, R - M);
   if (n[0] + n[1] + n[2] < 0.0001) n[1] = 1;
-  const double l = vec_norm(n);
-  return l < 0.001 ? vec_scale(n, 1.0 / 0.15) : vec_scale(n, 1.0 / (15 * l));
+  const double l = norm(n);
+  return l < 0.001 ? n * (1.0 / 0.15) : n * (1.0 / (15 * l));
 }
 
 std::array<vec3, 4> pl3to4(const vec3& A, const vec3& B, const vec3& C) {
-  const vec3 G = vec_scale(vec_add(vec_add(A, B), C), 1.0 / 3.0);
-  const vec3 u = vec_sub(B, A);
+  const vec3 G = (A + B + C) * (1.0 / 3.0);
+  const vec3 u = B - A;
   const vec3 uu = unit(u);
-  const vec3 ac = vec_sub(C, A);
-  const vec3 w = vec_sub(ac, vec_scale(uu, vec_dot(ac, uu)));
+  const vec3 ac = C - A;
+  const vec3 w = ac - (uu * dot(ac, uu));
   const vec3 ww = unit(w);
-  const double h = (vec_norm(u) + vec_dot(w, w)) / 2;
-  const vec3 hu = vec_scale(uu, h), hw = vec_scale(ww, h);
-  return {vec_sub(vec_sub(G, hu), hw), vec_add(vec_sub(G, hu), hw), vec_add(vec_add(G, hu), hw),
-          vec_sub(vec_add(G, hu), hw)};
+  const double h = (norm(u) + dot(w, w)) / 2;
+  const vec3 hu = uu * h, hw = ww * h;
+  return {G - hu - hw, G - hu + hw, G + hu + hw, G + hu - hw};
 }
 
 std::array<vec3, 4> pl4to6(const vec3& O, const vec3& P, const vec3& Q, const vec3& R) {
-  return {vec_sub(vec_add(P, Q), O), vec_sub(vec_add(P, R), O), vec_sub(vec_add(Q, R), O),
-          vec_sub(vec_add(vec_add(P, Q), R), vec_scale(O, 2))};
+  return {P + Q - O, P + R - O, Q + R - O, P + Q + R - (O * 2)};
 }
 
 double Calc_Diameter(const mol_data_t& rec) {
   double largest = 0;
   auto consider = [&largest](double d) { largest = std::max(largest, d); };
   if (rec.ngrid() > 0)
-    for (const vec3& a : rec.axis) consider(vec_norm(a));
+    for (const vec3& a : rec.axis) consider(norm(a));
   if (rec.natom() > 0) {
     vec3 mean{0, 0, 0};
-    for (const vec3& p : rec.xyz) mean = vec_add(mean, p);
-    mean = vec_scale(mean, 1.0 / rec.natom());
-    for (const vec3& p : rec.xyz) consider(2.0 * vec_norm(vec_sub(p, mean)));
+    for (const vec3& p : rec.xyz) mean = mean + p;
+    mean = mean * (1.0 / rec.natom());
+    for (const vec3& p : rec.xyz) consider(2.0 * norm(p - mean));
   }
   // Distances from a centre are radii: twice each is the extent that the
   // field must hold, as the grid box edges already are.
-  for (int i = 0; i < rec.nsphere(); ++i) consider(2.0 * (vec_norm(rec.sphere_center[i]) + rec.sphere_radius[i]));
+  for (int i = 0; i < rec.nsphere(); ++i) consider(2.0 * (norm(rec.sphere_center[i]) + rec.sphere_radius[i]));
   for (const auto* group : {&rec.vector_start, &rec.vector_end, &rec.triangle1, &rec.triangle2, &rec.triangle3,
                             &rec.cell1, &rec.cell2, &rec.cell3, &rec.cell4})
-    for (const vec3& p : *group) consider(2.0 * vec_norm(p));
+    for (const vec3& p : *group) consider(2.0 * norm(p));
   return largest < 0.1 ? 1.0 : 1.5 * largest;
 }

@@ -6,16 +6,6 @@
 
 #include "molecule/mol_data.h"
 
-// Small vector arithmetic on points.
-inline vec3 vec_add(const vec3& a, const vec3& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
-inline vec3 vec_sub(const vec3& a, const vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-inline vec3 vec_scale(const vec3& a, double s) { return {a[0] * s, a[1] * s, a[2] * s}; }
-inline double vec_dot(const vec3& a, const vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-double vec_norm(const vec3& a);
-inline vec3 vec_cross(const vec3& a, const vec3& b) {
-  return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
 // The rotation that turns +z onto A→B: `angle` in degrees about (ax, ay, 0),
 // and the distance |B − A|.
 void CalcCyllinder(const vec3& A, const vec3& B, double& angle, double& ax, double& ay, double& length);

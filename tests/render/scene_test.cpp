@@ -44,15 +44,15 @@ class Scene : public ::testing::Test {
   }
   // The multiple-bond offset seen in the first stroke of the bond a1–a2's first half.
   vec3 first_stroke_offset(const RecordingOutput& out) {
-    return vec_sub(out.only("cylinder").at(0).a, m->xyz[static_cast<size_t>(m->bond[0].a1)]);
+    return out.only("cylinder").at(0).a - (m->xyz[static_cast<size_t>(m->bond[0].a1)]);
   }
   RecordingOutput out;
 };
 
 // The static offset rule for reference point R: in the plane of A, B, R.
 vec3 planar_offset(const vec3& A, const vec3& B, const vec3& R) {
-  const vec3 n = vec_sub(np3(A, B, np3(A, B, R)), A);
-  return vec_scale(n, 1 / (15 * vec_norm(n)));
+  const vec3 n = np3(A, B, np3(A, B, R)) - A;
+  return n * (1 / (15 * norm(n)));
 }
 
 TEST_F(Scene, BondTypesDrawTheirStrokes) {
@@ -69,7 +69,7 @@ TEST_F(Scene, BondTypesDrawTheirStrokes) {
   EXPECT_EQ(out.calls[0].c, m->elem[0].color);
   EXPECT_EQ(out.calls[2].c, m->elem[1].color);
   expect_vec(cyl[1].a, {1, 0, 0});
-  expect_vec(vec_sub(cyl[1].b, cyl[1].a), {1, 0, 0});
+  expect_vec(cyl[1].b - cyl[1].a, {1, 0, 0});
   EXPECT_DOUBLE_EQ(cyl[0].r1, 0.1);
   EXPECT_DOUBLE_EQ(cyl[0].length, 1);
 
@@ -97,16 +97,16 @@ TEST_F(Scene, DoubleBondWithoutNeighboursUsesTheFixedFarPoint) {
   const auto cyl = out.only("cylinder");
   ASSERT_EQ(cyl.size(), 4u);
   expect_vec(cyl[0].a, o);
-  expect_vec(cyl[1].a, vec_scale(o, -1));
-  EXPECT_NEAR(vec_norm(o), 1.0 / 15, 1e-12);
+  expect_vec(cyl[1].a, o * (-1));
+  EXPECT_NEAR(norm(o), 1.0 / 15, 1e-12);
 }
 
 TEST_F(Scene, CollinearNeighbourFallsBackToTheDiagonalPoint) {
   atoms({{"C", {0, 0, 0}}, {"C", {1.3, 0, 0}}, {"C", {2.6, 0, 0}}});
   m->bond = {{0, 1, DOUBLE_BOND}, {1, 2, SINGLE_BOND}};
   const vec3 A = m->xyz[0], B = m->xyz[1];
-  const vec3 n = vec_sub(np3(A, B, {0.5774, 0.5774, 0.5774}), A);
-  const vec3 want = vec_scale(n, 1 / (15 * vec_norm(n)));
+  const vec3 n = np3(A, B, {0.5774, 0.5774, 0.5774}) - A;
+  const vec3 want = n * (1 / (15 * norm(n)));
   draw_bonds(out);
   expect_vec(first_stroke_offset(out), want);
 
@@ -117,8 +117,8 @@ TEST_F(Scene, CollinearNeighbourFallsBackToTheDiagonalPoint) {
   const auto cyl = out.only("cylinder");
   ASSERT_EQ(cyl.size(), 20u + 2u + 2u);  // and the single bond 1–2
   expect_vec(cyl[0].a, want);
-  expect_vec(cyl[20].a, vec_scale(want, -1));
-  expect_vec(cyl[21].a, vec_sub(B, want));
+  expect_vec(cyl[20].a, want * (-1));
+  expect_vec(cyl[21].a, B - want);
 }
 
 TEST_F(Scene, DottedBondsAreTwoColouredLinesAndAtomsShrink) {
