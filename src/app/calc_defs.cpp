@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/config_dir.h"
+#include "formats/safe_file.h"
 #include "formats/text_words.h"
 
 std::vector<calc_def_t> calc_defs;
@@ -47,7 +48,7 @@ int n_calc_defs() { return static_cast<int>(calc_defs.size()); }
 
 bool read_calc_defs(const std::string& path) {
   calc_defs.clear();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  file_ptr file = open_file_ptr(path, "rb");
   if (!file) return false;
   for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
     if (line[0] == '#' || line_is_empty(line.c_str())) continue;

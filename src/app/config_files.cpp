@@ -9,6 +9,7 @@
 #include "edit/fragment_library.h"
 #include "formats/element_table_file.h"
 #include "formats/file_types.h"
+#include "formats/safe_file.h"
 #include "molecule/elements.h"
 
 namespace {
@@ -21,7 +22,7 @@ void load_atom_data() {
   e.clear();
   def_elem.clear();
   const std::string path = atoms_rc_path();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  file_ptr file = open_file_ptr(path, "rb");
   if (!file) {
     use_builtin_element_table();
     Write_Atom_data(path);

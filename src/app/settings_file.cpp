@@ -101,7 +101,7 @@ std::string settings_path() { return rcdir + "/mivor.rc"; }
 }  // namespace
 
 bool read_settings_file(const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  file_ptr file = open_file_ptr(path, "rb");
   if (!file) return false;
   for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get()))
     apply_setting_line(line, Input_Data);

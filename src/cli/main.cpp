@@ -2,6 +2,7 @@
 // what it read as JSON, converts files, reads grids and extracts their
 // isosurfaces. It finds its configuration like the viewer but never writes
 // into it.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 #include "formats/file_types.h"
 #include "formats/grid_reader.h"
 #include "formats/ply_writer.h"
+#include "formats/safe_file.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
@@ -105,7 +107,7 @@ bool parse_options(int argc, char** argv, options_t& o) {
 void load_configuration(bool single) {
   init_config_dir_path();
   init_input_filetypes();
-  std::unique_ptr<FILE, int (*)(FILE*)> atoms(std::fopen((rcdir + "/atoms.rc").c_str(), "rb"), std::fclose);
+  file_ptr atoms = open_file_ptr(rcdir + "/atoms.rc", "rb");
   if (atoms) {
     read_atom_data(atoms.get());
   } else {
@@ -171,6 +173,48 @@ void write_optional(JsonWriter& j, const char* key, bool present, double v) {
     j.null();
 }
 
+// How the listing names the items of each decoration group: the list, the
+// points (one key each, or one array), then the group's reals in lower case
+// and the colour.
+struct decoration_names_t {
+  const char* list;
+  std::vector<const char*> point_keys;  // empty: the points form one array
+  const char* points_array;
+};
+const decoration_names_t decoration_names[N_DECORATION_GROUPS] = {
+    {"vectors", {"start", "end"}, nullptr},
+    {"triangles", {}, "corners"},
+    {"spheres", {"center"}, nullptr},
+    {"surfaces", {}, "points"},
+    {"cells", {}, "corners"},
+};
+
+std::string lower_case(const char* key) {
+  std::string s = key;
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+void write_decorations(JsonWriter& j, const mol_data_t& rec, size_t group) {
+  const decoration_group_t& g = decoration_groups[group];
+  const decoration_names_t& names = decoration_names[group];
+  j.key(names.list).begin_array();
+  for (size_t i = 0; i < static_cast<size_t>(g.count(rec)); ++i) {
+    j.begin_object();
+    if (names.points_array) {
+      j.key(names.points_array).begin_array();
+      for (auto points : g.points) j.point((rec.*points)[i]);
+      j.end_array();
+    } else {
+      for (size_t k = 0; k < g.points.size(); ++k) j.key(names.point_keys[k]).point((rec.*g.points[k])[i]);
+    }
+    for (const decoration_real_t& r : g.reals) j.key(lower_case(r.key).c_str()).value((rec.*r.values)[i]);
+    j.key("color").color((rec.*g.colors)[i]);
+    j.end_object();
+  }
+  j.end_array();
+}
+
 void write_geometry(JsonWriter& j, const mol_data_t& rec) {
   j.begin_object();
   j.key("flags").value(rec.flags);
@@ -205,52 +249,7 @@ void write_geometry(JsonWriter& j, const mol_data_t& rec) {
   else
     j.null();
 
-  j.key("vectors").begin_array();
-  for (size_t i = 0; i < rec.vector_start.size(); ++i) {
-    j.begin_object();
-    j.key("start").point(rec.vector_start[i]);
-    j.key("end").point(rec.vector_end[i]);
-    j.key("radius").value(rec.vector_radius[i]);
-    j.key("sharpness").value(rec.vector_sharpness[i]);
-    j.key("color").color(rec.vector_color[i]);
-    j.end_object();
-  }
-  j.end_array();
-  j.key("triangles").begin_array();
-  for (size_t i = 0; i < rec.triangle1.size(); ++i) {
-    j.begin_object();
-    j.key("corners").begin_array().point(rec.triangle1[i]).point(rec.triangle2[i]).point(rec.triangle3[i]).end_array();
-    j.key("color").color(rec.triangle_color[i]);
-    j.end_object();
-  }
-  j.end_array();
-  j.key("spheres").begin_array();
-  for (size_t i = 0; i < rec.sphere_center.size(); ++i) {
-    j.begin_object();
-    j.key("center").point(rec.sphere_center[i]);
-    j.key("radius").value(rec.sphere_radius[i]);
-    j.key("color").color(rec.sphere_color[i]);
-    j.end_object();
-  }
-  j.end_array();
-  j.key("surfaces").begin_array();
-  for (size_t i = 0; i < rec.surf1.size(); ++i) {
-    j.begin_object();
-    j.key("points").begin_array().point(rec.surf1[i]).point(rec.surf2[i]).point(rec.surf3[i]).end_array();
-    j.key("color").color(rec.surf_color[i]);
-    j.end_object();
-  }
-  j.end_array();
-  j.key("cells").begin_array();
-  for (size_t i = 0; i < rec.cell1.size(); ++i) {
-    j.begin_object();
-    j.key("corners").begin_array();
-    j.point(rec.cell1[i]).point(rec.cell2[i]).point(rec.cell3[i]).point(rec.cell4[i]);
-    j.end_array();
-    j.key("color").color(rec.cell_color[i]);
-    j.end_object();
-  }
-  j.end_array();
+  for (size_t g = 0; g < decoration_groups.size(); ++g) write_decorations(j, rec, g);
   j.key("textboxes").begin_array();
   for (const textbox_t& box : rec.textbox) {
     j.begin_object();

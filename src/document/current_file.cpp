@@ -34,7 +34,7 @@ std::optional<std::string> nextfname() {
   return name_before_extension(input_file_name) + "_new";
 }
 
-FILE* open_current_mivor_file() { return std::fopen(make_mivor_file_name(input_file_name).c_str(), "rb"); }
+file_ptr open_current_mivor_file() { return open_file_ptr(make_mivor_file_name(input_file_name), "rb"); }
 
 void reset_current_file() {
   input_file_name.clear();

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "formats/safe_file.h"
+
 // The open file as the caller named it; "new_file.mvr" after closing.
 extern std::string input_file_name;
 // The description of the type chosen in the open dialog, or null.
@@ -34,8 +36,8 @@ std::string get_current_directory();
 // name is set.
 std::optional<std::string> nextfname();
 // Opens the native file of the open file for binary reading; null when it
-// can't (the caller closes it).
-FILE* open_current_mivor_file();
+// can't.
+file_ptr open_current_mivor_file();
 
 // No open file, nothing watched.
 void reset_current_file();

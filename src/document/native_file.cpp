@@ -13,8 +13,6 @@
 
 namespace {
 
-using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
-
 // The surface store has one slot per grid of the geometries just read
 // (those of the last geometry with grids); none without grids.
 void size_surface_store() {
@@ -40,7 +38,7 @@ void read_all_grids_from_all_sections(const std::vector<int>& flags) {
     notifier().status(StatusBar::upper, "");
     return;
   }
-  file_ptr file(open_current_mivor_file(), std::fclose);
+  file_ptr file = open_current_mivor_file();
   if (!file) {
     notifier().status(StatusBar::upper, "ERROR: Can't open file that contains grid data!");
     return;
@@ -66,7 +64,7 @@ void read_grid_from_file() {
     fail_current_grid("ERROR: File containing grid data is undefined!");
     return;
   }
-  file_ptr file(open_current_mivor_file(), std::fclose);
+  file_ptr file = open_current_mivor_file();
   if (!file) {
     fail_current_grid("ERROR: Can't open file containig grid data!");
     return;

@@ -9,6 +9,7 @@
 #include "formats/converters.h"
 #include "formats/file_names.h"
 #include "formats/file_types.h"
+#include "formats/safe_file.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/isosurface.h"
@@ -16,8 +17,6 @@
 unsigned char file_open_success = 0;
 
 namespace {
-
-using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
 const char unknown_filetype[] = "ERROR: Can't open file: unknown filetype!";
 
@@ -59,7 +58,7 @@ bool read_file_of_any_type(const std::string& name, const std::optional<std::str
 }  // namespace
 
 void open_zev_file(const std::string& path) {
-  file_ptr file(std::fopen(path.c_str(), "rb"), std::fclose);
+  file_ptr file = open_file_ptr(path, "rb");
   if (!file) {
     make_warning("ERROR: Can't open file: " + path);
     return;

@@ -13,7 +13,7 @@
 bool save_zev_file(const std::string& target) {
   // The grid values stay in the file they were read from; its orbital file
   // is copied with the types the user changed.
-  std::unique_ptr<FILE, int (*)(FILE*)> source(open_current_mivor_file(), std::fclose);
+  file_ptr source = open_current_mivor_file();
   const AtomicWrite result = write_file_atomically(target, [&source](FILE* file) {
     write_all_data_to_output(file, 1, source.get());
     return true;

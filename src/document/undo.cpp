@@ -18,6 +18,7 @@
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "formats/native_writer.h"
+#include "formats/safe_file.h"
 #include "formats/text_words.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
@@ -25,8 +26,6 @@
 int backup_count = 0;
 
 namespace {
-
-using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
 // Positions the stream at the start of the next-to-last snapshot.
 void backup_search_last_backup_point(FILE* file) {
@@ -52,7 +51,7 @@ std::string get_backup_filename() {
 }
 
 void append_backup() {
-  file_ptr file(std::fopen(get_backup_filename().c_str(), "ab"), std::fclose);
+  file_ptr file = open_file_ptr(get_backup_filename(), "ab");
   if (!file) return;
   write_all_data_to_output(file.get(), 0, nullptr);
   std::fputs(" <BREAK>\n", file.get());
@@ -73,7 +72,7 @@ void get_backup() {
   for (const mol_data_t& rec : mol) had_grids.push_back(rec.ngrid() > 0 ? 1 : 0);
   const int current = igeo;
 
-  file_ptr file(std::fopen(get_backup_filename().c_str(), "r+b"), std::fclose);
+  file_ptr file = open_file_ptr(get_backup_filename(), "r+b");
   if (!file) {
     notifier().status(StatusBar::lower, "Error in reading backup data!");
     return;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "formats/safe_file.h"
 #include "formats/text_words.h"
 
 std::vector<fragment_entry_t> frag;
@@ -14,7 +15,7 @@ int get_last_fragment() { return last_fragment; }
 
 bool read_fragment_list(const std::string& path) {
   frag.clear();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  file_ptr file = open_file_ptr(path, "rb");
   if (!file) return false;
   for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
     // A last line without a line feed is not a complete entry.

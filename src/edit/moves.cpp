@@ -2,53 +2,36 @@
 // with all their points; text boxes sit at window pixels and stay.
 #include "edit/moves.h"
 
-#include <initializer_list>
-
 #include "molecule/notify.h"
 #include "render/isosurface.h"
 
 namespace {
 
-void add_to(vec3& p, const vec3& v) {
-  for (size_t k = 0; k < 3; ++k) p[k] += v[k];
-}
-
-void add_to_all(std::vector<vec3>& points, const vec3& v) {
-  for (vec3& p : points) add_to(p, v);
-}
-
-vec3 scaled_sum(std::initializer_list<vec3> points, double f) {
-  vec3 s{};
-  for (const vec3& p : points) add_to(s, p);
-  for (double& c : s) c *= f;
-  return s;
-}
-
-bool valid_atom(const mol_data_t& rec, int i) { return i >= 0 && i < rec.natom(); }
-
 // Mean of the points, or none when there are no points.
 bool mean_of(const std::vector<vec3>& points, vec3& c) {
   if (points.empty()) return false;
   c = vec3{};
-  for (const vec3& p : points) add_to(c, p);
-  for (double& v : c) v /= static_cast<double>(points.size());
+  for (const vec3& p : points) c += p;
+  c = c / static_cast<double>(points.size());
   return true;
 }
 
+// The decorations that count for the centre, in the order they are summed,
+// each item standing at the mean of its points (planes do not count).
+constexpr struct {
+  decoration_group_id group;
+  double weight;  // 1 / number of points, as the centre has always used it
+} centre_groups[] = {{DECO_VECTOR, 0.5}, {DECO_SPHERE, 1.0}, {DECO_TRIANGLE, 0.3333333}, {DECO_CELL, 0.25}};
+
 vec3 decorations_center(const mol_data_t& rec) {
   std::vector<vec3> centres;
-  for (int i = 0; i < rec.nvector(); ++i) {
-    const size_t k = static_cast<size_t>(i);
-    centres.push_back(scaled_sum({rec.vector_start[k], rec.vector_end[k]}, 0.5));
-  }
-  for (const vec3& s : rec.sphere_center) centres.push_back(s);
-  for (int i = 0; i < rec.ntriangle(); ++i) {
-    const size_t k = static_cast<size_t>(i);
-    centres.push_back(scaled_sum({rec.triangle1[k], rec.triangle2[k], rec.triangle3[k]}, 0.3333333));
-  }
-  for (int i = 0; i < rec.ncell(); ++i) {
-    const size_t k = static_cast<size_t>(i);
-    centres.push_back(scaled_sum({rec.cell1[k], rec.cell2[k], rec.cell3[k], rec.cell4[k]}, 0.25));
+  for (const auto& cg : centre_groups) {
+    const decoration_group_t& g = decoration_groups[cg.group];
+    for (size_t i = 0; i < static_cast<size_t>(g.count(rec)); ++i) {
+      vec3 sum{};
+      for (auto points : g.points) sum += (rec.*points)[i];
+      centres.push_back(sum * cg.weight);
+    }
   }
   vec3 c{};
   mean_of(centres, c);
@@ -66,11 +49,11 @@ vec3 center_of(const mol_data_t& rec) {
 
 // Every atom, every point of every decoration and the grid origin by v.
 void shift_everything(mol_data_t& rec, const vec3& v) {
-  for (auto* points :
-       {&rec.xyz, &rec.vector_start, &rec.vector_end, &rec.triangle1, &rec.triangle2, &rec.triangle3,
-        &rec.sphere_center, &rec.surf1, &rec.surf2, &rec.surf3, &rec.cell1, &rec.cell2, &rec.cell3, &rec.cell4})
-    add_to_all(*points, v);
-  add_to(rec.origin, v);
+  for (vec3& p : rec.xyz) p += v;
+  for (const decoration_group_t& g : decoration_groups)
+    for (auto points : g.points)
+      for (vec3& p : rec.*points) p += v;
+  rec.origin += v;
 }
 
 // The coordinate editor, the scene (and with it the isosurfaces) and the
@@ -98,11 +81,11 @@ void set_origin_molecule() {
   } else if (m->n_selected == 1 && valid_atom(*m, sel[0])) {
     o = m->xyz[static_cast<size_t>(sel[0])];
   } else if (m->n_selected >= 2 && valid_atom(*m, sel[0]) && valid_atom(*m, sel[1])) {
-    o = scaled_sum({m->xyz[static_cast<size_t>(sel[0])], m->xyz[static_cast<size_t>(sel[1])]}, 0.5);
+    o = (m->xyz[static_cast<size_t>(sel[0])] + m->xyz[static_cast<size_t>(sel[1])]) * 0.5;
   } else {
     return;
   }
-  shift_everything(*m, {-o[0], -o[1], -o[2]});
+  shift_everything(*m, -o);
   after_move(-1);
 }
 
@@ -111,14 +94,14 @@ void translate(const vec3& v) {
   if (m->n_selected > 0) {
     const int first = m->selected[0];
     if (!valid_atom(*m, first)) return;
-    add_to(m->xyz[static_cast<size_t>(first)], v);
+    m->xyz[static_cast<size_t>(first)] += v;
     after_move(first);
   } else if (m->marked.empty()) {
     shift_everything(*m, v);
     after_move(-1);
   } else {
     for (int i : m->marked)
-      if (valid_atom(*m, i)) add_to(m->xyz[static_cast<size_t>(i)], v);
+      if (valid_atom(*m, i)) m->xyz[static_cast<size_t>(i)] += v;
     after_move(-1);
   }
 }

@@ -17,8 +17,6 @@ void after_change() {
   redraw();
 }
 
-bool valid_atom(int i) { return m && i >= 0 && i < m->natom(); }
-
 }  // namespace
 
 void unmark_all() {
@@ -33,7 +31,7 @@ int is_atom_marked(int i) {
 }
 
 void mark_atom(int i) {
-  if (!valid_atom(i)) return;
+  if (!(m && valid_atom(*m, i))) return;
   m->marked.push_back(i);
   after_change();
 }
@@ -67,7 +65,7 @@ int pick_atom(int x, int y, int height, const window_projector& project) {
 }
 
 void click_select(int b) {
-  if (!valid_atom(b) || m->n_selected > 3) return;
+  if (!(m && valid_atom(*m, b)) || m->n_selected > 3) return;
   const auto end = m->selected.begin() + m->n_selected;
   if (std::find(m->selected.begin(), end, b) != end) return;
   m->selected[static_cast<size_t>(m->n_selected++)] = b;
@@ -75,7 +73,7 @@ void click_select(int b) {
 }
 
 void toggle_mark(int b) {
-  if (!valid_atom(b)) return;
+  if (!(m && valid_atom(*m, b))) return;
   const auto it = std::find(m->marked.begin(), m->marked.end(), b);
   if (it != m->marked.end()) {
     unmark_atom(static_cast<int>(it - m->marked.begin()));

@@ -17,12 +17,6 @@ input_filetype_t native_type() {
   return t;
 }
 
-std::optional<std::string> value_of(const std::string& line, const char* key) {
-  const size_t at = find_nocase(line, key);
-  if (at == std::string::npos) return std::nullopt;
-  return my_read_str_value(line.c_str() + at);
-}
-
 // A converter named in "plugin.rc" must be readable in the library path;
 // otherwise the start-up warning names it.
 void check_converter(const input_filetype_t& t, const std::optional<std::string>& converter, int index, bool backward,
@@ -32,14 +26,14 @@ void check_converter(const input_filetype_t& t, const std::optional<std::string>
 
 input_filetype_t parse_type_line(const std::string& line, int index, std::vector<missing_converter_t>& missing) {
   input_filetype_t t;
-  t.libpath = value_of(line, "libpath");
+  t.libpath = key_str_value(line, "libpath");
   if (!t.libpath) return t;
-  t.forward = value_of(line, "forward");
+  t.forward = key_str_value(line, "forward");
   check_converter(t, t.forward, index, false, missing);
-  t.backward = value_of(line, "backward");
+  t.backward = key_str_value(line, "backward");
   check_converter(t, t.backward, index, true, missing);
-  t.extension = value_of(line, "extension");
-  t.description = value_of(line, "description");
+  t.extension = key_str_value(line, "extension");
+  t.description = key_str_value(line, "description");
   return t;
 }
 
@@ -50,7 +44,7 @@ int n_input_types() { return static_cast<int>(input_filetypes.size()); }
 std::vector<missing_converter_t> read_input_filetypes(const std::string& path) {
   std::vector<missing_converter_t> missing;
   input_filetypes.assign(1, native_type());
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  file_ptr file = open_file_ptr(path, "rb");
   if (!file) return missing;
   for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
     strdiet(line);

@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/safe_file.h"
 #include "formats/text_words.h"
 #include "molecule/notify.h"
 
@@ -45,8 +46,6 @@ int orbital_type_from_letter(char c) {
 }
 
 namespace {
-
-using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
 const char msg_ill_defined_grids[] = "ERROR: Ill-defined number of grids";
 const char msg_no_data[] = "ERROR: No data in grid section";
@@ -121,25 +120,8 @@ struct grid_header_t {
   long long orboff = 0;
 };
 
-// Where a header key starts a word: "CutOff" must not be found inside
-// "Is_cutoff", which comes first on the line. npos when absent.
-size_t header_key(const std::string& line, const char* key) {
-  for (size_t at = find_nocase(line, key); at != std::string::npos; at = find_nocase(line, key, at + 1)) {
-    const unsigned char before = at > 0 ? static_cast<unsigned char>(line[at - 1]) : ' ';
-    if (!std::isalnum(before) && before != '_') return at;
-  }
-  return std::string::npos;
-}
-
-int header_int(const std::string& line, const char* key) {
-  const size_t at = header_key(line, key);
-  return at == std::string::npos ? 0 : my_read_int_value(line.c_str() + at);
-}
-
-double header_dble(const std::string& line, const char* key) {
-  const size_t at = header_key(line, key);
-  return at == std::string::npos ? 0.0 : my_read_dble_value(line.c_str() + at);
-}
+int header_int(const std::string& line, const char* key) { return key_int_value(line, key, true).value_or(0); }
+double header_dble(const std::string& line, const char* key) { return key_dble_value(line, key, true).value_or(0.0); }
 
 // The first "=" of a line and what follows it, or an empty text.
 const char* after_equals(const std::string& line) {
@@ -346,15 +328,8 @@ void compute_block_offsets(mol_data_t& rec) {
   }
 }
 
-int key_int(const std::string& line, const char* key) {
-  const size_t at = find_nocase(line, key);
-  return at == std::string::npos ? 0 : my_read_int_value(line.c_str() + at);
-}
-
-double key_dble(const std::string& line, const char* key) {
-  const size_t at = find_nocase(line, key);
-  return at == std::string::npos ? 0.0 : my_read_dble_value(line.c_str() + at);
-}
+int key_int(const std::string& line, const char* key) { return key_int_value(line, key).value_or(0); }
+double key_dble(const std::string& line, const char* key) { return key_dble_value(line, key).value_or(0.0); }
 
 // The type code of the first letter after the "=" that follows "type".
 int type_value(const std::string& line) {

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "formats/grid_reader.h"
+#include "formats/safe_file.h"
 #include "formats/text_words.h"
 #include "molecule/bonding.h"
 #include "molecule/decorations.h"
@@ -25,8 +26,6 @@
 #include "molecule/notify.h"
 
 namespace {
-
-using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 
 bool has(const std::string& line, const char* marker) { return find_nocase(line, marker) != std::string::npos; }
 
@@ -106,11 +105,9 @@ void read_additional_atom_block(FILE* file, mol_data_t& rec) {
   for (int k = 0; k < rec.natom(); ++k) {
     if (!next_block_line(file, line) || has(line, "</atom>")) return;
     const size_t i = static_cast<size_t>(k);
-    if (size_t at = find_nocase(line, "NAME"); at != std::string::npos) {
-      if (auto name = my_read_str_value(line.c_str() + at)) {
-        rec.atom_name[i] = *name;
-        rec.flags |= FLAG_ATOM_NAMES;
-      }
+    if (auto name = key_str_value(line, "NAME")) {
+      rec.atom_name[i] = *name;
+      rec.flags |= FLAG_ATOM_NAMES;
     }
     if (auto v = key_dble_value(line, "MULLIKEN_CHARGE")) {
       rec.charge_m[i] = *v;
@@ -120,12 +117,12 @@ void read_additional_atom_block(FILE* file, mol_data_t& rec) {
       rec.charge_l[i] = *v;
       rec.flags |= FLAG_LOPROP;
     }
-    if (size_t at = find_nocase(line, "NUMBER"); at != std::string::npos) {
-      rec.atom_number[i] = my_read_int_value(line.c_str() + at);
+    if (auto v = key_int_value(line, "NUMBER")) {
+      rec.atom_number[i] = *v;
       rec.flags |= FLAG_ATOM_NUMBERS;
     }
-    if (size_t at = find_nocase(line, "SYMMETRY"); at != std::string::npos) {
-      rec.atom_symmetry[i] = my_read_int_value(line.c_str() + at);
+    if (auto v = key_int_value(line, "SYMMETRY")) {
+      rec.atom_symmetry[i] = *v;
       rec.flags |= FLAG_ATOM_SYMMETRY;
     }
     read_color_keys(line, rec.elem[i].color, false);
@@ -172,60 +169,15 @@ void read_dipole_block(FILE* file, mol_data_t& rec) {
   rec.flags |= FLAG_DIPOLE;
 }
 
-void read_vector_block(FILE* file, mol_data_t& rec) {
+// One block of a decoration group: a key line with the colour and the
+// group's reals, then one line per point.
+void read_decoration_block(FILE* file, mol_data_t& rec, const decoration_group_t& g) {
   const std::string keys = block_line(file);
-  allocate_vectors(rec, rec.nvector() + 1);
-  const size_t i = last(rec.nvector());
-  vector_set_default_values(rec, static_cast<int>(i));
-  read_color_keys(keys, rec.vector_color[i]);
-  set_double(keys, "RADIUS", rec.vector_radius[i]);
-  set_double(keys, "SHARPNESS", rec.vector_sharpness[i]);
-  rec.vector_start[i] = read_point(file);
-  rec.vector_end[i] = read_point(file);
-}
-
-void read_triangle_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = block_line(file);
-  allocate_triangles(rec, rec.ntriangle() + 1);
-  const size_t i = last(rec.ntriangle());
-  triangle_set_defeault_values(rec, static_cast<int>(i));
-  read_color_keys(keys, rec.triangle_color[i]);
-  rec.triangle1[i] = read_point(file);
-  rec.triangle2[i] = read_point(file);
-  rec.triangle3[i] = read_point(file);
-}
-
-void read_sphere_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = block_line(file);
-  allocate_spheres(rec, rec.nsphere() + 1);
-  const size_t i = last(rec.nsphere());
-  sphere_set_defeault_values(rec, static_cast<int>(i));
-  read_color_keys(keys, rec.sphere_color[i]);
-  set_double(keys, "RADIUS", rec.sphere_radius[i]);
-  rec.sphere_center[i] = read_point(file);
-}
-
-void read_surface_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = block_line(file);
-  allocate_surfaces(rec, rec.nsurf() + 1);
-  const size_t i = last(rec.nsurf());
-  surface_set_default_values(rec, static_cast<int>(i));
-  read_color_keys(keys, rec.surf_color[i]);
-  rec.surf1[i] = read_point(file);
-  rec.surf2[i] = read_point(file);
-  rec.surf3[i] = read_point(file);
-}
-
-void read_cell_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = block_line(file);
-  allocate_cells(rec, rec.ncell() + 1);
-  const size_t i = last(rec.ncell());
-  cell_set_default_values(rec, static_cast<int>(i));
-  read_color_keys(keys, rec.cell_color[i]);
-  rec.cell1[i] = read_point(file);
-  rec.cell2[i] = read_point(file);
-  rec.cell3[i] = read_point(file);
-  rec.cell4[i] = read_point(file);
+  const int i = add_decoration(rec, g, {});
+  const size_t k = static_cast<size_t>(i);
+  read_color_keys(keys, (rec.*g.colors)[k]);
+  for (const decoration_real_t& r : g.reals) set_double(keys, r.key, (rec.*r.values)[k]);
+  for (auto points : g.points) (rec.*points)[k] = read_point(file);
 }
 
 // A text line without its line end; null when empty.
@@ -244,8 +196,8 @@ void read_textbox_block(FILE* file, mol_data_t& rec) {
   box.y = 0;
   read_color_keys(keys, box.color, false);
   // X and Y are the first "x" and "y" of the line, in any letter case.
-  if (size_t at = find_nocase(keys, "x"); at != std::string::npos) box.x = my_read_int_value(keys.c_str() + at);
-  if (size_t at = find_nocase(keys, "y"); at != std::string::npos) box.y = my_read_int_value(keys.c_str() + at);
+  if (auto x = key_int_value(keys, "x")) box.x = *x;
+  if (auto y = key_int_value(keys, "y")) box.y = *y;
   box.font = text_line(file);
   box.text = text_line(file);
 }
@@ -287,6 +239,19 @@ void read_write_block(FILE* file) {
 
 double read_real_line(FILE* file) { return parse_double(block_line(file).c_str()); }
 
+// The decoration group whose opening marker the line holds (the first in
+// the groups' order), or null.
+const decoration_group_t* decoration_block(const std::string& line) {
+  static const auto markers = [] {
+    std::array<std::string, N_DECORATION_GROUPS> m;
+    for (size_t g = 0; g < m.size(); ++g) m[g] = "<" + std::string(decoration_groups[g].marker) + ">";
+    return m;
+  }();
+  for (size_t g = 0; g < markers.size(); ++g)
+    if (has(line, markers[g].c_str())) return &decoration_groups[g];
+  return nullptr;
+}
+
 // Dispatches one line of a section on the first marker it holds; false at
 // the section's "<END>".
 bool read_block(FILE* file, const std::string& line, mol_data_t& rec) {
@@ -305,16 +270,8 @@ bool read_block(FILE* file, const std::string& line, mol_data_t& rec) {
     read_bond_block(file, rec);
   } else if (has(line, "<dipole>")) {
     read_dipole_block(file, rec);
-  } else if (has(line, "<vector>")) {
-    read_vector_block(file, rec);
-  } else if (has(line, "<triangle>")) {
-    read_triangle_block(file, rec);
-  } else if (has(line, "<sphere>")) {
-    read_sphere_block(file, rec);
-  } else if (has(line, "<surface>")) {
-    read_surface_block(file, rec);
-  } else if (has(line, "<cell>")) {
-    read_cell_block(file, rec);
+  } else if (const decoration_group_t* g = decoration_block(line)) {
+    read_decoration_block(file, rec, *g);
   } else if (has(line, "<textbox>")) {
     read_textbox_block(file, rec);
   } else if (has(line, "<grid>")) {
@@ -349,8 +306,7 @@ void skip_grid_data(FILE* file) {
       return;
     }
     if (k == 0) {
-      const size_t at = find_nocase(line, "N_of_Grids");
-      names = at == std::string::npos ? 0 : my_read_int_value(line.c_str() + at);
+      names = key_int_value(line, "N_of_Grids").value_or(0);
     } else if (k == 7) {
       const char* eq = std::strchr(line.c_str(), '=');
       orboff = eq ? parse_long(eq + 1) : 0;

@@ -64,61 +64,16 @@ void write_color_keys(FILE* file, const color_t& c) {
   std::fprintf(file, "RED = %f GREEN = %f BLUE = %f TRANSPARENCY = %f", d(c.red), d(c.green), d(c.blue), d(c.alpha));
 }
 
-void write_vector_block(FILE* file, const mol_data_t& rec) {
-  for (size_t i = 0; i < rec.vector_start.size(); ++i) {
-    std::fputs("<VECTOR>\n", file);
-    write_color_keys(file, rec.vector_color[i]);
-    std::fprintf(file, " RADIUS = %f SHARPNESS = %f\n", rec.vector_radius[i], rec.vector_sharpness[i]);
-    write_point(file, rec.vector_start[i]);
-    write_point(file, rec.vector_end[i]);
-    std::fputs("</VECTOR>\n", file);
-  }
-}
-
-void write_triangle_block(FILE* file, const mol_data_t& rec) {
-  for (size_t i = 0; i < rec.triangle1.size(); ++i) {
-    std::fputs("<TRIANGLE>\n", file);
-    write_color_keys(file, rec.triangle_color[i]);
-    std::fputs("\n ", file);
-    write_point(file, rec.triangle1[i]);
-    write_point(file, rec.triangle2[i]);
-    write_point(file, rec.triangle3[i]);
-    std::fputs("</TRIANGLE>\n", file);
-  }
-}
-
-void write_sphere_block(FILE* file, const mol_data_t& rec) {
-  for (size_t i = 0; i < rec.sphere_center.size(); ++i) {
-    std::fputs("<SPHERE>\n", file);
-    write_color_keys(file, rec.sphere_color[i]);
-    std::fprintf(file, " RADIUS = %f \n", rec.sphere_radius[i]);
-    write_point(file, rec.sphere_center[i]);
-    std::fputs("</SPHERE>\n", file);
-  }
-}
-
-void write_surface_block(FILE* file, const mol_data_t& rec) {
-  for (size_t i = 0; i < rec.surf1.size(); ++i) {
-    std::fputs("<SURFACE>\n", file);
-    write_color_keys(file, rec.surf_color[i]);
-    std::fputs(" \n", file);
-    write_point(file, rec.surf1[i]);
-    write_point(file, rec.surf2[i]);
-    write_point(file, rec.surf3[i]);
-    std::fputs("</SURFACE>\n", file);
-  }
-}
-
-void write_cell_block(FILE* file, const mol_data_t& rec) {
-  for (size_t i = 0; i < rec.cell1.size(); ++i) {
-    std::fputs("<CELL>\n", file);
-    write_color_keys(file, rec.cell_color[i]);
-    std::fputs(" \n", file);
-    write_point(file, rec.cell1[i]);
-    write_point(file, rec.cell2[i]);
-    write_point(file, rec.cell3[i]);
-    write_point(file, rec.cell4[i]);
-    std::fputs("</CELL>\n", file);
+// Every item of a decoration group: the marker, a key line with the colour
+// and the group's reals, one line per point, the closing marker.
+void write_decoration_blocks(FILE* file, const mol_data_t& rec, const decoration_group_t& g) {
+  for (size_t i = 0; i < static_cast<size_t>(g.count(rec)); ++i) {
+    std::fprintf(file, "<%s>\n", g.marker);
+    write_color_keys(file, (rec.*g.colors)[i]);
+    for (const decoration_real_t& r : g.reals) std::fprintf(file, " %s = %f", r.key, (rec.*r.values)[i]);
+    std::fputs(g.key_line_end, file);
+    for (auto points : g.points) write_point(file, (rec.*points)[i]);
+    std::fprintf(file, "</%s>\n", g.marker);
   }
 }
 
@@ -244,11 +199,7 @@ void write_mol_section(FILE* file, const mol_data_t& rec, int grid, FILE* grid_s
   write_additional_atom_info_block(file, rec);
   write_bond_block(file, rec);
   write_dipole_block(file, rec);
-  write_vector_block(file, rec);
-  write_triangle_block(file, rec);
-  write_sphere_block(file, rec);
-  write_surface_block(file, rec);
-  write_cell_block(file, rec);
+  for (const decoration_group_t& g : decoration_groups) write_decoration_blocks(file, rec, g);
   write_textbox_block(file, rec);
   if (grid && rec.ngrid() > 0) write_inporb_block(file, rec, grid_source);
   write_vibration_block(file, rec);

@@ -17,6 +17,10 @@ std::string directory_of(const std::string& path) {
 
 }  // namespace
 
+file_ptr open_file_ptr(const std::string& path, const char* mode) {
+  return file_ptr(std::fopen(path.c_str(), mode), std::fclose);
+}
+
 AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write) {
   std::string tmpl = directory_of(path) + "/.mivor-XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());

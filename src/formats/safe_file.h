@@ -4,7 +4,13 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+
+// An open stream that closes itself.
+using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
+// `path` opened in `mode` (as fopen), or a null holder when it can't be.
+file_ptr open_file_ptr(const std::string& path, const char* mode);
 
 // How an atomic write ended.
 enum class AtomicWrite { done, not_created, not_written, not_renamed };

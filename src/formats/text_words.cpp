@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cfloat>
 #include <climits>
@@ -181,8 +182,28 @@ float narrow_to_float(double v) {
   return static_cast<float>(v);
 }
 
-std::optional<double> key_dble_value(const std::string& line, const char* key) {
-  const size_t at = find_nocase(line, key);
+size_t find_key(const std::string& line, const char* key, bool word_start) {
+  for (size_t at = find_nocase(line, key); at != std::string::npos; at = find_nocase(line, key, at + 1)) {
+    const unsigned char before = at > 0 ? static_cast<unsigned char>(line[at - 1]) : ' ';
+    if (!word_start || (!std::isalnum(before) && before != '_')) return at;
+  }
+  return std::string::npos;
+}
+
+std::optional<double> key_dble_value(const std::string& line, const char* key, bool word_start) {
+  const size_t at = find_key(line, key, word_start);
   if (at == std::string::npos) return std::nullopt;
   return my_read_dble_value(line.c_str() + at);
+}
+
+std::optional<int> key_int_value(const std::string& line, const char* key, bool word_start) {
+  const size_t at = find_key(line, key, word_start);
+  if (at == std::string::npos) return std::nullopt;
+  return my_read_int_value(line.c_str() + at);
+}
+
+std::optional<std::string> key_str_value(const std::string& line, const char* key) {
+  const size_t at = find_key(line, key);
+  if (at == std::string::npos) return std::nullopt;
+  return my_read_str_value(line.c_str() + at);
 }

@@ -53,6 +53,11 @@ float parse_float(const char* s, const char** end = nullptr);
 // float (the plain conversion is undefined there).
 float narrow_to_float(double v);
 
-// The value after the "=" that follows `key` (found ignoring case) in
-// `line`, or nullopt when the line lacks the key.
-std::optional<double> key_dble_value(const std::string& line, const char* key);
+// Key = value reading: the value after the first "=" that follows `key`,
+// found ignoring case, in `line`; nullopt when the line lacks the key. With
+// `word_start` the key counts only where it starts a word (not after a
+// letter, digit or "_"), so that "CutOff" is not found inside "Is_cutoff".
+size_t find_key(const std::string& line, const char* key, bool word_start = false);
+std::optional<double> key_dble_value(const std::string& line, const char* key, bool word_start = false);
+std::optional<int> key_int_value(const std::string& line, const char* key, bool word_start = false);
+std::optional<std::string> key_str_value(const std::string& line, const char* key);

@@ -23,8 +23,6 @@
 
 namespace {
 
-bool valid_atom(const mol_data_t& rec, int i) { return i >= 0 && i < rec.natom(); }
-
 uint64_t pair_key(int a, int b) {
   if (a > b) std::swap(a, b);
   return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);

@@ -15,30 +15,35 @@ size_t at(int i) { return static_cast<size_t>(i); }
 
 }  // namespace
 
+void set_decoration_defaults(mol_data_t& rec, const decoration_group_t& g, int i) {
+  if (!in_range(i, g.count(rec))) return;
+  (rec.*g.colors)[at(i)] = Input_Data.object_color;
+  for (const decoration_real_t& r : g.reals) (rec.*r.values)[at(i)] = r.default_value;
+}
+
+int add_decoration(mol_data_t& rec, const decoration_group_t& g, std::initializer_list<vec3> points) {
+  const int i = g.count(rec);
+  resize_decorations(rec, g, i + 1);
+  size_t k = 0;
+  for (const vec3& p : points)
+    if (k < g.points.size()) (rec.*g.points[k++])[at(i)] = p;
+  set_decoration_defaults(rec, g, i);
+  return i;
+}
+
 void vector_set_default_values(mol_data_t& rec, int i) {
-  if (!in_range(i, rec.nvector())) return;
-  rec.vector_color[at(i)] = Input_Data.object_color;
-  rec.vector_radius[at(i)] = default_vector_radius;
-  rec.vector_sharpness[at(i)] = default_vector_sharpness;
+  set_decoration_defaults(rec, decoration_groups[DECO_VECTOR], i);
 }
-
 void triangle_set_defeault_values(mol_data_t& rec, int i) {
-  if (in_range(i, rec.ntriangle())) rec.triangle_color[at(i)] = Input_Data.object_color;
+  set_decoration_defaults(rec, decoration_groups[DECO_TRIANGLE], i);
 }
-
 void sphere_set_defeault_values(mol_data_t& rec, int i) {
-  if (!in_range(i, rec.nsphere())) return;
-  rec.sphere_color[at(i)] = Input_Data.object_color;
-  rec.sphere_radius[at(i)] = default_sphere_radius;
+  set_decoration_defaults(rec, decoration_groups[DECO_SPHERE], i);
 }
-
 void surface_set_default_values(mol_data_t& rec, int i) {
-  if (in_range(i, rec.nsurf())) rec.surf_color[at(i)] = Input_Data.object_color;
+  set_decoration_defaults(rec, decoration_groups[DECO_SURFACE], i);
 }
-
-void cell_set_default_values(mol_data_t& rec, int i) {
-  if (in_range(i, rec.ncell())) rec.cell_color[at(i)] = Input_Data.object_color;
-}
+void cell_set_default_values(mol_data_t& rec, int i) { set_decoration_defaults(rec, decoration_groups[DECO_CELL], i); }
 
 void textbox_set_dfault_values(mol_data_t& rec, int i) {
   if (!in_range(i, rec.ntextbox())) return;
@@ -52,52 +57,29 @@ void textbox_set_dfault_values(mol_data_t& rec, int i) {
 }
 
 void add_vector(mol_data_t& rec, const vec3& tail, const vec3& head) {
-  const int i = rec.nvector();
-  allocate_vectors(rec, i + 1);
-  rec.vector_start[at(i)] = tail;
-  rec.vector_end[at(i)] = head;
-  vector_set_default_values(rec, i);
+  const int i = add_decoration(rec, decoration_groups[DECO_VECTOR], {tail, head});
   rec.vector_color[at(i)].alpha = 1.0f;
   notifier().objects_changed();
 }
 
 void add_triangle(mol_data_t& rec, const vec3& p1, const vec3& p2, const vec3& p3) {
-  const int i = rec.ntriangle();
-  allocate_triangles(rec, i + 1);
-  rec.triangle1[at(i)] = p1;
-  rec.triangle2[at(i)] = p2;
-  rec.triangle3[at(i)] = p3;
-  triangle_set_defeault_values(rec, i);
+  add_decoration(rec, decoration_groups[DECO_TRIANGLE], {p1, p2, p3});
   notifier().objects_changed();
 }
 
 void add_sphere(mol_data_t& rec, const vec3& centre, double radius) {
-  const int i = rec.nsphere();
-  allocate_spheres(rec, i + 1);
-  rec.sphere_center[at(i)] = centre;
-  sphere_set_defeault_values(rec, i);
+  const int i = add_decoration(rec, decoration_groups[DECO_SPHERE], {centre});
   rec.sphere_radius[at(i)] = radius;
   notifier().objects_changed();
 }
 
 void add_surface(mol_data_t& rec, const vec3& p1, const vec3& p2, const vec3& p3) {
-  const int i = rec.nsurf();
-  allocate_surfaces(rec, i + 1);
-  rec.surf1[at(i)] = p1;
-  rec.surf2[at(i)] = p2;
-  rec.surf3[at(i)] = p3;
-  surface_set_default_values(rec, i);
+  add_decoration(rec, decoration_groups[DECO_SURFACE], {p1, p2, p3});
   notifier().objects_changed();
 }
 
 void add_cell(mol_data_t& rec, const vec3& origin, const vec3& c1, const vec3& c2, const vec3& c3) {
-  const int i = rec.ncell();
-  allocate_cells(rec, i + 1);
-  rec.cell1[at(i)] = origin;
-  rec.cell2[at(i)] = c1;
-  rec.cell3[at(i)] = c2;
-  rec.cell4[at(i)] = c3;
-  cell_set_default_values(rec, i);
+  add_decoration(rec, decoration_groups[DECO_CELL], {origin, c1, c2, c3});
   notifier().objects_changed();
 }
 

@@ -3,13 +3,18 @@
 // editing text boxes, and which one is selected for editing.
 #pragma once
 
+#include <initializer_list>
+
 #include "molecule/mol_data.h"
 
-// Arrow defaults: single-precision constants widened to double.
-constexpr double default_vector_radius = static_cast<double>(0.05f);
-constexpr double default_vector_sharpness = static_cast<double>(0.1f);
-constexpr double default_sphere_radius = 2.0;
 constexpr int default_textbox_x = 2;
+
+// The colour and reals of item i of group `g` to their defaults; nothing when
+// i is not below the group's count.
+void set_decoration_defaults(mol_data_t& rec, const decoration_group_t& g, int i);
+// Grows group `g` by one item with these points (in the group's order) and
+// the defaults; returns its index.
+int add_decoration(mol_data_t& rec, const decoration_group_t& g, std::initializer_list<vec3> points);
 
 // Default setters; each does nothing when i is not below the group's count.
 void vector_set_default_values(mol_data_t& rec, int i);

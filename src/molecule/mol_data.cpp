@@ -53,11 +53,7 @@ void deallocate_data(mol_data_t& rec) {
   deallocate_dipole(rec);
   deallocate_grids(rec);
   deallocate_vibrations(rec);
-  deallocate_vectors(rec);
-  deallocate_triangles(rec);
-  deallocate_spheres(rec);
-  deallocate_surfaces(rec);
-  deallocate_cells(rec);
+  for (const decoration_group_t& g : decoration_groups) resize_decorations(rec, g, 0);
   deallocate_textboxes(rec);
   if (m) {
     m->marked.clear();
@@ -143,55 +139,47 @@ void deallocate_vibrations(mol_data_t& rec) {
   rec.flags &= ~(FLAG_IR | FLAG_RAMAN);
 }
 
-void allocate_vectors(mol_data_t& rec, int n) {
+const std::array<decoration_group_t, N_DECORATION_GROUPS> decoration_groups = {{
+    {"VECTOR",
+     {&mol_data_t::vector_start, &mol_data_t::vector_end},
+     &mol_data_t::vector_color,
+     {{"RADIUS", &mol_data_t::vector_radius, default_vector_radius},
+      {"SHARPNESS", &mol_data_t::vector_sharpness, default_vector_sharpness}},
+     "\n"},
+    {"TRIANGLE",
+     {&mol_data_t::triangle1, &mol_data_t::triangle2, &mol_data_t::triangle3},
+     &mol_data_t::triangle_color,
+     {},
+     "\n "},
+    {"SPHERE",
+     {&mol_data_t::sphere_center},
+     &mol_data_t::sphere_color,
+     {{"RADIUS", &mol_data_t::sphere_radius, default_sphere_radius}},
+     " \n"},
+    {"SURFACE", {&mol_data_t::surf1, &mol_data_t::surf2, &mol_data_t::surf3}, &mol_data_t::surf_color, {}, " \n"},
+    {"CELL",
+     {&mol_data_t::cell1, &mol_data_t::cell2, &mol_data_t::cell3, &mol_data_t::cell4},
+     &mol_data_t::cell_color,
+     {},
+     " \n"},
+}};
+
+void resize_decorations(mol_data_t& rec, const decoration_group_t& g, int n) {
   const size_t k = count(n);
-  rec.vector_start.resize(k, vec3{});
-  rec.vector_end.resize(k, vec3{});
-  rec.vector_radius.resize(k, 0.0);
-  rec.vector_sharpness.resize(k, 0.0);
-  rec.vector_color.resize(k);
+  for (auto points : g.points) (rec.*points).resize(k, vec3{});
+  (rec.*g.colors).resize(k);
+  for (const decoration_real_t& r : g.reals) (rec.*r.values).resize(k, 0.0);
 }
 
+void allocate_vectors(mol_data_t& rec, int n) { resize_decorations(rec, decoration_groups[DECO_VECTOR], n); }
 void deallocate_vectors(mol_data_t& rec) { allocate_vectors(rec, 0); }
-
-void allocate_triangles(mol_data_t& rec, int n) {
-  const size_t k = count(n);
-  rec.triangle1.resize(k, vec3{});
-  rec.triangle2.resize(k, vec3{});
-  rec.triangle3.resize(k, vec3{});
-  rec.triangle_color.resize(k);
-}
-
+void allocate_triangles(mol_data_t& rec, int n) { resize_decorations(rec, decoration_groups[DECO_TRIANGLE], n); }
 void deallocate_triangles(mol_data_t& rec) { allocate_triangles(rec, 0); }
-
-void allocate_spheres(mol_data_t& rec, int n) {
-  const size_t k = count(n);
-  rec.sphere_center.resize(k, vec3{});
-  rec.sphere_radius.resize(k, 0.0);
-  rec.sphere_color.resize(k);
-}
-
+void allocate_spheres(mol_data_t& rec, int n) { resize_decorations(rec, decoration_groups[DECO_SPHERE], n); }
 void deallocate_spheres(mol_data_t& rec) { allocate_spheres(rec, 0); }
-
-void allocate_surfaces(mol_data_t& rec, int n) {
-  const size_t k = count(n);
-  rec.surf1.resize(k, vec3{});
-  rec.surf2.resize(k, vec3{});
-  rec.surf3.resize(k, vec3{});
-  rec.surf_color.resize(k);
-}
-
+void allocate_surfaces(mol_data_t& rec, int n) { resize_decorations(rec, decoration_groups[DECO_SURFACE], n); }
 void deallocate_surfaces(mol_data_t& rec) { allocate_surfaces(rec, 0); }
-
-void allocate_cells(mol_data_t& rec, int n) {
-  const size_t k = count(n);
-  rec.cell1.resize(k, vec3{});
-  rec.cell2.resize(k, vec3{});
-  rec.cell3.resize(k, vec3{});
-  rec.cell4.resize(k, vec3{});
-  rec.cell_color.resize(k);
-}
-
+void allocate_cells(mol_data_t& rec, int n) { resize_decorations(rec, decoration_groups[DECO_CELL], n); }
 void deallocate_cells(mol_data_t& rec) { allocate_cells(rec, 0); }
 
 void allocate_textbox(mol_data_t& rec) { rec.textbox.emplace_back(); }

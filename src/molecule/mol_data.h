@@ -133,6 +133,39 @@ struct mol_data_t {
   int n_marked() const { return static_cast<int>(marked.size()); }
 };
 
+// Whether atom i exists in `rec`.
+inline bool valid_atom(const mol_data_t& rec, int i) { return i >= 0 && i < rec.natom(); }
+
+// The five groups of 3D decorations (arrows, triangles, spheres, planes,
+// cells) are parallel arrays of the same shape: points, a colour and some
+// reals. One descriptor per group drives their allocation, reading, writing,
+// listing and moving, so that a group is spelled out in one place.
+// Arrow defaults: single-precision constants widened to double.
+constexpr double default_vector_radius = static_cast<double>(0.05f);
+constexpr double default_vector_sharpness = static_cast<double>(0.1f);
+constexpr double default_sphere_radius = 2.0;
+
+struct decoration_real_t {
+  const char* key;  // its key in the file, e.g. "RADIUS"
+  std::vector<double> mol_data_t::*values;
+  double default_value;
+};
+struct decoration_group_t {
+  const char* marker;                                   // the block is "<marker>" … "</marker>"
+  std::vector<std::vector<vec3> mol_data_t::*> points;  // in file order
+  std::vector<color_t> mol_data_t::*colors;
+  std::vector<decoration_real_t> reals;  // in file order
+  // What the writer puts after the key line's keys (the layout stored
+  // files have).
+  const char* key_line_end;
+  int count(const mol_data_t& rec) const { return static_cast<int>((rec.*points[0]).size()); }
+};
+enum decoration_group_id { DECO_VECTOR, DECO_TRIANGLE, DECO_SPHERE, DECO_SURFACE, DECO_CELL, N_DECORATION_GROUPS };
+// In the order the file blocks are tested and written.
+extern const std::array<decoration_group_t, N_DECORATION_GROUPS> decoration_groups;
+// Resizes every array of group `g` of `rec` to n items, keeping existing ones.
+void resize_decorations(mol_data_t& rec, const decoration_group_t& g, int n);
+
 // The open file's geometries and the current indices.
 extern std::vector<mol_data_t> mol;
 extern mol_data_t* m;                           // the current geometry; null only while no record exists

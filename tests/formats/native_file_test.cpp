@@ -33,7 +33,7 @@ class NativeFile : public ::testing::Test {
 
   std::string written(int grid = 1) {
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::tmpfile(), std::fclose);
-    std::unique_ptr<FILE, int (*)(FILE*)> source(open_current_mivor_file(), std::fclose);
+    file_ptr source = open_current_mivor_file();
     write_all_data_to_output(f.get(), grid, source.get());
     std::string out(static_cast<size_t>(std::ftell(f.get())), '\0');
     std::rewind(f.get());

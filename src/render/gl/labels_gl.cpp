@@ -10,6 +10,7 @@
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
+#include "render/gl/projection_gl.h"
 #include "render/label_visibility.h"
 #include "render/view.h"
 
@@ -18,17 +19,9 @@ namespace {
 // Window coordinates of every atom of the current geometry under the
 // current matrices and viewport.
 std::vector<vec3> project_atoms() {
-  std::array<GLdouble, 16> model{}, projection{};
-  std::array<GLint, 4> viewport{};
-  glGetDoublev(GL_MODELVIEW_MATRIX, model.data());
-  glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-  glGetIntegerv(GL_VIEWPORT, viewport.data());
+  const gl_projection_t g = current_gl_projection();
   std::vector<vec3> window(m->xyz.size());
-  for (size_t i = 0; i < m->xyz.size(); ++i) {
-    const vec3& p = m->xyz[i];
-    gluProject(p[0], p[1], p[2], model.data(), projection.data(), viewport.data(), &window[i][0], &window[i][1],
-               &window[i][2]);
-  }
+  for (size_t i = 0; i < m->xyz.size(); ++i) g.project(m->xyz[i], window[i]);
   return window;
 }
 
