@@ -1,5 +1,6 @@
 #include "edit/key_commands.h"
 
+#include "formats/grid_reader.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
@@ -51,27 +52,8 @@ bool is_enter_key(unsigned keysym) {
 }
 
 int orbital_type_of_key(unsigned keysym) {
-  switch (keysym) {
-    case 'f':
-      return 1;
-    case 'i':
-      return 2;
-    case '1':
-    case key::KP_1:
-      return 3;
-    case '2':
-    case key::KP_2:
-      return 4;
-    case '3':
-    case key::KP_3:
-      return 5;
-    case 's':
-      return 6;
-    case 'd':
-      return 7;
-    default:
-      return 0;
-  }
+  if (keysym >= key::KP_1 && keysym <= key::KP_3) keysym = '1' + (keysym - key::KP_1);
+  return keysym < 0x80 ? orbital_type_from_letter(static_cast<char>(keysym)) : 0;
 }
 
 void change_transparency(float step) {
