@@ -24,16 +24,14 @@ mol_data_t cluster(int natom, int seed) {
     const double x = (cell % side) * 1.54, y = (cell / side % side) * 1.54, z = (cell / side / side) * 1.54;
     const bool carbon = i % 2 == 0;
     rec.xyz[static_cast<size_t>(i)] = carbon ? vec3{x + jitter, y, z} : vec3{x + 0.63, y + 0.63, z + 0.63 + jitter};
-    rec.elem[static_cast<size_t>(i)].name = carbon ? "C" : "H";
-    set_element_data(rec, i);
+    set_atom_symbol(rec, i, carbon ? "C" : "H");
   }
   return rec;
 }
 
 void setup_tables() {
   set_default_settings();
-  const auto& table = e_default_table();
-  e.assign(table.begin(), table.begin() + n_default_elements);
+  use_builtin_element_table();
 }
 
 void BM_Bonding300Atoms(benchmark::State& state) {

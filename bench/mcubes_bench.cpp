@@ -105,8 +105,7 @@ void write_orbital_file(const std::string& path, int n) {
 
 void BM_OrbitalSwitch200(benchmark::State& state) {
   set_default_settings();
-  const auto& table = e_default_table();
-  e.assign(table.begin(), table.begin() + n_default_elements);
+  use_builtin_element_table();
   const char* tmp = std::getenv("TMPDIR");
   input_file_name = std::string(tmp ? tmp : "/tmp") + "/mivor-bench-orbital200.mvr";
   write_orbital_file(input_file_name, 200);

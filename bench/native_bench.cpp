@@ -39,8 +39,7 @@ constexpr int n_grids = 3;
 
 void setup() {
   set_default_settings();
-  const auto& table = e_default_table();
-  e.assign(table.begin(), table.begin() + n_default_elements);
+  use_builtin_element_table();
 }
 
 // An alkane-like chain of 100 atoms that breathes from frame to frame.
@@ -137,7 +136,7 @@ void BM_ReadOneGrid200(benchmark::State& state) {
   iorb = 1;
   for (auto _ : state) {
     read_grid_from_file();
-    benchmark::DoNotOptimize(m->grid_values.data());
+    benchmark::DoNotOptimize(m->grid.edit().grid_values.data());
   }
   state.SetBytesProcessed(state.iterations() * 8LL * grid_side * grid_side * grid_side);
   deallocate_mol_data();

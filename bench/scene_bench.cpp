@@ -68,8 +68,7 @@ bool gl_ready() {
 // the way a file without bonds would be (large molecules stay unbonded).
 void build_molecule(int natom) {
   set_default_settings();
-  const auto& table = e_default_table();
-  e.assign(table.begin(), table.begin() + n_default_elements);
+  use_builtin_element_table();
   new_mol(1);
   allocate_atoms(*m, natom);
   const int side = static_cast<int>(std::ceil(std::cbrt(natom)));
@@ -77,8 +76,7 @@ void build_molecule(int natom) {
   for (int i = 0; i < natom; ++i) {
     const double jitter = 0.05 * std::sin(i * 12.9898);
     m->xyz[i] = {(i % side) * 1.4 + jitter, (i / side % side) * 1.4 - jitter, (i / side / side) * 1.4 + 0.5 * jitter};
-    m->elem[i].name = symbols[i % 7 == 0 ? 2 : i % 3 == 0 ? 1 : 0];
-    set_element_data(*m, i);
+    set_atom_symbol(*m, i, symbols[i % 7 == 0 ? 2 : i % 3 == 0 ? 1 : 0]);
   }
   determine_bonding(*m);
   // The view the viewer gives a file it opens: the molecule fills the field.

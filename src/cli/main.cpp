@@ -129,36 +129,36 @@ void print_messages_to_stderr(const MessageCollector& c) {
 
 void write_grid(JsonWriter& j, const mol_data_t& rec) {
   j.begin_object();
-  j.key("n_grid_header").value(rec.n_grid_header);
-  j.key("n_mo").value(rec.n_mo);
-  j.key("n_points").value(rec.n_points);
+  j.key("n_grid_header").value(rec.grid->n_grid_header);
+  j.key("n_mo").value(rec.grid->n_mo);
+  j.key("n_points").value(rec.grid->n_points);
   j.key("net").begin_array();
-  for (int n : rec.net) j.value(n);
+  for (int n : rec.grid->net) j.value(n);
   j.end_array();
-  j.key("block_size").value(rec.block_size);
-  j.key("n_blocks").value(rec.n_blocks);
-  j.key("is_cutoff").value(rec.is_cutoff);
-  j.key("cutoff").value(rec.cutoff);
-  j.key("origin").point(rec.origin);
+  j.key("block_size").value(rec.grid->block_size);
+  j.key("n_blocks").value(rec.grid->n_blocks);
+  j.key("is_cutoff").value(rec.grid->is_cutoff);
+  j.key("cutoff").value(rec.grid->cutoff);
+  j.key("origin").point(rec.grid->origin);
   j.key("axis").begin_array();
-  for (const vec3& a : rec.axis) j.point(a);
+  for (const vec3& a : rec.grid->axis) j.point(a);
   j.end_array();
   j.key("index_counts").begin_array();
-  for (int n : rec.index_counts) j.value(n);
+  for (int n : rec.grid->index_counts) j.value(n);
   j.end_array();
-  j.key("grid_data_start").value(static_cast<long long>(rec.grid_data_start));
-  j.key("grid_data_size").value(static_cast<long long>(rec.grid_data_size));
+  j.key("grid_data_start").value(static_cast<long long>(rec.grid->grid_data_start));
+  j.key("grid_data_size").value(static_cast<long long>(rec.grid->grid_data_size));
   j.key("current").value(iorb);
   j.key("grids").begin_array();
-  for (size_t g = 0; g < rec.grid_kind.size(); ++g) {
+  for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g) {
     j.begin_object();
-    j.key("kind").value(rec.grid_kind[g]);
-    j.key("name").value(rec.grid_name[g]);
-    j.key("sym").value(rec.orb_sym[g]);
-    j.key("index").value(rec.orb_index[g]);
-    j.key("energy").value(rec.orb_energy[g]);
-    j.key("occ").value(rec.orb_occ[g]);
-    j.key("type").value(rec.orb_type[g]);
+    j.key("kind").value(rec.grid->grid_kind[g]);
+    j.key("name").value(rec.grid->grid_name[g]);
+    j.key("sym").value(rec.grid->orb_sym[g]);
+    j.key("index").value(rec.grid->orb_index[g]);
+    j.key("energy").value(rec.grid->orb_energy[g]);
+    j.key("occ").value(rec.grid->orb_occ[g]);
+    j.key("type").value(rec.grid->orb_type[g]);
     j.end_object();
   }
   j.end_array();
@@ -199,17 +199,18 @@ void write_decorations(JsonWriter& j, const mol_data_t& rec, size_t group) {
   const decoration_group_t& g = decoration_groups[group];
   const decoration_names_t& names = decoration_names[group];
   j.key(names.list).begin_array();
+  const decoration_data_t& d = *rec.deco;
   for (size_t i = 0; i < static_cast<size_t>(g.count(rec)); ++i) {
     j.begin_object();
     if (names.points_array) {
       j.key(names.points_array).begin_array();
-      for (auto points : g.points) j.point((rec.*points)[i]);
+      for (auto points : g.points) j.point((d.*points)[i]);
       j.end_array();
     } else {
-      for (size_t k = 0; k < g.points.size(); ++k) j.key(names.point_keys[k]).point((rec.*g.points[k])[i]);
+      for (size_t k = 0; k < g.points.size(); ++k) j.key(names.point_keys[k]).point((d.*g.points[k])[i]);
     }
-    for (const decoration_real_t& r : g.reals) j.key(lower_case(r.key).c_str()).value((rec.*r.values)[i]);
-    j.key("color").color((rec.*g.colors)[i]);
+    for (const decoration_real_t& r : g.reals) j.key(lower_case(r.key).c_str()).value((d.*r.values)[i]);
+    j.key("color").color((d.*g.colors)[i]);
     j.end_object();
   }
   j.end_array();
@@ -220,20 +221,20 @@ void write_geometry(JsonWriter& j, const mol_data_t& rec) {
   j.key("flags").value(rec.flags);
   j.key("editable").value(rec.editable != 0);
   j.key("atoms").begin_array();
-  for (size_t i = 0; i < rec.xyz.size(); ++i) {
-    const element_t& el = rec.elem[i];
+  for (int i = 0; i < rec.natom(); ++i) {
+    const element_t& el = atom_element(rec, i);
     j.begin_object();
     j.key("symbol").value(el.name);
-    j.key("xyz").point(rec.xyz[i]);
-    j.key("color").color(el.color);
+    j.key("xyz").point(rec.xyz[static_cast<size_t>(i)]);
+    j.key("color").color(atom_color(rec, i));
     j.key("size").value(static_cast<double>(el.size));
     j.key("bond_size").value(static_cast<double>(el.bond_size));
     j.key("valency").value(el.valency);
-    j.key("name").value(rec.atom_name[i]);
-    j.key("mulliken").value(rec.charge_m[i]);
-    j.key("loprop").value(rec.charge_l[i]);
-    j.key("number").value(rec.atom_number[i]);
-    j.key("symmetry").value(rec.atom_symmetry[i]);
+    j.key("name").value(atom_name(rec, i));
+    j.key("mulliken").value(atom_mulliken(rec, i));
+    j.key("loprop").value(atom_loprop(rec, i));
+    j.key("number").value(atom_number(rec, i));
+    j.key("symmetry").value(atom_symmetry(rec, i));
     j.end_object();
   }
   j.end_array();
@@ -251,7 +252,7 @@ void write_geometry(JsonWriter& j, const mol_data_t& rec) {
 
   for (size_t g = 0; g < decoration_groups.size(); ++g) write_decorations(j, rec, g);
   j.key("textboxes").begin_array();
-  for (const textbox_t& box : rec.textbox) {
+  for (const textbox_t& box : rec.deco->textbox) {
     j.begin_object();
     j.key("x").value(box.x);
     j.key("y").value(box.y);
@@ -262,13 +263,13 @@ void write_geometry(JsonWriter& j, const mol_data_t& rec) {
   }
   j.end_array();
   j.key("vibrations").begin_array();
-  for (size_t v = 0; v < rec.freq.size(); ++v) {
+  for (size_t v = 0; v < rec.vib->freq.size(); ++v) {
     j.begin_object();
-    j.key("freq").value(rec.freq[v]);
-    j.key("ir").value(rec.ir_intensity[v]);
-    j.key("raman").value(rec.raman_intensity[v]);
+    j.key("freq").value(rec.vib->freq[v]);
+    j.key("ir").value(rec.vib->ir_intensity[v]);
+    j.key("raman").value(rec.vib->raman_intensity[v]);
     j.key("displacements").begin_array();
-    for (const vec3& d : rec.normal_mode[v]) j.point(d);
+    for (const vec3& d : rec.vib->normal_mode[v]) j.point(d);
     j.end_array();
     j.end_object();
   }
@@ -327,7 +328,8 @@ bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()
     std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
     return false;
   }
-  const bool loaded = g == igeo && (!o.grid || *o.grid == iorb) && !mol[static_cast<size_t>(g)].grid_values.empty();
+  const bool loaded =
+      g == igeo && (!o.grid || *o.grid == iorb) && !mol[static_cast<size_t>(g)].grid->grid_values.empty();
   igeo = g;
   get_new_section();
   if (m->ngrid() == 0) {
@@ -337,7 +339,7 @@ bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()
   if (o.grid) iorb = *o.grid;
   told.messages.clear();
   if (!loaded) load();
-  if (m->ngrid() == 0 || m->grid_values.empty()) {
+  if (m->ngrid() == 0 || m->grid->grid_values.empty()) {
     print_messages_to_stderr(told);
     return false;
   }
@@ -348,20 +350,20 @@ int command_grid(const options_t& o, MessageCollector& told) {
   if (o.files.size() != 1 || o.single || o.surface_only()) return 2;
   if (!load_chosen_grid(o, told, read_grid_from_file)) return 1;
   double sum = 0;
-  for (double v : m->grid_values) sum += v;
+  for (double v : m->grid->grid_values) sum += v;
   JsonWriter j;
   j.begin_object();
-  j.key("n_points").value(m->n_points);
-  j.key("grid_min").value(m->grid_min);
-  j.key("grid_max").value(m->grid_max);
-  j.key("iso_value").value(m->iso_value);
+  j.key("n_points").value(m->grid->n_points);
+  j.key("grid_min").value(m->grid->grid_min);
+  j.key("grid_max").value(m->grid->grid_max);
+  j.key("iso_value").value(m->grid->iso_value);
   j.key("iso_levels").begin_array();
-  for (double level : m->iso_levels) j.value(level);
+  for (double level : m->grid->iso_levels) j.value(level);
   j.end_array();
   j.key("sum").value(sum);
   if (o.values) {
     j.key("values").begin_array();
-    for (double v : m->grid_values) j.value(v);
+    for (double v : m->grid->grid_values) j.value(v);
     j.end_array();
   }
   j.end_object();

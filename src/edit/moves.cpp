@@ -29,7 +29,7 @@ vec3 decorations_center(const mol_data_t& rec) {
     const decoration_group_t& g = decoration_groups[cg.group];
     for (size_t i = 0; i < static_cast<size_t>(g.count(rec)); ++i) {
       vec3 sum{};
-      for (auto points : g.points) sum += (rec.*points)[i];
+      for (auto points : g.points) sum += ((*rec.deco).*points)[i];
       centres.push_back(sum * cg.weight);
     }
   }
@@ -50,10 +50,13 @@ vec3 center_of(const mol_data_t& rec) {
 // Every atom, every point of every decoration and the grid origin by v.
 void shift_everything(mol_data_t& rec, const vec3& v) {
   for (vec3& p : rec.xyz) p += v;
-  for (const decoration_group_t& g : decoration_groups)
-    for (auto points : g.points)
-      for (vec3& p : rec.*points) p += v;
-  rec.origin += v;
+  if (rec.deco.exists()) {
+    decoration_data_t& d = rec.deco.edit();
+    for (const decoration_group_t& g : decoration_groups)
+      for (auto points : g.points)
+        for (vec3& p : d.*points) p += v;
+  }
+  if (rec.grid.exists()) rec.grid.edit().origin += v;
 }
 
 // The coordinate editor, the scene (and with it the isosurfaces) and the

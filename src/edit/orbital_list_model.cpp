@@ -130,8 +130,8 @@ std::string orbital_status_line(const std::string& mark, int symmetry, int index
 std::string subspace_summary(const mol_data_t& rec) {
   std::array<int, n_orbital_types> counts{};
   for (int g = 0; g < rec.ngrid(); ++g) {
-    const auto& name = rec.grid_name[static_cast<size_t>(g)];
-    const int type = rec.orb_type[static_cast<size_t>(g)];
+    const auto& name = rec.grid->grid_name[static_cast<size_t>(g)];
+    const int type = rec.grid->orb_type[static_cast<size_t>(g)];
     if (name && name->find("Orbital") != std::string::npos && valid_type(type)) ++counts[static_cast<size_t>(type)];
   }
   std::string text = "Subspaces:";
@@ -148,17 +148,19 @@ std::string subspace_summary(const mol_data_t& rec) {
 int find_orbital_grid(const mol_data_t& rec, int symmetry, int index) {
   for (int g = 0; g < rec.ngrid(); ++g) {
     const size_t i = static_cast<size_t>(g);
-    if (rec.grid_kind[i] == GRID_ORBITAL && rec.orb_sym[i] == symmetry && rec.orb_index[i] == index) return g;
+    if (rec.grid->grid_kind[i] == GRID_ORBITAL && rec.grid->orb_sym[i] == symmetry && rec.grid->orb_index[i] == index)
+      return g;
   }
   return -1;
 }
 
 void move_index_count(mol_data_t& rec, int old_type, int new_type) {
   if (old_type == new_type) return;
-  const int entries = static_cast<int>(rec.index_counts.size());
-  if (old_type >= 0 && old_type < entries && rec.index_counts[static_cast<size_t>(old_type)] > 0)
-    --rec.index_counts[static_cast<size_t>(old_type)];
-  if (new_type >= 0 && new_type < entries) ++rec.index_counts[static_cast<size_t>(new_type)];
+  auto& counts = rec.grid.edit().index_counts;
+  const int entries = static_cast<int>(counts.size());
+  if (old_type >= 0 && old_type < entries && counts[static_cast<size_t>(old_type)] > 0)
+    --counts[static_cast<size_t>(old_type)];
+  if (new_type >= 0 && new_type < entries) ++counts[static_cast<size_t>(new_type)];
 }
 
 int compare_symmetry(int a, int b) { return a > b ? -1 : 1; }

@@ -49,7 +49,7 @@ int pick_atom(int x, int y, int height, const window_projector& project) {
   double best_d2 = 3000.0;
   for (int i = 0; i < m->natom(); ++i) {
     const vec3& p = m->xyz[static_cast<size_t>(i)];
-    const double half = m->elem[static_cast<size_t>(i)].size / 2.0;
+    const double half = atom_element(*m, i).size / 2.0;
     double px, py, qx, qy;
     if (!project(p, px, py) || !project({p[0] + half, p[1] + half, p[2] + half}, qx, qy)) continue;
     // Window positions are whole pixels.

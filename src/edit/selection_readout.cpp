@@ -48,7 +48,7 @@ std::string selection_status_text(const mol_data_t& rec) {
     if (rec.selected[static_cast<size_t>(k)] < 0 || rec.selected[static_cast<size_t>(k)] >= rec.natom()) return "";
   }
   const auto at = [&rec](int k) { return static_cast<size_t>(rec.selected[static_cast<size_t>(k)]); };
-  const auto sym = [&rec, &at](int k) { return rec.elem[at(k)].name.c_str(); };
+  const auto sym = [&rec](int k) { return atom_element(rec, rec.selected[static_cast<size_t>(k)]).name.c_str(); };
   const auto num = [&at](int k) { return static_cast<int>(at(k)) + 1; };
   const auto xyz = [&rec, &at](int k) { return rec.xyz[at(k)]; };
   switch (n) {

@@ -47,6 +47,11 @@ int orbital_type_from_letter(char c) {
 
 namespace {
 
+// The grid part of a record: read through a const record, created when
+// written through a mutable one (the reader fills it).
+const grid_data_t& grid_of(const mol_data_t& rec) { return *rec.grid; }
+grid_data_t& grid_of(mol_data_t& rec) { return rec.grid.edit(); }
+
 const char msg_ill_defined_grids[] = "ERROR: Ill-defined number of grids";
 const char msg_no_data[] = "ERROR: No data in grid section";
 const char msg_ill_defined_blocks[] = "ERROR: Ill-defined grid blocks";
@@ -99,14 +104,6 @@ class SectionLines {
   FILE* file_;
   bool ended_ = false;
 };
-
-// Bytes from the current position to the end of the file (0 when unknown).
-long long bytes_left(FILE* file) {
-  struct stat st;
-  const off_t here = ftello(file);
-  if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
-  return static_cast<long long>(st.st_size - here);
-}
 
 // Everything the header lines of a section say, before any of it is trusted.
 struct grid_header_t {
@@ -209,19 +206,19 @@ const char* header_problem(const grid_header_t& h, long long left) {
 // Sets the lattice fields of `rec` (origin and axes from bohr to ångström)
 // and sizes its grid arrays. A lattice without points has no blocks.
 void take_header(mol_data_t& rec, const grid_header_t& h) {
-  rec.n_mo = h.n_mo;
-  rec.n_grid_header = h.n_grids;
-  rec.n_points = h.n_points;
-  rec.block_size = h.n_points > 0 ? h.block_size : 0;
-  rec.n_blocks = h.n_points > 0 ? h.n_blocks : 0;
-  rec.is_cutoff = h.is_cutoff;
-  rec.cutoff = h.cutoff;
-  rec.n_p = h.n_p;
-  rec.index_counts = h.index_counts;
-  rec.net = h.net;
+  grid_of(rec).n_mo = h.n_mo;
+  grid_of(rec).n_grid_header = h.n_grids;
+  grid_of(rec).n_points = h.n_points;
+  grid_of(rec).block_size = h.n_points > 0 ? h.block_size : 0;
+  grid_of(rec).n_blocks = h.n_points > 0 ? h.n_blocks : 0;
+  grid_of(rec).is_cutoff = h.is_cutoff;
+  grid_of(rec).cutoff = h.cutoff;
+  grid_of(rec).n_p = h.n_p;
+  grid_of(rec).index_counts = h.index_counts;
+  grid_of(rec).net = h.net;
   for (int c = 0; c < 3; ++c) {
-    rec.origin[c] = h.origin[c] * bohr_to_angstrom;
-    for (int a = 0; a < 3; ++a) rec.axis[a][c] = h.axis[a][c] * bohr_to_angstrom;
+    grid_of(rec).origin[c] = h.origin[c] * bohr_to_angstrom;
+    for (int a = 0; a < 3; ++a) grid_of(rec).axis[a][c] = h.axis[a][c] * bohr_to_angstrom;
   }
   allocate_grids(rec, h.n_grids);
 }
@@ -231,14 +228,13 @@ void take_header(mol_data_t& rec, const grid_header_t& h) {
 // point has no spacing (its point lies at the origin). For a finite lattice
 // the result is monotonic in each index, rounding included.
 struct lattice_t {
-  const mol_data_t& rec;
+  const grid_data_t& g;
   double d[3];
-  explicit lattice_t(const mol_data_t& r)
-      : rec(r),
-        d{double(std::max(r.net[0] - 1, 1)), double(std::max(r.net[1] - 1, 1)), double(std::max(r.net[2] - 1, 1))} {}
+  explicit lattice_t(const grid_data_t& grid)
+      : g(grid),
+        d{double(std::max(g.net[0] - 1, 1)), double(std::max(g.net[1] - 1, 1)), double(std::max(g.net[2] - 1, 1))} {}
   double at(int c, const std::array<int, 3>& ijk) const {
-    return rec.origin[c] + rec.axis[0][c] * ijk[0] / d[0] + rec.axis[1][c] * ijk[1] / d[1] +
-           rec.axis[2][c] * ijk[2] / d[2];
+    return g.origin[c] + g.axis[0][c] * ijk[0] / d[0] + g.axis[1][c] * ijk[1] / d[1] + g.axis[2][c] * ijk[2] / d[2];
   }
 };
 
@@ -268,8 +264,8 @@ std::pair<int, int> stretch(int n, Holds holds) {
 // intersection of the six. The union of these stretches is marked once, so
 // the work does not grow with the product of points and atoms.
 void build_cutoff_mask(mol_data_t& rec, double r) {
-  const lattice_t lattice(rec);
-  const std::array<int, 3> n = rec.net;
+  const lattice_t lattice(grid_of(rec));
+  const std::array<int, 3> n = grid_of(rec).net;
   const std::array<size_t, 3> stride = {static_cast<size_t>(n[1]) * static_cast<size_t>(n[2]),
                                         static_cast<size_t>(n[2]), 1};
   const int along = static_cast<int>(std::max_element(n.begin(), n.end()) - n.begin());
@@ -309,7 +305,7 @@ void build_cutoff_mask(mol_data_t& rec, double r) {
       int marked = 0;
       for (const auto& span : spans) {
         for (int k = std::max(span.first, marked); k < span.second; ++k)
-          rec.cutoff_mask[row + static_cast<size_t>(k) * stride[along]] = 1;
+          grid_of(rec).cutoff_mask[row + static_cast<size_t>(k) * stride[along]] = 1;
         marked = std::max(marked, span.second);
       }
     }
@@ -318,12 +314,13 @@ void build_cutoff_mask(mol_data_t& rec, double r) {
 
 // Byte offset of every block of every grid from the data start.
 void compute_block_offsets(mol_data_t& rec) {
-  const int64_t grids = rec.n_grid_header, blocks = rec.n_blocks, size = rec.block_size, points = rec.n_points;
+  const int64_t grids = grid_of(rec).n_grid_header, blocks = grid_of(rec).n_blocks, size = grid_of(rec).block_size,
+                points = grid_of(rec).n_points;
   for (int64_t g = 0; g < grids; ++g) {
     for (int64_t b = 0; b < blocks; ++b) {
       const int64_t offset =
           b < blocks - 1 ? 8 * size * (g + b * grids) : 8 * (size * (blocks - 1) * (grids - g) + g * points);
-      rec.block_offset[static_cast<size_t>(g * blocks + b)] = offset;
+      grid_of(rec).block_offset[static_cast<size_t>(g * blocks + b)] = offset;
     }
   }
 }
@@ -345,22 +342,22 @@ int type_value(const std::string& line) {
 // and type, or another named grid.
 void read_grid_description(mol_data_t& rec, size_t g, const std::string& line) {
   const size_t name = find_nocase(line, "GridName");
-  rec.grid_name[g] = my_read_str_value(line.c_str() + (name == std::string::npos ? 0 : name));
-  rec.orb_type_changed[g] = 0;
+  grid_of(rec).grid_name[g] = my_read_str_value(line.c_str() + (name == std::string::npos ? 0 : name));
+  grid_of(rec).orb_type_changed[g] = 0;
   if (!has(line, "Orbital")) {
     const bool epot = has(line, "Electrostatic");
-    rec.grid_kind[g] = epot ? GRID_EPOT : GRID_OTHER;
+    grid_of(rec).grid_kind[g] = epot ? GRID_EPOT : GRID_OTHER;
     if (epot) rec.flags |= FLAG_EPOT;
-    rec.orb_sym[g] = rec.orb_index[g] = rec.orb_type[g] = 0;
-    rec.orb_energy[g] = rec.orb_occ[g] = 0;
+    grid_of(rec).orb_sym[g] = grid_of(rec).orb_index[g] = grid_of(rec).orb_type[g] = 0;
+    grid_of(rec).orb_energy[g] = grid_of(rec).orb_occ[g] = 0;
     return;
   }
-  rec.grid_kind[g] = GRID_ORBITAL;
-  rec.orb_sym[g] = key_int(line, "sym");
-  rec.orb_index[g] = key_int(line, "index");
-  rec.orb_energy[g] = key_dble(line, "Energ");
-  rec.orb_occ[g] = key_dble(line, "OCc");
-  rec.orb_type[g] = type_value(line);
+  grid_of(rec).grid_kind[g] = GRID_ORBITAL;
+  grid_of(rec).orb_sym[g] = key_int(line, "sym");
+  grid_of(rec).orb_index[g] = key_int(line, "index");
+  grid_of(rec).orb_energy[g] = key_dble(line, "Energ");
+  grid_of(rec).orb_occ[g] = key_dble(line, "OCc");
+  grid_of(rec).orb_type[g] = type_value(line);
 }
 
 // Steps over the rest of a section whose header can't be used, as the scan
@@ -379,11 +376,13 @@ void skip_section(FILE* file, SectionLines& lines, long long orboff) {
 // Whether the grid arrays of `rec` match its lattice, so that reading grid g
 // stays inside them.
 bool layout_holds(const mol_data_t& rec, int g) {
-  const size_t points = static_cast<size_t>(std::max(rec.n_points, 0));
-  const size_t blocks = static_cast<size_t>(std::max(rec.n_blocks, 0));
-  return g >= 0 && g < rec.ngrid() && rec.grid_values.size() == points && rec.cutoff_mask.size() == points &&
-         rec.block_offset.size() >= (static_cast<size_t>(g) + 1) * blocks &&
-         (points == 0 || (rec.block_size >= 1 && static_cast<size_t>(rec.block_size) * blocks >= points));
+  const size_t points = static_cast<size_t>(std::max(grid_of(rec).n_points, 0));
+  const size_t blocks = static_cast<size_t>(std::max(grid_of(rec).n_blocks, 0));
+  return g >= 0 && g < rec.ngrid() && grid_of(rec).grid_values.size() == points &&
+         grid_of(rec).cutoff_mask.size() == points &&
+         grid_of(rec).block_offset.size() >= (static_cast<size_t>(g) + 1) * blocks &&
+         (points == 0 ||
+          (grid_of(rec).block_size >= 1 && static_cast<size_t>(grid_of(rec).block_size) * blocks >= points));
 }
 
 // Values read with one call: small enough that a stretch is still in the
@@ -401,15 +400,16 @@ constexpr size_t read_chunk = 32768;
 // stretches in order of position.
 template <typename Done>
 void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out, Done done) {
-  const size_t points = static_cast<size_t>(rec.n_points);
-  const size_t size = static_cast<size_t>(std::max(rec.block_size, 1));
-  const bool cutoff = rec.is_cutoff == 1;
+  const size_t points = static_cast<size_t>(grid_of(rec).n_points);
+  const size_t size = static_cast<size_t>(std::max(grid_of(rec).block_size, 1));
+  const bool cutoff = grid_of(rec).is_cutoff == 1;
   std::vector<double> buffer(cutoff ? std::min(size, points) : 0);
-  const int* mask = rec.cutoff_mask.data();
-  const int64_t* offset = rec.block_offset.data() + static_cast<size_t>(g) * static_cast<size_t>(rec.n_blocks);
+  const int* mask = grid_of(rec).cutoff_mask.data();
+  const int64_t* offset =
+      grid_of(rec).block_offset.data() + static_cast<size_t>(g) * static_cast<size_t>(grid_of(rec).n_blocks);
   for (size_t start = 0, b = 0; start < points; start += size, ++b) {
     const size_t count = std::min(size, points - start), end = start + count;
-    fseeko(file, static_cast<off_t>(rec.grid_data_start + offset[b]), SEEK_SET);
+    fseeko(file, static_cast<off_t>(grid_of(rec).grid_data_start + offset[b]), SEEK_SET);
     if (!cutoff) {
       for (size_t from = start; from < end;) {
         const size_t want = std::min(read_chunk, end - from);
@@ -476,8 +476,8 @@ class clamped_limits_t {
       if (low == 0) low = *zero;
       if (high == 0) high = *zero;
     }
-    rec.grid_min = low;
-    rec.grid_max = high;
+    grid_of(rec).grid_min = low;
+    grid_of(rec).grid_max = high;
   }
 
  private:
@@ -516,15 +516,15 @@ void read_grid_block(FILE* file, mol_data_t& rec) {
   take_header(rec, h);
   if (h.is_cutoff == 1 && h.n_points > 0) build_cutoff_mask(rec, h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff);
   compute_block_offsets(rec);
-  rec.grid_data_size = h.orboff;
+  grid_of(rec).grid_data_size = h.orboff;
   for (size_t g = 0; g < static_cast<size_t>(h.n_grids); ++g) read_grid_description(rec, g, lines.next());
   if (!lines.find_density()) {
     make_warning(msg_no_density);
     deallocate_grids(rec);
     return;
   }
-  rec.grid_data_start = static_cast<int64_t>(ftello(file));
-  if (rec.grid_data_start < 0 || rec.grid_data_size > bytes_left(file)) {
+  grid_of(rec).grid_data_start = static_cast<int64_t>(ftello(file));
+  if (grid_of(rec).grid_data_start < 0 || grid_of(rec).grid_data_size > bytes_left(file)) {
     make_warning(msg_past_end);
     deallocate_grids(rec);
     fseeko(file, 0, SEEK_END);
@@ -532,8 +532,8 @@ void read_grid_block(FILE* file, mol_data_t& rec) {
   }
   iorb = h.n_grids - 1;
   for (int g = 0; g < h.n_grids; ++g)
-    if (rec.grid_kind[static_cast<size_t>(g)] == GRID_EPOT) read_epoten_grid(file, rec, g);
-  fseeko(file, static_cast<off_t>(rec.grid_data_start + rec.grid_data_size), SEEK_SET);
+    if (grid_of(rec).grid_kind[static_cast<size_t>(g)] == GRID_EPOT) read_epoten_grid(file, rec, g);
+  fseeko(file, static_cast<off_t>(grid_of(rec).grid_data_start + grid_of(rec).grid_data_size), SEEK_SET);
   lines.skip_to_end();
 }
 
@@ -543,8 +543,9 @@ void read_current_grid(FILE* file) {
     fail_current_grid("ERROR: Grid number out of range!");
     return;
   }
-  clamped_limits_t limits(m->grid_values);
-  read_grid_values(file, *m, iorb, m->grid_values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
+  clamped_limits_t limits(grid_of(*m).grid_values);
+  read_grid_values(file, *m, iorb, grid_of(*m).grid_values.data(),
+                   [&limits](size_t from, size_t to) { limits(from, to); });
   limits.finish(*m);
   compute_iso_levels(*m);
 }
@@ -558,15 +559,15 @@ void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
     make_warning("ERROR in reading Epot: Grid number out of range!");
     return;
   }
-  rec.epot_values.resize(static_cast<size_t>(rec.n_points), 0.0);
-  read_grid_values(file, rec, j, rec.epot_values.data(), [](size_t, size_t) {});
+  grid_of(rec).epot_values.resize(static_cast<size_t>(grid_of(rec).n_points), 0.0);
+  read_grid_values(file, rec, j, grid_of(rec).epot_values.data(), [](size_t, size_t) {});
 }
 
 // Levels at which the isosurface encloses 1/20, 2/20, … of the sum of the
 // squared values: the sums over values above 21 thresholds from 0 to the
 // largest magnitude are interpolated linearly between thresholds.
 void compute_iso_levels(mol_data_t& rec) {
-  const double v = std::max(std::fabs(rec.grid_min), std::fabs(rec.grid_max));
+  const double v = std::max(std::fabs(grid_of(rec).grid_min), std::fabs(grid_of(rec).grid_max));
   double t[21], s[21] = {};
   t[0] = 0;
   for (int i = 1; i <= 20; ++i) t[i] = v / 20 * (i - 0.001);
@@ -577,7 +578,7 @@ void compute_iso_levels(mol_data_t& rec) {
   // share stays in a register. NaN thresholds are exceeded by nothing.
   double share[21] = {}, share0 = 0;
   const double scale = v > 0 ? 20.0 / v : 0.0, t1 = t[1];
-  for (double value : rec.grid_values) {
+  for (double value : grid_of(rec).grid_values) {
     const double a = std::fabs(value);
     if (!(a > t1)) {
       if (a > 0) share0 += value * value;
@@ -603,31 +604,32 @@ void compute_iso_levels(mol_data_t& rec) {
           h = t[j] + (t[j + 1] - t[j]) * (o - s[j + 1]) / (s[j] - s[j + 1]);
       }
     }
-    if (rec.grid_max < h) h = -h;
-    rec.iso_levels[static_cast<size_t>(i)] = h;
+    if (grid_of(rec).grid_max < h) h = -h;
+    grid_of(rec).iso_levels[static_cast<size_t>(i)] = h;
   }
   // One significant digit.
   char text[32];
-  std::snprintf(text, sizeof text, "%7.0le", rec.iso_levels[14]);
-  rec.iso_value = parse_double(text);
+  std::snprintf(text, sizeof text, "%7.0le", grid_of(rec).iso_levels[14]);
+  grid_of(rec).iso_value = parse_double(text);
 }
 
 void current_grid_limits(double* min, double* max, double* iso) {
   if (!m || m->ngrid() == 0) return;
-  if (min) *min = m->grid_min;
-  if (max) *max = m->grid_max;
-  if (iso) *iso = m->iso_value;
+  if (min) *min = grid_of(*m).grid_min;
+  if (max) *max = grid_of(*m).grid_max;
+  if (iso) *iso = grid_of(*m).iso_value;
 }
 
 int current_grid_data(const double** out) {
   if (!m || m->ngrid() == 0) return 0;
-  if (out) *out = m->grid_values.data();
+  if (out) *out = grid_of(*m).grid_values.data();
   return 1;
 }
 
 int get_orbital(int sym, int index) {
   if (!m) return -1;
   for (int g = 0; g < m->ngrid(); ++g)
-    if (m->orb_sym[static_cast<size_t>(g)] == sym && m->orb_index[static_cast<size_t>(g)] == index) return g;
+    if (grid_of(*m).orb_sym[static_cast<size_t>(g)] == sym && grid_of(*m).orb_index[static_cast<size_t>(g)] == index)
+      return g;
   return -1;
 }

@@ -14,8 +14,10 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 
 #include "formats/grid_reader.h"
 #include "formats/safe_file.h"
@@ -104,29 +106,17 @@ void read_additional_atom_block(FILE* file, mol_data_t& rec) {
   std::string line;
   for (int k = 0; k < rec.natom(); ++k) {
     if (!next_block_line(file, line) || has(line, "</atom>")) return;
-    const size_t i = static_cast<size_t>(k);
-    if (auto name = key_str_value(line, "NAME")) {
-      rec.atom_name[i] = *name;
-      rec.flags |= FLAG_ATOM_NAMES;
+    if (auto name = key_str_value(line, "NAME")) set_atom_name(rec, k, *name);
+    if (auto v = key_dble_value(line, "MULLIKEN_CHARGE")) set_atom_mulliken(rec, k, *v);
+    if (auto v = key_dble_value(line, "LOPROP_CHARGE")) set_atom_loprop(rec, k, *v);
+    if (auto v = key_int_value(line, "NUMBER")) set_atom_number(rec, k, *v);
+    if (auto v = key_int_value(line, "SYMMETRY")) set_atom_symmetry(rec, k, *v);
+    if (has(line, "RED") || has(line, "GREEN") || has(line, "BLUE")) {
+      color_t c = atom_color(rec, k);
+      read_color_keys(line, c, false);
+      set_atom_color(rec, k, c);
+      rec.flags |= FLAG_ATOM_COLORS;
     }
-    if (auto v = key_dble_value(line, "MULLIKEN_CHARGE")) {
-      rec.charge_m[i] = *v;
-      rec.flags |= FLAG_MULLIKEN;
-    }
-    if (auto v = key_dble_value(line, "LOPROP_CHARGE")) {
-      rec.charge_l[i] = *v;
-      rec.flags |= FLAG_LOPROP;
-    }
-    if (auto v = key_int_value(line, "NUMBER")) {
-      rec.atom_number[i] = *v;
-      rec.flags |= FLAG_ATOM_NUMBERS;
-    }
-    if (auto v = key_int_value(line, "SYMMETRY")) {
-      rec.atom_symmetry[i] = *v;
-      rec.flags |= FLAG_ATOM_SYMMETRY;
-    }
-    read_color_keys(line, rec.elem[i].color, false);
-    if (has(line, "RED") || has(line, "GREEN") || has(line, "BLUE")) rec.flags |= FLAG_ATOM_COLORS;
   }
   // The closing line after the last atom line.
   if (next_block_line(file, line) && !has(line, "</atom>")) unread_line(file, line);
@@ -173,11 +163,11 @@ void read_dipole_block(FILE* file, mol_data_t& rec) {
 // group's reals, then one line per point.
 void read_decoration_block(FILE* file, mol_data_t& rec, const decoration_group_t& g) {
   const std::string keys = block_line(file);
-  const int i = add_decoration(rec, g, {});
-  const size_t k = static_cast<size_t>(i);
-  read_color_keys(keys, (rec.*g.colors)[k]);
-  for (const decoration_real_t& r : g.reals) set_double(keys, r.key, (rec.*r.values)[k]);
-  for (auto points : g.points) (rec.*points)[k] = read_point(file);
+  const size_t k = static_cast<size_t>(add_decoration(rec, g, {}));
+  decoration_data_t& d = rec.deco.edit();
+  read_color_keys(keys, (d.*g.colors)[k]);
+  for (const decoration_real_t& r : g.reals) set_double(keys, r.key, (d.*r.values)[k]);
+  for (auto points : g.points) (d.*points)[k] = read_point(file);
 }
 
 // A text line without its line end; null when empty.
@@ -191,7 +181,7 @@ std::optional<std::string> text_line(FILE* file) {
 void read_textbox_block(FILE* file, mol_data_t& rec) {
   const std::string keys = block_line(file);
   allocate_textbox(rec);
-  textbox_t& box = rec.textbox.back();
+  textbox_t& box = rec.deco.edit().textbox.back();
   textbox_set_dfault_values(rec, rec.ntextbox() - 1);
   box.y = 0;
   read_color_keys(keys, box.color, false);
@@ -206,16 +196,17 @@ void read_vibration_block(FILE* file, mol_data_t& rec) {
   const std::string keys = block_line(file);
   allocate_vibs(rec, rec.nvibr() + 1);
   const size_t v = last(rec.nvibr());
-  set_double(keys, "FREQ", rec.freq[v]);
+  vibration_data_t& vib = rec.vib.edit();
+  set_double(keys, "FREQ", vib.freq[v]);
   if (auto ir = key_dble_value(keys, "IR_INT")) {
-    rec.ir_intensity[v] = *ir;
+    vib.ir_intensity[v] = *ir;
     rec.flags |= FLAG_IR;
   }
   if (auto raman = key_dble_value(keys, "RAMAN_INT")) {
-    rec.raman_intensity[v] = *raman;
+    vib.raman_intensity[v] = *raman;
     rec.flags |= FLAG_RAMAN;
   }
-  std::vector<vec3>& mode = rec.normal_mode[v];
+  std::vector<vec3>& mode = vib.normal_mode[v];
   for (vec3& d : mode) {
     const std::string line = block_line(file);
     if (line.empty()) break;
@@ -336,26 +327,30 @@ int read_geo_positions(FILE* file) {
 void read_coord_block(FILE* file, mol_data_t& rec) {
   const int n = parse_int(read_line(file).c_str());
   read_line(file);  // comment
-  // The atom lines are read before anything is sized, so a count the file
-  // does not back up never sizes anything.
-  std::vector<std::string> symbols;
+  // Every atom line holds at least a symbol and a line end, so the rest of
+  // the file bounds what the count may reserve.
+  const long long most = bytes_left(file) / 2;
   std::vector<vec3> points;
+  std::vector<uint32_t> which;  // each atom's symbol, as an index into `symbols`
+  std::vector<std::string> symbols;
+  std::unordered_map<std::string, uint32_t> seen;
+  const size_t reserve = static_cast<size_t>(std::max(0LL, std::min<long long>(n, most)));
+  points.reserve(reserve);
+  which.reserve(reserve);
   std::string line;
   for (int k = 0; k < n; ++k) {
     if (!read_line_into(file, line)) break;
     const char* words[4];
     split_words(line.c_str(), words);
-    symbols.push_back(get_one_word(words[0]));
+    auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
+    if (it->second == symbols.size()) symbols.push_back(it->first);
+    which.push_back(it->second);
     points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
   }
-  const int read = static_cast<int>(symbols.size());
+  const int read = static_cast<int>(points.size());
+  rec.xyz = std::move(points);
   allocate_atoms(rec, read);
-  for (int k = 0; k < read; ++k) {
-    const size_t i = static_cast<size_t>(k);
-    rec.elem[i].name = std::move(symbols[i]);
-    set_element_data(rec, k);
-    rec.xyz[i] = points[i];
-  }
+  set_atom_symbols(rec, symbols, which);
   if (read < n) make_warning("WARNING: Broken file; some atoms are missing!\n");
 }
 

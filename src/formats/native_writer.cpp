@@ -35,14 +35,14 @@ const char* text_or_empty(const std::optional<std::string>& s) { return s ? s->c
 void write_additional_atom_info_block(FILE* file, const mol_data_t& rec) {
   if (!(rec.flags & ATOM_BLOCK_FLAGS)) return;
   std::fputs(" <ATOM>\n", file);
-  for (size_t i = 0; i < rec.xyz.size(); ++i) {
-    if ((rec.flags & FLAG_ATOM_NAMES) && rec.atom_name[i])
-      std::fprintf(file, "NAME = %s ", quoted_if_needed(*rec.atom_name[i]).c_str());
-    if (rec.flags & FLAG_MULLIKEN) std::fprintf(file, "MULLIKEN_CHARGE = %f ", rec.charge_m[i]);
-    if (rec.flags & FLAG_LOPROP) std::fprintf(file, "LOPROP_CHARGE = %f ", rec.charge_l[i]);
-    if (rec.flags & FLAG_ATOM_NUMBERS) std::fprintf(file, "NUMBER = %d ", rec.atom_number[i]);
-    if (rec.flags & FLAG_ATOM_SYMMETRY) std::fprintf(file, "SYMMETRY = %d ", rec.atom_symmetry[i]);
-    const color_t& c = rec.elem[i].color;
+  for (int i = 0; i < rec.natom(); ++i) {
+    if ((rec.flags & FLAG_ATOM_NAMES) && atom_name(rec, i))
+      std::fprintf(file, "NAME = %s ", quoted_if_needed(*atom_name(rec, i)).c_str());
+    if (rec.flags & FLAG_MULLIKEN) std::fprintf(file, "MULLIKEN_CHARGE = %f ", atom_mulliken(rec, i));
+    if (rec.flags & FLAG_LOPROP) std::fprintf(file, "LOPROP_CHARGE = %f ", atom_loprop(rec, i));
+    if (rec.flags & FLAG_ATOM_NUMBERS) std::fprintf(file, "NUMBER = %d ", atom_number(rec, i));
+    if (rec.flags & FLAG_ATOM_SYMMETRY) std::fprintf(file, "SYMMETRY = %d ", atom_symmetry(rec, i));
+    const color_t c = atom_color(rec, i);
     std::fprintf(file, "RED=%f GREEN=%f BLUE=%f\n", d(c.red), d(c.green), d(c.blue));
   }
   std::fputs(" </ATOM>\n", file);
@@ -67,18 +67,19 @@ void write_color_keys(FILE* file, const color_t& c) {
 // Every item of a decoration group: the marker, a key line with the colour
 // and the group's reals, one line per point, the closing marker.
 void write_decoration_blocks(FILE* file, const mol_data_t& rec, const decoration_group_t& g) {
+  const decoration_data_t& deco = *rec.deco;
   for (size_t i = 0; i < static_cast<size_t>(g.count(rec)); ++i) {
     std::fprintf(file, "<%s>\n", g.marker);
-    write_color_keys(file, (rec.*g.colors)[i]);
-    for (const decoration_real_t& r : g.reals) std::fprintf(file, " %s = %f", r.key, (rec.*r.values)[i]);
+    write_color_keys(file, (deco.*g.colors)[i]);
+    for (const decoration_real_t& r : g.reals) std::fprintf(file, " %s = %f", r.key, (deco.*r.values)[i]);
     std::fputs(g.key_line_end, file);
-    for (auto points : g.points) write_point(file, (rec.*points)[i]);
+    for (auto points : g.points) write_point(file, (deco.*points)[i]);
     std::fprintf(file, "</%s>\n", g.marker);
   }
 }
 
 void write_textbox_block(FILE* file, const mol_data_t& rec) {
-  for (const textbox_t& box : rec.textbox) {
+  for (const textbox_t& box : rec.deco->textbox) {
     std::fprintf(file, "<TEXTBOX>\nRED = %f GREEN = %f BLUE = %f X=%d Y=%d\n", d(box.color.red), d(box.color.green),
                  d(box.color.blue), box.x, box.y);
     std::fprintf(file, "%s\n%s\n</TEXTBOX>\n", text_or_empty(box.font), text_or_empty(box.text));
@@ -86,12 +87,12 @@ void write_textbox_block(FILE* file, const mol_data_t& rec) {
 }
 
 void write_vibration_block(FILE* file, const mol_data_t& rec) {
-  for (size_t v = 0; v < rec.freq.size(); ++v) {
-    std::fprintf(file, "<VIBRATION>\n FREQ = %.6f ", rec.freq[v]);
-    if (rec.flags & FLAG_IR) std::fprintf(file, " IR_INT = %.6f ", rec.ir_intensity[v]);
-    if (rec.flags & FLAG_RAMAN) std::fprintf(file, " RAMAN_INT = %.6f ", rec.raman_intensity[v]);
+  for (size_t v = 0; v < rec.vib->freq.size(); ++v) {
+    std::fprintf(file, "<VIBRATION>\n FREQ = %.6f ", rec.vib->freq[v]);
+    if (rec.flags & FLAG_IR) std::fprintf(file, " IR_INT = %.6f ", rec.vib->ir_intensity[v]);
+    if (rec.flags & FLAG_RAMAN) std::fprintf(file, " RAMAN_INT = %.6f ", rec.vib->raman_intensity[v]);
     std::fputs("\n", file);
-    for (const vec3& p : rec.normal_mode[v]) write_point(file, p);
+    for (const vec3& p : rec.vib->normal_mode[v]) write_point(file, p);
     std::fputs("</VIBRATION>\n", file);
   }
 }
@@ -115,7 +116,7 @@ void write_symmetry_types(FILE* file, const std::string& letters) {
 // Copies the embedded orbital file that follows the grid data of `rec` in
 // `source`, putting in the types the user changed.
 void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
-  if (fseeko(source, static_cast<off_t>(rec.grid_data_start + rec.grid_data_size), SEEK_SET) != 0) return;
+  if (fseeko(source, static_cast<off_t>(rec.grid->grid_data_start + rec.grid->grid_data_size), SEEK_SET) != 0) return;
   std::string line;
   do {
     line = read_line(source);
@@ -148,11 +149,11 @@ void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
     }
     sym.letters.resize(static_cast<size_t>(sym.count), 'u');
   }
-  for (size_t g = 0; g < rec.grid_kind.size(); ++g) {
-    if (!rec.orb_type_changed[g]) continue;
-    const int s = rec.orb_sym[g] - 1, k = rec.orb_index[g] - 1;
+  for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g) {
+    if (!rec.grid->orb_type_changed[g]) continue;
+    const int s = rec.grid->orb_sym[g] - 1, k = rec.grid->orb_index[g] - 1;
     if (s < 0 || s >= nsym || k < 0 || k >= syms[static_cast<size_t>(s)].count) continue;
-    const int type = rec.orb_type[g];
+    const int type = rec.grid->orb_type[g];
     syms[static_cast<size_t>(s)].letters[static_cast<size_t>(k)] = orb_desc_short[type >= 0 && type < 8 ? type : 0][0];
   }
   for (const symmetry_types& sym : syms) write_symmetry_types(file, sym.letters);
@@ -165,22 +166,22 @@ void write_inporb_block(FILE* file, const mol_data_t& rec, FILE* source) {
   std::fputs(" <GRID>\n", file);
   std::fprintf(file,
                " N_of_MO=%d N_of_Grids=%d N_of_Points=%d Block_Size=%d N_Blocks=%d Is_cutoff=%d CutOff=%8.4f N_P=%d\n",
-               rec.n_mo, rec.ngrid(), 0, 0, 0, rec.is_cutoff, rec.cutoff, 0);
-  const auto& ic = rec.index_counts;
+               rec.grid->n_mo, rec.ngrid(), 0, 0, 0, rec.grid->is_cutoff, rec.grid->cutoff, 0);
+  const auto& ic = rec.grid->index_counts;
   std::fprintf(file, " N_INDEX= %d %d %d %d %d %d %d\n", ic[0], ic[1], ic[2], ic[3], ic[4], ic[5], ic[6]);
   std::fprintf(file, " Net= %d %d %d\n", 0, 0, 0);
-  std::fprintf(file, " Origin= %lf %lf %lf\n", rec.origin[0], rec.origin[1], rec.origin[2]);
+  std::fprintf(file, " Origin= %lf %lf %lf\n", rec.grid->origin[0], rec.grid->origin[1], rec.grid->origin[2]);
   for (int a = 0; a < 3; ++a) {
-    const vec3& v = rec.axis[static_cast<size_t>(a)];
+    const vec3& v = rec.grid->axis[static_cast<size_t>(a)];
     std::fprintf(file, " Axis_%d= %lf %lf %lf\n", a + 1, v[0], v[1], v[2]);
   }
   std::fprintf(file, " ORBOFF = %d", 0);
-  for (size_t g = 0; g < rec.grid_kind.size(); ++g) {
-    const std::string name = rec.grid_name[g].value_or("");
+  for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g) {
+    const std::string name = rec.grid->grid_name[g].value_or("");
     if (name.find("Orbital") != std::string::npos) {
-      const int type = rec.orb_type[g];
-      std::fprintf(file, "\n GridName= Orbital  sym= %d index=%d Energ=%f occ=%f type=%s", rec.orb_sym[g],
-                   rec.orb_index[g], rec.orb_energy[g], rec.orb_occ[g],
+      const int type = rec.grid->orb_type[g];
+      std::fprintf(file, "\n GridName= Orbital  sym= %d index=%d Energ=%f occ=%f type=%s", rec.grid->orb_sym[g],
+                   rec.grid->orb_index[g], rec.grid->orb_energy[g], rec.grid->orb_occ[g],
                    orb_desc_short[type >= 0 && type < 8 ? type : 0]);
     } else {
       std::fprintf(file, "\n GridName=%s", name.c_str());
@@ -193,9 +194,10 @@ void write_inporb_block(FILE* file, const mol_data_t& rec, FILE* source) {
 void write_mol_section(FILE* file, const mol_data_t& rec, int grid, FILE* grid_source) {
   std::fprintf(file, "  %d\n", rec.natom());
   std::fprintf(file, "File generated by %s version %s\n", program_name, program_version);
-  for (size_t i = 0; i < rec.xyz.size(); ++i)
-    std::fprintf(file, " %s  %15.9f  %15.9f  %15.9f\n", rec.elem[i].name.c_str(), rec.xyz[i][0], rec.xyz[i][1],
-                 rec.xyz[i][2]);
+  for (int i = 0; i < rec.natom(); ++i) {
+    const vec3& p = rec.xyz[static_cast<size_t>(i)];
+    std::fprintf(file, " %s  %15.9f  %15.9f  %15.9f\n", atom_element(rec, i).name.c_str(), p[0], p[1], p[2]);
+  }
   write_additional_atom_info_block(file, rec);
   write_bond_block(file, rec);
   write_dipole_block(file, rec);

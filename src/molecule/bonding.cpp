@@ -44,14 +44,16 @@ void find_single_bonds(mol_data_t& rec, std::vector<int>& sums) {
   for (const bond_t& b : rec.bond) existing.insert(pair_key(b.a1, b.a2));
 
   const int n = rec.natom();
+  std::vector<const element_t*> element(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) element[static_cast<size_t>(i)] = &atom_element(rec, i);
   for (int i = 0; i < n; ++i) {
     const vec3& pi = rec.xyz[static_cast<size_t>(i)];
-    const element_t& ei = rec.elem[static_cast<size_t>(i)];
+    const element_t& ei = *element[static_cast<size_t>(i)];
     for (int j = i + 1; j < n; ++j) {
       const vec3& pj = rec.xyz[static_cast<size_t>(j)];
       const double dx = pi[0] - pj[0], dy = pi[1] - pj[1], dz = pi[2] - pj[2];
       if (std::fabs(dx) >= 3.0 || std::fabs(dy) >= 3.0 || std::fabs(dz) >= 3.0) continue;
-      const element_t& ej = rec.elem[static_cast<size_t>(j)];
+      const element_t& ej = *element[static_cast<size_t>(j)];
       if (sums[static_cast<size_t>(i)] >= ei.valency || sums[static_cast<size_t>(j)] >= ej.valency) continue;
       if (!existing.empty() && existing.count(pair_key(i, j))) continue;
       const float radii = ei.bond_size + ej.bond_size;
@@ -70,7 +72,7 @@ void raise_bonds(mol_data_t& rec, std::vector<int>& sums, int from) {
   for (bond_t& b : rec.bond) {
     if (b.type != from || !valid_atom(rec, b.a1) || !valid_atom(rec, b.a2)) continue;
     const size_t a = static_cast<size_t>(b.a1), c = static_cast<size_t>(b.a2);
-    if (sums[a] < rec.elem[a].valency && sums[c] < rec.elem[c].valency) {
+    if (sums[a] < atom_element(rec, b.a1).valency && sums[c] < atom_element(rec, b.a2).valency) {
       b.type = from + 1;
       ++sums[a];
       if (c != a) ++sums[c];

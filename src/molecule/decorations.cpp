@@ -17,8 +17,8 @@ size_t at(int i) { return static_cast<size_t>(i); }
 
 void set_decoration_defaults(mol_data_t& rec, const decoration_group_t& g, int i) {
   if (!in_range(i, g.count(rec))) return;
-  (rec.*g.colors)[at(i)] = Input_Data.object_color;
-  for (const decoration_real_t& r : g.reals) (rec.*r.values)[at(i)] = r.default_value;
+  (rec.deco.edit().*g.colors)[at(i)] = Input_Data.object_color;
+  for (const decoration_real_t& r : g.reals) (rec.deco.edit().*r.values)[at(i)] = r.default_value;
 }
 
 int add_decoration(mol_data_t& rec, const decoration_group_t& g, std::initializer_list<vec3> points) {
@@ -26,7 +26,7 @@ int add_decoration(mol_data_t& rec, const decoration_group_t& g, std::initialize
   resize_decorations(rec, g, i + 1);
   size_t k = 0;
   for (const vec3& p : points)
-    if (k < g.points.size()) (rec.*g.points[k++])[at(i)] = p;
+    if (k < g.points.size()) (rec.deco.edit().*g.points[k++])[at(i)] = p;
   set_decoration_defaults(rec, g, i);
   return i;
 }
@@ -47,7 +47,7 @@ void cell_set_default_values(mol_data_t& rec, int i) { set_decoration_defaults(r
 
 void textbox_set_dfault_values(mol_data_t& rec, int i) {
   if (!in_range(i, rec.ntextbox())) return;
-  textbox_t& box = rec.textbox[at(i)];
+  textbox_t& box = rec.deco.edit().textbox[at(i)];
   box.color.red = Input_Data.label_color.red;
   box.color.green = Input_Data.label_color.green;
   box.color.blue = Input_Data.label_color.blue;
@@ -58,7 +58,7 @@ void textbox_set_dfault_values(mol_data_t& rec, int i) {
 
 void add_vector(mol_data_t& rec, const vec3& tail, const vec3& head) {
   const int i = add_decoration(rec, decoration_groups[DECO_VECTOR], {tail, head});
-  rec.vector_color[at(i)].alpha = 1.0f;
+  rec.deco.edit().vector_color[at(i)].alpha = 1.0f;
   notifier().objects_changed();
 }
 
@@ -69,7 +69,7 @@ void add_triangle(mol_data_t& rec, const vec3& p1, const vec3& p2, const vec3& p
 
 void add_sphere(mol_data_t& rec, const vec3& centre, double radius) {
   const int i = add_decoration(rec, decoration_groups[DECO_SPHERE], {centre});
-  rec.sphere_radius[at(i)] = radius;
+  rec.deco.edit().sphere_radius[at(i)] = radius;
   notifier().objects_changed();
 }
 
@@ -87,18 +87,18 @@ void delete_last_textbox(mol_data_t& rec) { delete_ith_textbox(rec, rec.ntextbox
 
 void delete_ith_textbox(mol_data_t& rec, int i) {
   if (!in_range(i, rec.ntextbox())) return;
-  rec.textbox.erase(rec.textbox.begin() + i);
+  rec.deco.edit().textbox.erase(rec.deco->textbox.begin() + i);
 }
 
 void textbox_delete_last_char(mol_data_t& rec) {
-  if (rec.textbox.empty()) return;
-  auto& text = rec.textbox.back().text;
+  if (rec.deco->textbox.empty()) return;
+  auto& text = rec.deco.edit().textbox.back().text;
   if (text && !text->empty()) text->pop_back();
 }
 
 void textbox_delete_insert_char(mol_data_t& rec, char c) {
-  if (rec.textbox.empty()) return;
-  auto& text = rec.textbox.back().text;
+  if (rec.deco->textbox.empty()) return;
+  auto& text = rec.deco.edit().textbox.back().text;
   if (!text) text.emplace();
   text->push_back(c);
 }

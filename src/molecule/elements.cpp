@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "molecule/mol_data.h"
@@ -64,17 +65,56 @@ int find_element(const std::string& symbol) {
   return k;
 }
 
-void set_element_data(mol_data_t& rec, int i) {
-  if (i < 0 || i >= rec.natom()) return;
-  element_t& atom = rec.elem[static_cast<size_t>(i)];
-  const int k = find_element(atom.name);
+namespace {
+
+// Copies the table's data for the kind's symbol into it (not the symbol and
+// not the fourth colour component).
+void fill_from_table(element_t& kind) {
+  const int k = find_element(kind.name);
   const element_t source = k >= 0 ? e[static_cast<size_t>(k)] : element_t{};
-  atom.color.red = source.color.red;
-  atom.color.green = source.color.green;
-  atom.color.blue = source.color.blue;
-  atom.size = source.size;
-  atom.bond_size = source.bond_size;
-  atom.valency = source.valency;
-  atom.table_x = source.table_x;
-  atom.table_y = source.table_y;
+  kind.color.red = source.color.red;
+  kind.color.green = source.color.green;
+  kind.color.blue = source.color.blue;
+  kind.size = source.size;
+  kind.bond_size = source.bond_size;
+  kind.valency = source.valency;
+  kind.table_x = source.table_x;
+  kind.table_y = source.table_y;
+}
+
+uint32_t kind_for_symbol(mol_data_t& rec, const std::string& symbol) {
+  const uint32_t k = find_atom_kind(rec, symbol);
+  if (k != no_atom_kind) return k;
+  element_t kind;
+  kind.name = symbol;
+  fill_from_table(kind);
+  return add_atom_kind(rec, kind);
+}
+
+}  // namespace
+
+void set_element_data(mol_data_t& rec, int i) {
+  if (!valid_atom(rec, i) || !rec.atoms.exists()) return;
+  atom_data_t& a = rec.atoms.edit();
+  const uint32_t k = a.kind[static_cast<size_t>(i)];
+  if (k < a.kinds.size()) fill_from_table(a.kinds[k]);
+}
+
+void set_atom_symbol(mol_data_t& rec, int i, const std::string& symbol) {
+  if (valid_atom(rec, i)) set_atom_kind(rec, i, kind_for_symbol(rec, symbol));
+}
+
+void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, const std::vector<uint32_t>& which) {
+  std::vector<uint32_t> kind_of(symbols.size());
+  for (size_t s = 0; s < symbols.size(); ++s) kind_of[s] = kind_for_symbol(rec, symbols[s]);
+  const size_t n = std::min(which.size(), rec.xyz.size());
+  if (n == 0) return;
+  std::vector<uint32_t>& kind = rec.atoms.edit().kind;
+  kind.resize(rec.xyz.size(), no_atom_kind);
+  for (size_t i = 0; i < n; ++i) kind[i] = which[i] < kind_of.size() ? kind_of[which[i]] : no_atom_kind;
+}
+
+void refresh_atom_elements(mol_data_t& rec) {
+  if (!rec.atoms.exists()) return;
+  for (element_t& kind : rec.atoms.edit().kinds) fill_from_table(kind);
 }

@@ -30,3 +30,12 @@ int find_element(const std::string& symbol);
 // element copy (not the symbol and not the fourth colour component); an
 // unknown symbol gets all zeros.
 void set_element_data(mol_data_t& rec, int i);
+// Gives atom i the symbol `symbol` with a copy of that element's data (all
+// zeros for an unknown symbol).
+void set_atom_symbol(mol_data_t& rec, int i, const std::string& symbol);
+// The same for atoms 0, 1, … of `which` at once: atom i gets the symbol
+// symbols[which[i]] (each distinct symbol is looked up once).
+void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, const std::vector<uint32_t>& which);
+// Copies the table's data again into every atom of `rec`, after the table
+// changed.
+void refresh_atom_elements(mol_data_t& rec);

@@ -1,6 +1,8 @@
 #include "molecule/mol_data.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "molecule/notify.h"
 
@@ -53,25 +55,201 @@ void deallocate_data(mol_data_t& rec) {
   deallocate_dipole(rec);
   deallocate_grids(rec);
   deallocate_vibrations(rec);
-  for (const decoration_group_t& g : decoration_groups) resize_decorations(rec, g, 0);
-  deallocate_textboxes(rec);
+  rec.deco.reset();
   if (m) {
     m->marked.clear();
     unselect_all();
   }
 }
 
+// ---- Atoms ----
+
+namespace {
+
+// Resizes a per-atom array to n entries when it holds data; an empty one
+// (the data are absent) stays empty.
+template <typename T>
+void keep_step(std::vector<T>& v, size_t n, const T& fill = T{}) {
+  if (!v.empty()) v.resize(n, fill);
+}
+
+// The per-atom array `v` sized to the atoms, for a first value to be set.
+template <typename T>
+std::vector<T>& sized(const mol_data_t& rec, std::vector<T>& v) {
+  if (v.size() != rec.xyz.size()) v.resize(rec.xyz.size(), T{});
+  return v;
+}
+
+template <typename T>
+T value_at(const std::vector<T>& v, int i) {
+  return i >= 0 && static_cast<size_t>(i) < v.size() ? v[static_cast<size_t>(i)] : T{};
+}
+
+// Gathers v[order[0]], v[order[1]], … (an empty array stays empty).
+template <typename T>
+void gather(std::vector<T>& v, const std::vector<int>& order) {
+  if (v.empty()) return;
+  std::vector<T> out;
+  out.reserve(order.size());
+  for (int i : order) out.push_back(std::move(v[static_cast<size_t>(i)]));
+  v = std::move(out);
+}
+
+template <typename T>
+size_t bytes_of(const std::vector<T>& v) {
+  return v.capacity() * sizeof(T);
+}
+
+}  // namespace
+
 void allocate_atoms(mol_data_t& rec, int n) {
   const size_t k = count(n);
   rec.xyz.resize(k, vec3{});
-  rec.elem.resize(k);
-  rec.charge_m.resize(k, 0.0);
-  rec.charge_l.resize(k, 0.0);
-  rec.atom_number.resize(k, 0);
-  rec.atom_symmetry.resize(k, 0);
-  rec.atom_name.resize(k);
+  if (k == 0) {
+    rec.atoms.reset();
+  } else {
+    atom_data_t& a = rec.atoms.edit();
+    a.kind.resize(k, no_atom_kind);
+    keep_step(a.color, k);
+    keep_step(a.charge_m, k);
+    keep_step(a.charge_l, k);
+    keep_step(a.number, k);
+    keep_step(a.symmetry, k);
+    keep_step(a.name, k);
+  }
   // Label images exist only once they have been made; then they keep step.
-  if (!rec.atom_labels.empty()) rec.atom_labels.resize(k);
+  keep_step(rec.atom_labels, k);
+}
+
+const element_t& atom_element(const mol_data_t& rec, int i) {
+  static const element_t none{};
+  const atom_data_t& a = *rec.atoms;
+  if (i < 0 || static_cast<size_t>(i) >= a.kind.size()) return none;
+  const uint32_t k = a.kind[static_cast<size_t>(i)];
+  return k < a.kinds.size() ? a.kinds[k] : none;
+}
+
+color_t atom_color(const mol_data_t& rec, int i) {
+  const atom_data_t& a = *rec.atoms;
+  if (i >= 0 && static_cast<size_t>(i) < a.color.size()) return a.color[static_cast<size_t>(i)];
+  return atom_element(rec, i).color;
+}
+
+void set_atom_kind(mol_data_t& rec, int i, uint32_t kind) {
+  if (!valid_atom(rec, i)) return;
+  atom_data_t& a = rec.atoms.edit();
+  sized(rec, a.kind)[static_cast<size_t>(i)] = kind;
+}
+
+uint32_t find_atom_kind(const mol_data_t& rec, const std::string& symbol) {
+  const auto& kinds = rec.atoms->kinds;
+  for (size_t k = 0; k < kinds.size(); ++k)
+    if (kinds[k].name == symbol) return static_cast<uint32_t>(k);
+  return no_atom_kind;
+}
+
+uint32_t add_atom_kind(mol_data_t& rec, const element_t& element) {
+  auto& kinds = rec.atoms.edit().kinds;
+  kinds.push_back(element);
+  return static_cast<uint32_t>(kinds.size() - 1);
+}
+
+void set_atom_color(mol_data_t& rec, int i, const color_t& c) {
+  if (!valid_atom(rec, i)) return;
+  atom_data_t& a = rec.atoms.edit();
+  if (a.color.size() != rec.xyz.size()) {
+    // The first colour of a single atom: every atom takes its colour along.
+    a.color.resize(rec.xyz.size());
+    for (int k = 0; k < rec.natom(); ++k) a.color[static_cast<size_t>(k)] = atom_element(rec, k).color;
+  }
+  a.color[static_cast<size_t>(i)] = c;
+}
+
+double atom_mulliken(const mol_data_t& rec, int i) { return value_at(rec.atoms->charge_m, i); }
+double atom_loprop(const mol_data_t& rec, int i) { return value_at(rec.atoms->charge_l, i); }
+int atom_number(const mol_data_t& rec, int i) { return value_at(rec.atoms->number, i); }
+int atom_symmetry(const mol_data_t& rec, int i) { return value_at(rec.atoms->symmetry, i); }
+
+const std::optional<std::string>& atom_name(const mol_data_t& rec, int i) {
+  static const std::optional<std::string> none;
+  const auto& names = rec.atoms->name;
+  return i >= 0 && static_cast<size_t>(i) < names.size() ? names[static_cast<size_t>(i)] : none;
+}
+
+void set_atom_mulliken(mol_data_t& rec, int i, double v) {
+  if (!valid_atom(rec, i)) return;
+  sized(rec, rec.atoms.edit().charge_m)[static_cast<size_t>(i)] = v;
+  rec.flags |= FLAG_MULLIKEN;
+}
+
+void set_atom_loprop(mol_data_t& rec, int i, double v) {
+  if (!valid_atom(rec, i)) return;
+  sized(rec, rec.atoms.edit().charge_l)[static_cast<size_t>(i)] = v;
+  rec.flags |= FLAG_LOPROP;
+}
+
+void set_atom_number(mol_data_t& rec, int i, int v) {
+  if (!valid_atom(rec, i)) return;
+  sized(rec, rec.atoms.edit().number)[static_cast<size_t>(i)] = v;
+  rec.flags |= FLAG_ATOM_NUMBERS;
+}
+
+void set_atom_symmetry(mol_data_t& rec, int i, int v) {
+  if (!valid_atom(rec, i)) return;
+  sized(rec, rec.atoms.edit().symmetry)[static_cast<size_t>(i)] = v;
+  rec.flags |= FLAG_ATOM_SYMMETRY;
+}
+
+void set_atom_name(mol_data_t& rec, int i, const std::string& name) {
+  if (!valid_atom(rec, i)) return;
+  sized(rec, rec.atoms.edit().name)[static_cast<size_t>(i)] = name;
+  rec.flags |= FLAG_ATOM_NAMES;
+}
+
+void reorder_atoms(mol_data_t& rec, const std::vector<int>& order) {
+  std::vector<int> keep;
+  keep.reserve(order.size());
+  for (int i : order)
+    if (valid_atom(rec, i)) keep.push_back(i);
+  gather(rec.xyz, keep);
+  gather(rec.atom_labels, keep);
+  if (rec.atoms.exists()) {
+    atom_data_t& a = rec.atoms.edit();
+    gather(a.kind, keep);
+    gather(a.color, keep);
+    gather(a.charge_m, keep);
+    gather(a.charge_l, keep);
+    gather(a.number, keep);
+    gather(a.symmetry, keep);
+    gather(a.name, keep);
+  }
+  if (rec.xyz.empty()) rec.atoms.reset();
+}
+
+size_t record_bytes(const mol_data_t& rec) {
+  size_t n =
+      sizeof(mol_data_t) + bytes_of(rec.xyz) + bytes_of(rec.marked) + bytes_of(rec.bond) + bytes_of(rec.atom_labels);
+  if (rec.atoms.exists()) {
+    const atom_data_t& a = *rec.atoms;
+    n += sizeof(atom_data_t) + bytes_of(a.kinds) + bytes_of(a.kind) + bytes_of(a.color) + bytes_of(a.charge_m) +
+         bytes_of(a.charge_l) + bytes_of(a.number) + bytes_of(a.symmetry) + bytes_of(a.name);
+    for (const element_t& k : a.kinds) n += k.name.capacity() > 15 ? k.name.capacity() : 0;
+  }
+  if (rec.grid.exists()) {
+    const grid_data_t& g = *rec.grid;
+    n += sizeof(grid_data_t) + bytes_of(g.grid_kind) + bytes_of(g.orb_energy) + bytes_of(g.orb_occ) +
+         bytes_of(g.orb_sym) + bytes_of(g.orb_index) + bytes_of(g.orb_type) + bytes_of(g.orb_type_changed) +
+         bytes_of(g.grid_name) + bytes_of(g.cutoff_mask) + bytes_of(g.block_offset) + bytes_of(g.grid_values) +
+         bytes_of(g.epot_values);
+  }
+  if (rec.vib.exists()) {
+    const vibration_data_t& v = *rec.vib;
+    n += sizeof(vibration_data_t) + bytes_of(v.freq) + bytes_of(v.ir_intensity) + bytes_of(v.raman_intensity) +
+         bytes_of(v.normal_mode);
+    for (const auto& mode : v.normal_mode) n += bytes_of(mode);
+  }
+  if (rec.deco.exists()) n += sizeof(decoration_data_t);
+  return n;
 }
 
 void deallocate_atoms(mol_data_t& rec) {
@@ -94,44 +272,37 @@ void deallocate_dipole(mol_data_t& rec) {
 
 void allocate_grids(mol_data_t& rec, int n) {
   const size_t k = count(n);
-  rec.grid_kind.resize(k, 0);
-  rec.orb_energy.resize(k, 0.0);
-  rec.orb_occ.resize(k, 0.0);
-  rec.orb_sym.resize(k, 0);
-  rec.orb_index.resize(k, 0);
-  rec.orb_type.resize(k, 0);
-  rec.orb_type_changed.resize(k, 0);
-  rec.grid_name.resize(k);
-  rec.cutoff_mask.assign(count(rec.n_points), 0);
-  rec.block_offset.assign(count(rec.n_blocks) * count(rec.n_grid_header), 0);
-  rec.grid_values.assign(count(rec.n_points), 0.0);
+  grid_data_t& g = rec.grid.edit();
+  g.grid_kind.resize(k, 0);
+  g.orb_energy.resize(k, 0.0);
+  g.orb_occ.resize(k, 0.0);
+  g.orb_sym.resize(k, 0);
+  g.orb_index.resize(k, 0);
+  g.orb_type.resize(k, 0);
+  g.orb_type_changed.resize(k, 0);
+  g.grid_name.resize(k);
+  g.cutoff_mask.assign(count(g.n_points), 0);
+  g.block_offset.assign(count(g.n_blocks) * count(g.n_grid_header), 0);
+  g.grid_values.assign(count(g.n_points), 0.0);
 }
 
 void deallocate_grids(mol_data_t& rec) {
-  rec.grid_kind.clear();
-  rec.orb_energy.clear();
-  rec.orb_occ.clear();
-  rec.orb_sym.clear();
-  rec.orb_index.clear();
-  rec.orb_type.clear();
-  rec.orb_type_changed.clear();
-  rec.grid_name.clear();
-  rec.cutoff_mask.clear();
-  rec.block_offset.clear();
-  rec.grid_values.clear();
-  rec.epot_values.clear();
-  rec.n_grid_header = 0;
-  rec.n_points = 0;
+  rec.grid.reset();
   rec.flags &= ~FLAG_EPOT;
 }
 
 void allocate_vibs(mol_data_t& rec, int n) {
   const size_t k = count(n);
-  rec.freq.resize(k, 0.0);
-  rec.ir_intensity.resize(k, 0.0);
-  rec.raman_intensity.resize(k, 0.0);
-  rec.normal_mode.resize(k);
-  if (k > 0) rec.normal_mode.back().assign(count(rec.natom()), vec3{});
+  if (k == 0) {
+    rec.vib.reset();
+    return;
+  }
+  vibration_data_t& v = rec.vib.edit();
+  v.freq.resize(k, 0.0);
+  v.ir_intensity.resize(k, 0.0);
+  v.raman_intensity.resize(k, 0.0);
+  v.normal_mode.resize(k);
+  v.normal_mode.back().assign(count(rec.natom()), vec3{});
 }
 
 void deallocate_vibrations(mol_data_t& rec) {
@@ -141,34 +312,40 @@ void deallocate_vibrations(mol_data_t& rec) {
 
 const std::array<decoration_group_t, N_DECORATION_GROUPS> decoration_groups = {{
     {"VECTOR",
-     {&mol_data_t::vector_start, &mol_data_t::vector_end},
-     &mol_data_t::vector_color,
-     {{"RADIUS", &mol_data_t::vector_radius, default_vector_radius},
-      {"SHARPNESS", &mol_data_t::vector_sharpness, default_vector_sharpness}},
+     {&decoration_data_t::vector_start, &decoration_data_t::vector_end},
+     &decoration_data_t::vector_color,
+     {{"RADIUS", &decoration_data_t::vector_radius, default_vector_radius},
+      {"SHARPNESS", &decoration_data_t::vector_sharpness, default_vector_sharpness}},
      "\n"},
     {"TRIANGLE",
-     {&mol_data_t::triangle1, &mol_data_t::triangle2, &mol_data_t::triangle3},
-     &mol_data_t::triangle_color,
+     {&decoration_data_t::triangle1, &decoration_data_t::triangle2, &decoration_data_t::triangle3},
+     &decoration_data_t::triangle_color,
      {},
      "\n "},
     {"SPHERE",
-     {&mol_data_t::sphere_center},
-     &mol_data_t::sphere_color,
-     {{"RADIUS", &mol_data_t::sphere_radius, default_sphere_radius}},
+     {&decoration_data_t::sphere_center},
+     &decoration_data_t::sphere_color,
+     {{"RADIUS", &decoration_data_t::sphere_radius, default_sphere_radius}},
      " \n"},
-    {"SURFACE", {&mol_data_t::surf1, &mol_data_t::surf2, &mol_data_t::surf3}, &mol_data_t::surf_color, {}, " \n"},
+    {"SURFACE",
+     {&decoration_data_t::surf1, &decoration_data_t::surf2, &decoration_data_t::surf3},
+     &decoration_data_t::surf_color,
+     {},
+     " \n"},
     {"CELL",
-     {&mol_data_t::cell1, &mol_data_t::cell2, &mol_data_t::cell3, &mol_data_t::cell4},
-     &mol_data_t::cell_color,
+     {&decoration_data_t::cell1, &decoration_data_t::cell2, &decoration_data_t::cell3, &decoration_data_t::cell4},
+     &decoration_data_t::cell_color,
      {},
      " \n"},
 }};
 
 void resize_decorations(mol_data_t& rec, const decoration_group_t& g, int n) {
   const size_t k = count(n);
-  for (auto points : g.points) (rec.*points).resize(k, vec3{});
-  (rec.*g.colors).resize(k);
-  for (const decoration_real_t& r : g.reals) (rec.*r.values).resize(k, 0.0);
+  if (k == 0 && !rec.deco.exists()) return;
+  decoration_data_t& d = rec.deco.edit();
+  for (auto points : g.points) (d.*points).resize(k, vec3{});
+  (d.*g.colors).resize(k);
+  for (const decoration_real_t& r : g.reals) (d.*r.values).resize(k, 0.0);
 }
 
 void allocate_vectors(mol_data_t& rec, int n) { resize_decorations(rec, decoration_groups[DECO_VECTOR], n); }
@@ -182,9 +359,11 @@ void deallocate_surfaces(mol_data_t& rec) { allocate_surfaces(rec, 0); }
 void allocate_cells(mol_data_t& rec, int n) { resize_decorations(rec, decoration_groups[DECO_CELL], n); }
 void deallocate_cells(mol_data_t& rec) { allocate_cells(rec, 0); }
 
-void allocate_textbox(mol_data_t& rec) { rec.textbox.emplace_back(); }
+void allocate_textbox(mol_data_t& rec) { rec.deco.edit().textbox.emplace_back(); }
 
-void deallocate_textboxes(mol_data_t& rec) { rec.textbox.clear(); }
+void deallocate_textboxes(mol_data_t& rec) {
+  if (rec.deco.exists()) rec.deco.edit().textbox.clear();
+}
 
 void unselect_all() {
   if (!m) return;

@@ -447,20 +447,20 @@ void make_surfaces(bool choose_level) {
   const mol_data_t& rec = *m;
   remove_surfaces(rec);
   if (iorb < 0 || iorb >= rec.ngrid()) return;
-  set_isolevel_range(rec.grid_min, rec.grid_max, choose_level);
+  set_isolevel_range(rec.grid->grid_min, rec.grid->grid_max, choose_level);
   // A grid without a slot in the store, or with fewer values than its lattice
   // has points, gets no surface.
   if (!All_Surfaces || static_cast<size_t>(iorb) >= surf.size()) return;
-  const auto& net = rec.net;
+  const auto& net = rec.grid->net;
   if (net[0] < 1 || net[1] < 1 || net[2] < 1) return;
   const size_t points = static_cast<size_t>(net[0]) * net[1] * net[2];
-  if (rec.grid_values.size() < points) return;
+  if (rec.grid->grid_values.size() < points) return;
   srf_t* surface = msrf_New_Surface(*All_Surfaces);
   surf[static_cast<size_t>(iorb)] = surface;
-  const double* second = rec.epot_values.size() >= points ? rec.epot_values.data() : nullptr;
-  const vec3 extents{rec.axis[0][0], rec.axis[1][1], rec.axis[2][2]};
-  mcubes(surface, net[0], net[1], net[2], rec.grid_values.data(), second, Input_Data.isolevel, rec.origin, extents,
-         true);
+  const double* second = rec.grid->epot_values.size() >= points ? rec.grid->epot_values.data() : nullptr;
+  const vec3 extents{rec.grid->axis[0][0], rec.grid->axis[1][1], rec.grid->axis[2][2]};
+  mcubes(surface, net[0], net[1], net[2], rec.grid->grid_values.data(), second, Input_Data.isolevel, rec.grid->origin,
+         extents, true);
 }
 
 void do_remove_grid() {

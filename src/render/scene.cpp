@@ -29,7 +29,7 @@ void set_number_of_stacks(int n) { scene_state.stacks = n; }
 
 void SetAtomColor(SceneOutput& out, int i) {
   if (!m || i < 0 || i >= m->natom()) return;
-  out.color(scene_color(m->elem[i].color), false);
+  out.color(scene_color(atom_color(*m, i)), false);
 }
 
 namespace {
@@ -66,7 +66,7 @@ void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords) {
   for (int i = 0; i < n; ++i) {
     SetAtomColor(out, i);
     if (is_marked[i]) set_rgb(out, 0, 1, 1);
-    const double r = Input_Data.atom_fatness * rec.elem[i].size / divisor;
+    const double r = Input_Data.atom_fatness * atom_element(rec, i).size / divisor;
     out.sphere(coords[i], r, scene_state.slices, scene_state.stacks, true);
     if (n_selected == 0) continue;
     const bool first = rec.selected[0] == i;
@@ -205,8 +205,8 @@ struct arrow_t {
 };
 
 arrow_t arrow(int j) {
-  const vec3 d = m->vector_end[j] - m->vector_start[j];
-  return {m->vector_start[j], d, norm(d), m->vector_radius[j], m->vector_sharpness[j]};
+  const vec3 d = m->deco->vector_end[j] - m->deco->vector_start[j];
+  return {m->deco->vector_start[j], d, norm(d), m->deco->vector_radius[j], m->deco->vector_sharpness[j]};
 }
 
 // Shaft of (1 − s) of the arrow's length, then a cone of 1.65 times its radius.
@@ -218,7 +218,7 @@ void draw_arrow(SceneOutput& out, const arrow_t& a, double radius, bool filled) 
 
 // The eight corners of cell j: O, P, Q, R, then P+Q−O, P+R−O, Q+R−O, P+Q+R−2O.
 std::array<vec3, 8> cell_corners(int j) {
-  const vec3 &O = m->cell1[j], &P = m->cell2[j], &Q = m->cell3[j], &R = m->cell4[j];
+  const vec3 &O = m->deco->cell1[j], &P = m->deco->cell2[j], &Q = m->deco->cell3[j], &R = m->deco->cell4[j];
   const std::array<vec3, 4> more = pl4to6(O, P, Q, R);
   return {O, P, Q, R, more[0], more[1], more[2], more[3]};
 }
@@ -283,8 +283,8 @@ void draw_vibrations(SceneOutput& out) {
   if (std::fabs(st.vibration_phase) > 1) st.vibration_direction = 1 - st.vibration_direction;
   if (!m) return;
   std::vector<vec3> coords = m->xyz;
-  if (ivib >= 0 && ivib < static_cast<int>(m->normal_mode.size())) {
-    const std::vector<vec3>& mode = m->normal_mode[ivib];
+  if (ivib >= 0 && ivib < static_cast<int>(m->vib->normal_mode.size())) {
+    const std::vector<vec3>& mode = m->vib->normal_mode[ivib];
     const double f = st.vibration_phase * Input_Data.vibration_amplitude;
     for (size_t i = 0; i < std::min(coords.size(), mode.size()); ++i) coords[i] = coords[i] + mode[i] * f;
   }
@@ -324,7 +324,7 @@ void draw_dipole(SceneOutput& out) {
 void draw_vectors(SceneOutput& out) {
   if (!m) return;
   for (int j = 0; j < m->nvector(); ++j) {
-    set_rgba(out, m->vector_color[j]);
+    set_rgba(out, m->deco->vector_color[j]);
     const arrow_t a = arrow(j);
     draw_arrow(out, a, a.radius, true);
   }
@@ -333,8 +333,8 @@ void draw_vectors(SceneOutput& out) {
 void draw_triangles(SceneOutput& out) {
   if (!m) return;
   for (int j = 0; j < m->ntriangle(); ++j) {
-    const vec3 &A = m->triangle1[j], &B = m->triangle2[j], &C = m->triangle3[j];
-    set_rgba(out, m->triangle_color[j]);
+    const vec3 &A = m->deco->triangle1[j], &B = m->deco->triangle2[j], &C = m->deco->triangle3[j];
+    set_rgba(out, m->deco->triangle_color[j]);
     out.begin(PrimitiveKind::polygon);
     out.normal(cross(B - A, C - A));
     out.vertex(A);
@@ -347,17 +347,18 @@ void draw_triangles(SceneOutput& out) {
 void draw_spheres(SceneOutput& out) {
   if (!m) return;
   for (int j = 0; j < m->nsphere(); ++j) {
-    set_rgba(out, m->sphere_color[j]);
-    out.sphere(m->sphere_center[j], m->sphere_radius[j], 2 * scene_state.slices, 2 * scene_state.stacks, true);
+    set_rgba(out, m->deco->sphere_color[j]);
+    out.sphere(m->deco->sphere_center[j], m->deco->sphere_radius[j], 2 * scene_state.slices, 2 * scene_state.stacks,
+               true);
   }
 }
 
 void draw_surfaces(SceneOutput& out) {
   if (!m) return;
   for (int j = 0; j < m->nsurf(); ++j) {
-    const vec3 &A = m->surf1[j], &B = m->surf2[j], &C = m->surf3[j];
+    const vec3 &A = m->deco->surf1[j], &B = m->deco->surf2[j], &C = m->deco->surf3[j];
     const std::array<vec3, 4> corners = pl3to4(A, B, C);
-    set_rgba(out, m->surf_color[j]);
+    set_rgba(out, m->deco->surf_color[j]);
     quad(out, cross(B - A, C - A), corners);
   }
 }
@@ -366,7 +367,7 @@ void draw_cells(SceneOutput& out) {
   if (!m) return;
   for (int j = 0; j < m->ncell(); ++j) {
     const std::array<vec3, 8> c = cell_corners(j);
-    set_rgba(out, m->cell_color[j]);
+    set_rgba(out, m->deco->cell_color[j]);
     for (const auto& face : cell_faces) {
       const vec3 &p0 = c[face[0]], &p1 = c[face[1]], &p3 = c[face[3]];
       quad(out, cross(p1 - p0, p3 - p0), {p0, p1, c[face[2]], p3});
@@ -399,7 +400,8 @@ void draw_selected_go(SceneOutput& out) {
   set_rgb(out, 0, 1, 1);
   switch (kind) {
     case GO_SPHERE:
-      out.sphere(m->sphere_center[j], m->sphere_radius[j] + 0.01, scene_state.slices, scene_state.stacks, false);
+      out.sphere(m->deco->sphere_center[j], m->deco->sphere_radius[j] + 0.01, scene_state.slices, scene_state.stacks,
+                 false);
       break;
     case GO_ARROW: {
       const arrow_t a = arrow(j);
@@ -408,13 +410,13 @@ void draw_selected_go(SceneOutput& out) {
     }
     case GO_TRIANGLE:
       out.begin(PrimitiveKind::line_loop);
-      out.vertex(m->triangle1[j]);
-      out.vertex(m->triangle2[j]);
-      out.vertex(m->triangle3[j]);
+      out.vertex(m->deco->triangle1[j]);
+      out.vertex(m->deco->triangle2[j]);
+      out.vertex(m->deco->triangle3[j]);
       out.end();
       break;
     case GO_PLANE: {
-      const std::array<vec3, 4> c = pl3to4(m->surf1[j], m->surf2[j], m->surf3[j]);
+      const std::array<vec3, 4> c = pl3to4(m->deco->surf1[j], m->deco->surf2[j], m->deco->surf3[j]);
       out.begin(PrimitiveKind::lines);
       for (int k : {0, 2, 1, 3}) out.vertex(c[k]);
       out.end();
@@ -431,7 +433,7 @@ void draw_molecule_for_multiview(SceneOutput& out) {
   if (!m) return;
   for (int i = 0; i < m->natom(); ++i) {
     SetAtomColor(out, i);
-    out.sphere(m->xyz[i], m->elem[i].size * 0.5, 7, 7, true);
+    out.sphere(m->xyz[i], atom_element(*m, i).size * 0.5, 7, 7, true);
   }
   for (const bond_t& b : m->bond) {
     if (b.type != SINGLE_BOND && b.type != DOUBLE_BOND && b.type != TRIPLE_BOND && b.type != ONE_AND_HALF_BOND)

@@ -80,7 +80,7 @@ double Calc_Diameter(const mol_data_t& rec) {
   double largest = 0;
   auto consider = [&largest](double d) { largest = std::max(largest, d); };
   if (rec.ngrid() > 0)
-    for (const vec3& a : rec.axis) consider(norm(a));
+    for (const vec3& a : rec.grid->axis) consider(norm(a));
   if (rec.natom() > 0) {
     vec3 mean{0, 0, 0};
     for (const vec3& p : rec.xyz) mean = mean + p;
@@ -89,9 +89,11 @@ double Calc_Diameter(const mol_data_t& rec) {
   }
   // Distances from a centre are radii: twice each is the extent that the
   // field must hold, as the grid box edges already are.
-  for (int i = 0; i < rec.nsphere(); ++i) consider(2.0 * (norm(rec.sphere_center[i]) + rec.sphere_radius[i]));
-  for (const auto* group : {&rec.vector_start, &rec.vector_end, &rec.triangle1, &rec.triangle2, &rec.triangle3,
-                            &rec.cell1, &rec.cell2, &rec.cell3, &rec.cell4})
+  for (int i = 0; i < rec.nsphere(); ++i)
+    consider(2.0 * (norm(rec.deco->sphere_center[i]) + rec.deco->sphere_radius[i]));
+  for (const auto* group :
+       {&rec.deco->vector_start, &rec.deco->vector_end, &rec.deco->triangle1, &rec.deco->triangle2,
+        &rec.deco->triangle3, &rec.deco->cell1, &rec.deco->cell2, &rec.deco->cell3, &rec.deco->cell4})
     for (const vec3& p : *group) consider(2.0 * norm(p));
   return largest < 0.1 ? 1.0 : 1.5 * largest;
 }

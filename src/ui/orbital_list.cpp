@@ -59,8 +59,9 @@ void make_grid_current(int g) {
 void set_grid_type(int symmetry, int index, int code) {
   const int g = grid_of(symmetry, index);
   if (g < 0) return;
-  m->orb_type[static_cast<size_t>(g)] = code;
-  m->orb_type_changed[static_cast<size_t>(g)] = 1;
+  grid_data_t& grids = m->grid.edit();
+  grids.orb_type[static_cast<size_t>(g)] = code;
+  grids.orb_type_changed[static_cast<size_t>(g)] = 1;
 }
 
 void mark_row(GtkTreeIter* iter, int code) {
@@ -113,7 +114,7 @@ void on_type_edited(GtkCellRendererText*, gchar* path, gchar* new_text, gpointer
   if (code < 0 || !gtk_tree_model_get_iter_from_string(GTK_TREE_MODEL(store), &iter, path)) return;
   const list_row_t row = read_row(GTK_TREE_MODEL(store), &iter);
   const int g = grid_of(row.orbital.symmetry, row.orbital.index);
-  if (g >= 0) move_index_count(*m, m->orb_type[static_cast<size_t>(g)], code);
+  if (g >= 0) move_index_count(*m, m->grid->orb_type[static_cast<size_t>(g)], code);
   set_grid_type(row.orbital.symmetry, row.orbital.index, code);
   mark_row(&iter, code);
   mivor_show_substaces();
@@ -169,11 +170,12 @@ void fill_list() {
   if (!m) return;
   for (int g = 0; g < m->ngrid(); ++g) {
     const size_t i = static_cast<size_t>(g);
-    if (m->grid_kind[i] != GRID_ORBITAL) continue;
+    if (m->grid->grid_kind[i] != GRID_ORBITAL) continue;
     GtkTreeIter iter;
-    gtk_list_store_insert_with_values(store, &iter, -1, COL_TYPE, orbital_type_description(m->orb_type[i]), COL_SYM,
-                                      m->orb_sym[i], COL_INDEX, m->orb_index[i], COL_ENERGY, m->orb_energy[i], COL_OCC,
-                                      m->orb_occ[i], COL_MARK, m->orb_type_changed[i] ? "*" : " ", -1);
+    gtk_list_store_insert_with_values(store, &iter, -1, COL_TYPE, orbital_type_description(m->grid->orb_type[i]),
+                                      COL_SYM, m->grid->orb_sym[i], COL_INDEX, m->grid->orb_index[i], COL_ENERGY,
+                                      m->grid->orb_energy[i], COL_OCC, m->grid->orb_occ[i], COL_MARK,
+                                      m->grid->orb_type_changed[i] ? "*" : " ", -1);
     if (g == iorb) {
       state.selected_orbital = iter;
       state.has_selected_orbital = true;
@@ -287,7 +289,7 @@ void change_orbital_type(int code) {
 void mivor_gtk_change_orbital_type(int symmetry, int index) {
   const int g = grid_of(symmetry, index);
   if (g < 0) return;
-  const int code = next_orbital_type(m->orb_type[static_cast<size_t>(g)]);
+  const int code = next_orbital_type(m->grid->orb_type[static_cast<size_t>(g)]);
   set_grid_type(symmetry, index, code);
   GtkTreeIter iter;
   if (find_row(symmetry, index, &iter)) mark_row(&iter, code);

@@ -187,10 +187,11 @@ void on_frequency(gpointer mode) {
 }
 
 std::string frequency_markup(size_t i) {
-  std::string text = printf_text("%.2f cm<sup>-1</sup>", m->freq[i]);
-  if ((m->flags & FLAG_IR) && i < m->ir_intensity.size()) text += printf_text(" IR int.=%.2f", m->ir_intensity[i]);
-  if ((m->flags & FLAG_RAMAN) && i < m->raman_intensity.size()) {
-    text += printf_text(" Raman int.=%.2f", m->raman_intensity[i]);
+  std::string text = printf_text("%.2f cm<sup>-1</sup>", m->vib->freq[i]);
+  if ((m->flags & FLAG_IR) && i < m->vib->ir_intensity.size())
+    text += printf_text(" IR int.=%.2f", m->vib->ir_intensity[i]);
+  if ((m->flags & FLAG_RAMAN) && i < m->vib->raman_intensity.size()) {
+    text += printf_text(" Raman int.=%.2f", m->vib->raman_intensity[i]);
   }
   return text;
 }
@@ -199,7 +200,7 @@ void rebuild_frequency_buttons() {
   for (GtkWidget* button : state.freq_buttons) gtk_widget_destroy(button);
   state.freq_buttons.clear();
   if (!m) return;
-  for (size_t i = 0; i < m->freq.size(); ++i) {
+  for (size_t i = 0; i < m->vib->freq.size(); ++i) {
     GtkWidget* label = gtk_label_new(nullptr);
     gtk_label_set_markup(GTK_LABEL(label), frequency_markup(i).c_str());
     gtk_misc_set_alignment(GTK_MISC(label), 0, 0.5);
@@ -257,9 +258,9 @@ void remove_custom_grid_buttons() {
 
 // One button per grid of kind "other", at the end of the orbitals page.
 void add_custom_grid_buttons() {
-  for (size_t j = 0; j < m->grid_kind.size(); ++j) {
-    if (m->grid_kind[j] != GRID_OTHER) continue;
-    const std::string title = j < m->grid_name.size() ? m->grid_name[j].value_or("") : "";
+  for (size_t j = 0; j < m->grid->grid_kind.size(); ++j) {
+    if (m->grid->grid_kind[j] != GRID_OTHER) continue;
+    const std::string title = j < m->grid->grid_name.size() ? m->grid->grid_name[j].value_or("") : "";
     GtkWidget* button = gtk_button_new_with_label(title.c_str());
     gtk_label_set_ellipsize(GTK_LABEL(gtk_bin_get_child(GTK_BIN(button))), PANGO_ELLIPSIZE_END);
     gtk_widget_set_tooltip_text(button, title.c_str());

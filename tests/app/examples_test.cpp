@@ -54,7 +54,7 @@ TEST_F(Examples, DecorationsShowEveryBondTypeAndEveryKindOfObject) {
   for (const bond_t& b : m->bond) types.insert(b.type);
   EXPECT_EQ(types, (std::set<int>{0, 1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(m->ntextbox(), 2);
-  for (const textbox_t& box : m->textbox) {
+  for (const textbox_t& box : m->deco.edit().textbox) {
     EXPECT_TRUE(box.font && !box.font->empty());
     EXPECT_TRUE(box.text && !box.text->empty());
   }
@@ -88,8 +88,8 @@ TEST_F(Examples, VibrationsHaveOneDisplacementPerAtomInEveryMode) {
   EXPECT_EQ(m->nvibr(), 3 * m->natom() - 6);
   EXPECT_TRUE(m->flags & FLAG_IR);
   for (int v = 0; v < m->nvibr(); ++v) {
-    EXPECT_EQ(m->normal_mode[static_cast<size_t>(v)].size(), static_cast<size_t>(m->natom())) << v;
-    EXPECT_GT(m->freq[static_cast<size_t>(v)], 0) << v;
+    EXPECT_EQ(m->vib.edit().normal_mode[static_cast<size_t>(v)].size(), static_cast<size_t>(m->natom())) << v;
+    EXPECT_GT(m->vib.edit().freq[static_cast<size_t>(v)], 0) << v;
   }
 }
 

@@ -84,7 +84,7 @@ TEST_F(OpenClose, ChangedFileIsReloadedOnceUnchangedOneNot) {
   dir.write("a.mvr", "1\nx\nN 0 0 0\n <END>\n");  // same size
   set_mtime(p, 1000000);
   check_if_file_changed();
-  EXPECT_EQ(m->elem[0].name, "C");
+  EXPECT_EQ(atom_element(*m, 0).name, "C");
 
   dir.write("a.mvr", two_carbons);
   set_mtime(p, 1000000);  // same second, other size
@@ -96,7 +96,7 @@ TEST_F(OpenClose, ChangedFileIsReloadedOnceUnchangedOneNot) {
   dir.write("a.mvr", "2\nx\nN 0 0 0\nN 1.1 0 0\n <END>\n");
   set_mtime(p, 1000005);  // same size, later second
   check_if_file_changed();
-  EXPECT_EQ(m->elem[0].name, "N");
+  EXPECT_EQ(atom_element(*m, 0).name, "N");
 
   std::remove(p.c_str());
   check_if_file_changed();  // gone: nothing happens

@@ -117,7 +117,7 @@ TEST_F(Undo, GridDescriptionsComeBackFromTheNativeFile) {
   move(0.5);
   get_backup();
   ASSERT_EQ(m->ngrid(), 1);
-  EXPECT_EQ(m->orb_index[0], 3);
+  EXPECT_EQ(m->grid.edit().orb_index[0], 3);
   EXPECT_EQ(iorb, 0);
   EXPECT_DOUBLE_EQ(m->xyz[0][0], 0.0);
 }

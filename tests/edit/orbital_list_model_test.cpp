@@ -32,11 +32,11 @@ mol_data_t grids_record() {
                         {"Orbital", 1, 2, 6, 7}};
   allocate_grids(rec, 5);
   for (size_t g = 0; g < 5; ++g) {
-    rec.grid_name[g] = grids[g].name;
-    rec.grid_kind[g] = grids[g].kind;
-    rec.orb_sym[g] = grids[g].sym;
-    rec.orb_index[g] = grids[g].index;
-    rec.orb_type[g] = grids[g].type;
+    rec.grid.edit().grid_name[g] = grids[g].name;
+    rec.grid.edit().grid_kind[g] = grids[g].kind;
+    rec.grid.edit().orb_sym[g] = grids[g].sym;
+    rec.grid.edit().orb_index[g] = grids[g].index;
+    rec.grid.edit().orb_type[g] = grids[g].type;
   }
   return rec;
 }
@@ -113,25 +113,25 @@ TEST(OrbitalTypes, CyclingNeverReachesUndefined) {
 
 TEST(OrbitalTypes, IndexCountsMoveOneOrbitalAndSkipDeleted) {
   mol_data_t rec;
-  rec.index_counts = {0, 2, 3, 0, 0, 0, 5};
+  rec.grid.edit().index_counts = {0, 2, 3, 0, 0, 0, 5};
   move_index_count(rec, 1, 6);
-  EXPECT_EQ(rec.index_counts, (std::array<int, 7>{0, 1, 3, 0, 0, 0, 6}));
+  EXPECT_EQ(rec.grid.edit().index_counts, (std::array<int, 7>{0, 1, 3, 0, 0, 0, 6}));
   move_index_count(rec, 2, 2);
-  EXPECT_EQ(rec.index_counts, (std::array<int, 7>{0, 1, 3, 0, 0, 0, 6}));
+  EXPECT_EQ(rec.grid.edit().index_counts, (std::array<int, 7>{0, 1, 3, 0, 0, 0, 6}));
   move_index_count(rec, 6, 7);
-  EXPECT_EQ(rec.index_counts, (std::array<int, 7>{0, 1, 3, 0, 0, 0, 5}));
+  EXPECT_EQ(rec.grid.edit().index_counts, (std::array<int, 7>{0, 1, 3, 0, 0, 0, 5}));
   move_index_count(rec, 7, 3);
-  EXPECT_EQ(rec.index_counts, (std::array<int, 7>{0, 1, 3, 1, 0, 0, 5}));
+  EXPECT_EQ(rec.grid.edit().index_counts, (std::array<int, 7>{0, 1, 3, 1, 0, 0, 5}));
   // A count that the file left at 0 stays at 0.
   move_index_count(rec, 4, 5);
-  EXPECT_EQ(rec.index_counts, (std::array<int, 7>{0, 1, 3, 1, 0, 1, 5}));
+  EXPECT_EQ(rec.grid.edit().index_counts, (std::array<int, 7>{0, 1, 3, 1, 0, 1, 5}));
 }
 
 TEST(OrbitalText, SubspaceSummaryCountsOrbitalTitles) {
   mol_data_t rec = grids_record();
   EXPECT_EQ(subspace_summary(rec), "Subspaces: f:2; s:1; d:1;");
-  rec.grid_name[0] = "Custom";
-  rec.orb_type[2] = 3;  // not an orbital title: not counted
+  rec.grid.edit().grid_name[0] = "Custom";
+  rec.grid.edit().orb_type[2] = 3;  // not an orbital title: not counted
   EXPECT_EQ(subspace_summary(rec), "Subspaces: f:1; s:1; d:1;");
   EXPECT_EQ(subspace_summary(mol_data_t{}), "Subspaces:");
 }

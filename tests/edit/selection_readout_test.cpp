@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "molecule/elements.h"
 #include "support/recording_notifier.h"
 
 namespace {
@@ -19,7 +20,7 @@ class SelectionReadoutTest : public ::testing::Test {
     const char* symbols[] = {"C", "H", "O", "N"};
     const vec3 positions[] = {{1, 0, 0}, {0, 0, 0}, {0, 0, 1}, {0.5, std::sqrt(3.0) / 2, 1}};
     for (size_t i = 0; i < 4; ++i) {
-      m->elem[i].name = symbols[i];
+      set_atom_symbol(*m, static_cast<int>(i), symbols[i]);
       m->xyz[i] = positions[i];
     }
   }

@@ -14,9 +14,12 @@ class SelectionTest : public ::testing::Test {
     reset_core_state();
     new_mol(1);
     allocate_atoms(*m, 6);
+    element_t half;
+    half.size = 0.5;
+    const uint32_t kind = add_atom_kind(*m, half);
     for (int i = 0; i < 6; ++i) {
       m->xyz[static_cast<size_t>(i)] = {double(i), 0, 0};
-      m->elem[static_cast<size_t>(i)].size = 0.5;
+      set_atom_kind(*m, i, kind);
     }
   }
   static bool project(const vec3& p, double& x, double& y) {

@@ -35,7 +35,7 @@ TEST_F(Converters, ForeignFileIsConvertedBesideItAndOpened) {
     open_file(p, std::nullopt);
     EXPECT_TRUE(told.warnings.empty()) << name << ": " << (told.warnings.empty() ? "" : told.warnings[0]);
     ASSERT_EQ(m->natom(), 2) << name;
-    EXPECT_EQ(m->elem[1].name, "O");
+    EXPECT_EQ(atom_element(*m, 1).name, "O");
     EXPECT_EQ(input_file_name, p);  // the foreign name stays the file's name
     const std::string stem = p.substr(0, p.size() - 4);
     EXPECT_TRUE(file_exists(stem + ".mvr")) << name;

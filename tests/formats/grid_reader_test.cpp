@@ -58,7 +58,7 @@ class GridReader : public ::testing::Test {
   values_t grid(int g) {
     iorb = g;
     read_grid_from_file();
-    return m->grid_values;
+    return m->grid.edit().grid_values;
   }
 
   TempDir dir;
@@ -77,23 +77,23 @@ TEST_F(GridReader, BlocksOfInterleavedGridsAreReadBack) {
   EXPECT_EQ(read(two_grids), "after\n");
   EXPECT_TRUE(told.warnings.empty());
   ASSERT_EQ(m->ngrid(), 2);
-  EXPECT_EQ(m->block_offset, (std::vector<int64_t>{0, 80, 40, 104}));
-  EXPECT_EQ(m->grid_data_size, 128);
-  EXPECT_EQ(m->index_counts, (std::array<int, 7>{1, 2, 3, 4, 5, 6, 7}));
-  EXPECT_EQ(m->axis[1][1], bohr_to_angstrom);
+  EXPECT_EQ(m->grid.edit().block_offset, (std::vector<int64_t>{0, 80, 40, 104}));
+  EXPECT_EQ(m->grid.edit().grid_data_size, 128);
+  EXPECT_EQ(m->grid.edit().index_counts, (std::array<int, 7>{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(m->grid.edit().axis[1][1], bohr_to_angstrom);
   EXPECT_EQ(iorb, 1);
   EXPECT_EQ(grid(1), b);
   EXPECT_EQ(grid(0), a);
-  EXPECT_EQ(m->grid_min, -0.6);
-  EXPECT_EQ(m->grid_max, 0.8);
+  EXPECT_EQ(m->grid.edit().grid_min, -0.6);
+  EXPECT_EQ(m->grid.edit().grid_max, 0.8);
 }
 
 TEST_F(GridReader, ValuesAboveTwoAreClampedExceptAtTheFirstPoint) {
   read(header("N_of_Grids=1 N_of_Points=8 Block_Size=8 N_Blocks=1", "2 2 2", 64) + orbital + density +
        raw({5, 5, -3, 0, 1, 2, 0.5, 0}) + tail);
   EXPECT_EQ(grid(0), (values_t{5, 2, -3, 0, 1, 2, 0.5, 0}));
-  EXPECT_EQ(m->grid_max, 2);  // the first point does not count
-  EXPECT_EQ(m->grid_min, -3);
+  EXPECT_EQ(m->grid.edit().grid_max, 2);  // the first point does not count
+  EXPECT_EQ(m->grid.edit().grid_min, -3);
 }
 
 // 4×2×2 points, x = 0 … 3 bohr, y and z 0 or 1 bohr, one atom at the
@@ -104,15 +104,15 @@ const std::string box_axes = " Axis_1= 3 0 0\n Axis_2= 0 1 0\n Axis_3= 0 0 1\n";
 TEST_F(GridReader, CutOffKeepsPointsInABoxAroundTheAtoms) {
   read(header("N_of_Grids=1 N_of_Points=16 Block_Size=16 N_Blocks=1 Is_cutoff=1 CutOff=1.5", "4 2 2", 128, box_axes) +
        orbital + density + raw(values_t(16, 0.0)) + tail);
-  EXPECT_EQ(m->cutoff_mask, (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().cutoff_mask, (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
 
   // In blocks of 6: block 1 keeps two points, block 2 none; what follows
   // the kept values must not be used.
   read(header("N_of_Grids=1 N_of_Points=16 Block_Size=6 N_Blocks=3 Is_cutoff=1 CutOff=1.5 BOHR", "4 2 2", 128,
               box_axes) +
        orbital + density + raw({.1, .2, .3, .4, .5, .6, .7, .8, 9, 9, 9, 9, 9, 9, 9, 9}) + tail);
-  EXPECT_EQ(m->cutoff_mask, (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(m->block_offset, (std::vector<int64_t>{0, 48, 96}));
+  EXPECT_EQ(m->grid.edit().cutoff_mask, (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().block_offset, (std::vector<int64_t>{0, 48, 96}));
   EXPECT_EQ(grid(0), (values_t{.1, .2, .3, .4, .5, .6, .7, .8, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
@@ -123,24 +123,24 @@ TEST_F(GridReader, CutOffKeepsPointsInABoxAroundTheAtoms) {
 // i = 14: o = 1.148, h = 0.8115125 (rounded 0.8); i = 20: h = t[17] = 0.84995.
 // Below i = 13 no target lies between two sums and h stays 0.1.
 TEST_F(GridReader, SuggestedLevelsSplitTheSumOfSquares) {
-  m->grid_values = {0, 1.0, -0.8, 0, 0, 0, 0, 0};
-  m->grid_min = -0.8;
-  m->grid_max = 1.0;
+  m->grid.edit().grid_values = {0, 1.0, -0.8, 0, 0, 0, 0, 0};
+  m->grid.edit().grid_min = -0.8;
+  m->grid.edit().grid_max = 1.0;
   compute_iso_levels(*m);
-  for (int i = 1; i <= 12; ++i) EXPECT_DOUBLE_EQ(m->iso_levels[i], 0.1) << i;
-  EXPECT_DOUBLE_EQ(m->iso_levels[13], 0.80510625);
-  EXPECT_DOUBLE_EQ(m->iso_levels[14], 0.8115125);
-  EXPECT_DOUBLE_EQ(m->iso_levels[20], 0.84995);
-  EXPECT_EQ(m->iso_value, 0.8);
+  for (int i = 1; i <= 12; ++i) EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[i], 0.1) << i;
+  EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[13], 0.80510625);
+  EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[14], 0.8115125);
+  EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[20], 0.84995);
+  EXPECT_EQ(m->grid.edit().iso_value, 0.8);
 
   // Mirrored, the levels above the largest value (0.8) turn negative.
-  m->grid_values = {0, -1.0, 0.8, 0, 0, 0, 0, 0};
-  m->grid_min = -1.0;
-  m->grid_max = 0.8;
+  m->grid.edit().grid_values = {0, -1.0, 0.8, 0, 0, 0, 0, 0};
+  m->grid.edit().grid_min = -1.0;
+  m->grid.edit().grid_max = 0.8;
   compute_iso_levels(*m);
-  EXPECT_DOUBLE_EQ(m->iso_levels[12], 0.1);
-  EXPECT_DOUBLE_EQ(m->iso_levels[14], -0.8115125);
-  EXPECT_EQ(m->iso_value, -0.8);
+  EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[12], 0.1);
+  EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[14], -0.8115125);
+  EXPECT_EQ(m->grid.edit().iso_value, -0.8);
 }
 
 TEST_F(GridReader, GridLinesDescribeOrbitalsAndOtherGrids) {
@@ -149,17 +149,17 @@ TEST_F(GridReader, GridLinesDescribeOrbitalsAndOtherGrids) {
        " GridName= Orbital  SYM=1 INDEX=3 ENERG=0.25 OCC=0.5 TYPE=x\n GridName= Orbital sym=3\n"
        " GridName= Density\n GridName= Electrostatic potential\n GridName= Electrostatic B\n" +
        density + raw({0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 5, -7}) + tail);
-  EXPECT_EQ(m->grid_kind, (std::vector<int>{1, 1, 1, 4, 3, 3}));
-  EXPECT_EQ(m->orb_type, (std::vector<int>{6, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(m->orb_sym, (std::vector<int>{2, 1, 3, 0, 0, 0}));
-  EXPECT_EQ(m->orb_index, (std::vector<int>{7, 3, 0, 0, 0, 0}));
-  EXPECT_EQ(m->orb_energy, (values_t{-0.5125, 0.25, 0, 0, 0, 0}));
-  EXPECT_EQ(m->orb_occ, (values_t{1.98, 0.5, 0, 0, 0, 0}));
-  EXPECT_EQ(m->grid_name[0], "Orbital");
-  EXPECT_EQ(m->grid_name[4], "Electrostatic");
+  EXPECT_EQ(m->grid.edit().grid_kind, (std::vector<int>{1, 1, 1, 4, 3, 3}));
+  EXPECT_EQ(m->grid.edit().orb_type, (std::vector<int>{6, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().orb_sym, (std::vector<int>{2, 1, 3, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().orb_index, (std::vector<int>{7, 3, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().orb_energy, (values_t{-0.5125, 0.25, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().orb_occ, (values_t{1.98, 0.5, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().grid_name[0], "Orbital");
+  EXPECT_EQ(m->grid.edit().grid_name[4], "Electrostatic");
   // Two potential grids: the flag stays set and the last one is loaded.
   EXPECT_TRUE(m->flags & FLAG_EPOT);
-  EXPECT_EQ(m->epot_values, (values_t{5, -7}));
+  EXPECT_EQ(m->grid.edit().epot_values, (values_t{5, -7}));
 
   for (int type = 0; type < 8; ++type) EXPECT_EQ(orbital_type_from_letter(orb_desc_short[type][0]), type);
   EXPECT_STREQ(orbital_description[3], "RAS 1");
@@ -168,7 +168,7 @@ TEST_F(GridReader, GridLinesDescribeOrbitalsAndOtherGrids) {
   EXPECT_EQ(get_orbital(3, 1), -1);
   const double* data = nullptr;
   EXPECT_EQ(current_grid_data(&data), 1);
-  EXPECT_EQ(data, m->grid_values.data());
+  EXPECT_EQ(data, m->grid.edit().grid_values.data());
   deallocate_grids(*m);
   double limit = 7;
   current_grid_limits(&limit, nullptr, nullptr);
@@ -266,7 +266,7 @@ TEST_F(GridReader, SectionsWithoutValuesKeepTheirGrids) {
   EXPECT_EQ(m->ngrid(), 2);
   read_grid_from_file();
   EXPECT_TRUE(told.warnings.empty());
-  EXPECT_TRUE(m->grid_values.empty());
+  EXPECT_TRUE(m->grid.edit().grid_values.empty());
 }
 
 TEST_F(GridReader, DataCutShortLeaveTheRestOfTheBlockBuffer) {

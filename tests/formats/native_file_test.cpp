@@ -56,7 +56,7 @@ TEST_F(NativeFile, GeometryCountFollowsEndAndBreakLines) {
   open_text(std::string(water) + " <END>\n");
   EXPECT_EQ(n_geometries(), 1);
   ASSERT_EQ(m->natom(), 3);
-  EXPECT_EQ(m->elem[0].name, "O");
+  EXPECT_EQ(atom_element(*m, 0).name, "O");
   EXPECT_DOUBLE_EQ(m->xyz[1][1], 0.7572);
   EXPECT_EQ(m->nbond(), 2);  // bonded automatically
 
@@ -82,10 +82,10 @@ TEST_F(NativeFile, MarkersAreFoundInAnyCaseAndClosingLinesAreIgnored) {
   EXPECT_TRUE(m->flags & FLAG_ENERGY);
   EXPECT_EQ(m->energy, -76.4);
   ASSERT_EQ(m->nvector(), 1);
-  EXPECT_EQ(m->vector_radius[0], 0.2);
-  EXPECT_EQ(m->vector_color[0].red, 1.0f);
-  EXPECT_EQ(m->vector_color[0].green, Input_Data.object_color.green);  // default
-  EXPECT_EQ(m->vector_sharpness[0], 0.10000000149011612);
+  EXPECT_EQ(m->deco.edit().vector_radius[0], 0.2);
+  EXPECT_EQ(m->deco.edit().vector_color[0].red, 1.0f);
+  EXPECT_EQ(m->deco.edit().vector_color[0].green, Input_Data.object_color.green);  // default
+  EXPECT_EQ(m->deco.edit().vector_sharpness[0], 0.10000000149011612);
   EXPECT_EQ(m->editable, 0);
 }
 
@@ -131,14 +131,13 @@ TEST_F(NativeFile, MissingFileWarnsAndLeavesOneEmptyGeometry) {
 // A record with every block the writer knows.
 void fill_everything(mol_data_t& rec) {
   allocate_atoms(rec, 2);
-  rec.elem[0].name = "O";
-  rec.elem[1].name = "H";
-  set_element_data(rec, 0);
-  set_element_data(rec, 1);
+  set_atom_symbol(rec, 0, "O");
+  set_atom_symbol(rec, 1, "H");
   rec.xyz[0] = {0, 0, 0.1173};
   rec.xyz[1] = {0, 0.7572, -0.4692};
-  rec.atom_name[0] = "O1";
-  rec.charge_m = {-0.66, 0.33};
+  set_atom_name(rec, 0, "O1");
+  set_atom_mulliken(rec, 0, -0.66);
+  set_atom_mulliken(rec, 1, 0.33);
   rec.flags |= FLAG_ATOM_NAMES | FLAG_MULLIKEN | FLAG_ATOM_COLORS | FLAG_ENERGY | FLAG_DIPOLE;
   rec.energy = -76.0;
   rec.editable = 0;
@@ -147,23 +146,23 @@ void fill_everything(mol_data_t& rec) {
   Input_Data.object_color = {0.1f, 0.2f, 0.3f, 0.4f};
   add_vector(rec, {0, 0, 0}, {1, 2, 3});
   add_triangle(rec, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
-  rec.triangle_color[0] = {1, 0, 0, 0.5f};
+  rec.deco.edit().triangle_color[0] = {1, 0, 0, 0.5f};
   add_sphere(rec, {1, 1, 1}, 1.5);
-  rec.sphere_color[0] = {0, 1, 0, 0.25f};
+  rec.deco.edit().sphere_color[0] = {0, 1, 0, 0.25f};
   add_surface(rec, {2, 0, 0}, {0, 2, 0}, {0, 0, 2});
-  rec.surf_color[0] = {0, 0, 1, 0.75f};
+  rec.deco.edit().surf_color[0] = {0, 0, 1, 0.75f};
   add_cell(rec, {0, 0, 0}, {3, 0, 0}, {0, 3, 0}, {0, 0, 3});
-  rec.cell_color[0] = {0.5f, 0.5f, 0.5f, 1};
+  rec.deco.edit().cell_color[0] = {0.5f, 0.5f, 0.5f, 1};
   allocate_textbox(rec);
-  rec.textbox[0].x = 10;
-  rec.textbox[0].y = 20;
-  rec.textbox[0].font = "Sans 12";
-  rec.textbox[0].text = "Hello";
+  rec.deco.edit().textbox[0].x = 10;
+  rec.deco.edit().textbox[0].y = 20;
+  rec.deco.edit().textbox[0].font = "Sans 12";
+  rec.deco.edit().textbox[0].text = "Hello";
   allocate_vibs(rec, 1);
-  rec.freq[0] = 1600.5;
-  rec.ir_intensity[0] = 12.25;
+  rec.vib.edit().freq[0] = 1600.5;
+  rec.vib.edit().ir_intensity[0] = 12.25;
   rec.flags |= FLAG_IR;
-  rec.normal_mode[0] = {{0, 0, 0.1}, {0, 0.5, -0.4}};
+  rec.vib.edit().normal_mode[0] = {{0, 0, 0.1}, {0, 0.5, -0.4}};
 }
 
 const char everything_written[] =
@@ -241,26 +240,26 @@ TEST_F(NativeFile, RoundTripKeepsTheDataAndLosesEnergiesAndTheEditableFlag) {
   EXPECT_EQ(r.flags, FLAG_ATOM_NAMES | FLAG_MULLIKEN | FLAG_ATOM_COLORS | FLAG_DIPOLE | FLAG_IR);
   EXPECT_EQ(r.editable, 1);
   ASSERT_EQ(r.natom(), 2);
-  EXPECT_EQ(r.atom_name[0], "O1");
-  EXPECT_FALSE(r.atom_name[1]);
-  EXPECT_EQ(r.charge_m[0], -0.66);
-  EXPECT_EQ(r.elem[0].color.green, 0.18f);
+  EXPECT_EQ(atom_name(r, 0), "O1");
+  EXPECT_FALSE(atom_name(r, 1));
+  EXPECT_EQ(atom_mulliken(r, 0), -0.66);
+  EXPECT_EQ(atom_color(r, 0).green, 0.18f);
   ASSERT_EQ(r.nbond(), 1);
   EXPECT_EQ(r.bond[0].type, SINGLE_BOND);
-  EXPECT_EQ(r.vector_end[0], (vec3{1, 2, 3}));
-  EXPECT_EQ(r.vector_color[0].alpha, 1.0f);
-  EXPECT_EQ(r.triangle_color[0].alpha, 0.5f);
-  EXPECT_EQ(r.sphere_radius[0], 1.5);
-  EXPECT_EQ(r.surf3[0], (vec3{0, 0, 2}));
-  EXPECT_EQ(r.cell4[0], (vec3{0, 0, 3}));
+  EXPECT_EQ(r.deco->vector_end[0], (vec3{1, 2, 3}));
+  EXPECT_EQ(r.deco->vector_color[0].alpha, 1.0f);
+  EXPECT_EQ(r.deco->triangle_color[0].alpha, 0.5f);
+  EXPECT_EQ(r.deco->sphere_radius[0], 1.5);
+  EXPECT_EQ(r.deco->surf3[0], (vec3{0, 0, 2}));
+  EXPECT_EQ(r.deco->cell4[0], (vec3{0, 0, 3}));
   ASSERT_EQ(r.ntextbox(), 1);
-  EXPECT_EQ(r.textbox[0].text, "Hello");
-  EXPECT_EQ(r.textbox[0].font, "Sans 12");
-  EXPECT_EQ(r.textbox[0].x, 10);
-  EXPECT_EQ(r.textbox[0].y, 20);
+  EXPECT_EQ(r.deco->textbox[0].text, "Hello");
+  EXPECT_EQ(r.deco->textbox[0].font, "Sans 12");
+  EXPECT_EQ(r.deco->textbox[0].x, 10);
+  EXPECT_EQ(r.deco->textbox[0].y, 20);
   ASSERT_EQ(r.nvibr(), 1);
-  EXPECT_EQ(r.ir_intensity[0], 12.25);
-  EXPECT_EQ(r.normal_mode[0][1], (vec3{0, 0.5, -0.4}));
+  EXPECT_EQ(r.vib->ir_intensity[0], 12.25);
+  EXPECT_EQ(r.vib->normal_mode[0][1], (vec3{0, 0.5, -0.4}));
   // Written again, the file is the same.
   EXPECT_EQ(written(), everything_written);
 }
@@ -268,15 +267,15 @@ TEST_F(NativeFile, RoundTripKeepsTheDataAndLosesEnergiesAndTheEditableFlag) {
 TEST_F(NativeFile, NamesWithBlanksAndTextsWithLineBreaksReadBackAsFarAsTheyCan) {
   new_mol(1);
   fill_everything(*m);
-  m->atom_name[0] = "ring carbon";
-  m->textbox[0].text = "first\nsecond";
-  m->textbox[0].font.reset();
+  set_atom_name(*m, 0, "ring carbon");
+  m->deco.edit().textbox[0].text = "first\nsecond";
+  m->deco.edit().textbox[0].font.reset();
   const std::string path = dir.file("names.mvr");
   ASSERT_TRUE(save_zev_file(path));
   open_file(path, std::nullopt);
-  EXPECT_EQ(m->atom_name[0], "ring carbon");
-  EXPECT_EQ(m->textbox[0].text, "first");
-  EXPECT_FALSE(m->textbox[0].font);
+  EXPECT_EQ(atom_name(*m, 0), "ring carbon");
+  EXPECT_EQ(m->deco.edit().textbox[0].text, "first");
+  EXPECT_FALSE(m->deco.edit().textbox[0].font);
 }
 
 TEST_F(NativeFile, SavingNeverLeavesAHalfWrittenFile) {
@@ -333,10 +332,10 @@ TEST_F(NativeFile, BlockCutShortByEndDoesNotReachIntoTheNextGeometry) {
   open_text(std::string(water) + "<VECTOR>\nRED=1\n <END>\n" + water + "<SPHERE>\nRADIUS=3\n0 0 0\n <END>\n");
   ASSERT_EQ(n_geometries(), 2);
   EXPECT_EQ(mol[0].nvector(), 1);
-  EXPECT_EQ(mol[0].vector_end[0], (vec3{0, 0, 0}));
+  EXPECT_EQ(mol[0].deco->vector_end[0], (vec3{0, 0, 0}));
   EXPECT_EQ(mol[0].nsphere(), 0);
   EXPECT_EQ(mol[1].nsphere(), 1);
-  EXPECT_EQ(mol[1].sphere_radius[0], 3.0);
+  EXPECT_EQ(mol[1].deco->sphere_radius[0], 3.0);
 }
 
 TEST_F(NativeFile, HostileSectionsNeverCrash) {
@@ -382,8 +381,8 @@ std::string grid_file() {
 TEST_F(NativeFile, SavedGridSectionKeepsDescriptionsAndChangedOrbitalTypes) {
   open_text(grid_file(), "orbitals.mvr");
   ASSERT_EQ(m->ngrid(), 2);
-  m->orb_type[0] = 6;
-  m->orb_type_changed[0] = 1;
+  m->grid.edit().orb_type[0] = 6;
+  m->grid.edit().orb_type_changed[0] = 1;
   EXPECT_EQ(written(),
             "  1\n"
             "File generated by mivor version 0.8.6 beta\n"
@@ -417,8 +416,8 @@ TEST_F(NativeFile, SavedGridSectionKeepsDescriptionsAndChangedOrbitalTypes) {
   ASSERT_TRUE(save_zev_file(saved));
   open_file(saved, std::nullopt);
   ASSERT_EQ(m->ngrid(), 2);
-  EXPECT_EQ(m->orb_type[0], 6);
-  EXPECT_EQ(m->n_points, 0);
+  EXPECT_EQ(m->grid.edit().orb_type[0], 6);
+  EXPECT_EQ(m->grid.edit().n_points, 0);
 }
 
 TEST_F(NativeFile, GridDataAreSkippedWhenGeometriesAreCounted) {

@@ -82,17 +82,17 @@ TEST_F(Labels, LabelImagesAreMadeOncePerChangeNotPerFrame) {
 TEST_F(Labels, NewTextBoxIsPlacedByAClickAndTyped) {
   viewer.open(viewer.dir().write("work/pair.mvr", "2\np\nC -2 0 0\nC 2 0 0\n <END>\n"));
   textbox_add_command();
-  m->textbox.back().color = {0, 1, 0, 0};
+  m->deco.edit().textbox.back().color = {0, 1, 0, 0};
   viewer.click(1, 40, 250);
   EXPECT_EQ(textbox_state, 2);
   EXPECT_EQ(m->n_selected, 0) << "the placing click picks nothing here";
   for (const char* k : {"H", "i", "Return"}) viewer.key(k, k[0] == 'H');
   EXPECT_EQ(textbox_state, 0);
   ASSERT_EQ(m->ntextbox(), 1);
-  EXPECT_EQ(m->textbox[0].text.value_or(""), "Hi");
-  EXPECT_EQ(m->textbox[0].x, 40);
-  EXPECT_EQ(m->textbox[0].y, 250);
-  EXPECT_GT(green_columns(viewer, 40, 40 + m->textbox[0].image.width, 262), 4);
+  EXPECT_EQ(m->deco.edit().textbox[0].text.value_or(""), "Hi");
+  EXPECT_EQ(m->deco.edit().textbox[0].x, 40);
+  EXPECT_EQ(m->deco.edit().textbox[0].y, 250);
+  EXPECT_GT(green_columns(viewer, 40, 40 + m->deco.edit().textbox[0].image.width, 262), 4);
 }
 
 }  // namespace

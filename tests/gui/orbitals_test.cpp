@@ -61,8 +61,8 @@ TEST_F(Orbitals, TypeKeysAssignTheChosenOrbitalAndShowTheSubspaces) {
   gtk_tree_selection_select_path(selection, path);
   gtk_tree_path_free(path);
   viewer.key("f");
-  EXPECT_EQ(m->orb_type[6], 1);
-  EXPECT_EQ(m->orb_type_changed[6], 1);
+  EXPECT_EQ(m->grid.edit().orb_type[6], 1);
+  EXPECT_EQ(m->grid.edit().orb_type_changed[6], 1);
   EXPECT_EQ(statusbar_text(statusbar2).substr(0, 16), "Subspaces: f:1; ");
 }
 

@@ -28,9 +28,8 @@ class Bonding : public ::testing::Test {
   mol_data_t& molecule(const std::vector<atom_spec>& atoms) {
     allocate_atoms(*m, static_cast<int>(atoms.size()));
     for (size_t i = 0; i < atoms.size(); ++i) {
-      m->elem[i].name = atoms[i].symbol;
+      set_atom_symbol(*m, static_cast<int>(i), atoms[i].symbol);
       m->xyz[i] = atoms[i].at;
-      set_element_data(*m, static_cast<int>(i));
     }
     return *m;
   }
@@ -123,8 +122,8 @@ TEST_F(Bonding, UnknownSymbolsAndPointChargesNeverBond) {
       {{"Zz", {0, 0, 0}}, {"C", {0.5, 0, 0}}, {"Q", {0, 0.05, 0}}, {"q", {0, 0, 0.05}}, {"Q", {0.05, 0.05, 0}}});
   determine_bonding(rec);
   EXPECT_TRUE(rec.bond.empty());
-  EXPECT_EQ(rec.elem[0].valency, 0);
-  EXPECT_EQ(rec.elem[0].size, 0.0f);
+  EXPECT_EQ(atom_element(rec, 0).valency, 0);
+  EXPECT_EQ(atom_element(rec, 0).size, 0.0f);
 }
 
 TEST_F(Bonding, HydrogenTakesTheLowestIndexedPartner) {

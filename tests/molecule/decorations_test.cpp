@@ -22,37 +22,38 @@ class Decorations : public ::testing::Test {
 TEST_F(Decorations, NewArrowHasSinglePrecisionDefaultsAndIsOpaque) {
   add_vector(*m, {0, 0, 0}, {1, 0, 0});
   ASSERT_EQ(m->nvector(), 1);
-  EXPECT_EQ(m->vector_radius[0], 0.05000000074505806);
-  EXPECT_EQ(m->vector_sharpness[0], 0.10000000149011612);
-  EXPECT_EQ(m->vector_color[0], (color_t{0.1f, 0.2f, 0.3f, 1.0f}));
-  EXPECT_EQ(m->vector_end[0], (vec3{1, 0, 0}));
+  EXPECT_EQ(m->deco.edit().vector_radius[0], 0.05000000074505806);
+  EXPECT_EQ(m->deco.edit().vector_sharpness[0], 0.10000000149011612);
+  EXPECT_EQ(m->deco.edit().vector_color[0], (color_t{0.1f, 0.2f, 0.3f, 1.0f}));
+  EXPECT_EQ(m->deco.edit().vector_end[0], (vec3{1, 0, 0}));
   EXPECT_EQ(told.object_changes, 1);
 }
 
 TEST_F(Decorations, SpheresTakeTheGivenRadiusAndTheDefaultSetterGivesTwo) {
   add_sphere(*m, {1, 2, 3}, 0.7);
-  EXPECT_EQ(m->sphere_radius[0], 0.7);
-  EXPECT_EQ(m->sphere_color[0], Input_Data.object_color);
+  EXPECT_EQ(m->deco.edit().sphere_radius[0], 0.7);
+  EXPECT_EQ(m->deco.edit().sphere_color[0], Input_Data.object_color);
   sphere_set_defeault_values(*m, 0);
-  EXPECT_EQ(m->sphere_radius[0], 2.0);
+  EXPECT_EQ(m->deco.edit().sphere_radius[0], 2.0);
 }
 
 TEST_F(Decorations, TrianglesPlanesAndCellsKeepTheirCornersInOrder) {
   add_triangle(*m, {1, 0, 0}, {0, 1, 0}, {0, 0, 1});
   add_surface(*m, {2, 0, 0}, {0, 2, 0}, {0, 0, 2});
   add_cell(*m, {0, 0, 0}, {3, 0, 0}, {0, 3, 0}, {0, 0, 3});
-  EXPECT_EQ(m->triangle3[0], (vec3{0, 0, 1}));
-  EXPECT_EQ(m->surf2[0], (vec3{0, 2, 0}));
-  EXPECT_EQ(m->cell1[0], (vec3{0, 0, 0}));
-  EXPECT_EQ(m->cell4[0], (vec3{0, 0, 3}));
-  for (const color_t& c : {m->triangle_color[0], m->surf_color[0], m->cell_color[0]})
+  EXPECT_EQ(m->deco.edit().triangle3[0], (vec3{0, 0, 1}));
+  EXPECT_EQ(m->deco.edit().surf2[0], (vec3{0, 2, 0}));
+  EXPECT_EQ(m->deco.edit().cell1[0], (vec3{0, 0, 0}));
+  EXPECT_EQ(m->deco.edit().cell4[0], (vec3{0, 0, 3}));
+  for (const color_t& c :
+       {m->deco.edit().triangle_color[0], m->deco.edit().surf_color[0], m->deco.edit().cell_color[0]})
     EXPECT_EQ(c, Input_Data.object_color);
   EXPECT_EQ(told.object_changes, 3);
 }
 
 TEST_F(Decorations, DefaultSettersIgnoreIndicesOutsideTheirGroup) {
   add_triangle(*m, {}, {}, {});
-  m->triangle_color[0] = {};
+  m->deco.edit().triangle_color[0] = {};
   triangle_set_defeault_values(*m, 1);
   triangle_set_defeault_values(*m, -1);
   vector_set_default_values(*m, 0);
@@ -60,13 +61,13 @@ TEST_F(Decorations, DefaultSettersIgnoreIndicesOutsideTheirGroup) {
   surface_set_default_values(*m, 0);
   cell_set_default_values(*m, 0);
   textbox_set_dfault_values(*m, 0);
-  EXPECT_EQ(m->triangle_color[0], color_t{});
+  EXPECT_EQ(m->deco.edit().triangle_color[0], color_t{});
 }
 
 TEST_F(Decorations, NewTextBoxTakesTheLabelColourAndStartsAtTwoPixels) {
   allocate_textbox(*m);
   textbox_set_dfault_values(*m, 0);
-  const textbox_t& box = m->textbox[0];
+  const textbox_t& box = m->deco.edit().textbox[0];
   EXPECT_EQ(box.x, 2);
   EXPECT_EQ(box.y, 0);
   EXPECT_FALSE(box.text);
@@ -79,18 +80,18 @@ TEST_F(Decorations, NewTextBoxTakesTheLabelColourAndStartsAtTwoPixels) {
 TEST_F(Decorations, DeletingATextBoxClosesTheGap) {
   for (const char* t : {"zero", "one", "two"}) {
     allocate_textbox(*m);
-    m->textbox.back().text = t;
+    m->deco.edit().textbox.back().text = t;
   }
   delete_ith_textbox(*m, 5);
   delete_ith_textbox(*m, -1);
   EXPECT_EQ(m->ntextbox(), 3);
   delete_ith_textbox(*m, 0);
   ASSERT_EQ(m->ntextbox(), 2);
-  EXPECT_EQ(m->textbox[0].text, "one");
-  EXPECT_EQ(m->textbox[1].text, "two");
+  EXPECT_EQ(m->deco.edit().textbox[0].text, "one");
+  EXPECT_EQ(m->deco.edit().textbox[1].text, "two");
   delete_last_textbox(*m);
   ASSERT_EQ(m->ntextbox(), 1);
-  EXPECT_EQ(m->textbox[0].text, "one");
+  EXPECT_EQ(m->deco.edit().textbox[0].text, "one");
   delete_last_textbox(*m);
   delete_last_textbox(*m);
   EXPECT_EQ(m->ntextbox(), 0);
@@ -102,12 +103,12 @@ TEST_F(Decorations, TypingGrowsAndShrinksTheLastTextBox) {
   allocate_textbox(*m);
   textbox_delete_insert_char(*m, 'H');
   textbox_delete_insert_char(*m, '2');
-  EXPECT_EQ(m->textbox[1].text, "H2");
-  EXPECT_FALSE(m->textbox[0].text);
+  EXPECT_EQ(m->deco.edit().textbox[1].text, "H2");
+  EXPECT_FALSE(m->deco.edit().textbox[0].text);
   textbox_delete_last_char(*m);
   textbox_delete_last_char(*m);
   textbox_delete_last_char(*m);
-  EXPECT_EQ(m->textbox[1].text, "");
+  EXPECT_EQ(m->deco.edit().textbox[1].text, "");
 }
 
 TEST_F(Decorations, ChoosingATextBoxToMoveNeedsAnExistingBox) {

@@ -176,8 +176,7 @@ TEST_F(Elements, DamagedFilesNeverCrashTheReader) {
     load();
     new_mol(1);
     allocate_atoms(*m, 1);
-    m->elem[0].name = "Xe";
-    set_element_data(*m, 0);
+    set_atom_symbol(*m, 0, "Xe");
   }
   dir.write("atoms.rc", "");
   load();
@@ -188,29 +187,29 @@ TEST_F(Elements, AtomsTakeElementDataBySymbolIgnoringCase) {
   load();
   new_mol(1);
   allocate_atoms(*m, 3);
-  m->elem[0].name = "cl";
-  m->elem[0].color.alpha = 0.5f;
-  m->elem[1].name = "Zz";
-  m->elem[2].name = "q";
+  set_atom_symbol(*m, 0, "cl");
+  set_atom_symbol(*m, 1, "Zz");
+  set_atom_symbol(*m, 2, "q");
+  m->atoms.edit().kinds[m->atoms->kind[0]].color.alpha = 0.5f;
   for (int i = 0; i < 3; ++i) set_element_data(*m, i);
   set_element_data(*m, 3);  // no such atom: nothing happens
   set_element_data(*m, -1);
 
-  EXPECT_EQ(m->elem[0].name, "cl");  // the symbol stays as read
-  EXPECT_EQ(m->elem[0].color.green, 0.710f);
-  EXPECT_EQ(m->elem[0].color.alpha, 0.5f);  // the fourth component is not copied
-  EXPECT_EQ(m->elem[0].bond_size, 0.990f);
-  EXPECT_EQ(m->elem[0].valency, 1);
-  EXPECT_EQ(m->elem[0].table_x, 16);
+  EXPECT_EQ(atom_element(*m, 0).name, "cl");  // the symbol stays as read
+  EXPECT_EQ(atom_element(*m, 0).color.green, 0.710f);
+  EXPECT_EQ(atom_element(*m, 0).color.alpha, 0.5f);  // the fourth component is not copied
+  EXPECT_EQ(atom_element(*m, 0).bond_size, 0.990f);
+  EXPECT_EQ(atom_element(*m, 0).valency, 1);
+  EXPECT_EQ(atom_element(*m, 0).table_x, 16);
 
-  EXPECT_EQ(m->elem[1].size, 0.0f);  // unknown: all zeros
-  EXPECT_EQ(m->elem[1].valency, 0);
-  EXPECT_EQ(m->elem[1].color.red, 0.0f);
+  EXPECT_EQ(atom_element(*m, 1).size, 0.0f);  // unknown: all zeros
+  EXPECT_EQ(atom_element(*m, 1).valency, 0);
+  EXPECT_EQ(atom_element(*m, 1).color.red, 0.0f);
 
   // "q" matches the point charge "q" before "Q" only because "Q" comes first
   // and compares equal ignoring case: first match wins.
-  EXPECT_EQ(m->elem[2].color.blue, 1.0f);
-  EXPECT_EQ(m->elem[2].color.red, 0.0f);
+  EXPECT_EQ(atom_element(*m, 2).color.blue, 1.0f);
+  EXPECT_EQ(atom_element(*m, 2).color.red, 0.0f);
   EXPECT_EQ(find_element("Q"), 110);
   EXPECT_EQ(find_element("q"), 110);
   EXPECT_EQ(find_element("nope"), -1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "molecule/elements.h"
 #include "support/recording_notifier.h"
 
 namespace {
@@ -50,20 +51,22 @@ TEST_F(MolData, AllocatorsResizeEveryParallelArrayAndKeepExistingItems) {
   new_mol(1);
   allocate_atoms(*m, 2);
   m->xyz[1] = {1, 2, 3};
-  m->elem[1].name = "C";
-  m->atom_name[1] = "carbon";
+  set_atom_symbol(*m, 1, "C");
+  set_atom_name(*m, 1, "carbon");
   allocate_atoms(*m, 5);
   EXPECT_EQ(m->natom(), 5);
-  for (size_t size : {m->elem.size(), m->charge_m.size(), m->charge_l.size(), m->atom_number.size(),
-                      m->atom_symmetry.size(), m->atom_name.size()})
-    EXPECT_EQ(size, 5u);
+  // Arrays that hold data keep step with the atoms; absent data stay absent.
+  EXPECT_EQ(m->atoms->kind.size(), 5u);
+  EXPECT_EQ(m->atoms->name.size(), 5u);
+  EXPECT_TRUE(m->atoms->charge_m.empty() && m->atoms->number.empty() && m->atoms->color.empty());
+  EXPECT_EQ(atom_mulliken(*m, 4), 0.0);
   EXPECT_TRUE(m->atom_labels.empty());  // made only when labels are drawn
   EXPECT_EQ(m->xyz[1], (vec3{1, 2, 3}));
-  EXPECT_EQ(m->elem[1].name, "C");
-  EXPECT_EQ(m->atom_name[1], "carbon");
+  EXPECT_EQ(atom_element(*m, 1).name, "C");
+  EXPECT_EQ(atom_name(*m, 1), "carbon");
   EXPECT_EQ(m->xyz[4], (vec3{0, 0, 0}));
-  EXPECT_FALSE(m->atom_name[4].has_value());
-  EXPECT_EQ(m->elem[4].color, color_t{});
+  EXPECT_FALSE(atom_name(*m, 4).has_value());
+  EXPECT_EQ(atom_color(*m, 4), color_t{});
 
   m->atom_labels.resize(5);
   allocate_atoms(*m, 1);
@@ -75,34 +78,34 @@ TEST_F(MolData, AllocateVibsSizesTheLastModeToTheAtomCount) {
   new_mol(1);
   allocate_atoms(*m, 3);
   allocate_vibs(*m, 1);
-  m->normal_mode[0][2] = {0.1, 0.2, 0.3};
+  m->vib.edit().normal_mode[0][2] = {0.1, 0.2, 0.3};
   allocate_vibs(*m, 2);
   EXPECT_EQ(m->nvibr(), 2);
-  EXPECT_EQ(m->ir_intensity.size(), 2u);
-  EXPECT_EQ(m->raman_intensity.size(), 2u);
-  EXPECT_EQ(m->normal_mode[1].size(), 3u);
-  EXPECT_EQ(m->normal_mode[0][2], (vec3{0.1, 0.2, 0.3}));
+  EXPECT_EQ(m->vib.edit().ir_intensity.size(), 2u);
+  EXPECT_EQ(m->vib.edit().raman_intensity.size(), 2u);
+  EXPECT_EQ(m->vib.edit().normal_mode[1].size(), 3u);
+  EXPECT_EQ(m->vib.edit().normal_mode[0][2], (vec3{0.1, 0.2, 0.3}));
 }
 
 TEST_F(MolData, AllocateGridsSizesArraysFromTheHeader) {
   new_mol(1);
-  m->n_points = 8;
-  m->n_blocks = 2;
-  m->n_grid_header = 3;
+  m->grid.edit().n_points = 8;
+  m->grid.edit().n_blocks = 2;
+  m->grid.edit().n_grid_header = 3;
   allocate_grids(*m, 3);
   EXPECT_EQ(m->ngrid(), 3);
-  EXPECT_EQ(m->grid_name.size(), 3u);
-  EXPECT_EQ(m->orb_type_changed.size(), 3u);
-  EXPECT_EQ(m->cutoff_mask.size(), 8u);
-  EXPECT_EQ(m->grid_values.size(), 8u);
-  EXPECT_EQ(m->block_offset.size(), 6u);
-  m->epot_values.assign(8, 1.0);
+  EXPECT_EQ(m->grid.edit().grid_name.size(), 3u);
+  EXPECT_EQ(m->grid.edit().orb_type_changed.size(), 3u);
+  EXPECT_EQ(m->grid.edit().cutoff_mask.size(), 8u);
+  EXPECT_EQ(m->grid.edit().grid_values.size(), 8u);
+  EXPECT_EQ(m->grid.edit().block_offset.size(), 6u);
+  m->grid.edit().epot_values.assign(8, 1.0);
   m->flags |= FLAG_EPOT;
   deallocate_grids(*m);
   EXPECT_EQ(m->ngrid(), 0);
-  EXPECT_EQ(m->n_points, 0);
-  EXPECT_EQ(m->n_grid_header, 0);
-  EXPECT_TRUE(m->epot_values.empty());
+  EXPECT_EQ(m->grid.edit().n_points, 0);
+  EXPECT_EQ(m->grid.edit().n_grid_header, 0);
+  EXPECT_TRUE(m->grid.edit().epot_values.empty());
   EXPECT_EQ(m->flags & FLAG_EPOT, 0);
 }
 
@@ -168,12 +171,12 @@ TEST_F(MolData, UnselectAllEmptiesEverySlotAndTellsTheInterface) {
 TEST_F(MolData, RecordsOwnTheirDataIndependently) {
   new_mol(2);
   allocate_atoms(mol[0], 1);
-  mol[0].elem[0].name = "O";
+  set_atom_symbol(mol[0], 0, "O");
   mol[1] = mol[0];
-  mol[1].elem[0].name = "S";
+  set_atom_symbol(mol[1], 0, "S");
   deallocate_data(mol[1]);
   ASSERT_EQ(mol[0].natom(), 1);
-  EXPECT_EQ(mol[0].elem[0].name, "O");
+  EXPECT_EQ(atom_element(mol[0], 0).name, "O");
 }
 
 TEST(BondDescription, NamesEveryBondType) {

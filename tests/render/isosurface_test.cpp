@@ -269,18 +269,18 @@ TEST_F(Isosurface, SameTrianglesInTheSameOrderAsThePlainAlgorithm) {
 // `current` with values f(x, y, z) = fn(x + y + z) at integer indices.
 void load_grids(int ngrid, int current, const std::function<double(int)>& fn) {
   new_mol(1);
-  m->n_points = 27;
-  m->net = {3, 3, 3};
-  m->axis = {vec3{2, 0, 0}, vec3{0, 2, 0}, vec3{0, 0, 2}};
+  m->grid.edit().n_points = 27;
+  m->grid.edit().net = {3, 3, 3};
+  m->grid.edit().axis = {vec3{2, 0, 0}, vec3{0, 2, 0}, vec3{0, 0, 2}};
   allocate_grids(*m, ngrid);
   allocate_msrf(ngrid);
   iorb = current;
-  m->grid_values.clear();
+  m->grid.edit().grid_values.clear();
   for (int x = 0; x < 3; ++x)
     for (int y = 0; y < 3; ++y)
-      for (int z = 0; z < 3; ++z) m->grid_values.push_back(fn(x + y + z));
-  m->grid_min = std::min(fn(0), fn(6));
-  m->grid_max = std::max(fn(0), fn(6));
+      for (int z = 0; z < 3; ++z) m->grid.edit().grid_values.push_back(fn(x + y + z));
+  m->grid.edit().grid_min = std::min(fn(0), fn(6));
+  m->grid.edit().grid_max = std::max(fn(0), fn(6));
 }
 
 int count_lobe(const srf_t& s, int lobe) {
@@ -325,7 +325,7 @@ TEST_F(Isosurface, BuildingOneGridDeletesTheOthers) {
   make_surfaces();
   EXPECT_EQ(surf[1], nullptr);
   iorb = 0;
-  m->grid_values.resize(26);
+  m->grid.edit().grid_values.resize(26);
   make_surfaces();
   EXPECT_EQ(surf[0], nullptr);
 

@@ -92,17 +92,17 @@ TEST(CalcDiameter, LargestExtentOfAtomsGridsAndDecorations) {
   rec.xyz = {{1, 0, 0}, {1.04, 0, 0}};  // extent 0.04: below 0.1
   EXPECT_EQ(Calc_Diameter(rec), 1.0);
   // Grid axes count only when there are grids.
-  rec.axis = {{{0, 0, 5}, {0, 1, 0}, {0, 0, 0}}};
+  rec.grid.edit().axis = {{{0, 0, 5}, {0, 1, 0}, {0, 0, 0}}};
   EXPECT_EQ(Calc_Diameter(rec), 1.0);
   allocate_grids(rec, 1);
   EXPECT_DOUBLE_EQ(Calc_Diameter(rec), 7.5);
   // Spheres count from the origin with their radius; arrows with both ends.
-  rec.sphere_center = {{0, 6, 0}};
-  rec.sphere_radius = {1};
-  rec.sphere_color.resize(1);
+  rec.deco.edit().sphere_center = {{0, 6, 0}};
+  rec.deco.edit().sphere_radius = {1};
+  rec.deco.edit().sphere_color.resize(1);
   EXPECT_DOUBLE_EQ(Calc_Diameter(rec), 21.0);
   allocate_vectors(rec, 1);
-  rec.vector_start[0] = {0, 0, -8};
+  rec.deco.edit().vector_start[0] = {0, 0, -8};
   EXPECT_DOUBLE_EQ(Calc_Diameter(rec), 24.0);
 }
 

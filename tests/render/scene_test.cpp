@@ -37,8 +37,7 @@ class Scene : public ::testing::Test {
   void atoms(const std::vector<std::pair<std::string, vec3>>& list) {
     allocate_atoms(*m, static_cast<int>(list.size()));
     for (size_t i = 0; i < list.size(); ++i) {
-      m->elem[i].name = list[i].first;
-      set_element_data(*m, static_cast<int>(i));
+      set_atom_symbol(*m, static_cast<int>(i), list[i].first);
       m->xyz[i] = list[i].second;
     }
   }
@@ -66,8 +65,8 @@ TEST_F(Scene, BondTypesDrawTheirStrokes) {
   const auto cyl = out.only("cylinder");
   ASSERT_EQ(cyl.size(), 2u);
   EXPECT_EQ(out.calls[0].op, "color");
-  EXPECT_EQ(out.calls[0].c, m->elem[0].color);
-  EXPECT_EQ(out.calls[2].c, m->elem[1].color);
+  EXPECT_EQ(out.calls[0].c, atom_color(*m, 0));
+  EXPECT_EQ(out.calls[2].c, atom_color(*m, 1));
   expect_vec(cyl[1].a, {1, 0, 0});
   expect_vec(cyl[1].b - cyl[1].a, {1, 0, 0});
   EXPECT_DOUBLE_EQ(cyl[0].r1, 0.1);
@@ -127,13 +126,13 @@ TEST_F(Scene, DottedBondsAreTwoColouredLinesAndAtomsShrink) {
   Input_Data.dotted_bonds = 1;
   draw_bonds(out);
   EXPECT_EQ(out.ops(), "lighting begin color vertex vertex color vertex vertex end lighting ");
-  EXPECT_EQ(out.calls[2].c, m->elem[0].color);
-  EXPECT_EQ(out.calls[5].c, m->elem[1].color);
+  EXPECT_EQ(out.calls[2].c, atom_color(*m, 0));
+  EXPECT_EQ(out.calls[5].c, atom_color(*m, 1));
   expect_vec(out.calls[4].a, {1, 0, 0});
 
   out.calls.clear();
   draw_atoms(out);
-  EXPECT_DOUBLE_EQ(out.only("sphere")[0].r1, 1.5 * m->elem[0].size / 30);
+  EXPECT_DOUBLE_EQ(out.only("sphere")[0].r1, 1.5 * atom_element(*m, 0).size / 30);
 }
 
 TEST_F(Scene, AtomsCarryMaterialMarksAndSelection) {
@@ -151,7 +150,7 @@ TEST_F(Scene, AtomsCarryMaterialMarksAndSelection) {
   EXPECT_EQ(out.calls[3].c, (color_t{1, 0, 1, 1}));
   EXPECT_EQ(out.calls[7].c, (color_t{0, 1, 1, 1}));
   EXPECT_EQ(out.calls[12].c, (color_t{0, 0, 1, 1}));
-  EXPECT_DOUBLE_EQ(out.calls[4].r1, 1.5 * m->elem[0].size / 3 + 0.02);
+  EXPECT_DOUBLE_EQ(out.calls[4].r1, 1.5 * atom_element(*m, 0).size / 3 + 0.02);
   EXPECT_EQ(out.calls[4].value, 0);
   EXPECT_EQ(out.calls[4].slices, 20);
 
@@ -166,12 +165,12 @@ TEST_F(Scene, GrayscaleTurnsEveryColourGrey) {
   atoms({{"O", {0, 0, 0}}});
   Input_Data.grayscale = 1;
   add_sphere(*m, {0, 0, 0}, 1);
-  m->sphere_color[0] = {1, 0.5f, 0, 0.25f};
+  m->deco.edit().sphere_color[0] = {1, 0.5f, 0, 0.25f};
   draw_atoms(out);
   draw_spheres(out);
   const auto colours = out.only("color");
   ASSERT_EQ(colours.size(), 2u);
-  const color_t& o = m->elem[0].color;
+  const color_t o = atom_color(*m, 0);
   const float g = grayscale(o.red, o.green, o.blue);
   EXPECT_EQ(colours[0].c, (color_t{g, g, g, o.alpha}));
   const float s = grayscale(1, 0.5f, 0);
@@ -185,8 +184,8 @@ TEST_F(Scene, VibrationFrameIgnoresHideSwitchesUnlessAnExportIsOpen) {
   atoms({{"C", {0, 0, 0}}, {"O", {1.2, 0, 0}}});
   m->bond = {{0, 1, SINGLE_BOND}};
   allocate_vibs(*m, 1);
-  m->freq[0] = 1000;
-  m->normal_mode[0] = {{1, 0, 0}, {0, 1, 0}};
+  m->vib.edit().freq[0] = 1000;
+  m->vib.edit().normal_mode[0] = {{1, 0, 0}, {0, 1, 0}};
   Input_Data.hide_atoms = Input_Data.hide_bonds = 1;
   Input_Data.vibration_speed = 2;
   Input_Data.vibration_amplitude = 0.5;

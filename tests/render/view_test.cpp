@@ -243,7 +243,7 @@ TEST_F(Moves, CenterIsTheMarkedAtomsThenAllAtomsThenDecorations) {
 TEST_F(Moves, TranslateMovesTheFirstSelectedAtomTheMarksOrEverything) {
   atoms({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}});
   add_sphere(*m, {1, 1, 1}, 1.0);
-  m->origin = {5, 5, 5};
+  m->grid.edit().origin = {5, 5, 5};
   m->n_selected = 2, m->selected = {2, 0, -1, -1};
   m->marked = {1};
   translate({0, 1, 0});
@@ -259,8 +259,8 @@ TEST_F(Moves, TranslateMovesTheFirstSelectedAtomTheMarksOrEverything) {
   m->marked.clear();
   translate({1, 0, 0});
   EXPECT_EQ(m->xyz[0], (vec3{1, 0, 0}));
-  EXPECT_EQ(m->sphere_center[0], (vec3{2, 1, 1}));
-  EXPECT_EQ(m->origin, (vec3{6, 5, 5}));
+  EXPECT_EQ(m->deco.edit().sphere_center[0], (vec3{2, 1, 1}));
+  EXPECT_EQ(m->grid.edit().origin, (vec3{6, 5, 5}));
   EXPECT_EQ(told.rebuilds, 3);
   EXPECT_EQ(told.redraws, 3);
 }
@@ -270,7 +270,7 @@ TEST_F(Moves, OriginGoesToTheCentreTheSelectedAtomOrTheMidpointOfTwo) {
   add_cell(*m, {1, 1, 1}, {2, 1, 1}, {1, 2, 1}, {1, 1, 2});
   set_origin_molecule();
   EXPECT_EQ(m->xyz[0], (vec3{-1, 0, 0}));
-  EXPECT_EQ(m->cell1[0], (vec3{-1, 0, 0}));
+  EXPECT_EQ(m->deco.edit().cell1[0], (vec3{-1, 0, 0}));
   m->n_selected = 1, m->selected = {1, -1, -1, -1};
   set_origin_molecule();
   EXPECT_EQ(m->xyz[1], (vec3{0, 0, 0}));

@@ -198,28 +198,28 @@ void draw_pixdata_indices() {
 }
 
 void draw_pixdata_symbols() {
-  draw_pixdata_kind(LABEL_SYMBOL, [](size_t i) { return m->elem[i].name; });
+  draw_pixdata_kind(LABEL_SYMBOL, [](size_t i) { return atom_element(*m, static_cast<int>(i)).name; });
 }
 
 void draw_pixdata_atomnums() {
-  draw_pixdata_kind(LABEL_NUMBER, [](size_t i) { return format_int(m->atom_number[i]); });
+  draw_pixdata_kind(LABEL_NUMBER, [](size_t i) { return format_int(atom_number(*m, static_cast<int>(i))); });
 }
 
 void draw_pixdata_atomnames() {
-  draw_pixdata_kind(LABEL_NAME, [](size_t i) { return m->atom_name[i]; });
+  draw_pixdata_kind(LABEL_NAME, [](size_t i) { return atom_name(*m, static_cast<int>(i)); });
 }
 
 void draw_pixdata_mulliken() {
-  draw_pixdata_kind(LABEL_MULLIKEN, [](size_t i) { return format_charge(m->charge_m[i]); });
+  draw_pixdata_kind(LABEL_MULLIKEN, [](size_t i) { return format_charge(atom_mulliken(*m, static_cast<int>(i))); });
 }
 
 void draw_pixdata_loprop() {
-  draw_pixdata_kind(LABEL_LOPROP, [](size_t i) { return format_charge(m->charge_l[i]); });
+  draw_pixdata_kind(LABEL_LOPROP, [](size_t i) { return format_charge(atom_loprop(*m, static_cast<int>(i))); });
 }
 
 void draw_pixdata_textbox(int i) {
   if (!m || i < 0 || i >= m->ntextbox()) return;
-  textbox_t& box = m->textbox[static_cast<size_t>(i)];
+  textbox_t& box = m->deco.edit().textbox[static_cast<size_t>(i)];
   if (!box.text) {
     box.image = stxt_t{};
     return;

@@ -105,11 +105,11 @@ void draw_labels(int W, int H) {
 }
 
 void draw_textboxes(int W, int H, int Wa, int Ha) {
-  if (!m || m->textbox.empty() || Wa <= 0 || Ha <= 0) return;
+  if (!m || m->deco->textbox.empty() || Wa <= 0 || Ha <= 0) return;
   const double zoom = std::min(static_cast<double>(W) / Wa, static_cast<double>(H) / Ha);
   const bool zooming = Wa - W >= 6 && Ha - H < 5;
   begin_overlay();
-  for (const textbox_t& box : m->textbox) {
+  for (const textbox_t& box : m->deco->textbox) {
     if (!has_image(box.image)) continue;
     set_pixel_colour(box.color);
     const double x = (box.x * 2.0 / Wa - 1) * view.half_width - view.camera_x;
@@ -124,8 +124,8 @@ void draw_textboxes(int W, int H, int Wa, int Ha) {
 }
 
 void draw_textbox_rectangle(int W, int H) {
-  if (textbox_state != 2 || !m || m->textbox.empty() || W <= 0 || H <= 0) return;
-  const textbox_t& box = m->textbox.back();
+  if (textbox_state != 2 || !m || m->deco->textbox.empty() || W <= 0 || H <= 0) return;
+  const textbox_t& box = m->deco->textbox.back();
   const double left = box.x - 1, right = box.x + box.image.width + 4;
   const double top = box.y - 1, bottom = box.y + (box.image.height ? box.image.height : 12) + 1;
   glMatrixMode(GL_MODELVIEW);

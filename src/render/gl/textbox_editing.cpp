@@ -28,7 +28,7 @@ void textbox_add_command() {
   if (!m || typing_in_progress()) return;
   allocate_textbox(*m);
   textbox_set_dfault_values(*m, last_box());
-  m->textbox.back().font = Input_Data.label_font;
+  m->deco.edit().textbox.back().font = Input_Data.label_font;
   textbox_state = 1;
   notifier().text_cursor(true);
 }
@@ -37,12 +37,12 @@ bool textbox_button_press(int x, int y) {
   if (!m) return false;
   switch (textbox_state) {
     case 1:
-      if (m->textbox.empty()) {
+      if (m->deco->textbox.empty()) {
         textbox_state = 0;
         return false;
       }
-      m->textbox.back().x = x;
-      m->textbox.back().y = y;
+      m->deco.edit().textbox.back().x = x;
+      m->deco.edit().textbox.back().y = y;
       textbox_state = 2;
       notifier().text_cursor(false);
       notifier().objects_changed();
@@ -56,8 +56,9 @@ bool textbox_button_press(int x, int y) {
     case 3:
       textbox_state = 0;
       if (textbox_number >= 0 && textbox_number < m->ntextbox()) {
-        m->textbox[static_cast<size_t>(textbox_number)].x = x;
-        m->textbox[static_cast<size_t>(textbox_number)].y = y;
+        textbox_t& box = m->deco.edit().textbox[static_cast<size_t>(textbox_number)];
+        box.x = x;
+        box.y = y;
       }
       redraw();
       append_backup();
@@ -70,7 +71,7 @@ bool textbox_button_press(int x, int y) {
 bool textbox_key(TextboxKey key, char c) {
   if (textbox_state == 1) return true;
   if (textbox_state != 2) return false;
-  if (!m || m->textbox.empty()) {
+  if (!m || m->deco->textbox.empty()) {
     textbox_state = 0;
     return true;
   }

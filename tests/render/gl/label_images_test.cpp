@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <pango/pangocairo.h>
 
+#include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
 #include "render/label_visibility.h"
@@ -131,12 +132,16 @@ class AtomLabels : public ::testing::Test {
     Input_Data.label_font = "Sans 12";
     new_mol(1);
     allocate_atoms(*m, 2);
-    m->elem[0].name = "C";
-    m->elem[1].name = "O";
-    m->charge_m = {0.5, -0.25};
-    m->charge_l = {0.1, -0.1};
-    m->atom_number = {7, 8};
-    m->atom_name[0] = "CA";
+    set_atom_symbol(*m, 0, "C");
+    set_atom_symbol(*m, 1, "O");
+    set_atom_mulliken(*m, 0, 0.5);
+    set_atom_mulliken(*m, 1, -0.25);
+    set_atom_loprop(*m, 0, 0.1);
+    set_atom_loprop(*m, 1, -0.1);
+    set_atom_number(*m, 0, 7);
+    set_atom_number(*m, 1, 8);
+    set_atom_name(*m, 0, "CA");
+    m->flags = 0;  // the data are there; each test says which the geometry shows
     reset_label_image_renders();
   }
   void TearDown() override { reset_core_state(); }

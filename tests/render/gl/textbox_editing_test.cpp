@@ -45,7 +45,7 @@ TEST_F(TextboxEditing, NewBoxWaitsForItsPositionAndTheClickPassesOn) {
   textbox_add_command();
   EXPECT_EQ(textbox_state, 1);
   ASSERT_EQ(m->ntextbox(), 1);
-  const textbox_t& box = m->textbox[0];
+  const textbox_t& box = m->deco.edit().textbox[0];
   EXPECT_EQ(box.font, std::optional<std::string>("Sans 14"));
   EXPECT_FALSE(box.text);
   EXPECT_EQ(box.x, 2);
@@ -70,15 +70,15 @@ TEST_F(TextboxEditing, EveryKeyRemakesTheImageAndAClickFixesTheBox) {
   textbox_key(TextboxKey::backspace);
   textbox_key(TextboxKey::other);
   EXPECT_EQ(label_image_renders(), 5);
-  EXPECT_EQ(m->textbox[0].text, std::optional<std::string>("Hi"));
-  EXPECT_EQ(m->textbox[0].image.pixels, make_text_image("Hi", "Sans 14").pixels);
+  EXPECT_EQ(m->deco.edit().textbox[0].text, std::optional<std::string>("Hi"));
+  EXPECT_EQ(m->deco.edit().textbox[0].image.pixels, make_text_image("Hi", "Sans 14").pixels);
 
   textbox_add_command();  // a box is already being typed
   EXPECT_EQ(m->ntextbox(), 1);
 
   EXPECT_TRUE(textbox_button_press(90, 90));
   EXPECT_EQ(textbox_state, 0);
-  EXPECT_EQ(m->textbox[0].x, 10);
+  EXPECT_EQ(m->deco.edit().textbox[0].x, 10);
   EXPECT_EQ(backup_count, backups + 1);
   EXPECT_FALSE(textbox_key(TextboxKey::character, 'x'));
   EXPECT_FALSE(textbox_button_press(1, 1));
@@ -94,7 +94,7 @@ TEST_F(TextboxEditing, ReturnEndsTypingAndEscapeDeletesTheBox) {
   EXPECT_TRUE(textbox_key(TextboxKey::escape));
   EXPECT_EQ(textbox_state, 0);
   ASSERT_EQ(m->ntextbox(), 1);
-  EXPECT_EQ(m->textbox[0].text, std::optional<std::string>("keep"));
+  EXPECT_EQ(m->deco.edit().textbox[0].text, std::optional<std::string>("keep"));
   EXPECT_EQ(backup_count, backups + 2);
   EXPECT_FALSE(told.text_cursors.back());
 }
@@ -110,9 +110,9 @@ TEST_F(TextboxEditing, MoveCommandMovesTheChosenBoxOnTheNextClick) {
   EXPECT_EQ(textbox_state, 3);
   EXPECT_TRUE(textbox_button_press(70, 80));
   EXPECT_EQ(textbox_state, 0);
-  EXPECT_EQ(m->textbox[0].x, 70);
-  EXPECT_EQ(m->textbox[0].y, 80);
-  EXPECT_EQ(m->textbox[1].x, 2);
+  EXPECT_EQ(m->deco.edit().textbox[0].x, 70);
+  EXPECT_EQ(m->deco.edit().textbox[0].y, 80);
+  EXPECT_EQ(m->deco.edit().textbox[1].x, 2);
   EXPECT_EQ(backup_count, before + 1);
 
   for (int bad : {2, -1}) {
