@@ -1,0 +1,110 @@
+#include "cli/cli_common.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/config_dir.h"
+#include "app/config_files.h"
+#include "app/settings_file.h"
+#include "document/open_close.h"
+#include "formats/element_table_file.h"
+#include "formats/safe_file.h"
+#include "molecule/elements.h"
+#include "molecule/mol_data.h"
+#include "molecule/settings.h"
+
+namespace {
+
+bool parse_index(const char* text, std::optional<int>& out) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end || v < 0 || v > 1000000000L) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+// An isolevel: a finite number above 0 (the surfaces are drawn at +L and -L).
+bool parse_level(const char* text, std::optional<double>& out) {
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (end == text || *end || !std::isfinite(v) || v <= 0) return false;
+  out = v;
+  return true;
+}
+
+}  // namespace
+
+bool parse_options(int argc, char** argv, options_t& o) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--single") {
+      o.single = true;
+    } else if (a == "--values") {
+      o.values = true;
+    } else if (a == "--geometry" || a == "--grid") {
+      if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
+    } else if (a == "--level") {
+      if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
+    } else if (a == "--ply") {
+      if (i + 1 >= argc) return false;
+      o.ply = argv[++i];
+    } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+      return false;
+    } else {
+      o.files.push_back(a);
+    }
+  }
+  return true;
+}
+
+void load_configuration(bool single) {
+  init_config_dir_path();
+  init_input_filetypes();
+  file_ptr atoms = open_file_ptr(rcdir + "/atoms.rc", "rb");
+  if (atoms) {
+    read_atom_data(atoms.get());
+  } else {
+    use_builtin_element_table();
+  }
+  set_default_settings();
+  read_settings_file(rcdir + "/mivor.rc");
+  Input_Data.single_bonds_only = single ? 1 : 0;
+}
+
+bool open_input(const std::string& name) {
+  open_file(name, std::nullopt);
+  return file_open_success != 0;
+}
+
+void print_messages_to_stderr(const MessageCollector& c) {
+  for (const std::string& msg : c.messages) std::fprintf(stderr, "%s\n", msg.c_str());
+}
+
+bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()) {
+  if (!open_input(o.files[0])) {
+    print_messages_to_stderr(told);
+    return false;
+  }
+  const int g = o.geometry.value_or(igeo);
+  if (g >= n_geometries()) {
+    std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
+    return false;
+  }
+  const bool loaded =
+      g == igeo && (!o.grid || *o.grid == iorb) && !mol[static_cast<size_t>(g)].grid->grid_values.empty();
+  igeo = g;
+  get_new_section();
+  if (m->ngrid() == 0) {
+    std::fprintf(stderr, "geometry %d has no grids\n", g);
+    return false;
+  }
+  if (o.grid) iorb = *o.grid;
+  told.messages.clear();
+  if (!loaded) load();
+  if (m->ngrid() == 0 || m->grid->grid_values.empty()) {
+    print_messages_to_stderr(told);
+    return false;
+  }
+  return true;
+}
