@@ -2,6 +2,7 @@
 // what it read as JSON, converts files, reads grids and extracts their
 // isosurfaces. It finds its configuration like the viewer but never writes
 // into it.
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -12,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/config_dir.h"
 #include "app/config_files.h"
 #include "app/settings_file.h"
 #include "cli/json_writer.h"
+#include "cli/render_command.h"
 #include "document/native_file.h"
 #include "document/open_close.h"
 #include "document/save.h"
@@ -38,7 +41,10 @@ const char usage[] =
     "usage: mivor-cli info FILE [--single]\n"
     "       mivor-cli convert IN OUT [--single]\n"
     "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n"
-    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n";
+    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n"
+    "       mivor-cli render FILE --out OUT [--format tga|png|jpeg|eps|eps2|pov] [--size WxH]\n"
+    "                 [--viewpoint .ViewPoint] [--grid K] [--level L] [--geometry G]\n"
+    "                 [--background white|grey|black]\n";
 
 // Collects every warning and status text shown, in order.
 class MessageCollector final : public Notifier {
@@ -58,9 +64,20 @@ struct options_t {
   std::optional<int> grid;
   std::optional<double> level;
   std::optional<std::string> ply;
+  // The render command's.
+  std::optional<std::string> out, format, viewpoint, background;
+  std::optional<std::array<int, 2>> size;
   // Options only the surface command takes.
-  bool surface_only() const { return level || ply; }
+  bool surface_only() const { return level || ply || render_only(); }
+  bool render_only() const { return out || format || viewpoint || background || size; }
 };
+
+// The value of option argv[i]: the next argument.
+bool take_text(int argc, char** argv, int& i, std::optional<std::string>& out) {
+  if (i + 1 >= argc) return false;
+  out = argv[++i];
+  return true;
+}
 
 bool parse_index(const char* text, std::optional<int>& out) {
   char* end = nullptr;
@@ -91,8 +108,17 @@ bool parse_options(int argc, char** argv, options_t& o) {
     } else if (a == "--level") {
       if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
     } else if (a == "--ply") {
-      if (i + 1 >= argc) return false;
-      o.ply = argv[++i];
+      if (!take_text(argc, argv, i, o.ply)) return false;
+    } else if (a == "--out" || a == "--format" || a == "--viewpoint") {
+      if (!take_text(argc, argv, i, a == "--out" ? o.out : a == "--format" ? o.format : o.viewpoint)) return false;
+    } else if (a == "--background") {
+      if (!take_text(argc, argv, i, o.background)) return false;
+      if (*o.background != "white" && *o.background != "grey" && *o.background != "black") return false;
+    } else if (a == "--size") {
+      std::optional<std::string> text;
+      int w = 0, h = 0;
+      if (!take_text(argc, argv, i, text) || !parse_picture_size(*text, w, h)) return false;
+      o.size = std::array<int, 2>{w, h};
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return false;
     } else {
@@ -313,11 +339,20 @@ int command_convert(const options_t& o, MessageCollector& told) {
   return 0;
 }
 
+// The store is sized for the grids of the geometry read last; another
+// geometry's grid needs a store of its own size.
+void surfaces_of_current_geometry() {
+  if (m->ngrid() > 0 && surf.size() != static_cast<size_t>(m->ngrid())) {
+    allocate_msrf(m->ngrid());
+    make_surfaces();
+  }
+}
+
 // Opens the one file of `o` and makes geometry --geometry (default: the
 // current one) and grid --grid (default: the current one) current. Opening
 // already loads the current grid; another choice is loaded with `load`.
 // False, with the reason on stderr, when any step fails.
-bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()) {
+bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)(), bool grids_optional = false) {
   if (!open_input(o.files[0])) {
     print_messages_to_stderr(told);
     return false;
@@ -331,6 +366,7 @@ bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()
   igeo = g;
   get_new_section();
   if (m->ngrid() == 0) {
+    if (grids_optional && !o.grid) return true;
     std::fprintf(stderr, "geometry %d has no grids\n", g);
     return false;
   }
@@ -370,19 +406,14 @@ int command_grid(const options_t& o, MessageCollector& told) {
 }
 
 int command_surface(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.values) return 2;
+  if (o.files.size() != 1 || o.single || o.values || o.render_only()) return 2;
   // Set before opening: loading a grid builds its surfaces at this level.
   if (o.level) {
     Input_Data.isolevel = *o.level;
     Input_Data.auto_select_level = 0;
   }
   if (!load_chosen_grid(o, told, do_load_grid)) return 1;
-  // The store is sized for the grids of the geometry read last; another
-  // geometry's grid needs a store of its own size.
-  if (surf.size() != static_cast<size_t>(m->ngrid())) {
-    allocate_msrf(m->ngrid());
-    make_surfaces();
-  }
+  surfaces_of_current_geometry();
   const srf_t* s = iorb >= 0 && iorb < static_cast<int>(surf.size()) ? surf[static_cast<size_t>(iorb)] : nullptr;
   const std::vector<srf_triangle_t> none;
   const std::vector<srf_triangle_t>& triangles = s ? s->triangles : none;
@@ -403,6 +434,34 @@ int command_surface(const options_t& o, MessageCollector& told) {
   j.end_object();
   std::printf("%s\n", j.text().c_str());
   return 0;
+}
+
+int command_render(const options_t& o, MessageCollector& told) {
+  if (o.files.size() != 1 || !o.out || o.single || o.values || o.ply) return 2;
+  render_request_t r;
+  r.out = *o.out;
+  r.format = picture_format(o.format, r.out);
+  if (r.format.empty()) {
+    std::fputs("the picture format is not known: give --format tga|png|jpeg|eps|eps2|pov\n", stderr);
+    return 2;
+  }
+  if (o.size) r.width = (*o.size)[0], r.height = (*o.size)[1];
+  r.viewpoint = o.viewpoint;
+  if (o.background) {
+    const color_t c = background_for(o.background->c_str());
+    Input_Data.background_color = {c.red, c.green, c.blue, Input_Data.background_color.alpha};
+  }
+  // Set before opening: loading a grid builds its surfaces at this level.
+  if (o.level) {
+    Input_Data.isolevel = *o.level;
+    Input_Data.auto_select_level = 0;
+  }
+  if (!load_chosen_grid(o, told, do_load_grid, true)) return 1;
+  surfaces_of_current_geometry();
+  told.messages.clear();
+  const int status = render_picture_file(r);
+  print_messages_to_stderr(told);
+  return status;
 }
 
 }  // namespace
@@ -426,6 +485,8 @@ int main(int argc, char** argv) {
     status = command_grid(o, told);
   else if (command == "surface")
     status = command_surface(o, told);
+  else if (command == "render")
+    status = command_render(o, told);
   // The undo history exists only while a file is open in the viewer.
   remove_backup();
   set_notifier(nullptr);
