@@ -460,7 +460,7 @@ int command_render(const options_t& o, MessageCollector& told) {
   surfaces_of_current_geometry();
   told.messages.clear();
   const int status = render_picture_file(r);
-  print_messages_to_stderr(told);
+  if (status != 0) print_messages_to_stderr(told);
   return status;
 }
 

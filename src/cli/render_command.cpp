@@ -72,12 +72,13 @@ int raster(const render_request_t& r, int width, int height) {
     return 1;
   }
   draw_all_textbox_pixdata();
-  picture_t picture;
-  if (!render_picture(width, height, mvm, picture)) {
+  OffscreenPicture picture(width, height, mvm);
+  if (!picture) {
     std::fprintf(stderr, "the OpenGL context cannot draw a %dx%d picture offscreen\n", width, height);
     return 1;
   }
-  const bool written = r.format == "tga" ? write_targa(r.out, picture) : save_pixbuf(r.out, r.format, picture);
+  const bool written =
+      r.format == "tga" ? tgaSave(r.out, width, height) == 0 : pixbuf_save(r.out, r.format, width, height);
   return written ? 0 : 1;
 }
 

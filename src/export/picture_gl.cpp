@@ -36,39 +36,6 @@ bool size_fits(int W, int H) {
   return W <= std::min(renderbuffer, viewport[0]) && H <= std::min(renderbuffer, viewport[1]);
 }
 
-// A framebuffer of W × H with colour and depth, bound while it lives.
-class Framebuffer {
- public:
-  Framebuffer(int W, int H) {
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous_);
-    glGenFramebuffers(1, &fbo_);
-    glGenRenderbuffers(2, rbo_);
-    glBindRenderbuffer(GL_RENDERBUFFER, rbo_[0]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, W, H);
-    glBindRenderbuffer(GL_RENDERBUFFER, rbo_[1]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, W, H);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, rbo_[0]);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rbo_[1]);
-    complete_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-  }
-  ~Framebuffer() {
-    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous_));
-    glDeleteRenderbuffers(2, rbo_);
-    glDeleteFramebuffers(1, &fbo_);
-  }
-  Framebuffer(const Framebuffer&) = delete;
-  Framebuffer& operator=(const Framebuffer&) = delete;
-  bool complete() const { return complete_; }
-
- private:
-  GLint previous_ = 0;
-  GLuint fbo_ = 0, rbo_[2] = {0, 0};
-  bool complete_ = false;
-};
-
 }  // namespace
 
 void draw_picture_gl(int W, int H, const matrix16& mv) {
@@ -97,26 +64,46 @@ void draw_picture_gl(int W, int H, const matrix16& mv) {
   view = screen;
 }
 
-bool render_picture(int W, int H, const matrix16& mv, picture_t& out) {
-  if (!has_framebuffer_objects() || !size_fits(W, H)) return false;
+OffscreenPicture::OffscreenPicture(int W, int H, const matrix16& mv) {
+  if (!has_framebuffer_objects() || !size_fits(W, H)) return;
+  saved_state_ = true;
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
-  bool ok = false;
-  {
-    Framebuffer fbo(W, H);
-    if (fbo.complete()) {
-      draw_picture_gl(W, H, mv);
-      out = read_gl_pixels(W, H);
-      ok = true;
-    }
-  }
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous_framebuffer_);
+  glGenFramebuffers(1, &framebuffer_);
+  glGenRenderbuffers(2, renderbuffers_);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[0]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, W, H);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers_[1]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, W, H);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers_[0]);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers_[1]);
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return;
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  draw_picture_gl(W, H, mv);
+  drawn_ = true;
+}
+
+OffscreenPicture::~OffscreenPicture() {
+  if (!saved_state_) return;
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previous_framebuffer_));
+  glDeleteRenderbuffers(2, renderbuffers_);
+  glDeleteFramebuffers(1, &framebuffer_);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
   glPopAttrib();
-  return ok;
+}
+
+bool render_picture(int W, int H, const matrix16& mv, picture_t& out) {
+  OffscreenPicture picture(W, H, mv);
+  if (!picture) return false;
+  out = read_gl_pixels(W, H);
+  return true;
 }

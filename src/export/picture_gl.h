@@ -15,8 +15,24 @@ constexpr int max_picture_size = 4000;
 // show it (drawn directly, not through the scene list) and the text boxes.
 void draw_picture_gl(int W, int H, const matrix16& mv);
 
-// Renders the picture offscreen in the current context and reads it back
-// into `out`; the context's own framebuffer, matrices and state are left as
+// The picture drawn offscreen in the current context, W × H pixels, in a
+// framebuffer object that stays bound (the read buffer) while this object
+// lives; afterwards the context's own framebuffer, matrices and state are as
 // they were. False when the context has no framebuffer objects or the size
 // is beyond 1 … max_picture_size or what the context can hold.
+class OffscreenPicture {
+ public:
+  OffscreenPicture(int W, int H, const matrix16& mv);
+  ~OffscreenPicture();
+  OffscreenPicture(const OffscreenPicture&) = delete;
+  OffscreenPicture& operator=(const OffscreenPicture&) = delete;
+  explicit operator bool() const { return drawn_; }
+
+ private:
+  bool saved_state_ = false, drawn_ = false;
+  int previous_framebuffer_ = 0;
+  unsigned framebuffer_ = 0, renderbuffers_[2] = {0, 0};
+};
+
+// Draws the picture offscreen and reads it back into `out`; false as above.
 bool render_picture(int W, int H, const matrix16& mv, picture_t& out);

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -98,6 +99,17 @@ int tgaSave(const std::string& path, int width, int height) {
 
 bool pixbuf_save(const std::string& path, const std::string& format, int width, int height) {
   return save_pixbuf(path, format, read_gl_pixels(width, height));
+}
+
+std::string quick_screenshot_name(int kind) {
+  const char* const pattern = kind == 0 ? "new_file_%.3d.tga" : kind == 3 ? "new_file_%.3d.pov" : "new_file_%.3d.eps";
+  char name[32];
+  for (int i = 0; i <= 999; ++i) {
+    std::snprintf(name, sizeof name, pattern, i);
+    struct stat st;
+    if (stat(name, &st) != 0) break;
+  }
+  return name;
 }
 
 std::vector<pixbuf_format_t> writable_pixbuf_formats() {

@@ -32,6 +32,11 @@ int tgaSave(const std::string& path, int width, int height);
 // Reads the pixels and saves them through the image library.
 bool pixbuf_save(const std::string& path, const std::string& format, int width, int height);
 
+// The name of the next quick screenshot in the working directory: kind 0
+// "new_file_%.3d.tga", 1 and 2 ".eps", 3 ".pov", with the first number from
+// 000 whose file does not exist, or 999.
+std::string quick_screenshot_name(int kind);
+
 // An image-library format that can be written.
 struct pixbuf_format_t {
   std::string name;         // "png"
