@@ -13,6 +13,7 @@ packages=(
   nlohmann-json3-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick libxtst-dev
+  libegl-dev libegl-mesa0 povray ghostscript
 )
 
 missing=()

@@ -35,19 +35,14 @@ int command_grid(const options_t& o, MessageCollector& told) {
 }
 
 int command_surface(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.values) return 2;
+  if (o.files.size() != 1 || o.single || o.values || o.render_only()) return 2;
   // Set before opening: loading a grid builds its surfaces at this level.
   if (o.level) {
     Input_Data.isolevel = *o.level;
     Input_Data.auto_select_level = 0;
   }
   if (!load_chosen_grid(o, told, do_load_grid)) return 1;
-  // The store is sized for the grids of the geometry read last; another
-  // geometry's grid needs a store of its own size.
-  if (surf.size() != static_cast<size_t>(m->ngrid())) {
-    allocate_msrf(m->ngrid());
-    make_surfaces();
-  }
+  surfaces_of_current_geometry();
   const srf_t* s = iorb >= 0 && iorb < static_cast<int>(surf.size()) ? surf[static_cast<size_t>(iorb)] : nullptr;
   const std::vector<srf_triangle_t> none;
   const std::vector<srf_triangle_t>& triangles = s ? s->triangles : none;

@@ -18,17 +18,18 @@ const char usage[] =
     "usage: mivor-cli info FILE [--single]\n"
     "       mivor-cli convert IN OUT [--single]\n"
     "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n"
-    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n";
+    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n"
+    "       mivor-cli render FILE --out OUT [--format tga|png|jpeg|eps|eps2|pov] [--size WxH]\n"
+    "                 [--viewpoint .ViewPoint] [--grid K] [--level L] [--geometry G]\n"
+    "                 [--background white|grey|black]\n";
 
 // The commands by their word.
 const struct {
   const char* word;
   int (*run)(const options_t&, MessageCollector&);
 } commands[] = {
-    {"info", command_info},
-    {"convert", command_convert},
-    {"grid", command_grid},
-    {"surface", command_surface},
+    {"info", command_info},       {"convert", command_convert}, {"grid", command_grid},
+    {"surface", command_surface}, {"render", command_render},
 };
 
 }  // namespace

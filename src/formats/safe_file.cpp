@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "molecule/notify.h"
+
 namespace {
 
 std::string directory_of(const std::string& path) {
@@ -61,6 +63,23 @@ long long bytes_left(FILE* file) {
   const off_t here = ftello(file);
   if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
   return static_cast<long long>(st.st_size - here);
+}
+
+bool report_atomic_write(AtomicWrite result, const std::string& path, const std::string& cannot_create) {
+  switch (result) {
+    case AtomicWrite::done:
+      return true;
+    case AtomicWrite::not_created:
+      make_warning(cannot_create);
+      break;
+    case AtomicWrite::not_written:
+      make_warning("Error: Can't write file " + path + " (is the disk full?)");
+      break;
+    case AtomicWrite::not_renamed:
+      make_warning("Error: Can't write file " + path + (is_directory(path) ? " (it is a directory)" : ""));
+      break;
+  }
+  return false;
 }
 
 bool file_is_readable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }

@@ -27,6 +27,12 @@ bool write_file_atomically(const std::string& path, const std::string& content);
 // Bytes from the current position of `file` to its end (0 when unknown).
 long long bytes_left(FILE* file);
 
+// Tells the user how an atomic write of a picture or scene to `path` ended:
+// nothing when it was done; `cannot_create` when no file could be created;
+// that the file could not be written otherwise (a full disk, a directory in
+// the way). True when it was done.
+bool report_atomic_write(AtomicWrite result, const std::string& path, const std::string& cannot_create);
+
 // True when `path` can be opened for reading.
 bool file_is_readable(const std::string& path);
 // True when `path` is a directory.

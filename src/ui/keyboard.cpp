@@ -26,6 +26,7 @@
 #include "render/gl/textbox_editing.h"
 #include "render/gl/view_gl.h"
 #include "ui/gl_scope.h"
+#include "ui/screenshot.h"
 #include "ui/settings_dialogs.h"
 #include "ui/widgets.h"
 
@@ -66,6 +67,8 @@ void step_isolevel(const key_context_t& c) {
 const std::vector<key_row_t>& command_table() {
   static const std::vector<key_row_t> rows = {
       {{key::F2}, nullptr, [](const key_context_t&) { callback_save_as_file(); }},
+      {{key::F5}, shift, [](const key_context_t&) { do_screenshot(1); }},
+      {{key::F5}, no_shift, [](const key_context_t&) { do_screenshot(0); }},
       {{key::F9}, shift, background_dialog},
       {{key::F9}, no_shift, [](const key_context_t&) { save_settings_data(); }},
       // Saves as File Save does and ends at once, without the main loop.
@@ -113,6 +116,8 @@ const std::vector<key_row_t>& command_table() {
       {{'c'}, nullptr, [](const key_context_t&) {}},  // a redraw, as after every key
       {{'l'}, nullptr, [](const key_context_t&) { mivor_gtk_move_light_state(); }, true},
       {{'m'}, nullptr, [](const key_context_t&) { toggle_animation(); }},
+      {{'P'}, nullptr, [](const key_context_t&) { do_screenshot(2); }},
+      {{'p'}, nullptr, [](const key_context_t&) { do_screenshot(3); }},
       {{'Q'}, nullptr, [](const key_context_t&) { change_sphere_quality(1); }},
       {{'q'}, nullptr, [](const key_context_t&) { change_sphere_quality(-1); }},
       {{'T'}, nullptr, [](const key_context_t&) { change_transparency(-0.1f); }},
