@@ -4,6 +4,7 @@
 
 #include <gdk/gdk.h>
 
+#include "edit/watched.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/gl/label_images.h"
@@ -32,6 +33,7 @@ class GtkNotifier final : public Notifier {
     switch (event) {
       case FileEvent::opening:
         delete_all_orbitals_from_list();
+        remove_all_watched_coords();
         break;
       case FileEvent::opened: {
         GlScope gl(drawingarea);
@@ -41,6 +43,10 @@ class GtkNotifier final : public Notifier {
         break;
       }
       case FileEvent::closed:
+        remove_all_watched_coords();
+        mivor_gtk_show_or_hide_widgets();
+        geometry_shown();
+        break;
       case FileEvent::geometries_changed:
         mivor_gtk_show_or_hide_widgets();
         geometry_shown();
@@ -60,6 +66,13 @@ class GtkNotifier final : public Notifier {
   void grid_loaded() override { mivor_gtk_show_isolevel(); }
 
   void selection_changed() override { mivor_gtk_update_upon_select_or_mark(); }
+  void values_changed() override { mivor_gtk_update_upon_select_or_mark(); }
+
+  void atoms_changed() override {
+    draw_all_pixdata();
+    GlScope gl(drawingarea);
+    if (gl) set_scale();
+  }
 
   void orbital_step(int dir) override {
     if (dir == 1) {
