@@ -98,9 +98,9 @@ std::vector<vec3> dummy_positions() {
   return points;
 }
 
-// The decorations changed: their panel, the snapshot and the scene follow.
+// A decoration was added (which tells its panel): the side panel, the
+// snapshot and the scene follow.
 void after_decoration_added() {
-  notifier().objects_changed();
   notifier().selection_changed();
   append_backup();
   rerender_3d();

@@ -219,8 +219,11 @@ matrix3 build_rotation_matrix(const vec3& a_in, const vec3& b_in) {
 
 void add_fragment(int k) {
   if (!m) return;
-  if (n_fragments() == 0) {
-    notifier().status(StatusBar::lower, "The fragment library is empty");
+  // The keys may name a fragment the library does not hold.
+  if (k < 0 || k >= n_fragments()) {
+    notifier().status(StatusBar::lower, n_fragments() == 0
+                                            ? "The fragment library is empty"
+                                            : "No fragment " + std::to_string(k + 1) + " in the library");
     return;
   }
   last_fragment = k;

@@ -28,6 +28,7 @@ void remove_watched_coord(int k) {
 }
 
 void remove_all_watched_coords() {
+  if (watch.empty()) return;
   watch.clear();
   watch.shrink_to_fit();
   notifier().values_changed();

@@ -103,6 +103,9 @@ GtkWidget* markup_label(const char* markup) {
 
 GtkWidget* spin_button(GtkAdjustment* adj, double climb, int digits, GCallback changed, gpointer data = nullptr) {
   GtkWidget* spin = gtk_spin_button_new(adj, climb, static_cast<guint>(digits));
+  // Text that is no number in range is not taken: the spin button shows its
+  // value again (otherwise a typo would read as 0 and move the atoms there).
+  gtk_spin_button_set_update_policy(GTK_SPIN_BUTTON(spin), GTK_UPDATE_IF_VALID);
   g_signal_connect(spin, "value-changed", changed, data);
   guard_keys(spin);
   return spin;

@@ -4,12 +4,17 @@
 
 #include <gdk/gdk.h>
 
+#include <algorithm>
+
+#include "edit/internal_moves.h"
 #include "edit/watched.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/gl/label_images.h"
 #include "render/gl/view_gl.h"
 #include "render/scene.h"
+#include "render/scene_geometry.h"
+#include "render/view.h"
 #include "ui/gl_scope.h"
 #include "ui/widgets.h"
 
@@ -34,6 +39,7 @@ class GtkNotifier final : public Notifier {
       case FileEvent::opening:
         delete_all_orbitals_from_list();
         remove_all_watched_coords();
+        cumulative_move = 0;
         break;
       case FileEvent::opened: {
         GlScope gl(drawingarea);
@@ -48,6 +54,11 @@ class GtkNotifier final : public Notifier {
         geometry_shown();
         break;
       case FileEvent::geometries_changed:
+        // Motion since the restored snapshot belongs to the undone state.
+        cumulative_move = 0;
+        mivor_gtk_show_or_hide_widgets();
+        geometry_shown();
+        break;
         mivor_gtk_show_or_hide_widgets();
         geometry_shown();
         break;
@@ -70,6 +81,8 @@ class GtkNotifier final : public Notifier {
 
   void atoms_changed() override {
     draw_all_pixdata();
+    // The field widens (never narrows) to take in atoms placed beyond it.
+    if (m) view.z_half = std::max(view.z_half, Calc_Diameter(*m));
     GlScope gl(drawingarea);
     if (gl) set_scale();
   }

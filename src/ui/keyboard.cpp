@@ -209,8 +209,9 @@ gboolean mivor_gtk_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
     return TRUE;
   }
   if (!accept_keys) return FALSE;
-  GdkModifierType modifiers;
-  gdk_window_get_pointer(nullptr, nullptr, nullptr, &modifiers);
+  // Shift and Alt as they were when the key went down: the event carries
+  // them, while the pointer's state may already have moved on.
+  const guint modifiers = event->state;
   const key_context_t context =
       current_key_context(keysym, (modifiers & GDK_SHIFT_MASK) != 0, (modifiers & GDK_MOD1_MASK) != 0);
   // An empty molecule takes only F9 (and help, once it exists).
