@@ -11,6 +11,7 @@
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/gl/label_images.h"
+#include "render/gl/label_refresh.h"
 #include "render/gl/view_gl.h"
 #include "render/scene.h"
 #include "render/scene_geometry.h"
@@ -80,7 +81,7 @@ class GtkNotifier final : public Notifier {
   void values_changed() override { mivor_gtk_update_upon_select_or_mark(); }
 
   void atoms_changed() override {
-    draw_all_pixdata();
+    refresh_atom_labels();
     // The field widens (never narrows) to take in atoms placed beyond it.
     if (m) view.z_half = std::max(view.z_half, Calc_Diameter(*m));
     GlScope gl(drawingarea);
