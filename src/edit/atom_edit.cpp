@@ -39,26 +39,14 @@ double hydrogen_distance(int i) {
 const vec3 diagonal{0.5, 0.5, 0.5};
 constexpr double diagonal_length = 0.866;
 
-vec3 mean_of_atoms() {
-  vec3 c{};
-  for (const vec3& p : m->xyz) c += p;
-  return c / static_cast<double>(m->natom());
-}
-
 // Where a hydrogen goes with atom c selected: away from its neighbours,
 // else from the molecule's centre, else along −(1, 1, 1).
 vec3 hydrogen_beside(int c) {
   const vec3& pc = m->xyz[at(c)];
-  vec3 sum{};
-  int n = 0;
-  for (const bond_t& b : m->bond) {
-    const int other = b.a1 == c ? b.a2 : b.a2 == c ? b.a1 : -1;
-    if (!valid_atom(*m, other)) continue;
-    sum += m->xyz[at(other)];
-    ++n;
-  }
-  vec3 t = n > 0 ? sum / n - pc : vec3{};
-  if (n == 0 || norm(t) < 0.1) t = mean_of_atoms() - pc;
+  std::vector<vec3> neighbours;
+  for (int other : bonded_atoms(*m, c)) neighbours.push_back(m->xyz[at(other)]);
+  vec3 t = mean_position(neighbours) - pc;
+  if (neighbours.empty() || norm(t) < 0.1) t = mean_position(m->xyz) - pc;
   double length = norm(t);
   if (length < 0.1) t = diagonal, length = diagonal_length;
   return pc - t * (hydrogen_distance(c) / length);

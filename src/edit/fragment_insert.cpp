@@ -33,7 +33,7 @@ constexpr double cancelled = 0.1;
 // Turns about the new bond tried, and how far from c old atoms count.
 constexpr int torsion_steps = 36;
 constexpr double contact_margin = 4.0;
-constexpr int max_neighbours = 16;
+constexpr size_t max_neighbours = 16;
 
 size_t at(int i) { return static_cast<size_t>(i); }
 
@@ -44,21 +44,10 @@ vec3 times(const matrix3& r, const vec3& v) {
 
 matrix3 identity() { return {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}; }
 
-// p turned by `angle` radians about the axis through `centre` along unit k.
-vec3 turned(const vec3& p, const vec3& centre, const vec3& k, double angle) {
-  const vec3 v = p - centre;
-  const double c = std::cos(angle), s = std::sin(angle);
-  return centre + v * c + cross(k, v) * s + k * (dot(k, v) * (1 - c));
-}
-
 // The vectors from atom c to its bonded atoms (at most 16, in bond-list order).
 std::vector<vec3> neighbour_vectors(int c) {
   std::vector<vec3> vectors;
-  for (const bond_t& b : m->bond) {
-    if (static_cast<int>(vectors.size()) == max_neighbours) break;
-    const int other = b.a1 == c ? b.a2 : b.a2 == c ? b.a1 : -1;
-    if (valid_atom(*m, other)) vectors.push_back(m->xyz[at(other)] - m->xyz[at(c)]);
-  }
+  for (int other : bonded_atoms(*m, c, max_neighbours)) vectors.push_back(m->xyz[at(other)] - m->xyz[at(c)]);
   return vectors;
 }
 
@@ -128,7 +117,8 @@ void choose_torsion(std::vector<vec3>& points, int c) {
   double best_gap = closest_approach(points, 2, near);
   for (int step = 1; step < torsion_steps; ++step) {
     std::vector<vec3> trial = points;
-    for (size_t j = 3; j < trial.size(); ++j) trial[j] = turned(points[j], pc, axis, 2 * pi * step / torsion_steps);
+    for (size_t j = 3; j < trial.size(); ++j)
+      trial[j] = rotated_about(points[j], pc, axis, 2 * pi * step / torsion_steps);
     const double gap = closest_approach(trial, 2, near);
     if (gap > best_gap + 1e-9) best_gap = gap, best = trial;
   }
@@ -166,9 +156,7 @@ void insert_alone(const fragment_t& f) {
     const vec3 centre{cx, cy, cz};
     double u = -INFINITY, v = -INFINITY;
     for (const vec3& p : m->xyz) u = std::max(u, dot(r, p - centre));
-    vec3 qc{};
-    for (const vec3& q : f.xyz) qc += q;
-    qc = qc / static_cast<double>(f.natom());
+    const vec3 qc = mean_position(f.xyz);
     for (const vec3& q : f.xyz) v = std::max(v, -dot(r, q - qc));
     // The fragment's centre goes to s, so that its nearest face stands the
     // clearance beyond the molecule's farthest face along r.

@@ -33,14 +33,6 @@ constexpr double radians = pi / 180.0;
 constexpr double snapshot_threshold = 0.1;
 constexpr char dihedral_undefined[] = "ERROR: dihedral undefined";
 
-// p turned by `angle` radians about the axis through `centre` along the
-// unit vector k (Rodrigues' formula).
-vec3 rotated(const vec3& p, const vec3& centre, const vec3& k, double angle) {
-  const vec3 v = p - centre;
-  const double c = std::cos(angle), s = std::sin(angle);
-  return centre + v * c + cross(k, v) * s + k * (dot(k, v) * (1 - c));
-}
-
 vec3& position(int i) { return m->xyz[static_cast<size_t>(i)]; }
 int selected(int k) { return m->selected[static_cast<size_t>(k)]; }
 
@@ -126,7 +118,7 @@ void mivor_gtk_move_angle(double a) {
   const double theta = get_selected_angle_value();
   const vec3 vertex = position(selected(1));
   const std::vector<int> moved = moving_group();
-  for (int i : moved) position(i) = rotated(position(i), vertex, n, (a - theta) * radians);
+  for (int i : moved) position(i) = rotated_about(position(i), vertex, n, (a - theta) * radians);
   cumulative_move += std::fabs(theta - a) * pi / 90.0;
   after_move(moved);
 }
@@ -150,7 +142,7 @@ void mivor_gtk_move_torsion(double t) {
       report_undefined_dihedral();
       continue;
     }
-    position(i) = rotated(position(i), p1, axis, delta);
+    position(i) = rotated_about(position(i), p1, axis, delta);
     cumulative_move += 3 * std::fabs(delta);
     moved.push_back(i);
   }
@@ -200,9 +192,7 @@ void accumulate_motion(double d) {
 
 void do_expand_or_retract(double f) {
   if (m && m->natom() > 0) {
-    vec3 centre{};
-    for (const vec3& p : m->xyz) centre += p;
-    centre = centre / static_cast<double>(m->natom());
+    const vec3 centre = mean_position(m->xyz);
     for (vec3& p : m->xyz) p += (p - centre) * f;
     notifier().atom_list(AtomListChange::refilled, -1);
   }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "edit/measures.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 
@@ -99,18 +100,15 @@ void mark_neighbor() {
   const int a = m->selected[0], b = m->selected[1];
   if (m->n_selected == 1 && valid_atom(*m, a)) {
     Marker marker;
-    for (const bond_t& bd : m->bond)
-      if (bd.a1 == a || bd.a2 == a) marker.mark(other_end(bd, a));
+    for (int other : bonded_atoms(*m, a)) marker.mark(other);
   } else if (m->n_selected == 2 && valid_atom(*m, a) && valid_atom(*m, b)) {
     // The search never passes through a, which is marked first; in a ring
     // it reaches b the other way round and goes on beyond it.
     Marker marker;
     const auto adj = bonds_of_atoms(*m);
     marker.mark(a);
-    for (const bond_t& bd : m->bond) {
-      if (bd.a1 != a && bd.a2 != a) continue;
-      const int c = other_end(bd, a);
-      if (c == b || !valid_atom(*m, c)) continue;
+    for (int c : bonded_atoms(*m, a)) {
+      if (c == b) continue;
       marker.mark(c);
       mark_reachable(marker, adj, c);
     }

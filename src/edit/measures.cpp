@@ -72,6 +72,29 @@ double get_selected_dihedral_value() {
   return get_dihedral_value(m->selected[0], m->selected[1], m->selected[2], m->selected[3]);
 }
 
+std::vector<int> bonded_atoms(const mol_data_t& rec, int atom, size_t limit) {
+  std::vector<int> atoms;
+  for (const bond_t& b : rec.bond) {
+    if (atoms.size() >= limit) break;
+    const int other = b.a1 == atom ? b.a2 : b.a2 == atom ? b.a1 : -1;
+    if (valid_atom(rec, other)) atoms.push_back(other);
+  }
+  return atoms;
+}
+
+vec3 rotated_about(const vec3& p, const vec3& centre, const vec3& k, double angle) {
+  // Rodrigues' formula.
+  const vec3 v = p - centre;
+  const double c = std::cos(angle), s = std::sin(angle);
+  return centre + v * c + cross(k, v) * s + k * (dot(k, v) * (1 - c));
+}
+
+vec3 mean_position(const std::vector<vec3>& points) {
+  vec3 sum{};
+  for (const vec3& p : points) sum += p;
+  return points.empty() ? sum : sum / static_cast<double>(points.size());
+}
+
 int find_bond(const mol_data_t& rec, int a, int b) {
   for (int k = 0; k < rec.nbond(); ++k) {
     const bond_t& bd = rec.bond[static_cast<size_t>(k)];

@@ -2,6 +2,9 @@
 // geometry and of the selected atoms; and the bond between two atoms.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "molecule/mol_data.h"
 
 // Angle p–q–r at q in degrees, 0 to 180.
@@ -28,3 +31,12 @@ const vec3& selected_position(const mol_data_t& rec, int k);
 
 // Index of the bond joining a and b (either order), or −1.
 int find_bond(const mol_data_t& rec, int a, int b);
+// The atoms bonded to `atom` (bond records of any type), in the order of
+// the bond list, at most `limit` of them.
+std::vector<int> bonded_atoms(const mol_data_t& rec, int atom, size_t limit = SIZE_MAX);
+
+// p turned by `angle` radians about the axis through `centre` along the unit
+// vector k (right-handed).
+vec3 rotated_about(const vec3& p, const vec3& centre, const vec3& k, double angle);
+// The mean of the points; (0, 0, 0) for none.
+vec3 mean_position(const std::vector<vec3>& points);

@@ -44,17 +44,11 @@ class Editor : public ::testing::Test {
   void keys(const char* keysym, int times, bool shift = false) {
     for (int k = 0; k < times; ++k) viewer.key(keysym, shift);
   }
-  // Holds Control while `keysym` is pressed.
-  void control_key(const char* keysym) {
+  // Presses or releases the left Control key.
+  void control(bool down) {
     Display* dpy = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-    const KeyCode control = XKeysymToKeycode(dpy, XStringToKeysym("Control_L"));
-    const KeyCode code = XKeysymToKeycode(dpy, XStringToKeysym(keysym));
-    viewer.move(5, 5);
-    XTestFakeKeyEvent(dpy, control, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
-    XTestFakeKeyEvent(dpy, control, False, CurrentTime);
-    viewer.settle();
+    XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym("Control_L")), down, CurrentTime);
+    viewer.settle(50);
   }
   // Clicks the middle of a widget of the side panel.
   void click_widget(GtkWidget* widget) {
@@ -326,7 +320,10 @@ TEST_F(Editor, KeysThatMustNotActAndTheSettingsKeys) {
   // Control+s neither saves nor edits.
   const std::string before = read_file(path);
   m->xyz[0][0] = -1.0;
-  control_key("s");
+  viewer.move(5, 5);
+  control(true);
+  viewer.key("s");
+  control(false);
   EXPECT_EQ(read_file(path), before);
   EXPECT_EQ(control_pressed, 0);
 
@@ -350,6 +347,26 @@ TEST_F(Editor, KeysThatMustNotActAndTheSettingsKeys) {
   keys("q", 3);
   EXPECT_EQ(get_number_of_slices(), 4);
   EXPECT_EQ(get_number_of_stacks(), 4);
+}
+
+TEST_F(Editor, ControlDragToTheRightExpandsAnEditableMolecule) {
+  open("2\ntwo\nO -1.5 0 0\nN 1.5 0 0\n <END>\n");
+  const std::array<double, 16> view_before = viewer.modelview();
+  viewer.move(100, 150);
+  control(true);
+  viewer.drag(1, {{100, 150}, {110, 150}, {120, 151}, {130, 150}});
+  control(false);
+  // Three steps of 10 pixels: factors of (20 / 300) / 10 each.
+  const double f = 20.0 / 300.0 / 10.0;
+  EXPECT_NEAR(get_bond_length(0, 1), 3.0 * std::pow(1 + f, 3), 1e-9);
+  EXPECT_EQ(viewer.modelview(), view_before);  // no turn
+
+  m->editable = 0;
+  control(true);
+  viewer.drag(1, {{100, 150}, {140, 150}});
+  control(false);
+  EXPECT_NEAR(get_bond_length(0, 1), 3.0 * std::pow(1 + f, 3), 1e-9);
+  m->editable = 1;
 }
 
 }  // namespace
