@@ -33,6 +33,9 @@ constexpr double cancelled = 0.1;
 // Turns about the new bond tried, and how far from c old atoms count.
 constexpr int torsion_steps = 36;
 constexpr double contact_margin = 4.0;
+// Distances the torsion search may measure; a larger fragment among more
+// atoms keeps the orientation the rotation gave it.
+constexpr double torsion_budget = 4e6;
 constexpr size_t max_neighbours = 16;
 
 size_t at(int i) { return static_cast<size_t>(i); }
@@ -112,7 +115,9 @@ void choose_torsion(std::vector<vec3>& points, int c) {
   std::vector<int> near;
   for (int i = 0; i < m->natom(); ++i)
     if (i != c && distance(m->xyz[at(i)], pc) < reach + contact_margin) near.push_back(i);
-  if (near.empty()) return;
+  if (near.empty() ||
+      static_cast<double>(points.size()) * static_cast<double>(near.size()) * torsion_steps > torsion_budget)
+    return;
   std::vector<vec3> best = points;
   double best_gap = closest_approach(points, 2, near);
   for (int step = 1; step < torsion_steps; ++step) {

@@ -1,12 +1,16 @@
 // The fragment reader trusts nothing in the file: the atom count is checked
 // against the lines that follow (nothing is sized from it), coordinates must
 // be finite numbers, and bond lines must name two different atoms of the
-// fragment and a known bond type. A pair given twice keeps the last type.
+// fragment and a known bond type. A pair given twice keeps the last type
+// (pairs are found by hash, so a long bond block reads in linear time).
 #include "edit/fragment_library.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
@@ -38,20 +42,23 @@ bool parse_bond_line(const std::string& line, int (&v)[3]) {
   return line_is_empty(p);
 }
 
-void set_bond(fragment_t& f, int a, int b, int type) {
+// Where each pair of atoms stands in the fragment's bond list.
+using bond_index_t = std::unordered_map<uint64_t, size_t>;
+
+void set_bond(fragment_t& f, bond_index_t& index, int a, int b, int type) {
   if ((a == 0 && b == 2) || (a == 2 && b == 0)) f.attachment_type = type;
-  for (bond_t& bd : f.bond) {
-    if ((bd.a1 == a && bd.a2 == b) || (bd.a1 == b && bd.a2 == a)) {
-      bd.type = type;
-      return;
-    }
+  const uint64_t key = (static_cast<uint64_t>(std::min(a, b)) << 32) | static_cast<uint64_t>(std::max(a, b));
+  const auto [place, added] = index.emplace(key, f.bond.size());
+  if (added) {
+    f.bond.push_back({a, b, type});
+  } else {
+    f.bond[place->second].type = type;
   }
-  f.bond.push_back({a, b, type});
 }
 
 // Reads the bond block after its "<bond>" line; an empty string when it is
 // sound, else what is wrong with it.
-std::string read_fragment_bond_block(fragment_t& f, FILE* file, int& line_number) {
+std::string read_fragment_bond_block(fragment_t& f, bond_index_t& index, FILE* file, int& line_number) {
   std::string line = read_line(file);  // the block's first line is a header
   if (!line.empty()) ++line_number;
   while (read_line_into(file, line)) {
@@ -64,7 +71,7 @@ std::string read_fragment_bond_block(fragment_t& f, FILE* file, int& line_number
     if (v[0] < 1 || v[0] > f.natom() || v[1] < 1 || v[1] > f.natom() || v[0] == v[1])
       return where + "a bond must join two different atoms of the fragment";
     if (v[2] < NO_BOND || v[2] > LINE_BOND) return where + "unknown bond type";
-    set_bond(f, v[0] - 1, v[1] - 1, v[2]);
+    set_bond(f, index, v[0] - 1, v[1] - 1, v[2]);
   }
   return "";
 }
@@ -88,11 +95,12 @@ std::string read_fragment_body(fragment_t& f, FILE* file, int count) {
     f.symbol.push_back(get_one_word(symbol));
     f.xyz.push_back(p);
   }
+  bond_index_t index;
   while (read_line_into(file, line)) {
     ++line_number;
     if (find_nocase(line, "<end>") != std::string::npos) break;
     if (find_nocase(line, "<bond>") == std::string::npos) continue;
-    const std::string fault = read_fragment_bond_block(f, file, line_number);
+    const std::string fault = read_fragment_bond_block(f, index, file, line_number);
     if (!fault.empty()) return fault;
   }
   return "";
