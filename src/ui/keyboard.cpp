@@ -221,7 +221,8 @@ gboolean mivor_gtk_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
 }
 
 gboolean mivor_gtk_key_release(GtkWidget*, GdkEventKey* event, gpointer) {
-  if (!accept_keys) return FALSE;
+  // Control is let go wherever the focus is: a release missed while an
+  // entry had the focus would leave every later key swallowed.
   if (is_control(event->keyval)) control_pressed = 0;
-  return TRUE;
+  return accept_keys ? TRUE : FALSE;
 }

@@ -311,6 +311,11 @@ TEST_F(Editor, KeysThatMustNotActAndTheSettingsKeys) {
   EXPECT_EQ(accept_keys, 0);
   viewer.key("w");
   viewer.key("Delete");
+  // Control pressed and let go while the entry has the focus is not held
+  // afterwards.
+  control(true);
+  control(false);
+  EXPECT_EQ(control_pressed, 0);
   EXPECT_EQ(Input_Data.grayscale, grey);
   EXPECT_NE(std::string(gtk_entry_get_text(GTK_ENTRY(spin_bond))).find('w'), std::string::npos);
   drop_focus();
