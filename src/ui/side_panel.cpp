@@ -565,7 +565,8 @@ void mivor_gtk_set_editing_pages_sensitive() {
   const bool editable = m && m->editable;
   for (int k = 0; k < gtk_notebook_get_n_pages(GTK_NOTEBOOK(notebook)); ++k) {
     GtkWidget* page = gtk_notebook_get_nth_page(GTK_NOTEBOOK(notebook), k);
-    const std::string title = gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(notebook), page);
+    const gchar* label = gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(notebook), page);
+    const std::string title = label ? label : "";
     if (title == "edit" || title == "fragments" || title == "Symmetry" || title == "draw")
       gtk_widget_set_sensitive(page, editable);
   }
