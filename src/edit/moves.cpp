@@ -2,19 +2,11 @@
 // with all their points; text boxes sit at window pixels and stay.
 #include "edit/moves.h"
 
+#include "edit/measures.h"
 #include "molecule/notify.h"
 #include "render/isosurface.h"
 
 namespace {
-
-// Mean of the points, or none when there are no points.
-bool mean_of(const std::vector<vec3>& points, vec3& c) {
-  if (points.empty()) return false;
-  c = vec3{};
-  for (const vec3& p : points) c += p;
-  c = c / static_cast<double>(points.size());
-  return true;
-}
 
 // The decorations that count for the centre, in the order they are summed,
 // each item standing at the mean of its points (planes do not count).
@@ -33,17 +25,15 @@ vec3 decorations_center(const mol_data_t& rec) {
       centres.push_back(sum * cg.weight);
     }
   }
-  vec3 c{};
-  mean_of(centres, c);
-  return c;
+  return mean_position(centres);
 }
 
 vec3 center_of(const mol_data_t& rec) {
   std::vector<vec3> marked;
   for (int i : rec.marked)
     if (valid_atom(rec, i)) marked.push_back(rec.xyz[static_cast<size_t>(i)]);
-  vec3 c{};
-  if (mean_of(marked, c) || mean_of(rec.xyz, c)) return c;
+  if (!marked.empty()) return mean_position(marked);
+  if (!rec.xyz.empty()) return mean_position(rec.xyz);
   return decorations_center(rec);
 }
 

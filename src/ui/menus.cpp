@@ -115,6 +115,7 @@ void on_undo() {
 void on_editable(GtkWidget* item) {
   if (state.updating || !m) return;
   m->editable = active(item) ? 1 : 0;
+  mivor_gtk_set_editing_pages_sensitive();
   mivor_gtk_menubar_show_or_hide_widgets();
 }
 
