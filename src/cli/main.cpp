@@ -2,6 +2,7 @@
 // what it read as JSON, converts files, reads grids and extracts their
 // isosurfaces. It finds its configuration like the viewer but never writes
 // into it.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +22,9 @@
 #include "document/save.h"
 #include "document/undo.h"
 #include "formats/converters.h"
+#include "formats/cube_writer.h"
+#include "formats/element_numbers.h"
+#include "formats/file_names.h"
 #include "formats/element_table_file.h"
 #include "formats/file_types.h"
 #include "formats/grid_reader.h"
@@ -36,9 +40,10 @@ namespace {
 
 const char usage[] =
     "usage: mivor-cli info FILE [--single]\n"
-    "       mivor-cli convert IN OUT [--single]\n"
+    "       mivor-cli convert IN OUT [--single] [--converter-options \"OPTIONS\"]\n"
     "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n"
-    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n";
+    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n"
+    "       mivor-cli export-grid FILE [--geometry G] --grid K --cube OUT.cube\n";
 
 // Collects every warning and status text shown, in order.
 class MessageCollector final : public Notifier {
@@ -58,8 +63,12 @@ struct options_t {
   std::optional<int> grid;
   std::optional<double> level;
   std::optional<std::string> ply;
+  std::optional<std::string> cube;
+  std::optional<std::string> converter_options;
   // Options only the surface command takes.
   bool surface_only() const { return level || ply; }
+  // Options only export-grid and convert take.
+  bool other_command_only() const { return cube || converter_options; }
 };
 
 bool parse_index(const char* text, std::optional<int>& out) {
@@ -90,9 +99,9 @@ bool parse_options(int argc, char** argv, options_t& o) {
       if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
     } else if (a == "--level") {
       if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
-    } else if (a == "--ply") {
+    } else if (a == "--ply" || a == "--cube" || a == "--converter-options") {
       if (i + 1 >= argc) return false;
-      o.ply = argv[++i];
+      (a == "--ply" ? o.ply : a == "--cube" ? o.cube : o.converter_options) = argv[++i];
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return false;
     } else {
@@ -282,7 +291,7 @@ void write_geometry(JsonWriter& j, const mol_data_t& rec) {
 }
 
 int command_info(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.geometry || o.grid || o.values || o.surface_only()) return 2;
+  if (o.files.size() != 1 || o.geometry || o.grid || o.values || o.surface_only() || o.other_command_only()) return 2;
   const bool ok = open_input(o.files[0]);
   if (!ok) {
     print_messages_to_stderr(told);
@@ -305,7 +314,18 @@ int command_info(const options_t& o, MessageCollector& told) {
 }
 
 int command_convert(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 2 || o.geometry || o.grid || o.values || o.surface_only()) return 2;
+  if (o.files.size() != 2 || o.geometry || o.grid || o.values || o.surface_only() || o.cube) return 2;
+  // Options for the forward converter, one word each.
+  if (o.converter_options) {
+    const std::string& text = *o.converter_options;
+    for (size_t i = 0; i < text.size();) {
+      const size_t start = text.find_first_not_of(" \t", i);
+      if (start == std::string::npos) break;
+      const size_t end = std::min(text.find_first_of(" \t", start), text.size());
+      converter_options.push_back(text.substr(start, end - start));
+      i = end;
+    }
+  }
   if (!open_input(o.files[0]) || !mivor_gtk_do_save_file(o.files[1], get_filetype(o.files[1]))) {
     print_messages_to_stderr(told);
     return 1;
@@ -345,7 +365,7 @@ bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()
 }
 
 int command_grid(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.surface_only()) return 2;
+  if (o.files.size() != 1 || o.single || o.surface_only() || o.other_command_only()) return 2;
   if (!load_chosen_grid(o, told, read_grid_from_file)) return 1;
   double sum = 0;
   for (double v : m->grid_values) sum += v;
@@ -370,7 +390,7 @@ int command_grid(const options_t& o, MessageCollector& told) {
 }
 
 int command_surface(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.values) return 2;
+  if (o.files.size() != 1 || o.single || o.values || o.other_command_only()) return 2;
   // Set before opening: loading a grid builds its surfaces at this level.
   if (o.level) {
     Input_Data.isolevel = *o.level;
@@ -405,6 +425,70 @@ int command_surface(const options_t& o, MessageCollector& told) {
   return 0;
 }
 
+// Grid g of the current geometry as the file stores it (the values the
+// viewer shows are clamped at 2; these are not), with its lattice and atoms
+// in bohr. All use of the molecule record for export is here.
+bool stored_grid(int g, cube_grid_t& cube, std::vector<double>& values, std::string& error) {
+  if (m->n_points <= 0) {
+    error = "the file keeps no grid values (a saved native file keeps only the grid descriptions); export from the "
+            "file the grids were converted into";
+    return false;
+  }
+  file_ptr file = open_file_ptr(make_mivor_file_name(input_file_name), "rb");
+  m->epot_values.clear();
+  read_epoten_grid(file.get(), *m, g);
+  if (m->epot_values.size() != static_cast<size_t>(m->n_points)) {
+    error = "grid " + std::to_string(g) + " can't be read";
+    return false;
+  }
+  values = std::move(m->epot_values);
+  m->epot_values.clear();
+  constexpr double bohr = 0.52917721067;
+  cube.origin = m->origin / bohr;
+  for (size_t a = 0; a < 3; ++a) {
+    cube.net[a] = m->net[a];
+    cube.step[a] = m->axis[a] / (bohr * std::max(m->net[a] - 1, 1));
+  }
+  for (size_t i = 0; i < m->xyz.size(); ++i)
+    cube.atoms.push_back({std::max(0, number_of_symbol(m->elem[i].name)), m->xyz[i] / bohr});
+  const std::string name = m->grid_name[static_cast<size_t>(g)].value_or("grid");
+  cube.comment = m->grid_kind[static_cast<size_t>(g)] == GRID_ORBITAL
+                     ? "Orbital sym " + std::to_string(m->orb_sym[static_cast<size_t>(g)]) + " index " +
+                           std::to_string(m->orb_index[static_cast<size_t>(g)])
+                     : name;
+  return true;
+}
+
+int command_export_grid(const options_t& o, MessageCollector& told) {
+  if (o.files.size() != 1 || !o.grid || !o.cube || o.single || o.values || o.surface_only() || o.converter_options)
+    return 2;
+  if (!open_input(o.files[0])) {
+    print_messages_to_stderr(told);
+    return 1;
+  }
+  const int g = o.geometry.value_or(igeo);
+  if (g >= n_geometries() || *o.grid >= mol[static_cast<size_t>(g)].ngrid()) {
+    std::fprintf(stderr, "geometry %d has no grid %d\n", g, *o.grid);
+    return 1;
+  }
+  igeo = g;
+  get_new_section();
+  cube_grid_t cube;
+  std::vector<double> values;
+  std::string error;
+  if (!stored_grid(*o.grid, cube, values, error)) {
+    std::fprintf(stderr, "%s: %s\n", o.files[0].c_str(), error.c_str());
+    return 1;
+  }
+  cube.title = "exported by mivor-cli from " + o.files[0];
+  cube.values = &values;
+  if (!write_cube(*o.cube, cube)) {
+    std::fprintf(stderr, "cannot write %s\n", o.cube->c_str());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -426,6 +510,8 @@ int main(int argc, char** argv) {
     status = command_grid(o, told);
   else if (command == "surface")
     status = command_surface(o, told);
+  else if (command == "export-grid")
+    status = command_export_grid(o, told);
   // The undo history exists only while a file is open in the viewer.
   remove_backup();
   set_notifier(nullptr);

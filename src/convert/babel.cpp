@@ -17,7 +17,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "convert/element_numbers.h"
+#include "formats/element_numbers.h"
 #include "formats/safe_file.h"
 
 namespace {

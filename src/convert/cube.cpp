@@ -18,7 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "convert/element_numbers.h"
+#include "formats/element_numbers.h"
 #include "convert/number_scan.h"
 #include "convert/text_lines.h"
 #include "formats/safe_file.h"

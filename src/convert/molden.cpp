@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "convert/element_numbers.h"
+#include "formats/element_numbers.h"
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
 

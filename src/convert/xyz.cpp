@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "convert/element_numbers.h"
+#include "formats/element_numbers.h"
 #include "convert/text_lines.h"
 
 namespace {
@@ -41,7 +41,7 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
       return false;
     }
     // Each atom needs a line of at least a symbol and three numbers.
-    if (static_cast<unsigned long long>(count) > lines.bytes_left() / 8) {
+    if (static_cast<unsigned long long>(count) > lines.bytes_left() / 7) {
       error = at_line(lines.number()) + std::to_string(count) + " atoms can't fit in the rest of the file";
       return false;
     }

@@ -1,4 +1,4 @@
-#include "convert/element_numbers.h"
+#include "formats/element_numbers.h"
 
 #include <cctype>
 #include <algorithm>
