@@ -2,6 +2,7 @@
 # Both install whatever Debian packages are missing first.
 
 BUILD      ?= build
+PREFIX     ?= /usr/local
 SAN_BUILD  ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -11,7 +12,7 @@ EXAMPLE    ?= examples/decorations.mvr
 # so that a run never changes the files in the repository.
 RUN_RCDIR  ?= $(BUILD)/mivorrc
 
-.PHONY: all deps build run test test-sanitize fuzz bench clean
+.PHONY: all deps build run test test-sanitize fuzz bench install uninstall clean
 
 all: build
 
@@ -19,7 +20,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -58,6 +59,18 @@ bench: build
 	@echo "== start-up to the first picture"
 	@mkdir -p $(RUN_RCDIR) && cp -n mivorrc/* $(RUN_RCDIR)/
 	@for i in 1 2 3; do MIVOR_DIR=$(abspath $(RUN_RCDIR)) xvfb-run -a $(BUILD)/bench/startup_bench examples/decorations.mvr; done
+
+# Installs into $(PREFIX) (under $(DESTDIR) when set); the list of installed
+# files stays in $(BUILD)/install_manifest.txt for `make uninstall`.
+install: build
+	@cmake --install $(BUILD)
+	@if [ -z "$(DESTDIR)" ] && command -v update-mime-database >/dev/null; then \
+		update-mime-database $(PREFIX)/share/mime || true; fi
+
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
+	@while IFS= read -r f; do rm -f "$(DESTDIR)$$f"; done < $(BUILD)/install_manifest.txt
+	@echo "removed the files listed in $(BUILD)/install_manifest.txt"
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
