@@ -24,8 +24,8 @@
 #include "formats/converters.h"
 #include "formats/cube_writer.h"
 #include "formats/element_numbers.h"
-#include "formats/file_names.h"
 #include "formats/element_table_file.h"
+#include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "formats/grid_reader.h"
 #include "formats/ply_writer.h"
@@ -430,8 +430,9 @@ int command_surface(const options_t& o, MessageCollector& told) {
 // in bohr. All use of the molecule record for export is here.
 bool stored_grid(int g, cube_grid_t& cube, std::vector<double>& values, std::string& error) {
   if (m->n_points <= 0) {
-    error = "the file keeps no grid values (a saved native file keeps only the grid descriptions); export from the "
-            "file the grids were converted into";
+    error =
+        "the file keeps no grid values (a saved native file keeps only the grid descriptions); export from the "
+        "file the grids were converted into";
     return false;
   }
   file_ptr file = open_file_ptr(make_mivor_file_name(input_file_name), "rb");

@@ -76,9 +76,12 @@ std::string output_format_of(const std::string& head) {
   const struct {
     const char* mark;
     const char* format;
-  } programs[] = {{"Entering Gaussian System", "g09"}, {"Gaussian, Inc.", "g09"},
-                  {"O   R   C   A", "orca"},            {"GAMESS", "gamout"},
-                  {"Northwest Computational Chemistry", "nwo"}, {"Q-Chem", "qcout"}};
+  } programs[] = {{"Entering Gaussian System", "g09"},
+                  {"Gaussian, Inc.", "g09"},
+                  {"O   R   C   A", "orca"},
+                  {"GAMESS", "gamout"},
+                  {"Northwest Computational Chemistry", "nwo"},
+                  {"Q-Chem", "qcout"}};
   for (const auto& p : programs)
     if (head.find(p.mark) != std::string::npos) return p.format;
   return {};
@@ -144,8 +147,7 @@ bool babel_from_native(const std::string& format, const std::vector<out_geometry
       a->SetVector(g.atoms[i].xyz[0], g.atoms[i].xyz[1], g.atoms[i].xyz[2]);
       if (g.charges.size() == g.atoms.size()) a->SetPartialCharge(g.charges[i]);
     }
-    for (const out_bond_t& b : g.bonds)
-      mol.AddBond(b.a1 + 1, b.a2 + 1, b.type >= 1 && b.type <= 3 ? b.type : 1);
+    for (const out_bond_t& b : g.bonds) mol.AddBond(b.a1 + 1, b.a2 + 1, b.type >= 1 && b.type <= 3 ? b.type : 1);
     mol.EndModify();
     if (g.charges.size() == g.atoms.size()) mol.SetPartialChargesPerceived();
     if (!g.bonds_given && g.bonds.empty()) {

@@ -11,8 +11,7 @@
 // Reads `path` in Open Babel's format `format` ("qc": the output of a
 // quantum-chemistry program, told by its content) and writes the native file
 // `target`.
-bool babel_to_native(const std::string& format, const std::string& path, const std::string& target,
-                     std::string& error);
+bool babel_to_native(const std::string& format, const std::string& path, const std::string& target, std::string& error);
 // Writes the geometries to `target` in Open Babel's format `format`.
 bool babel_from_native(const std::string& format, const std::vector<out_geometry_t>& geometries,
                        const std::string& target, std::string& error);

@@ -18,9 +18,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "formats/element_numbers.h"
 #include "convert/number_scan.h"
 #include "convert/text_lines.h"
+#include "formats/element_numbers.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
 
@@ -206,8 +206,8 @@ bool open_cube(const std::string& path, cube_source_t& c, std::string& error) {
 }
 
 std::string count_mismatch(const std::string& path, long long got, long long want) {
-  return path + ": the file holds " + (got < want ? "only " : "") + std::to_string(got) + " values where its header announces " +
-         std::to_string(want) + (got < want ? " (truncated?)" : "");
+  return path + ": the file holds " + (got < want ? "only " : "") + std::to_string(got) +
+         " values where its header announces " + std::to_string(want) + (got < want ? " (truncated?)" : "");
 }
 
 // Streams the values of a one-grid cube into `out`.

@@ -40,9 +40,12 @@ double binomial(int n, int k) {
 // Cartesian components in Molden's order.
 std::vector<std::array<int, 3>> cartesian_components(int l) {
   switch (l) {
-    case 0: return {{0, 0, 0}};
-    case 1: return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    case 2: return {{2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {1, 1, 0}, {1, 0, 1}, {0, 1, 1}};
+    case 0:
+      return {{0, 0, 0}};
+    case 1:
+      return {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    case 2:
+      return {{2, 0, 0}, {0, 2, 0}, {0, 0, 2}, {1, 1, 0}, {1, 0, 1}, {0, 1, 1}};
     case 3:
       return {{3, 0, 0}, {0, 3, 0}, {0, 0, 3}, {1, 2, 0}, {2, 1, 0},
               {2, 0, 1}, {1, 0, 2}, {0, 1, 2}, {0, 2, 1}, {1, 1, 1}};
@@ -96,7 +99,8 @@ void overlap_1d(int la, int lb, double pa, double pb, double p, double s[5][5]) 
     for (int j = 0; j <= lb; ++j) {
       if (i == 0 && j == 0) continue;
       if (i > 0) {
-        s[i][j] = pa * s[i - 1][j] + ((i > 1 ? (i - 1) * s[i - 2][j] : 0) + (j > 0 ? j * s[i - 1][j - 1] : 0)) / (2 * p);
+        s[i][j] =
+            pa * s[i - 1][j] + ((i > 1 ? (i - 1) * s[i - 2][j] : 0) + (j > 0 ? j * s[i - 1][j - 1] : 0)) / (2 * p);
       } else {
         s[i][j] = pb * s[i][j - 1] + (j > 1 ? (j - 1) * s[i][j - 2] : 0) / (2 * p);
       }
@@ -140,7 +144,8 @@ basis_t make_basis(const molden_t& m, cartesian_norm_t norm) {
     b.l = s.l;
     b.alpha = s.exponents;
     b.cartesian = cartesian_components(s.l);
-    for (size_t p = 0; p < s.exponents.size(); ++p) b.weight.push_back(s.coefficients[p] * primitive_norm(s.exponents[p], s.l));
+    for (size_t p = 0; p < s.exponents.size(); ++p)
+      b.weight.push_back(s.coefficients[p] * primitive_norm(s.exponents[p], s.l));
     // Renormalise the contraction: its x^l component gets norm 1.
     double self = 0;
     for (size_t p = 0; p < b.alpha.size(); ++p)

@@ -44,9 +44,7 @@ struct command_t {
   std::string file;
 };
 
-bool parse_real(const char* text, double& out) {
-  return word_to_double(text, out) && out > 0;
-}
+bool parse_real(const char* text, double& out) { return word_to_double(text, out) && out > 0; }
 
 bool parse_command(std::vector<std::string> args, const std::string& name, command_t& c) {
   std::string n = name;

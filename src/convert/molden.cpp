@@ -9,9 +9,9 @@
 
 #include <algorithm>
 
-#include "formats/element_numbers.h"
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
+#include "formats/element_numbers.h"
 
 int molden_t::basis_functions() const {
   int n = 0;
@@ -24,9 +24,9 @@ namespace {
 constexpr double bohr = conv_bohr;
 
 struct section_t {
-  std::string name;     // lower case, without brackets
-  std::string option;   // what follows "]" on the line, lower case
-  int first_line = 0;   // of the section's content
+  std::string name;    // lower case, without brackets
+  std::string option;  // what follows "]" on the line, lower case
+  int first_line = 0;  // of the section's content
   std::string_view body;
 };
 
@@ -99,7 +99,8 @@ bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
     double v[4];
     if (w.size() < 6) return r.fail("an atom line is: name, number, atomic number, x, y, z");
     for (size_t k = 0; k < 4; ++k)
-      if (!word_to_double(w[k + 2], v[k])) return r.fail("'" + std::string(w[k + 2].substr(0, 24)) + "' is not a number");
+      if (!word_to_double(w[k + 2], v[k]))
+        return r.fail("'" + std::string(w[k + 2].substr(0, 24)) + "' is not a number");
     out_atom_t atom;
     const bool number = v[0] >= 0 && v[0] <= 200 && v[0] == static_cast<int>(v[0]);
     atom.symbol = number ? symbol_of_number(static_cast<int>(v[0])) : std::string();
@@ -286,7 +287,8 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     if (s.name == "7f") f7 = true;
     if (s.name == "9g") g9 = true;
   }
-  for (shell_t& shell : m.shells) shell.spherical = (shell.l == 2 && d5) || (shell.l == 3 && f7) || (shell.l == 4 && g9);
+  for (shell_t& shell : m.shells)
+    shell.spherical = (shell.l == 2 && d5) || (shell.l == 3 && f7) || (shell.l == 4 && g9);
   if (const section_t* s = find("mo")) {
     if (!gto) {
       error = "the file has orbitals ([MO]) but no basis ([GTO])";

@@ -172,8 +172,8 @@ std::vector<int> select_orbitals(const molden_t& m, bool all) {
     for (size_t k = 0; k < order.size(); ++k)
       if (occupied(m.mos[static_cast<size_t>(order[k])])) homo = static_cast<long long>(k);
     const long long first = all ? 0 : std::max(0LL, homo - 10);
-    const long long last = all ? static_cast<long long>(order.size()) - 1
-                               : std::min(static_cast<long long>(order.size()) - 1, homo + 11);
+    const long long last =
+        all ? static_cast<long long>(order.size()) - 1 : std::min(static_cast<long long>(order.size()) - 1, homo + 11);
     for (long long k = first; k <= last; ++k) out.push_back(order[static_cast<size_t>(k)]);
   }
   return out;
@@ -186,7 +186,8 @@ namespace {
 std::vector<double> coefficient_rows(const molden_t& m, const std::vector<int>& mos, int nbf) {
   std::vector<double> c(mos.size() * static_cast<size_t>(nbf), 0.0);
   for (size_t r = 0; r < mos.size(); ++r)
-    for (const auto& [f, v] : m.mos[static_cast<size_t>(mos[r])].coefficients) c[r * static_cast<size_t>(nbf) + static_cast<size_t>(f)] = v;
+    for (const auto& [f, v] : m.mos[static_cast<size_t>(mos[r])].coefficients)
+      c[r * static_cast<size_t>(nbf) + static_cast<size_t>(f)] = v;
   return c;
 }
 
@@ -217,9 +218,9 @@ double orthonormality_error(const basis_t& basis, const molden_t& m, const std::
 }
 
 struct grid_plan_t {
-  std::vector<int> eval;         // orbitals evaluated (rows of the product)
-  std::vector<double> rows;      // their coefficients
-  int total_density = -1;        // grid numbers, or -1
+  std::vector<int> eval;     // orbitals evaluated (rows of the product)
+  std::vector<double> rows;  // their coefficients
+  int total_density = -1;    // grid numbers, or -1
   int spin_density = -1;
   std::vector<std::pair<int, int>> orbital_grids;  // (grid, row of eval)
 };
@@ -247,8 +248,8 @@ bool write_grid_values(const basis_t& basis, const lattice_t& lattice, const mol
     for (std::thread& w : workers) w.join();
     v.assign(static_cast<size_t>(neval) * static_cast<size_t>(npts), 0.0);
     if (neval > 0)
-      cblas_dgemm(CblasRowMajor, CblasNoTrans, CblasNoTrans, neval, static_cast<int>(npts), nbf, 1.0,
-                  plan.rows.data(), nbf, a.data(), static_cast<int>(npts), 0.0, v.data(), static_cast<int>(npts));
+      cblas_dgemm(CblasRowMajor, CblasNoTrans, CblasNoTrans, neval, static_cast<int>(npts), nbf, 1.0, plan.rows.data(),
+                  nbf, a.data(), static_cast<int>(npts), 0.0, v.data(), static_cast<int>(npts));
     auto put = [&](int g, const double* data) {
       const off_t at = start + static_cast<off_t>(8 * (g * points + row * n3));
       return fseeko(out, at, SEEK_SET) == 0 &&
@@ -278,8 +279,7 @@ bool write_grid_values(const basis_t& basis, const lattice_t& lattice, const mol
 
 }  // namespace
 
-bool convert_molden(const std::string& path, const molden_options_t& o, const std::string& target,
-                    std::string& error) {
+bool convert_molden(const std::string& path, const molden_options_t& o, const std::string& target, std::string& error) {
   std::string text;
   molden_t m;
   if (!read_whole_file(path, text, error)) return false;
@@ -329,8 +329,8 @@ bool convert_molden(const std::string& path, const molden_options_t& o, const st
     // are orthonormal.
     basis = make_basis(m, cartesian_norm_t::own);
     double err = orthonormality_error(basis, m, plan.eval, plan.rows);
-    const bool ambiguous = std::any_of(m.shells.begin(), m.shells.end(),
-                                       [](const shell_t& s) { return !s.spherical && s.l >= 2; });
+    const bool ambiguous =
+        std::any_of(m.shells.begin(), m.shells.end(), [](const shell_t& s) { return !s.spherical && s.l >= 2; });
     if (ambiguous && err > orthonormal_tolerance) {
       basis_t shared = make_basis(m, cartesian_norm_t::shared);
       const double err_shared = orthonormality_error(shared, m, plan.eval, plan.rows);
@@ -364,14 +364,15 @@ bool convert_molden(const std::string& path, const molden_options_t& o, const st
     }
     set.n_mo = static_cast<int>(m.mos.size());
     std::string info = "orbitals of " + path + "; symmetries:";
-    for (size_t k = 0; k < labels.size(); ++k) info += " " + std::to_string(k + 1) + " " + labels[k] + (k + 1 < labels.size() ? "," : "");
+    for (size_t k = 0; k < labels.size(); ++k)
+      info += " " + std::to_string(k + 1) + " " + labels[k] + (k + 1 < labels.size() ? "," : "");
     set.orbital_file_info = info;
     if (beta) {
       const size_t n = labels.size() / 2;
-      notes.push_back(n == 1 ? "Open shell: alpha orbitals are symmetry 1, beta orbitals symmetry 2"
-                             : "Open shell: alpha orbitals in symmetries 1-" + std::to_string(n) +
-                                   ", beta orbitals in symmetries " + std::to_string(n + 1) + "-" +
-                                   std::to_string(2 * n));
+      notes.push_back(n == 1
+                          ? "Open shell: alpha orbitals are symmetry 1, beta orbitals symmetry 2"
+                          : "Open shell: alpha orbitals in symmetries 1-" + std::to_string(n) +
+                                ", beta orbitals in symmetries " + std::to_string(n + 1) + "-" + std::to_string(2 * n));
     }
     set.write_values = [&](FILE* out, std::string& err_text) {
       return write_grid_values(basis, set.lattice, m, plan, set.grids.size(), out, err_text);

@@ -11,12 +11,12 @@
 #include "convert/native_out.h"
 
 struct molden_options_t {
-  double spacing = 0.2;  // bohr
-  double margin = 4.0;   // bohr around the atoms
-  std::optional<int> net;                // points on the longest edge
-  std::optional<std::string> like;       // a cube file whose lattice is taken
-  bool all = false;                      // every orbital, not HOMO-10 … LUMO+10
-  bool density_only = false;             // the densities, no orbitals
+  double spacing = 0.2;             // bohr
+  double margin = 4.0;              // bohr around the atoms
+  std::optional<int> net;           // points on the longest edge
+  std::optional<std::string> like;  // a cube file whose lattice is taken
+  bool all = false;                 // every orbital, not HOMO-10 … LUMO+10
+  bool density_only = false;        // the densities, no orbitals
 };
 
 // The lattice of the options for atoms at `centres` (bohr).
@@ -25,9 +25,9 @@ bool choose_lattice(const std::vector<vec3>& centres, const molden_options_t& o,
 
 // One orbital chosen for a grid, and how the orbital list shows it.
 struct chosen_orbital_t {
-  int mo = 0;        // index into molden_t::mos
-  int sym = 1;       // symmetry number (beta orbitals after the alpha ones)
-  int index = 1;     // within its symmetry
+  int mo = 0;     // index into molden_t::mos
+  int sym = 1;    // symmetry number (beta orbitals after the alpha ones)
+  int index = 1;  // within its symmetry
 };
 
 // Orbital numbering: symmetry numbers from the Sym= labels in order of first
@@ -40,5 +40,4 @@ std::vector<chosen_orbital_t> number_orbitals(const molden_t& m, std::vector<int
 // The orbitals put on grids: HOMO-10 … LUMO+10 of each spin, or all.
 std::vector<int> select_orbitals(const molden_t& m, bool all);
 
-bool convert_molden(const std::string& path, const molden_options_t& o, const std::string& target,
-                    std::string& error);
+bool convert_molden(const std::string& path, const molden_options_t& o, const std::string& target, std::string& error);

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-#include "formats/element_numbers.h"
 #include "convert/text_lines.h"
+#include "formats/element_numbers.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
 

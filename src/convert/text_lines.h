@@ -15,7 +15,10 @@ class LineCursor {
   // The next line without its line end; false at the end of the text.
   bool next(std::string_view& line);
   // Steps back over the line just read (once).
-  void back() { pos_ = last_; --number_; }
+  void back() {
+    pos_ = last_;
+    --number_;
+  }
   bool at_end() const { return pos_ >= text_.size(); }
   int number() const { return number_; }  // of the line read last, from 1
   size_t bytes_left() const { return pos_ < text_.size() ? text_.size() - pos_ : 0; }

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
-#include "formats/element_numbers.h"
 #include "convert/text_lines.h"
+#include "formats/element_numbers.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
     if (trim(line).empty()) continue;
     long long count;
     if (!word_to_long(trim(line), count) || count < 0) {
-      error = at_line(lines.number()) + "an atom count was expected, not '" + std::string(trim(line).substr(0, 40)) + "'";
+      error =
+          at_line(lines.number()) + "an atom count was expected, not '" + std::string(trim(line).substr(0, 40)) + "'";
       return false;
     }
     // Each atom needs a line of at least a symbol and three numbers.

@@ -27,7 +27,8 @@ std::string last_line(const std::string& text) {
   size_t end = text.find_last_not_of(" \t\r\n");
   if (end == std::string::npos) return {};
   const size_t start = text.find_last_of('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start == std::string::npos ? 0 : start + 1));
+  return text.substr(start == std::string::npos ? 0 : start + 1,
+                     end + 1 - (start == std::string::npos ? 0 : start + 1));
 }
 
 // Why a run failed, for the warning: the converter's own line, or its
