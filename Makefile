@@ -42,10 +42,11 @@ test-sanitize: deps
 fuzz: deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVOR_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for t in native_reader grid_reader; do \
+	@for t in native_reader:native grid_reader:native cube_reader:cube molden_reader:molden; do \
+		seeds=tests/fuzz/corpus/$${t#*:}; t=$${t%%:*}; \
 		mkdir -p $(FUZZ_BUILD)/corpus-$$t && \
 		$(FUZZ_BUILD)/tests/fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 -timeout=20 \
-			-artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus-$$t tests/fuzz/corpus/native \
+			-artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus-$$t $$seeds \
 			>$(FUZZ_BUILD)/$$t.log 2>&1; status=$$?; \
 		echo "fuzz $$t:"; tail -n 3 $(FUZZ_BUILD)/$$t.log; \
 		[ $$status -eq 0 ] || exit 1; \
