@@ -30,13 +30,6 @@ namespace {
 constexpr long long max_points = 1LL << 27;
 constexpr long long max_orbitals = 100000;
 
-long long bytes_left(FILE* file) {
-  struct stat st;
-  const off_t here = ftello(file);
-  if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
-  return static_cast<long long>(st.st_size - here);
-}
-
 bool numbers_of_line(const std::string& line, size_t want, std::vector<double>& out) {
   out.clear();
   for (std::string_view w : split_words(line)) {
@@ -98,7 +91,7 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
     error = "the lattice of " + std::to_string(h.lattice.points()) + " points is too large";
     return false;
   }
-  if (std::llabs(natoms) > bytes_left(file) / 10) {
+  if (std::llabs(natoms) > bytes_left_in(file) / 10) {
     error = "the atom count " + std::to_string(natoms) + " does not fit in the file";
     return false;
   }
@@ -130,7 +123,7 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
         }
         list.push_back(x);
       }
-      if (!list.empty() && (list[0] < 1 || list[0] > max_orbitals || list[0] > bytes_left(file) / 2)) {
+      if (!list.empty() && (list[0] < 1 || list[0] > max_orbitals || list[0] > bytes_left_in(file) / 2)) {
         error = "the orbital count " + std::to_string(static_cast<long long>(list[0])) + " is not possible here";
         return false;
       }
@@ -148,7 +141,7 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
     }
   }
   // Every value takes at least two characters.
-  if (h.lattice.points() * h.grids() > bytes_left(file) / 2) {
+  if (h.lattice.points() * h.grids() > bytes_left_in(file) / 2) {
     error = "the file is too short for the " + std::to_string(h.lattice.points() * h.grids()) +
             " values its header announces";
     return false;

@@ -15,13 +15,6 @@ namespace {
 
 bool has(const std::string& line, const char* marker) { return find_nocase(line, marker) != std::string::npos; }
 
-long long bytes_left(FILE* file) {
-  struct stat st;
-  const off_t here = ftello(file);
-  if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
-  return static_cast<long long>(st.st_size - here);
-}
-
 // Steps over a grid section after its "<GRID>" line: the header lines up
 // to the ORBOFF line, the lines up to "density", the binary values, then
 // the lines up to "</GRID>".
@@ -35,7 +28,7 @@ bool skip_grid_section(FILE* file) {
   while (read_line_into(file, line) && !has(line, "density")) {
     if (has(line, "/grid")) return true;
   }
-  if (orboff < 0 || orboff > bytes_left(file)) return false;
+  if (orboff < 0 || orboff > bytes_left_in(file)) return false;
   fseeko(file, static_cast<off_t>(orboff), SEEK_CUR);
   while (read_line_into(file, line))
     if (has(line, "/grid")) return true;
@@ -76,7 +69,7 @@ bool read_section(FILE* file, out_geometry_t& g, bool& more, std::string& error)
   if (!read_line_into(file, line)) return false;
   if (has(line, "<BREAK>")) return false;
   const long long count = parse_long(line.c_str());
-  if (count < 0 || count > bytes_left(file) / 8) {
+  if (count < 0 || count > bytes_left_in(file) / 8) {
     error = "the atom count " + std::to_string(count) + " does not fit in the file";
     return false;
   }

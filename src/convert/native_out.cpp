@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "formats/safe_file.h"
+#include "formats/text_words.h"
 
 namespace {
 
@@ -37,17 +38,9 @@ void appendf(std::string& out, const char* format, ...) {
   out += big;
 }
 
-// One line of text: line breaks would end the line early.
-std::string one_line(const std::string& s) {
-  std::string out = s;
-  for (char& c : out)
-    if (c == '\n' || c == '\r') c = ' ';
-  return out;
-}
-
 // A grid name with blanks is quoted so that it reads back whole.
 std::string grid_name_value(const std::string& name) {
-  const std::string n = one_line(name);
+  const std::string n = single_line(name);
   return n.find_first_of(" \t") == std::string::npos ? n : "\"" + n + "\"";
 }
 
@@ -89,7 +82,7 @@ std::string grid_trailer(const out_grid_set_t& s) {
     out += "#INPORB 2.2\n";
     appendf(out, "%8d", static_cast<int>(s.orbitals_per_symmetry.size()));
     for (int n : s.orbitals_per_symmetry) appendf(out, "%8d", n);
-    out += "\n#INFO\n* " + one_line(s.orbital_file_info) + "\n#INDEX\n";
+    out += "\n#INFO\n* " + single_line(s.orbital_file_info) + "\n#INDEX\n";
     for (int n : s.orbitals_per_symmetry) {
       out += "* 1234567890";
       for (int k = 0; k < n; ++k) {
@@ -108,7 +101,7 @@ std::string grid_trailer(const out_grid_set_t& s) {
 std::string section_head(const out_geometry_t& g) {
   std::string out;
   appendf(out, "  %d\n", static_cast<int>(g.atoms.size()));
-  out += one_line(g.comment) + "\n";
+  out += single_line(g.comment) + "\n";
   for (const out_atom_t& a : g.atoms)
     appendf(out, " %s  %15.9f  %15.9f  %15.9f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1], a.xyz[2]);
   if (!g.charges.empty() && g.charges.size() == g.atoms.size()) {
@@ -122,7 +115,7 @@ std::string section_head(const out_geometry_t& g) {
     out += " </BOND>\n";
   }
   if (g.energy) appendf(out, " <ENERGY>\n %.10f\n </ENERGY>\n", *g.energy);
-  if (g.message) out += " <WRITE>\n" + one_line(*g.message) + "\n </WRITE>\n";
+  if (g.message) out += " <WRITE>\n" + single_line(*g.message) + "\n </WRITE>\n";
   return out;
 }
 

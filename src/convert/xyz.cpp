@@ -5,6 +5,7 @@
 
 #include "convert/text_lines.h"
 #include "formats/element_numbers.h"
+#include "formats/text_words.h"
 
 namespace {
 
@@ -97,10 +98,7 @@ std::string xyz_text(const std::vector<out_geometry_t>& geometries) {
       std::snprintf(buffer, sizeof buffer, "energy=%.10f\n", *g.energy);
       out += buffer;
     } else {
-      std::string comment = g.comment;
-      for (char& c : comment)
-        if (c == '\n' || c == '\r') c = ' ';
-      out += comment + "\n";
+      out += single_line(g.comment) + "\n";
     }
     for (const out_atom_t& a : g.atoms) {
       std::snprintf(buffer, sizeof buffer, "%-2s %15.9f %15.9f %15.9f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1],

@@ -4,19 +4,12 @@
 #include <cstdio>
 
 #include "formats/safe_file.h"
+#include "formats/text_words.h"
 
 namespace {
 
-// One line of a comment: a line break would shift the header.
-std::string one_line(const std::string& s) {
-  std::string out = s;
-  for (char& c : out)
-    if (c == '\n' || c == '\r') c = ' ';
-  return out;
-}
-
 std::string header_text(const cube_grid_t& g) {
-  std::string out = one_line(g.title) + "\n" + one_line(g.comment) + "\n";
+  std::string out = single_line(g.title) + "\n" + single_line(g.comment) + "\n";
   char line[128];
   std::snprintf(line, sizeof line, "%5d %11.6f %11.6f %11.6f\n", static_cast<int>(g.atoms.size()), g.origin[0],
                 g.origin[1], g.origin[2]);

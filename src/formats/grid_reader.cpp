@@ -100,14 +100,6 @@ class SectionLines {
   bool ended_ = false;
 };
 
-// Bytes from the current position to the end of the file (0 when unknown).
-long long bytes_left(FILE* file) {
-  struct stat st;
-  const off_t here = ftello(file);
-  if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
-  return static_cast<long long>(st.st_size - here);
-}
-
 // Everything the header lines of a section say, before any of it is trusted.
 struct grid_header_t {
   int n_mo = 0, n_grids = 0, n_points = 0, block_size = 0, n_blocks = 0, is_cutoff = 0, n_p = 0;
@@ -368,7 +360,7 @@ void read_grid_description(mol_data_t& rec, size_t g, const std::string& line) {
 // data, then the lines up to the closing line.
 void skip_section(FILE* file, SectionLines& lines, long long orboff) {
   if (!lines.find_density()) return;
-  if (orboff > bytes_left(file)) {
+  if (orboff > bytes_left_in(file)) {
     fseeko(file, 0, SEEK_END);
     return;
   }
@@ -508,7 +500,7 @@ void read_grid_block(FILE* file, mol_data_t& rec) {
   if (key_line.size() <= 1) return;
   deallocate_grids(rec);
   const grid_header_t h = parse_header(key_line, lines);
-  if (const char* problem = header_problem(h, bytes_left(file))) {
+  if (const char* problem = header_problem(h, bytes_left_in(file))) {
     make_warning(problem);
     skip_section(file, lines, h.orboff);
     return;
@@ -524,7 +516,7 @@ void read_grid_block(FILE* file, mol_data_t& rec) {
     return;
   }
   rec.grid_data_start = static_cast<int64_t>(ftello(file));
-  if (rec.grid_data_start < 0 || rec.grid_data_size > bytes_left(file)) {
+  if (rec.grid_data_start < 0 || rec.grid_data_size > bytes_left_in(file)) {
     make_warning(msg_past_end);
     deallocate_grids(rec);
     fseeko(file, 0, SEEK_END);

@@ -56,6 +56,13 @@ bool write_file_atomically(const std::string& path, const std::string& content) 
          }) == AtomicWrite::done;
 }
 
+long long bytes_left_in(FILE* file) {
+  struct stat st;
+  const off_t here = ftello(file);
+  if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
+  return static_cast<long long>(st.st_size - here);
+}
+
 bool file_is_readable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
 bool is_directory(const std::string& path) {

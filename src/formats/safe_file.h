@@ -24,6 +24,9 @@ AtomicWrite write_file_atomically(const std::string& path, const std::function<b
 // The same for content held in memory; true when it was written.
 bool write_file_atomically(const std::string& path, const std::string& content);
 
+// Bytes from the current position of `file` to its end (0 when unknown).
+long long bytes_left_in(FILE* file);
+
 // True when `path` can be opened for reading.
 bool file_is_readable(const std::string& path);
 // True when `path` is a directory.
