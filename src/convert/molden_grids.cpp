@@ -30,6 +30,7 @@
 
 #include "convert/gaussian_basis.h"
 #include "convert/text_lines.h"
+#include "formats/element_numbers.h"
 #include "formats/safe_file.h"
 
 namespace {
@@ -170,7 +171,9 @@ bool convert_molden(const std::string& path, const molden_options_t& o, const st
   basis_t basis;
   std::vector<std::string> notes;
   if (!m.atoms.empty() && !m.mos.empty()) {
-    if (!choose_lattice(m.centres, o, set.lattice, error)) return false;
+    std::vector<double> weights;
+    for (const out_atom_t& a : m.atoms) weights.push_back(std::pow(std::max(1, number_of_symbol(a.symbol)), 2));
+    if (!choose_lattice(m.centres, weights, o, set.lattice, error)) return false;
     std::vector<std::string> labels;
     const std::vector<chosen_orbital_t> numbers = number_orbitals(m, set.orbitals_per_symmetry, labels);
     const std::vector<int> chosen = o.density_only ? std::vector<int>() : select_orbitals(m, o.all);

@@ -18,9 +18,12 @@ struct molden_options_t {
   bool density_only = false;        // the densities, no orbitals
 };
 
-// The lattice of the options for atoms at `centres` (bohr).
-bool choose_lattice(const std::vector<vec3>& centres, const molden_options_t& o, lattice_t& lattice,
-                    std::string& error);
+// The lattice of the options for atoms at `centres` (bohr): a box of the
+// atoms and the margin, its phase along each axis chosen from the nuclei
+// (weighted by `weights`, the squares of their charges) so that sums over
+// the lattice stay accurate; or the lattice of the --like cube.
+bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>& weights, const molden_options_t& o,
+                    lattice_t& lattice, std::string& error);
 
 // One orbital chosen for a grid, and how the orbital list shows it.
 struct chosen_orbital_t {
