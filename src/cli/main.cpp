@@ -313,6 +313,17 @@ int command_info(const options_t& o, MessageCollector& told) {
   return 0;
 }
 
+// Copies `from` to `to` through a temporary file beside `to`.
+bool copy_file_atomically(const std::string& from, const std::string& to) {
+  file_ptr in = open_file_ptr(from, "rb");
+  return in && write_file_atomically(to, [&in](FILE* out) {
+                 char buffer[1 << 16];
+                 for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
+                   if (std::fwrite(buffer, 1, got, out) != got) return false;
+                 return std::ferror(in.get()) == 0;
+               }) == AtomicWrite::done;
+}
+
 int command_convert(const options_t& o, MessageCollector& told) {
   if (o.files.size() != 2 || o.geometry || o.grid || o.values || o.surface_only() || o.cube) return 2;
   // Options for the forward converter, one word each.
@@ -326,7 +337,19 @@ int command_convert(const options_t& o, MessageCollector& told) {
       i = end;
     }
   }
-  if (!open_input(o.files[0]) || !mivor_gtk_do_save_file(o.files[1], get_filetype(o.files[1]))) {
+  if (!open_input(o.files[0])) {
+    print_messages_to_stderr(told);
+    return 1;
+  }
+  // A foreign file converted to a native one: the converter's file is the
+  // result, grid values included (a saved native file keeps none).
+  const std::string converted = make_mivor_file_name(o.files[0]);
+  if (converted != o.files[0] && get_filetype(o.files[1]) == 0) {
+    if (o.files[1] == converted || copy_file_atomically(converted, o.files[1])) return 0;
+    std::fprintf(stderr, "cannot write %s\n", o.files[1].c_str());
+    return 1;
+  }
+  if (!mivor_gtk_do_save_file(o.files[1], get_filetype(o.files[1]))) {
     print_messages_to_stderr(told);
     return 1;
   }

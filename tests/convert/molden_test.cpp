@@ -181,3 +181,20 @@ TEST_F(Molden, VibrationsAndOptimisationSteps) {
 }
 
 }  // namespace
+
+namespace {
+
+// mivor-cli convert to a native file keeps the converter's grid values.
+TEST(MoldenCli, ConvertToNativeKeepsTheGridValues) {
+  TempDir dir;
+  ScopedEnv config("MIVOR_DIR", MIVOR_BUILD_RCDIR);
+  const std::string in = dir.write("h.molden", read_file(fixture("h2co.molden")));
+  const converter_run_t run = run_converter(MIVOR_CLI_BINARY, dir.file("copy.mvr"),
+                                            {"convert", in, "--converter-options", "--density --net 20"});
+  ASSERT_TRUE(run.ok()) << run.message;
+  const std::string text = read_file(dir.file("copy.mvr"));
+  EXPECT_NE(text.find("N_of_Points=8000"), std::string::npos);
+  EXPECT_EQ(text, read_file(dir.file("h.mvr")));
+}
+
+}  // namespace
