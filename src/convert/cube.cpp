@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "convert/number_scan.h"
@@ -68,7 +69,9 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
   }
   const long long natoms = static_cast<long long>(v[0]);
   if (v.size() >= 5 && v[4] != 1) {
-    error = "cube files with " + std::to_string(static_cast<long long>(v[4])) + " values per point are not supported";
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", v[4]);
+    error = std::string("cube files with ") + text + " values per point are not supported";
     return false;
   }
   h.lattice.origin = {v[1], v[2], v[3]};
@@ -87,8 +90,9 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
     h.lattice.step[a] = vec3{v[1], v[2], v[3]} * scale;
   }
   if (angstrom) h.lattice.origin *= 1 / conv_bohr;
-  if (h.lattice.points() > max_points) {
-    error = "the lattice of " + std::to_string(h.lattice.points()) + " points is too large";
+  if (1.0 * h.lattice.net[0] * h.lattice.net[1] * h.lattice.net[2] > max_points) {
+    error = "the lattice of " + std::to_string(h.lattice.net[0]) + "x" + std::to_string(h.lattice.net[1]) + "x" +
+            std::to_string(h.lattice.net[2]) + " points is too large";
     return false;
   }
   if (std::llabs(natoms) > bytes_left_in(file) / 10) {
@@ -102,7 +106,7 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
       return false;
     }
     out_atom_t atom;
-    atom.symbol = symbol_of_number(static_cast<int>(v[0]));
+    atom.symbol = v[0] >= 0 && v[0] <= 200 ? symbol_of_number(static_cast<int>(v[0])) : std::string();
     if (atom.symbol.empty()) {
       error = "atom " + std::to_string(k + 1) + ": no element has the number " + std::to_string(v[0]);
       return false;

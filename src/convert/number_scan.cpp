@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -95,7 +96,8 @@ const char* scan_long(const char* p, const char* end, long long& out) {
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
   if (p >= end || !is_digit(*p)) return start;
   long long v = 0;
-  for (; p < end && is_digit(*p); ++p) v = v > 922337203685477580LL ? 9223372036854775807LL : v * 10 + (*p - '0');
+  constexpr long long top = std::numeric_limits<long long>::max();
+  for (; p < end && is_digit(*p); ++p) v = v > (top - (*p - '0')) / 10 ? top : v * 10 + (*p - '0');
   out = negative ? -v : v;
   return p;
 }

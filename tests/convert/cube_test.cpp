@@ -108,7 +108,7 @@ TEST_F(Cube, BrokenCubesGiveAMessageAndNoFile) {
       {head + "1 2 3 4 5 6 7 8 9\n", "the file holds 9 values where its header announces 8"},
       {head + "1 2 3 nan 5 6 7 8\n", "value 4: 'nan' is not a number"},
       {"a\nb\n    1    0.0 0.0 0.0\n 1000 1 0 0\n 1000 0 1 0\n 1000 0 0 1\n    1 1.0 0 0 0\n 1 2\n",
-       "the lattice of 1000000000 points is too large"},
+       "the lattice of 1000x1000x1000 points is too large"},
       {"a\nb\n    1    0.0 0.0 0.0\n 100 1 0 0\n 100 0 1 0\n 100 0 0 1\n    1 1.0 0 0 0\n 1 2\n",
        "the file is too short for the 1000000 values its header announces"},
       {"a\nb\n 2000000 0 0 0\n 1 1 0 0\n 1 0 1 0\n 1 0 0 1\n", "the atom count 2000000 does not fit in the file"},
