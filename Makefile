@@ -53,13 +53,15 @@ fuzz: deps
 	done
 
 bench: build
-	@for b in bonding native mcubes; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in bonding native mcubes convert; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 	@echo "== scene (software OpenGL on a private X server)"
 	@xvfb-run -a -s "-screen 0 1024x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
 		$(BUILD)/bench/scene_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@echo "== start-up to the first picture"
 	@mkdir -p $(RUN_RCDIR) && cp -n mivorrc/* $(RUN_RCDIR)/
 	@for i in 1 2 3; do MIVOR_DIR=$(abspath $(RUN_RCDIR)) xvfb-run -a $(BUILD)/bench/startup_bench examples/decorations.mvr; done
+	@echo "== converters against PyMOL and obabel"
+	@python3 bench/compare_convert.py $(BUILD)
 
 # Installs into $(PREFIX) (under $(DESTDIR) when set); the list of installed
 # files stays in $(BUILD)/install_manifest.txt for `make uninstall`.

@@ -39,8 +39,6 @@ const char* slow_double(const char* p, const char* end, double& out) {
   return p + (stop - buffer);
 }
 
-constexpr size_t piece_size = 8u << 20;
-
 }  // namespace
 
 const char* scan_double(const char* p, const char* end, double& out) {
@@ -107,19 +105,11 @@ bool NumberStream::fill() {
   text_.erase(0, pos_);
   pos_ = 0;
   const size_t old = text_.size();
-  text_.resize(old + piece_size);
-  const size_t got = std::fread(text_.data() + old, 1, piece_size, file_);
+  text_.resize(old + piece_);
+  const size_t got = std::fread(text_.data() + old, 1, piece_, file_);
   text_.resize(old + got);
-  if (got < piece_size) eof_ = true;
+  if (got < piece_) eof_ = true;
   return got > 0;
-}
-
-bool NumberStream::at_end() {
-  for (;;) {
-    while (pos_ < text_.size() && is_space(text_[pos_])) ++pos_;
-    if (pos_ < text_.size()) return false;
-    if (!fill()) return true;
-  }
 }
 
 namespace {
@@ -146,6 +136,15 @@ void parse_part(const char* begin, const char* end, std::vector<double>& out, st
 }  // namespace
 
 size_t NumberStream::next_run(std::vector<double>& out) {
+  // A piece may hold white space only: go on to the next until numbers come
+  // or the stream ends.
+  for (;;) {
+    const size_t added = next_piece(out);
+    if (added > 0 || !error_.empty() || (eof_ && pos_ >= text_.size())) return added;
+  }
+}
+
+size_t NumberStream::next_piece(std::vector<double>& out) {
   if (!error_.empty()) return 0;
   // A piece whose end is a word boundary: the last white space, or the end
   // of the stream.
@@ -153,7 +152,7 @@ size_t NumberStream::next_run(std::vector<double>& out) {
   for (;;) {
     if (pos_ < text_.size()) {
       const size_t ws = eof_ ? std::string::npos : text_.find_last_of(" \t\r\n\f\v");
-      if (eof_ || (ws != std::string::npos && ws >= pos_)) {
+      if (eof_ || (ws != std::string::npos && ws > pos_)) {
         end = eof_ ? text_.size() : ws;
         break;
       }

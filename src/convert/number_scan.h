@@ -21,18 +21,19 @@ const char* scan_long(const char* p, const char* end, long long& out);
 // on in order in runs, so that the text is never held whole.
 class NumberStream {
  public:
-  explicit NumberStream(FILE* file) : file_(file) {}
+  // `piece`: bytes read at a time.
+  explicit NumberStream(FILE* file, size_t piece = 8u << 20) : file_(file), piece_(piece > 0 ? piece : 1) {}
   // Appends the numbers of the next piece of text to `out` and returns how
   // many (0 at the end of the stream). A word that is not a finite number
   // stops the stream with `error` set (the numbers before it are appended).
   size_t next_run(std::vector<double>& out);
   const std::string& error() const { return error_; }
-  // True when only white space is left.
-  bool at_end();
 
  private:
   bool fill();
+  size_t next_piece(std::vector<double>& out);
   FILE* file_;
+  size_t piece_;
   std::string text_;  // unparsed text; ends at a word boundary unless the stream ended
   size_t pos_ = 0;
   bool eof_ = false;
