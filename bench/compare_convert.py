@@ -26,26 +26,32 @@ BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
 DATA = os.path.join(BUILD, "bench-data")
 CONV = os.path.join(BUILD, "converters")
 CLI = os.path.join(BUILD, "mivor-cli")
-ENV = dict(os.environ, MIVOR_DIR=os.path.join(BUILD, "mivorrc"), OMP_NUM_THREADS="2")
+# The system's programs first: Debian's pymol runs on Debian's python3.
+ENV = dict(os.environ, MIVOR_DIR=os.path.join(BUILD, "mivorrc"), OMP_NUM_THREADS="2",
+           PATH="/usr/bin:/bin:" + os.environ.get("PATH", ""))
 os.makedirs(DATA, exist_ok=True)
 
 
+CPU = {}
+
+
 def run(argv, cwd=DATA):
-    """Wall time of one run and the peak resident memory of the child (MB)."""
-    before = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
+    """Wall time and processor time (user + system) of one run."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.perf_counter()
     subprocess.run(argv, cwd=cwd, env=ENV, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     elapsed = time.perf_counter() - start
-    return elapsed, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024, before
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return elapsed, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
-def median_time(argv, cwd=DATA, setup=None):
-    times = []
-    for _ in range(3):
-        if setup:
-            setup()
-        times.append(run(argv, cwd)[0])
-    return sorted(times)[1]
+def median_time(argv, cwd=DATA):
+    """Median wall time of three runs; the median processor time goes to
+    CPU[the program's name]. On a shared machine the wall time includes
+    waiting for the processor; both are printed."""
+    runs = sorted(run(argv, cwd) for _ in range(3))
+    CPU[os.path.basename(argv[0])] = sorted(r[1] for r in runs)[1]
+    return runs[1][0]
 
 
 def peak_memory_mb(argv):
@@ -124,6 +130,8 @@ def main():
     peak = peak_memory_mb([os.path.join(CONV, "cube2mvr"), cube])
     print("cube 200^3 (%.0f MB text): convert %.3f s + read and isosurface %.3f s = %.3f s; PyMOL load %.3f s; "
           "ratio %.1fx" % (os.path.getsize(cube) / 1e6, ours, shown, ours + shown, pymol, pymol / (ours + shown)))
+    print("  processor time: convert %.3f s, read and isosurface %.3f s, PyMOL %.3f s"
+          % (CPU["cube2mvr"], CPU["mivor-cli"], CPU.get("pymol", float("nan"))))
     print("cube converter peak memory %.0f MB for %.0f MB of values (%.2fx)" % (peak, mb, peak / mb))
 
     benzene = os.path.join(DATA, "benzene.molden")
@@ -142,10 +150,12 @@ def main():
     make_trajectories(pdb, xyz)
     ours = median_time([os.path.join(CONV, "pdb2mvr"), pdb])
     peer = median_time(["obabel", pdb, "-O", os.path.join(DATA, "traj_ob.xyz")])
-    print("10,000-frame PDB: pdb2mvr %.2f s; obabel to XYZ %.2f s; ratio ours/obabel %.2f" % (ours, peer, ours / peer))
+    print("10,000-frame PDB: pdb2mvr %.2f s; obabel to XYZ %.2f s; ratio ours/obabel %.2f (processor %.2f / %.2f s)"
+          % (ours, peer, ours / peer, CPU["pdb2mvr"], CPU["obabel"]))
     ours = median_time([os.path.join(CONV, "xyz2mvr"), xyz])
     peer = median_time(["obabel", xyz, "-O", os.path.join(DATA, "traj_ob2.xyz")])
-    print("10,000-frame XYZ: xyz2mvr %.3f s; obabel %.2f s; ratio obabel/ours %.1fx" % (ours, peer, peer / ours))
+    print("10,000-frame XYZ: xyz2mvr %.3f s; obabel %.2f s; ratio obabel/ours %.1fx (processor %.3f / %.2f s)"
+          % (ours, peer, peer / ours, CPU["xyz2mvr"], CPU["obabel"]))
 
 
 main()

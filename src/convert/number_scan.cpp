@@ -4,7 +4,8 @@
 // integer m and a power of ten e; when m < 2^53 and |e| ≤ 22, m and 10^|e|
 // are both exact doubles and one multiplication or division rounds
 // correctly, so the result equals what strtod gives. Everything else (more
-// digits, large exponents, "nan", "inf") is handed to strtod.
+// digits, large exponents, "nan", "inf") goes to the library's
+// correctly rounded std::from_chars.
 //
 // A stream is read in pieces of a few megabytes cut at the last white space;
 // each piece is split into as many parts as there are threads, the parts
@@ -12,6 +13,7 @@
 #include "convert/number_scan.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -26,17 +28,27 @@ constexpr double pow10_table[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// strtod on a copy of [p, end): the text may not be terminated.
+// The general case: the library's correctly rounded conversion, on a copy
+// of the word with a Fortran "D" exponent made "e" and a leading "+"
+// dropped.
 const char* slow_double(const char* p, const char* end, double& out) {
-  const size_t n = std::min<size_t>(static_cast<size_t>(end - p), 400);
-  char buffer[401];
+  const char* start = p;
+  if (p < end && *p == '+') ++p;
+  size_t n = 0;
+  while (n < 400 && p + n < end && !is_space(p[n])) ++n;
+  char buffer[400];
   std::memcpy(buffer, p, n);
-  buffer[n] = '\0';
-  for (char* c = buffer; *c; ++c)
-    if (*c == 'd' || *c == 'D') *c = 'e';
-  char* stop = nullptr;
-  out = std::strtod(buffer, &stop);
-  return p + (stop - buffer);
+  for (size_t k = 0; k < n; ++k)
+    if (buffer[k] == 'd' || buffer[k] == 'D') buffer[k] = 'e';
+  const std::from_chars_result r = std::from_chars(buffer, buffer + n, out);
+  if (r.ec == std::errc::invalid_argument) return start;
+  if (r.ec == std::errc::result_out_of_range) {
+    char copy[401];
+    std::memcpy(copy, buffer, n);
+    copy[n] = '\0';
+    out = std::strtod(copy, nullptr);  // the overflowed or underflowed value
+  }
+  return p + (r.ptr - buffer);
 }
 
 }  // namespace
