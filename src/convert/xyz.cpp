@@ -33,6 +33,7 @@ std::string at_line(int n) { return "line " + std::to_string(n) + ": "; }
 bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std::string& error) {
   LineCursor lines(text);
   std::string_view line;
+  std::string last_label, last_symbol;
   frames.clear();
   while (lines.next(line)) {
     if (trim(line).empty()) continue;
@@ -67,7 +68,12 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
         error = at_line(lines.number()) + "an atom line needs a symbol and three coordinates";
         return false;
       }
-      atom.symbol = element_of_label(std::string(w[0]));
+      // Labels repeat from frame to frame: the last one's element is kept.
+      if (w[0] != last_label) {
+        last_label.assign(w[0]);
+        last_symbol = element_of_label(last_label);
+      }
+      atom.symbol = last_symbol;
       if (atom.symbol.empty()) {
         error = at_line(lines.number()) + "'" + std::string(w[0].substr(0, 20)) + "' is not an element";
         return false;
