@@ -12,6 +12,12 @@ std::string rcdir;
 int error_config_does_not_exist = 0;
 std::string system_config_dir = "/usr/local/share/mivor";
 
+// The prefix `make install` installs into; builds without install rules
+// (the fuzz build) keep the default one.
+#ifndef MIVOR_INSTALL_PREFIX
+#define MIVOR_INSTALL_PREFIX "/usr/local"
+#endif
+
 namespace {
 
 // The program's own directory, from the link the kernel keeps to it.
