@@ -8,6 +8,7 @@
 #include "convert/molden.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
@@ -202,9 +203,12 @@ bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
     if (m.mos.empty()) return r.fail("coefficients before the first orbital's keys");
     if (!r.numbers(line, v, 2)) return false;
     const double index = v[0];
-    if (index < 1 || index > nbf || index != static_cast<int>(index))
-      return r.fail("coefficient of basis function " + std::to_string(static_cast<long long>(index)) +
-                    ", but the basis has " + std::to_string(nbf));
+    if (index < 1 || index > nbf || index != static_cast<int>(index)) {
+      char text[48];
+      std::snprintf(text, sizeof text, "%g", index);
+      return r.fail(std::string("coefficient of basis function ") + text + ", but the basis has " +
+                    std::to_string(nbf));
+    }
     m.mos.back().coefficients.emplace_back(static_cast<int>(index) - 1, v[1]);
   }
   return true;

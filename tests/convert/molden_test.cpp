@@ -141,6 +141,7 @@ TEST_F(Molden, BrokenFilesGiveAMessage) {
       {molden_with("1 0\nh 1 1.0\n1.0 1.0\n", mo), "line 7: unknown shell 'h'"},
       {molden_with(h2_basis, "Sym= A\n1 nan\n"), "'nan' is not a number"},
       {molden_with(h2_basis, "Sym= A\n3 0.5\n"), "coefficient of basis function 3, but the basis has 2"},
+      {molden_with(h2_basis, "Sym= A\n1e300 0.5\n"), "coefficient of basis function 1e+300, but the basis has 2"},
       {molden_with("1 0\ns 1000000 1.0\n1.0 1.0\n", mo), "1000000 primitives can't fit in the rest of the file"},
       {"[Molden Format]\n[Atoms] AU\nH 1 1 0 0 0\n[MO]\n" + mo, "the file has orbitals ([MO]) but no basis ([GTO])"},
       {molden_with("3 0\ns 1 1.0\n1.0 1.0\n", mo), "basis functions for atom 3, which is not in [Atoms]"},
