@@ -150,7 +150,10 @@ def main():
 
     benzene = os.path.join(DATA, "benzene.molden")
     make_benzene_molden(benzene)
-    h2co = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "data", "convert", "h2co.molden")
+    # A copy: the converter writes its native file beside its input.
+    h2co = os.path.join(DATA, "h2co.molden")
+    shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "data", "convert",
+                             "h2co.molden"), h2co)
     for net in (40, 60, 80):
         like = os.path.join(DATA, "lattice%d.cube" % net)
         make_lattice_cube(like, net)
