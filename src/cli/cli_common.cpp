@@ -55,8 +55,8 @@ bool parse_options(int argc, char** argv, options_t& o) {
       if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
     } else if (a == "--level") {
       if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
-    } else if (a == "--ply") {
-      if (!take_text(argc, argv, i, o.ply)) return false;
+    } else if (a == "--ply" || a == "--cube" || a == "--converter-options") {
+      if (!take_text(argc, argv, i, a == "--ply" ? o.ply : a == "--cube" ? o.cube : o.converter_options)) return false;
     } else if (a == "--out" || a == "--format" || a == "--viewpoint") {
       if (!take_text(argc, argv, i, a == "--out" ? o.out : a == "--format" ? o.format : o.viewpoint)) return false;
     } else if (a == "--background") {

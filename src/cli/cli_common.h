@@ -27,12 +27,16 @@ struct options_t {
   std::optional<int> grid;
   std::optional<double> level;
   std::optional<std::string> ply;
+  std::optional<std::string> cube;
+  std::optional<std::string> converter_options;
   // The render command's.
   std::optional<std::string> out, format, viewpoint, background;
   std::optional<std::array<int, 2>> size;
   // Options only the surface and render commands take.
   bool surface_only() const { return level || ply || render_only(); }
   bool render_only() const { return out || format || viewpoint || background || size; }
+  // Options only export-grid and convert take.
+  bool other_command_only() const { return cube || converter_options; }
 };
 
 // Parses the options after the command word; false on a malformed one.
@@ -60,3 +64,4 @@ int command_convert(const options_t& o, MessageCollector& told);
 int command_grid(const options_t& o, MessageCollector& told);
 int command_surface(const options_t& o, MessageCollector& told);
 int command_render(const options_t& o, MessageCollector& told);
+int command_export_grid(const options_t& o, MessageCollector& told);

@@ -10,5 +10,5 @@
 bool save_zev_file(const std::string& target);
 // Writes the native file of `name`, then converts it to `type` when that
 // type has a backward converter. False when the native file could not be
-// written.
+// written or the converter failed (the native file is then saved).
 bool mivor_gtk_do_save_file(const std::string& name, int type);

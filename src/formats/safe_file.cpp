@@ -52,6 +52,16 @@ AtomicWrite write_file_atomically(const std::string& path, const std::function<b
   return AtomicWrite::done;
 }
 
+bool copy_file_atomically(const std::string& from, const std::string& to) {
+  file_ptr in = open_file_ptr(from, "rb");
+  return in && write_file_atomically(to, [&in](FILE* out) {
+                 char buffer[1 << 16];
+                 for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
+                   if (std::fwrite(buffer, 1, got, out) != got) return false;
+                 return std::ferror(in.get()) == 0;
+               }) == AtomicWrite::done;
+}
+
 bool write_file_atomically(const std::string& path, const std::string& content) {
   return write_file_atomically(path, [&content](FILE* f) {
            return std::fwrite(content.data(), 1, content.size(), f) == content.size();

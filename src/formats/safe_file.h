@@ -21,6 +21,9 @@ enum class AtomicWrite { done, not_created, not_written, not_renamed };
 // over `path`. On any failure the temporary file is removed and `path` is
 // untouched.
 AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write);
+// Copies the file `from` to `to` through a temporary file beside `to`; true
+// when it was copied.
+bool copy_file_atomically(const std::string& from, const std::string& to);
 // The same for content held in memory; true when it was written.
 bool write_file_atomically(const std::string& path, const std::string& content);
 

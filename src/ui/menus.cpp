@@ -99,7 +99,7 @@ int save_type_of(const std::string& name) {
 }
 
 void save_as(const std::string& name, int type) {
-  mivor_gtk_do_save_file(name, type);
+  if (!mivor_gtk_do_save_file(name, type)) return;
   mivor_gtk_pop_message_from_statusbar2();
   mivor_gtk_push_message_to_statusbar2("File saved to: " + name);
 }
