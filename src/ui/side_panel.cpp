@@ -146,12 +146,6 @@ gboolean on_entry_focus_out(GtkWidget*, GdkEventFocus*, gpointer) {
   return FALSE;
 }
 
-// Typing into an entry must not trigger key commands.
-void guard_keys(GtkWidget* entry) {
-  g_signal_connect(entry, "focus-in-event", G_CALLBACK(on_entry_focus_in), nullptr);
-  g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_entry_focus_out), nullptr);
-}
-
 // The vibrations page.
 
 void on_vibration_speed(GtkAdjustment* adj) {
@@ -513,6 +507,7 @@ GtkWidget* make_notebook() {
   // calculation. The editing, fragment, symmetry and drawing pages go
   // between these two, the calculation page after them.
   add_page(make_vibrations_page(), "vibrations");
+  add_page(make_symmetry_page(), "Symmetry");
   add_page(make_orbitals_page(), "orbitals");
 
   pack(panel, make_zoom_expander());
@@ -547,6 +542,7 @@ void mivor_gtk_update_upon_select_or_mark() {
   mivor_gtk_pop_message_from_statusbar2();
   const std::string text = m ? selection_status_text(*m) : "";
   if (!text.empty()) mivor_gtk_push_message_to_statusbar2(text);
+  mivor_gtk_update_symmetry_page();
 }
 
 void mivor_gtk_update_geo_info() {
@@ -557,6 +553,7 @@ void mivor_gtk_update_geo_info() {
   geo_play_button_play(Input_Data.animate ? 0 : 1);
   rebuild_frequency_buttons();
   if (m && m->nvibr() > 0) mivor_gtk_freq_timer();
+  gtk_widget_set_sensitive(vbox_symmetry, m && m->editable);
   mivor_gtk_menubar_show_or_hide_widgets();
 }
 
@@ -568,6 +565,12 @@ void geo_play_button_play(int flag) {
 
 void mivor_gtk_disable_keys() { accept_keys = 0; }
 void mivor_gtk_enable_keys() { accept_keys = 1; }
+
+// Typing into an entry must not trigger key commands.
+void guard_keys(GtkWidget* entry) {
+  g_signal_connect(entry, "focus-in-event", G_CALLBACK(on_entry_focus_in), nullptr);
+  g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_entry_focus_out), nullptr);
+}
 
 void callback_geo_forw() {
   if (have_geometries() && igeo < n_geometries() - 1) show_geometry(igeo + 1, true);
