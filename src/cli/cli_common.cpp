@@ -24,8 +24,9 @@ bool parse_index(const char* text, std::optional<int>& out) {
   return true;
 }
 
-// An isolevel: a finite number above 0 (the surfaces are drawn at +L and -L).
-bool parse_level(const char* text, std::optional<double>& out) {
+// An isolevel or a tolerance: a finite number above 0 (the surfaces are
+// drawn at +L and -L).
+bool parse_positive(const char* text, std::optional<double>& out) {
   char* end = nullptr;
   const double v = std::strtod(text, &end);
   if (end == text || *end || !std::isfinite(v) || v <= 0) return false;
@@ -44,8 +45,10 @@ bool parse_options(int argc, char** argv, options_t& o) {
       o.values = true;
     } else if (a == "--geometry" || a == "--grid") {
       if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
-    } else if (a == "--level") {
-      if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
+    } else if (a == "--level" || a == "--tolerance") {
+      if (i + 1 >= argc || !parse_positive(argv[++i], a == "--level" ? o.level : o.tolerance)) return false;
+    } else if (a == "--loose") {
+      o.loose = true;
     } else if (a == "--ply") {
       if (i + 1 >= argc) return false;
       o.ply = argv[++i];

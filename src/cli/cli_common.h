@@ -26,8 +26,12 @@ struct options_t {
   std::optional<int> grid;
   std::optional<double> level;
   std::optional<std::string> ply;
+  std::optional<double> tolerance;
+  bool loose = false;
   // Options only the surface command takes.
   bool surface_only() const { return level || ply; }
+  // Options only the symmetry command takes.
+  bool symmetry_only() const { return tolerance || loose; }
 };
 
 // Parses the options after the command word; false on a malformed one.
@@ -49,3 +53,4 @@ int command_info(const options_t& o, MessageCollector& told);
 int command_convert(const options_t& o, MessageCollector& told);
 int command_grid(const options_t& o, MessageCollector& told);
 int command_surface(const options_t& o, MessageCollector& told);
+int command_symmetry(const options_t& o, MessageCollector& told);

@@ -18,23 +18,22 @@ const char usage[] =
     "usage: mivor-cli info FILE [--single]\n"
     "       mivor-cli convert IN OUT [--single]\n"
     "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n"
-    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n";
+    "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n"
+    "       mivor-cli symmetry FILE [--geometry G] [--tolerance T] [--loose]\n";
 
 // The commands by their word.
 const struct {
   const char* word;
   int (*run)(const options_t&, MessageCollector&);
 } commands[] = {
-    {"info", command_info},
-    {"convert", command_convert},
-    {"grid", command_grid},
-    {"surface", command_surface},
+    {"info", command_info},       {"convert", command_convert},   {"grid", command_grid},
+    {"surface", command_surface}, {"symmetry", command_symmetry},
 };
 
 }  // namespace
 
 int command_convert(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 2 || o.geometry || o.grid || o.values || o.surface_only()) return 2;
+  if (o.files.size() != 2 || o.geometry || o.grid || o.values || o.surface_only() || o.symmetry_only()) return 2;
   if (!open_input(o.files[0]) || !mivor_gtk_do_save_file(o.files[1], get_filetype(o.files[1]))) {
     print_messages_to_stderr(told);
     return 1;
