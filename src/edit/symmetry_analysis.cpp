@@ -88,7 +88,8 @@ bool do_point_group_analysis() {
   notifier().selection_changed();
   std::string text = r.generators.empty() ? "No symmetry element has been found" : r.generators;
   if (has_grids && r.gainable)
-    text += " (turned to its principal axes the molecule would show more; with grids it stays in place)";
+    text += std::string(text.back() == ' ' ? "" : " ") +
+            "(turned to its principal axes the molecule would show more; with grids it stays in place)";
   notifier().status(StatusBar::lower, text);
   rerender_3d();
   redraw();

@@ -5,28 +5,17 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "support/run_program.h"
-#include "support/temp_dir.h"
+#include "cli/cli_fixture.h"
 
 namespace {
 
 using nlohmann::json;
 
-class CliSymmetry : public ::testing::Test {
+class CliSymmetry : public CliFixture {
  protected:
-  void SetUp() override {
-    config = dir.subdir("config");
-    dir.write("config/mivor.rc", "Auto rebond = 0\n");
-  }
-  program_result run(std::vector<std::string> args) {
-    args.insert(args.begin(), MIVOR_CLI_BINARY);
-    return run_program(args, {{"MIVOR_DIR", config}, {"HOME", dir.subdir("home")}}, dir.path());
-  }
   std::string file(const std::string& atoms, int n) {
     return dir.write("mol.mvr", std::to_string(n) + "\nmolecule\n" + atoms + " <END>\n");
   }
-  TempDir dir;
-  std::string config;
 };
 
 // Water in the xz plane, two-fold axis along z, in values exact in binary.

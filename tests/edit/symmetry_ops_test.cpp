@@ -164,6 +164,25 @@ TEST_F(SymmetryOps, OnlyMarkedAtomsAreImagedAndInversionKeepsBonds) {
   EXPECT_EQ(m->marked, (std::vector<int>{3, 4, 0}));
 }
 
+TEST_F(SymmetryOps, AMoleculeTooLargeForRebondingKeepsItsBondsAndCopiesThem) {
+  // 310 carbons in a bonded row along x, and one more off it.
+  new_mol(1);
+  allocate_atoms(*m, 311);
+  for (int i = 0; i < 311; ++i) {
+    set_atom_symbol(*m, i, "C");
+    m->xyz[static_cast<size_t>(i)] = i < 310 ? vec3{1.5 * i, 0, 0} : vec3{0, 3, 0};
+    if (i > 0 && i < 310) add_bond(*m, i - 1, i, SINGLE_BOND);
+  }
+  Input_Data.auto_rebond = 1;
+  Input_Data.translation_length = 6;
+  m->marked = {5, 6};
+  select({0, 310});
+  EXPECT_EQ(do_translation(), 2);
+  EXPECT_TRUE(has_atom_at("C", {7.5, 6, 0}));
+  EXPECT_EQ(m->nbond(), 310);
+  EXPECT_TRUE(bonded(311, 312));
+}
+
 TEST_F(SymmetryOps, CoincidentDefiningAtomsChangeNothingAndSaySo) {
   open("C 0 0 0\nC 0 0 0\nC 1 1 0\nO 2 2 0\nH 0 1 0\n", 5);
   const int snapshots = backup_count;
@@ -267,6 +286,17 @@ TEST_F(SymmetryOps, TheAnalysisDrawsTheMirrorPlanesAndTwoFoldAxesFound) {
   EXPECT_NEAR(norm(cross(o, m->deco->vector_end[0])), 0, 1e-9);
   EXPECT_NEAR(norm(m->dipole), 1, 1e-12);
   EXPECT_NEAR(norm(cross(m->dipole, o)), 0, 1e-9);
+
+  // With a grid, which can't turn with them, the atoms stay where they are.
+  m->xyz = {{2, 0.1173, 0}, {2, -0.4692, 0.7572}, {2, -0.4692, -0.7572}};
+  const std::vector<vec3> before = m->xyz;
+  allocate_grids(*m, 1);
+  do_symmetry();
+  EXPECT_EQ(m->xyz, before);
+  // Only the plane z = 0 of its D2h part holds where it stands.
+  EXPECT_EQ(last_status(),
+            "z (turned to its principal axes the molecule would show more; with grids it stays in place)");
+  EXPECT_EQ(m->nsurf(), 1);
 }
 
 TEST_F(SymmetryOps, AFailedAnalysisLeavesEverythingAlone) {
