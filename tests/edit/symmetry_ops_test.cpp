@@ -217,29 +217,6 @@ TEST_F(SymmetryOps, TransformsFollowTheirDefinitions) {
   EXPECT_EQ(out, (vec3{0, 1, 1}));
 }
 
-TEST_F(SymmetryOps, TheVKeyAndThePanelSetTheOperation) {
-  open(benzene, 12);
-  toggle_symmetry_operation();
-  EXPECT_EQ(get_vec_rot(), 2);
-  EXPECT_EQ(last_status(), "symmetry operation: rotation");
-  toggle_symmetry_operation();
-  EXPECT_EQ(get_vec_rot(), 0);
-  EXPECT_EQ(last_status(), "symmetry operation: translation");
-  change_rotation_axis_order(6);
-  EXPECT_EQ(rot_axis_order, 6);
-  change_rotation_axis_order(1000);
-  EXPECT_EQ(rot_axis_order, 100);
-  change_translation_magnitude(2.5);
-  EXPECT_EQ(Input_Data.translation_length, 2.5);
-  // The panel's Cn button: the two-fold axis through opposite hydrogens,
-  // which the ring already has.
-  select({6, 9});
-  change_rotation_axis_order(2);
-  mivor_gtk_alpply_rot_symmetry();
-  EXPECT_EQ(get_vec_rot(), 2);
-  EXPECT_EQ(m->natom(), 12);
-}
-
 // Water in the xz plane, two-fold axis along z.
 const char water[] = "O 0 0 0.1173\nH 0.7572 0 -0.4692\nH -0.7572 0 -0.4692\n";
 
