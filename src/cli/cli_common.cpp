@@ -1,5 +1,6 @@
 #include "cli/cli_common.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -33,8 +34,9 @@ bool parse_index(const char* text, std::optional<int>& out) {
   return true;
 }
 
-// An isolevel: a finite number above 0 (the surfaces are drawn at +L and -L).
-bool parse_level(const char* text, std::optional<double>& out) {
+// An isolevel or a tolerance: a finite number above 0 (the surfaces are drawn
+// at +L and -L).
+bool parse_positive(const char* text, std::optional<double>& out) {
   char* end = nullptr;
   const double v = std::strtod(text, &end);
   if (end == text || *end || !std::isfinite(v) || v <= 0) return false;
@@ -44,17 +46,26 @@ bool parse_level(const char* text, std::optional<double>& out) {
 
 }  // namespace
 
+bool options_t::only(std::initializer_list<const char*> allowed) const {
+  for (const std::string& g : given)
+    if (std::none_of(allowed.begin(), allowed.end(), [&g](const char* a) { return g == a; })) return false;
+  return true;
+}
+
 bool parse_options(int argc, char** argv, options_t& o) {
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a.size() > 1 && a[0] == '-' && a[1] == '-') o.given.push_back(a);
     if (a == "--single") {
       o.single = true;
     } else if (a == "--values") {
       o.values = true;
     } else if (a == "--geometry" || a == "--grid") {
       if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
-    } else if (a == "--level") {
-      if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
+    } else if (a == "--level" || a == "--tolerance") {
+      if (i + 1 >= argc || !parse_positive(argv[++i], a == "--level" ? o.level : o.tolerance)) return false;
+    } else if (a == "--loose") {
+      o.loose = true;
     } else if (a == "--ply" || a == "--cube" || a == "--converter-options") {
       if (!take_text(argc, argv, i, a == "--ply" ? o.ply : a == "--cube" ? o.cube : o.converter_options)) return false;
     } else if (a == "--out" || a == "--format" || a == "--viewpoint") {

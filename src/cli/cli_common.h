@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,22 +22,23 @@ class MessageCollector final : public Notifier {
 
 struct options_t {
   std::vector<std::string> files;
+  std::vector<std::string> given;  // every option named, as written ("--grid")
   bool single = false;
   bool values = false;
+  bool loose = false;
   std::optional<int> geometry;
   std::optional<int> grid;
   std::optional<double> level;
+  std::optional<double> tolerance;
   std::optional<std::string> ply;
   std::optional<std::string> cube;
   std::optional<std::string> converter_options;
   // The render command's.
   std::optional<std::string> out, format, viewpoint, background;
   std::optional<std::array<int, 2>> size;
-  // Options only the surface and render commands take.
-  bool surface_only() const { return level || ply || render_only(); }
-  bool render_only() const { return out || format || viewpoint || background || size; }
-  // Options only export-grid and convert take.
-  bool other_command_only() const { return cube || converter_options; }
+  // True when every option named is one of `allowed`: a command refuses the
+  // options of the others.
+  bool only(std::initializer_list<const char*> allowed) const;
 };
 
 // Parses the options after the command word; false on a malformed one.
@@ -65,3 +67,4 @@ int command_grid(const options_t& o, MessageCollector& told);
 int command_surface(const options_t& o, MessageCollector& told);
 int command_render(const options_t& o, MessageCollector& told);
 int command_export_grid(const options_t& o, MessageCollector& told);
+int command_symmetry(const options_t& o, MessageCollector& told);

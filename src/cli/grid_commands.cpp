@@ -10,7 +10,7 @@
 #include "render/isosurface.h"
 
 int command_grid(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.surface_only() || o.other_command_only()) return 2;
+  if (o.files.size() != 1 || !o.only({"--geometry", "--grid", "--values"})) return 2;
   if (!load_chosen_grid(o, told, read_grid_from_file)) return 1;
   double sum = 0;
   for (double v : m->grid->grid_values) sum += v;
@@ -35,7 +35,7 @@ int command_grid(const options_t& o, MessageCollector& told) {
 }
 
 int command_surface(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.values || o.render_only() || o.other_command_only()) return 2;
+  if (o.files.size() != 1 || !o.only({"--geometry", "--grid", "--level", "--ply"})) return 2;
   // Set before opening: loading a grid builds its surfaces at this level.
   if (o.level) {
     Input_Data.isolevel = *o.level;

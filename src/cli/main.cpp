@@ -26,7 +26,8 @@ const char usage[] =
     "       mivor-cli render FILE --out OUT [--format tga|png|jpeg|eps|eps2|pov] [--size WxH]\n"
     "                 [--viewpoint .ViewPoint] [--grid K] [--level L] [--geometry G]\n"
     "                 [--background white|grey|black]\n"
-    "       mivor-cli export-grid FILE [--geometry G] --grid K --cube OUT.cube\n";
+    "       mivor-cli export-grid FILE [--geometry G] --grid K --cube OUT.cube\n"
+    "       mivor-cli symmetry FILE [--geometry G] [--tolerance T] [--loose]\n";
 
 // The commands by their word.
 const struct {
@@ -35,12 +36,13 @@ const struct {
 } commands[] = {
     {"info", command_info},       {"convert", command_convert}, {"grid", command_grid},
     {"surface", command_surface}, {"render", command_render},   {"export-grid", command_export_grid},
+    {"symmetry", command_symmetry},
 };
 
 }  // namespace
 
 int command_convert(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 2 || o.geometry || o.grid || o.values || o.surface_only() || o.cube) return 2;
+  if (o.files.size() != 2 || !o.only({"--single", "--converter-options"})) return 2;
   // Options for the forward converter, one word each.
   if (o.converter_options) {
     const std::string& text = *o.converter_options;

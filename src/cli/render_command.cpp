@@ -8,7 +8,9 @@
 #include "molecule/settings.h"
 
 int command_render(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || !o.out || o.single || o.values || o.ply || o.other_command_only()) return 2;
+  if (o.files.size() != 1 || !o.out ||
+      !o.only({"--out", "--format", "--size", "--viewpoint", "--grid", "--level", "--geometry", "--background"}))
+    return 2;
   render_request_t r;
   r.out = *o.out;
   r.format = picture_format(o.format, r.out);

@@ -27,6 +27,7 @@
 #include "edit/moves.h"
 #include "edit/selection.h"
 #include "edit/watched.h"
+#include "edit/symmetry_ops.h"
 #include "molecule/decorations.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
@@ -57,6 +58,7 @@ bool editable(const key_context_t& c) { return c.editable; }
 bool vibrations(const key_context_t& c) { return c.vibrations; }
 bool grids(const key_context_t& c) { return c.grids; }
 bool not_two_selected(const key_context_t& c) { return c.n_selected != 2; }
+bool two_selected(const key_context_t& c) { return c.n_selected == 2; }
 // "3" with three selected atoms on an editable molecule makes a triangle.
 bool grids_unless_triangle(const key_context_t& c) { return c.grids && !(c.editable && c.n_selected == 3); }
 // "w" with one selected atom on an editable molecule adds a fragment.
@@ -96,6 +98,7 @@ const std::vector<key_row_t>& command_table() {
          rerender_3d();
        }},
       {{key::Home}, editable, [](const key_context_t&) { set_origin_molecule(); }},
+      {{key::F8}, editable, [](const key_context_t& c) { symmetry_key(c.shift); }},
       {{key::Left, key::Right},
        nullptr,
        [](const key_context_t& c) { Do_key_lr(c.keysym == key::Right ? 1 : 0, c.shift); },
@@ -136,6 +139,7 @@ const std::vector<key_row_t>& command_table() {
       {{'t'}, nullptr, [](const key_context_t&) { change_transparency(0.1f); }},
       {{'V'}, nullptr, [](const key_context_t&) { ViewPoint(1); }, true},
       {{'v'}, not_two_selected, [](const key_context_t&) { ViewPoint(0); }, true},
+      {{'v'}, two_selected, [](const key_context_t&) { toggle_symmetry_operation(); }},
       {{'w'}, not_one_selected_editable, [](const key_context_t&) { toggle_grayscale(); }},
       {{'x'}, nullptr, [](const key_context_t&) { callback_maximize(); }},
       {{'Z'}, nullptr, [](const key_context_t&) { change_scale(1); }, true},

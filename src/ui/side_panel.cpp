@@ -509,6 +509,7 @@ GtkWidget* make_notebook() {
   add_page(make_vibrations_page(), "vibrations");
   add_page(make_edit_page(), "edit");
   add_page(make_fragments_page(), "fragments");
+  add_page(make_symmetry_page(), "Symmetry");
   add_page(make_orbitals_page(), "orbitals");
 
   pack(panel, make_zoom_expander());
@@ -545,6 +546,7 @@ void mivor_gtk_update_upon_select_or_mark() {
   const std::string text = m ? selection_status_text(*m) : "";
   if (!text.empty()) mivor_gtk_push_message_to_statusbar2(text);
   mivor_gtk_update_edit_page();
+  mivor_gtk_update_symmetry_page();
 }
 
 void mivor_gtk_update_geo_info() {

@@ -103,11 +103,11 @@ void mivor_gtk_show_isolevel();
 // Key commands are off while a text entry of the panel has the focus.
 void mivor_gtk_disable_keys();
 void mivor_gtk_enable_keys();
+// Connects an entry's focus to the two above.
+void guard_keys(GtkWidget* entry);
 // One geometry forward or back (nothing at the ends).
 void callback_geo_forw();
 void callback_geo_back();
-// Keys go to `entry` (not to the key commands) while it has the focus.
-void guard_keys(GtkWidget* entry);
 // The editing pages (edit, fragments, symmetry, draw) are sensitive exactly
 // when the current molecule is editable.
 void mivor_gtk_set_editing_pages_sensitive();
@@ -130,6 +130,23 @@ void change_watched_data();
 // ---- Fragments page (fragments_page.cpp) ----
 extern GtkWidget* table_fragments;
 GtkWidget* make_fragments_page();
+
+// ---- Symmetry page (symmetry_page.cpp) ----
+extern GtkWidget* vbox_symmetry;
+extern GtkWidget* button_symmetry;
+extern GtkWidget* button_average_symm;
+extern GtkWidget* button_inversion_symm;
+extern GtkWidget* button_trans_symm;
+extern GtkWidget* spin_transl_vect;
+extern GtkAdjustment* translation_magnitude;
+extern GtkWidget* button_c2;
+extern GtkWidget* spin_axis;
+extern GtkWidget* button_mirror_symm;
+
+GtkWidget* make_symmetry_page();
+// Sensitivities and tooltips follow the number of selected atoms; two
+// selected atoms set the translation length to their distance.
+void mivor_gtk_update_symmetry_page();
 
 // ---- Orbital list (orbital_list.cpp) ----
 extern GtkWidget* treeview;

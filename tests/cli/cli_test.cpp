@@ -4,28 +4,13 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
-#include "support/run_program.h"
-#include "support/temp_dir.h"
+#include "cli/cli_fixture.h"
 
 namespace {
 
 using nlohmann::json;
 
-class Cli : public ::testing::Test {
- protected:
-  void SetUp() override {
-    config = dir.subdir("config");
-    dir.write("config/mivor.rc", "Auto rebond = 0\n");
-  }
-
-  program_result run(std::vector<std::string> args) {
-    args.insert(args.begin(), MIVOR_CLI_BINARY);
-    return run_program(args, {{"MIVOR_DIR", config}, {"HOME", dir.subdir("home")}}, dir.path());
-  }
-
-  TempDir dir;
-  std::string config;
-};
+class Cli : public CliFixture {};
 
 const char decorated[] =
     "3\nwater\nO 0 0 0.1173\nH 0 0.7572 -0.4692\nH 0 -0.7572 -0.4692\n"

@@ -135,7 +135,12 @@ void Viewer::key(const char* keysym, bool shift) {
   if (shift) XTestFakeKeyEvent(dpy, shift_code, True, CurrentTime);
   XTestFakeKeyEvent(dpy, code, True, CurrentTime);
   XTestFakeKeyEvent(dpy, code, False, CurrentTime);
-  if (shift) XTestFakeKeyEvent(dpy, shift_code, False, CurrentTime);
+  if (shift) {
+    // The window reads Shift from the pointer state while it handles the
+    // key: keep it held until then, as a hand does.
+    settle();
+    XTestFakeKeyEvent(dpy, shift_code, False, CurrentTime);
+  }
   settle();
 }
 

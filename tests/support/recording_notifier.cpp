@@ -6,6 +6,8 @@
 #include "document/current_file.h"
 #include "document/undo.h"
 #include "edit/fragment_library.h"
+#include "edit/point_group.h"
+#include "edit/symmetry_ops.h"
 #include "formats/file_types.h"
 #include "molecule/decorations.h"
 #include "molecule/elements.h"
@@ -26,6 +28,8 @@ void reset_core_state() {
   reset_scene_state();
   reset_view_state();
   reset_fragment_library();
+  reset_findsym_state();
+  reset_symmetry_state();
   remove_calc_def_data();
   reset_config_dir();
   reset_command_line();
