@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "document/undo.h"
+#include "edit/atom_edit.h"
 #include "edit/point_grid.h"
 #include "edit/symmetry_analysis.h"
 #include "molecule/bonding.h"
@@ -39,37 +40,29 @@ void tell(const std::string& text) { notifier().status(StatusBar::lower, text); 
 // The atoms an operation images: the marked ones, or all when none is
 // marked, without the atoms that define it.
 std::vector<int> source_atoms(const mol_data_t& rec, const std::vector<int>& defining) {
+  // Marks kept per atom so that long mark lists stay linear.
+  std::vector<char> taken(static_cast<size_t>(std::max(rec.natom(), 0)), 0);
+  for (int i : defining)
+    if (valid_atom(rec, i)) taken[at(i)] = 1;
   std::vector<int> sources;
+  const auto take = [&](int i) {
+    if (!valid_atom(rec, i) || taken[at(i)]) return;
+    taken[at(i)] = 1;
+    sources.push_back(i);
+  };
   if (rec.marked.empty()) {
-    for (int i = 0; i < rec.natom(); ++i) sources.push_back(i);
+    for (int i = 0; i < rec.natom(); ++i) take(i);
   } else {
-    for (int i : rec.marked)
-      if (valid_atom(rec, i) && std::find(sources.begin(), sources.end(), i) == sources.end()) sources.push_back(i);
+    for (int i : rec.marked) take(i);
   }
-  sources.erase(std::remove_if(sources.begin(), sources.end(),
-                               [&](int i) { return std::find(defining.begin(), defining.end(), i) != defining.end(); }),
-                sources.end());
   return sources;
 }
 
 // Appends a copy of atom `source` (element, colour, charges, number,
-// symmetry label, name) at p; returns the new atom's index.
+// symmetry label, name) at p and tells the atom list; returns its index.
 int append_image_of_atom(mol_data_t& rec, int source, const vec3& p) {
-  const int i = rec.natom();
-  allocate_atoms(rec, i + 1);
-  rec.xyz[at(i)] = p;
-  atom_data_t& a = rec.atoms.edit();
-  const auto copy = [&](auto& values) {
-    if (values.size() > at(i)) values[at(i)] = values[at(source)];
-  };
-  copy(a.kind);
-  copy(a.color);
-  copy(a.charge_m);
-  copy(a.charge_l);
-  copy(a.number);
-  copy(a.symmetry);
-  copy(a.name);
-  notifier().atom_list(AtomListChange::inserted, i);
+  const int i = copy_atom(rec, source, p);
+  if (i >= 0) notifier().atom_list(AtomListChange::inserted, i);
   return i;
 }
 
