@@ -66,11 +66,24 @@ void end_run() {
   notifier().calculation_changed();
 }
 
-// The window shows the run's file from now on.
+// Shows geometry `target` when it is not the one on show.
+void show_geometry_index(int target) {
+  if (target == igeo || target < 0 || target >= n_geometries()) return;
+  igeo = target;
+  get_new_section();
+  notifier().geometry_shown();
+  rerender_3d();
+  redraw();
+}
+
+// The window shows the run's file from now on, at its latest geometry: a
+// program that wrote several steps before the first look shows where it
+// has got to.
 void follow_file() {
   run.following = true;
   close_file();
   open_file(run.name, std::nullopt);
+  show_geometry_index(n_geometries() - 1);
 }
 
 // Reloads the file when it changed; the view stays at the last geometry
@@ -83,13 +96,7 @@ void reload_if_changed() {
   check_if_file_changed();
   if (watched_file.mtime == seen.mtime && watched_file.size == seen.size) return;
   const int n = n_geometries();
-  const int target = std::max(0, at_last ? n - 1 : std::min(before, n - 1));
-  if (target == igeo || n == 0) return;
-  igeo = target;
-  get_new_section();
-  notifier().geometry_shown();
-  rerender_3d();
-  redraw();
+  show_geometry_index(std::max(0, at_last ? n - 1 : std::min(before, n - 1)));
 }
 
 gboolean check_if_calc_runs(gpointer) {
