@@ -49,27 +49,17 @@ graph_picture_t picture() {
   return graph_picture(graph, area->allocation.width, area->allocation.height);
 }
 
-// A widget of `type` under `root` whose label reads `label`.
+// The first button under `root` whose label reads `label`; any button
+// for a null label.
 GtkWidget* find_button(GtkWidget* root, const char* label) {
   if (GTK_IS_BUTTON(root)) {
     const gchar* text = gtk_button_get_label(GTK_BUTTON(root));
-    if (text && std::string(text) == label) return root;
+    if (!label || (text && std::string(text) == label)) return root;
   }
   if (!GTK_IS_CONTAINER(root)) return nullptr;
   GList* children = gtk_container_get_children(GTK_CONTAINER(root));
   GtkWidget* found = nullptr;
   for (GList* c = children; c && !found; c = c->next) found = find_button(GTK_WIDGET(c->data), label);
-  g_list_free(children);
-  return found;
-}
-
-// The first button under `root`.
-GtkWidget* find_button_in(GtkWidget* root) {
-  if (GTK_IS_BUTTON(root)) return root;
-  if (!GTK_IS_CONTAINER(root)) return nullptr;
-  GList* children = gtk_container_get_children(GTK_CONTAINER(root));
-  GtkWidget* found = nullptr;
-  for (GList* c = children; c && !found; c = c->next) found = find_button_in(GTK_WIDGET(c->data));
   g_list_free(children);
   return found;
 }
@@ -115,7 +105,7 @@ TEST(PlotsAndCalculations, SpectrumMarkerFollowsTheModeAndOnePlotWindowAtMost) {
   ASSERT_EQ(g_list_length(modes), 3u);
   GtkWidget* second = GTK_WIDGET(g_list_nth_data(modes, 1));
   g_list_free(modes);
-  viewer.click_widget(GTK_IS_BUTTON(second) ? second : find_button_in(second));
+  viewer.click_widget(find_button(second, nullptr));
   EXPECT_EQ(ivib, 1);
   viewer.settle(200);
   pic = picture();
