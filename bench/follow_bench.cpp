@@ -5,6 +5,7 @@
 //
 // The input is generated into $TMPDIR (or /tmp) as mivor-bench-follow.mvr.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cmath>
