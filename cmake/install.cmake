@@ -14,7 +14,7 @@ foreach(name IN LISTS MIVOR_CONVERTER_NAMES)
 endforeach()
 
 file(GLOB MIVOR_RC_FILES ${CMAKE_SOURCE_DIR}/mivorrc/*)
-list(REMOVE_ITEM MIVOR_RC_FILES ${CMAKE_SOURCE_DIR}/mivorrc/plugin.rc)
+list(REMOVE_ITEM MIVOR_RC_FILES ${CMAKE_SOURCE_DIR}/mivorrc/plugin.rc ${CMAKE_SOURCE_DIR}/mivorrc/calculation.rc)
 install(FILES ${MIVOR_RC_FILES} DESTINATION share/mivor)
 # plugin.rc is written at install time, for the prefix installed into.
 install(CODE "file(READ \"${CMAKE_SOURCE_DIR}/mivorrc/plugin.rc\" text)

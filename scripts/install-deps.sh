@@ -16,11 +16,12 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick libxtst-dev
   libegl-dev libegl-mesa0 povray ghostscript
   libopenbabel-dev libopenblas-dev desktop-file-utils appstream
+  xtb psi4
 )
 # Peers and fixture makers (benchmarks, scripts/make_converter_fixtures.sh):
 # installed with `scripts/install-deps.sh --peers`.
 if [ "${1:-}" = "--peers" ]; then
-  packages+=(openbabel psi4 pymol)
+  packages+=(openbabel pymol)
 fi
 
 missing=()

@@ -1,7 +1,10 @@
 #include "app/calc_defs.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "app/config_dir.h"
@@ -12,10 +15,34 @@ std::vector<calc_def_t> calc_defs;
 
 namespace {
 
-bool has_key(const std::string& line, const char* key) { return find_nocase(line, key) != std::string::npos; }
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Where `key` stands as a key in `line`: at the start of a word outside
+// double quotes, followed (after blanks) by "=", case ignored. Words inside
+// values ("/opt/filetools/run", "Optimise; path of steepest descent") and
+// longer keys ("arg10" for "arg1") never count. npos when absent.
+size_t key_position(const std::string& line, const char* key) {
+  const size_t n = std::strlen(key);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') {
+      quoted = !quoted;
+      continue;
+    }
+    if (quoted || (i > 0 && !is_blank(line[i - 1])) || i + n > line.size() ||
+        strncasecmp(line.c_str() + i, key, n) != 0)
+      continue;
+    size_t after = i + n;
+    while (after < line.size() && is_blank(line[after])) ++after;
+    if (after < line.size() && line[after] == '=') return i;
+  }
+  return std::string::npos;
+}
+
+bool has_key(const std::string& line, const char* key) { return key_position(line, key) != std::string::npos; }
 
 std::optional<std::string> value_of(const std::string& line, const char* key) {
-  const size_t at = find_nocase(line, key);
+  const size_t at = key_position(line, key);
   if (at == std::string::npos) return std::nullopt;
   return my_read_str_value(line.c_str() + at);
 }

@@ -115,6 +115,7 @@ std::string section_head(const out_geometry_t& g) {
     out += " </BOND>\n";
   }
   if (g.energy) appendf(out, " <ENERGY>\n %.10f\n </ENERGY>\n", *g.energy);
+  if (g.rms_grad) appendf(out, " <RMS_GRAD>\n %.10f\n </RMS_GRAD>\n", *g.rms_grad);
   if (g.message) out += " <WRITE>\n" + single_line(*g.message) + "\n </WRITE>\n";
   return out;
 }

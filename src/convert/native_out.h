@@ -72,6 +72,7 @@ struct out_geometry_t {
   std::vector<out_bond_t> bonds;
   bool bonds_given = false;  // true: no automatic bonding, even without bonds
   std::optional<double> energy;
+  std::optional<double> rms_grad;  // root mean square of the gradient's components
   std::vector<out_mode_t> modes;
   std::optional<std::string> message;  // shown in the status bar on opening
   const out_grid_set_t* grids = nullptr;

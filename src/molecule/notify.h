@@ -65,6 +65,12 @@ class Notifier {
   // Atoms moved: the values on show (the selection's readout, the spin
   // buttons of the edit page, the watched values) must follow.
   virtual void values_changed() {}
+  // Another vibrational mode became current (ivib): the spectrum plot's
+  // marker follows.
+  virtual void mode_shown() {}
+  // An external calculation started or ended: the controls that start and
+  // stop one follow.
+  virtual void calculation_changed() {}
 };
 
 // The notifier in use; never null.

@@ -67,6 +67,9 @@ class GtkNotifier final : public Notifier {
   }
 
   void geometry_shown() override {
+    // A reread file gives an open plot new data; a step moves its marker.
+    mivor_gtk_refresh_graph();
+    set_current_graph_data();
     draw_all_pixdata();
     draw_all_textbox_pixdata();
     // The geometry label, the frequency buttons with their timer, the menus.
@@ -76,6 +79,9 @@ class GtkNotifier final : public Notifier {
   }
 
   void grid_loaded() override { mivor_gtk_show_isolevel(); }
+
+  void mode_shown() override { set_current_graph_data(); }
+  void calculation_changed() override { mivor_gtk_update_calculation_page(); }
 
   void selection_changed() override { mivor_gtk_update_upon_select_or_mark(); }
   void values_changed() override { mivor_gtk_update_upon_select_or_mark(); }

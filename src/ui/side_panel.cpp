@@ -169,14 +169,15 @@ GtkWidget* make_vibrations_page() {
   vbox_freqs = gtk_vbox_new(FALSE, 0);
   state.freqs_window = scrolled_box(vbox_freqs);
   pack(vbox_vibration, state.freqs_window, true);
-  // The spectrum graph opens from here once the graph windows exist.
   vib_spectrum_button = gtk_button_new_with_label("vibrational spectrum");
+  g_signal_connect(vib_spectrum_button, "clicked", G_CALLBACK(mivor_gtk_show_vib_spectrum), nullptr);
   pack(vbox_vibration, vib_spectrum_button);
   return vbox_vibration;
 }
 
 void on_frequency(gpointer mode) {
   ivib = GPOINTER_TO_INT(mode);
+  notifier().mode_shown();
   rebuild_and_redraw();
 }
 
@@ -394,8 +395,8 @@ GtkWidget* make_geometries_expander() {
   GtkWidget* box = gtk_vbox_new(FALSE, 2);
   gtk_container_add(GTK_CONTAINER(geo_expander), box);
   pack(box, gtk_hseparator_new());
-  // The energy graph opens from here once the graph windows exist.
   geo_button = gtk_button_new_with_label("graphical info");
+  g_signal_connect(geo_button, "clicked", G_CALLBACK(mivor_gtk_show_graphical_energies), nullptr);
   pack(box, geo_button);
 
   GtkWidget* row = gtk_hbox_new(TRUE, 2);
@@ -511,6 +512,7 @@ GtkWidget* make_notebook() {
   add_page(make_fragments_page(), "fragments");
   add_page(make_symmetry_page(), "Symmetry");
   add_page(make_orbitals_page(), "orbitals");
+  if (GtkWidget* calculation = make_calculation_page()) add_page(calculation, "calculation");
 
   pack(panel, make_zoom_expander());
   pack(panel, make_geometries_expander());
@@ -588,6 +590,10 @@ void geo_play_button_play(int flag) {
 
 void mivor_gtk_disable_keys() { accept_keys = 0; }
 void mivor_gtk_enable_keys() { accept_keys = 1; }
+
+void mivor_gtk_show_geometry(int i) {
+  if (have_geometries() && i >= 0 && i < n_geometries() && i != igeo) show_geometry(i, false);
+}
 
 void callback_geo_forw() {
   if (have_geometries() && igeo < n_geometries() - 1) show_geometry(igeo + 1, true);

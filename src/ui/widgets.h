@@ -112,6 +112,28 @@ void callback_geo_back();
 // when the current molecule is editable.
 void mivor_gtk_set_editing_pages_sensitive();
 
+// Makes geometry i current, as the geometry slider does.
+void mivor_gtk_show_geometry(int i);
+
+// ---- Plot window (graph_window.cpp) ----
+// The side panel's "graphical info" and "vibrational spectrum" buttons.
+void mivor_gtk_show_graphical_energies(GtkWidget* widget);
+void mivor_gtk_show_vib_spectrum(GtkWidget* widget);
+// Opens the plot window titled `title`; an open one only shows the new data.
+void mivor_gtk_make_graph(GtkWidget* widget, const char* title);
+// The marker follows the current geometry or mode.
+void set_current_graph_data();
+// An open plot takes the data of a file read again.
+void mivor_gtk_refresh_graph();
+// The plot's drawing area; null when no plot is open.
+GtkWidget* graph_drawing_area();
+
+// ---- Calculation page (calculation_page.cpp) ----
+// The "calculation" page, or null when "calculation.rc" defines nothing.
+GtkWidget* make_calculation_page();
+// The stop button is sensitive exactly while a calculation runs.
+void mivor_gtk_update_calculation_page();
+
 // ---- Edit page (edit_page.cpp) ----
 extern GtkWidget* vbox_edit;
 // The button that opens the element chooser for the selected atom.

@@ -29,6 +29,7 @@ out_geometry_t water() {
   g.charges = {-0.8, 0.4};
   g.bonds = {{0, 1, 1}};
   g.energy = -76.5;
+  g.rms_grad = 0.00125;
   g.message = "hello";
   g.modes = {{1600.5, 12.25, {{0, 0, 0.1}, {0, 0.5, -0.25}}}};
   return g;
@@ -43,6 +44,7 @@ TEST_F(NativeOut, GeometryBlocksAreWrittenAsTheReaderExpectsThem) {
             " <ATOM>\nMULLIKEN_CHARGE = -0.800000 \nMULLIKEN_CHARGE = 0.400000 \n </ATOM>\n"
             " <BOND>\n AUTOMATIC = 0\n 1  2  1\n </BOND>\n"
             " <ENERGY>\n -76.5000000000\n </ENERGY>\n"
+            " <RMS_GRAD>\n 0.0012500000\n </RMS_GRAD>\n"
             " <WRITE>\nhello\n </WRITE>\n"
             "<VIBRATION>\n FREQ = 1600.500000  IR_INT = 12.250000 \n"
             " 0.000000  0.000000  0.100000\n 0.000000  0.500000  -0.250000\n</VIBRATION>\n"
@@ -100,6 +102,8 @@ TEST_F(NativeOut, GridSectionRoundTripsThroughTheProgram) {
   EXPECT_EQ(r.nbond(), 1);
   EXPECT_TRUE(r.flags & FLAG_ENERGY);
   EXPECT_DOUBLE_EQ(r.energy, -76.5);
+  EXPECT_TRUE(r.flags & FLAG_RMS_GRAD);
+  EXPECT_DOUBLE_EQ(r.rms_grad, 0.00125);
   ASSERT_EQ(r.ngrid(), 2);
   EXPECT_EQ(r.grid->grid_kind[0], GRID_OTHER);
   EXPECT_EQ(r.grid->grid_kind[1], GRID_ORBITAL);

@@ -57,9 +57,11 @@ Viewer::Viewer() {
   for (const auto& entry : std::filesystem::directory_iterator(MIVOR_SOURCE_DIR "/mivorrc")) {
     std::filesystem::copy(entry.path(), config + "/" + entry.path().filename().string());
   }
-  // The build's plugin.rc, which points at the built converters.
-  std::filesystem::copy(MIVOR_BUILD_RCDIR "/plugin.rc", config + "/plugin.rc",
-                        std::filesystem::copy_options::overwrite_existing);
+  // The build's plugin.rc and calculation.rc, which point at the built
+  // converters and calculation programs.
+  for (const char* rc : {"/plugin.rc", "/calculation.rc"})
+    std::filesystem::copy(std::string(MIVOR_BUILD_RCDIR) + rc, config + rc,
+                          std::filesystem::copy_options::overwrite_existing);
   setenv("MIVOR_DIR", config.c_str(), 1);
   setenv("HOME", dir_.subdir("home").c_str(), 1);
   if (chdir(dir_.subdir("work").c_str()) != 0) std::abort();
@@ -144,6 +146,25 @@ void Viewer::key(const char* keysym, bool shift) {
   settle();
 }
 
+void Viewer::click_widget(GtkWidget* widget, int x, int y) {
+  // A window that grew to take a shown widget settles its size first.
+  settle(300);
+  int ox = 0, oy = 0;
+  gdk_window_get_origin(widget->window, &ox, &oy);
+  // Widgets without a window of their own are placed in their parent's.
+  if (GTK_WIDGET_NO_WINDOW(widget)) {
+    ox += widget->allocation.x;
+    oy += widget->allocation.y;
+  }
+  if (x < 0) x = widget->allocation.width / 2;
+  if (y < 0) y = widget->allocation.height / 2;
+  XTestFakeMotionEvent(x_display(), -1, ox + x, oy + y, CurrentTime);
+  settle(100);
+  press(1);
+  release(1);
+  settle();
+}
+
 void Viewer::activate(const char* menu, const char* label) {
   GtkWidget* item = find_menu_item(menu, label);
   if (!item) {
@@ -154,10 +175,12 @@ void Viewer::activate(const char* menu, const char* label) {
   settle();
 }
 
-rgb_t Viewer::pixel(int x, int y) {
+rgb_t Viewer::pixel(int x, int y) { return pixel_of(drawingarea, x, y); }
+
+rgb_t Viewer::pixel_of(GtkWidget* widget, int x, int y) {
   rgb_t p{-1, -1, -1};
-  if (x < 0 || y < 0 || x >= width() || y >= height()) return p;
-  GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, drawingarea->window, nullptr, x, y, 0, 0, 1, 1);
+  if (x < 0 || y < 0 || x >= widget->allocation.width || y >= widget->allocation.height) return p;
+  GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, widget->window, nullptr, x, y, 0, 0, 1, 1);
   if (!shot) return p;
   const guchar* px = gdk_pixbuf_get_pixels(shot);
   p = {px[0], px[1], px[2]};

@@ -34,11 +34,16 @@ class Viewer {
   void click(int button, int x, int y);
   void drag(int button, const std::vector<std::array<int, 2>>& points);
   void key(const char* keysym, bool shift = false);
+  // A real click at (x, y) of any shown widget's allocation (the middle
+  // when x or y is negative), wherever its window stands on the screen.
+  void click_widget(GtkWidget* widget, int x = -1, int y = -1);
   // Activates a menu item as a click on it does.
   void activate(const char* menu, const char* label);
 
   // The drawing area as shown on the screen.
   rgb_t pixel(int x, int y);
+  // A pixel of any shown widget with a window of its own.
+  rgb_t pixel_of(GtkWidget* widget, int x, int y);
   int width();
   int height();
   // The model-view matrix in force.

@@ -29,6 +29,9 @@ for f in bin/mivor bin/mivor-cli lib/mivor/mivor-convert lib/mivor/xyz2mvr lib/m
   [ -e "$root/$f" ] || fail "$f is not installed"
 done
 grep -q '^libpath=/usr/local/lib/mivor forward=xyz2mvr' "$root/share/mivor/plugin.rc" || fail "plugin.rc libpath"
+for f in mivor-calc xtb-opt xtb-freq psi4-orbitals; do [ -e "$root/lib/mivor/$f" ] || fail "lib/mivor/$f is not installed"; done
+grep -q '^plugin=/usr/local/lib/mivor/xtb-opt ' "$root/share/mivor/calculation.rc" || fail "calculation.rc programs"
+if grep -q "$build" "$root/share/mivor/calculation.rc"; then fail "calculation.rc points into the build"; fi
 if grep -q "$build" "$root/share/mivor/plugin.rc"; then fail "plugin.rc points into the build"; fi
 desktop-file-validate "$root/share/applications/org.mivor.Mivor.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/share/metainfo/org.mivor.Mivor.metainfo.xml" >/dev/null || fail "appstreamcli"
@@ -41,6 +44,7 @@ command -v xmllint >/dev/null && { xmllint --noout "$root/share/mime/packages/or
 prefix="$work/opt/mivor"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 grep -q "^libpath=$prefix/lib/mivor " "$prefix/share/mivor/plugin.rc" || fail "plugin.rc of $prefix"
+grep -q "^plugin=$prefix/lib/mivor/psi4-orbitals " "$prefix/share/mivor/calculation.rc" || fail "calculation.rc of $prefix"
 mkdir -p "$work/home" "$work/run"
 printf '3\nenergy=-76.0\nO 0 0 0\nH 0.96 0 0\nH -0.24 0.93 0\n' >"$work/run/water.xyz"
 (cd "$work/run" && env -u MIVOR_DIR HOME="$work/home" "$prefix/bin/mivor-cli" convert water.xyz water_out.pdb) ||

@@ -268,6 +268,7 @@ void do_key_page(int dir, int big) {
     redraw();
   } else if (m->nvibr() > 0) {
     ivib = std::clamp(ivib + step, 0, m->nvibr() - 1);
+    notifier().mode_shown();
     rerender_3d();
     redraw();
   } else if (n_geometries() > 0) {

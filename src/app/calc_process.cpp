@@ -1,0 +1,132 @@
+#include "app/calc_process.h"
+
+#include <fcntl.h>
+#include <glib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "formats/text_tail.h"
+
+namespace {
+
+// The standard error kept: the end of what was written, enough for the
+// last lines of a message.
+constexpr size_t kept_stderr_bytes = 16384;
+constexpr guint force_kill_seconds = 3;
+
+struct process_state_t {
+  GPid pid = 0;
+  bool alive = false;
+  int generation = 0;  // a new number for each start: old timers find out
+  int stderr_fd = -1;
+  guint stderr_watch = 0;
+  std::string stderr_text;
+  std::function<void(int)> on_end;
+} process;
+
+void child_setup(gpointer) { setpgid(0, 0); }
+
+// Reads what the pipe holds now, without waiting; false at its end.
+bool drain_stderr() {
+  if (process.stderr_fd < 0) return false;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(process.stderr_fd, buffer, sizeof buffer);
+    if (got > 0) {
+      std::fwrite(buffer, 1, static_cast<size_t>(got), stderr);
+      process.stderr_text.append(buffer, static_cast<size_t>(got));
+      if (process.stderr_text.size() > kept_stderr_bytes)
+        process.stderr_text.erase(0, process.stderr_text.size() - kept_stderr_bytes);
+      continue;
+    }
+    return got < 0;  // nothing more now (EAGAIN) or the pipe has ended (0)
+  }
+}
+
+void close_stderr() {
+  if (process.stderr_watch) g_source_remove(process.stderr_watch);
+  process.stderr_watch = 0;
+  if (process.stderr_fd >= 0) close(process.stderr_fd);
+  process.stderr_fd = -1;
+}
+
+gboolean on_stderr(GIOChannel*, GIOCondition, gpointer) {
+  if (drain_stderr()) return TRUE;
+  process.stderr_watch = 0;
+  close(process.stderr_fd);
+  process.stderr_fd = -1;
+  return FALSE;
+}
+
+void on_child_end(GPid pid, gint wait_status, gpointer) {
+  g_spawn_close_pid(pid);
+  drain_stderr();
+  close_stderr();
+  process.alive = false;
+  process.pid = 0;
+  // The callback may start the next program: take it out first.
+  std::function<void(int)> on_end = std::move(process.on_end);
+  process.on_end = nullptr;
+  if (on_end) on_end(wait_status);
+}
+
+gboolean force_kill(gpointer generation) {
+  if (process.alive && GPOINTER_TO_INT(generation) == process.generation) kill(-process.pid, SIGKILL);
+  return FALSE;
+}
+
+}  // namespace
+
+bool spawn_calculation_process(const std::vector<std::string>& argv, const std::optional<std::string>& dir,
+                               std::function<void(int)> on_end, std::string& error) {
+  if (process.alive || argv.empty()) {
+    error = process.alive ? "a calculation is running" : "no program to start";
+    return false;
+  }
+  std::vector<gchar*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<gchar*>(a.c_str()));
+  args.push_back(nullptr);
+  GPid pid = 0;
+  gint err_fd = -1;
+  GError* spawn_error = nullptr;
+  const gboolean started =
+      g_spawn_async_with_pipes(dir ? dir->c_str() : nullptr, args.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD,
+                               child_setup, nullptr, &pid, nullptr, nullptr, &err_fd, &spawn_error);
+  if (!started) {
+    error = spawn_error ? spawn_error->message : "the program could not be started";
+    if (spawn_error) g_error_free(spawn_error);
+    return false;
+  }
+  ++process.generation;
+  process.pid = pid;
+  process.alive = true;
+  process.stderr_text.clear();
+  process.on_end = std::move(on_end);
+  process.stderr_fd = err_fd;
+  fcntl(err_fd, F_SETFL, fcntl(err_fd, F_GETFL) | O_NONBLOCK);
+  GIOChannel* channel = g_io_channel_unix_new(err_fd);
+  process.stderr_watch =
+      g_io_add_watch(channel, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), on_stderr, nullptr);
+  g_io_channel_unref(channel);
+  g_child_watch_add(pid, on_child_end, nullptr);
+  return true;
+}
+
+bool calculation_process_alive() { return process.alive; }
+
+void stop_calculation_process() {
+  if (!process.alive) return;
+  kill(-process.pid, SIGTERM);
+  g_timeout_add_seconds(force_kill_seconds, force_kill, GINT_TO_POINTER(process.generation));
+}
+
+std::string calculation_stderr_tail(int lines) { return last_lines(process.stderr_text, lines); }
+
+std::string describe_wait_status(int wait_status) {
+  if (WIFEXITED(wait_status)) return "exited with status " + std::to_string(WEXITSTATUS(wait_status));
+  if (WIFSIGNALED(wait_status)) return "was ended by signal " + std::to_string(WTERMSIG(wait_status));
+  return "ended with wait status " + std::to_string(wait_status);
+}

@@ -1,0 +1,125 @@
+#include "calc/child_run.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "convert/text_lines.h"
+#include "formats/text_tail.h"
+
+namespace {
+
+volatile sig_atomic_t termination = 0;
+
+void on_termination(int) { termination = 1; }
+
+constexpr auto poll_interval = std::chrono::milliseconds(250);
+constexpr int kill_after_polls = 12;  // three seconds
+
+// In the child: the working directory, the output files, the environment,
+// then the program. On failure the errno goes up the pipe.
+[[noreturn]] void exec_child(const std::vector<std::string>& argv, const std::string& dir,
+                             const std::map<std::string, std::string>& env, const std::string& out,
+                             const std::string& err, int report) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  int code = 0;
+  const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (chdir(dir.c_str()) != 0 || out_fd < 0 || err_fd < 0 || dup2(out_fd, 1) < 0 || dup2(err_fd, 2) < 0) {
+    code = errno;
+  } else {
+    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    signal(SIGHUP, SIG_DFL);
+    execvp(args[0], args.data());
+    code = errno;
+  }
+  if (write(report, &code, sizeof code) < 0) _exit(127);
+  _exit(127);
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/mivor-calc-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data())) path_ = buffer.data();
+}
+
+ScratchDir::~ScratchDir() {
+  if (path_.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void install_termination_handlers() {
+  struct sigaction action {};
+  action.sa_handler = on_termination;
+  sigemptyset(&action.sa_mask);
+  for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
+}
+
+bool termination_requested() { return termination != 0; }
+
+run_result_t run_program_in(const std::vector<std::string>& argv, const std::string& dir,
+                            const std::map<std::string, std::string>& env, const std::string& out_name,
+                            const std::string& err_name, const std::function<void()>& progress) {
+  run_result_t result;
+  int report[2];
+  if (argv.empty() || pipe2(report, O_CLOEXEC) != 0) {
+    result.error = "can't start a program: " + std::string(std::strerror(errno));
+    return result;
+  }
+  const std::string out = dir + "/" + out_name, err = dir + "/" + err_name;
+  const pid_t pid = fork();
+  if (pid == 0) exec_child(argv, dir, env, out, err, report[1]);
+  close(report[1]);
+  if (pid < 0) {
+    close(report[0]);
+    result.error = "can't start " + argv[0] + ": " + std::strerror(errno);
+    return result;
+  }
+  int code = 0;
+  const ssize_t got = read(report[0], &code, sizeof code);
+  close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof code)) {
+    waitpid(pid, nullptr, 0);
+    result.error = "can't start " + argv[0] + ": " + std::strerror(code);
+    return result;
+  }
+  result.started = true;
+  int polls_since_term = -1;
+  for (;;) {
+    const pid_t done = waitpid(pid, &result.wait_status, WNOHANG);
+    if (done == pid) break;
+    if (done < 0 && errno != EINTR) break;
+    if (termination_requested()) {
+      if (polls_since_term < 0) kill(pid, SIGTERM);
+      if (++polls_since_term == kill_after_polls) kill(pid, SIGKILL);
+      result.terminated = true;
+    } else if (progress) {
+      progress();
+    }
+    std::this_thread::sleep_for(poll_interval);
+  }
+  if (progress && !result.terminated) progress();
+  return result;
+}
+
+std::string last_lines_of(const std::string& path, int lines) {
+  std::string text, error;
+  return read_whole_file(path, text, error) ? last_lines(std::move(text), lines) : "";
+}

@@ -1,0 +1,58 @@
+// The calculations the wrappers run. Each takes the last geometry of the
+// native file it is given, runs its program in a scratch folder and
+// rewrites that file (always whole, through a temporary file beside it)
+// with what the program found so far. Exit status: 0 done, 1 failed (the
+// reason, with the program's last lines, on standard error), 2 a wrong
+// command line, 143 ended on request.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/native_out.h"
+
+constexpr int job_done = 0;
+constexpr int job_failed = 1;
+constexpr int job_usage = 2;
+constexpr int job_ended = 143;
+
+// The options given ("--charge" → "0"); an empty value takes the default.
+using job_options_t = std::map<std::string, std::string>;
+
+// Geometry optimisation with GFN2-xTB: options --charge, --uhf (unpaired
+// electrons), --level (crude … extreme). The file gains a geometry, with its
+// energy and RMS gradient, after every step.
+int run_xtb_optimisation(const job_options_t& options, const std::string& file);
+// Harmonic frequencies with GFN2-xTB (options --charge, --uhf): the file
+// ends with the geometry, its energy, and the normal modes with their IR
+// intensities.
+int run_xtb_frequencies(const job_options_t& options, const std::string& file);
+// Orbitals with psi4 (options --method, default hf; --basis, default
+// 6-31G*; --charge; --multiplicity): the file ends with the geometry and its
+// orbitals and density on a grid, through the Molden converter.
+int run_psi4_orbitals(const job_options_t& options, const std::string& file);
+
+struct psi4_settings_t {
+  std::string method = "hf";
+  std::string basis = "6-31G*";
+  int charge = 0;
+  int multiplicity = 1;
+};
+// The psi4 input for `g`: its atoms in ångström in their own frame (no
+// reorientation, no shift), exact integrals (scf_type pk), restricted
+// orbitals for a singlet and unrestricted ones otherwise, and the orbitals
+// written as Molden to "orbitals.molden".
+std::string psi4_input_text(const out_geometry_t& g, const psi4_settings_t& s);
+
+// ---- Shared by the jobs (job_common.cpp) ----
+// The last geometry of the native file; null with `error` set when the
+// file holds none with atoms.
+std::optional<out_geometry_t> last_geometry(const std::string& file, std::string& error);
+// An option's value: its text, or `fallback` when absent or empty.
+std::string option_text(const job_options_t& options, const char* name, const std::string& fallback);
+// An option read as an integer within [lo, hi]; null when it is not one.
+std::optional<int> option_int(const job_options_t& options, const char* name, int fallback, int lo, int hi);
+// Prints "NAME: MESSAGE" on standard error and returns job_failed.
+int job_failure(const std::string& job, const std::string& message);

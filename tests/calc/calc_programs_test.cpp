@@ -1,0 +1,226 @@
+// The calculation programs: what they read of xtb's files, and real runs of
+// xtb and psi4 on water compared with what those programs say themselves.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include "calc/jobs.h"
+#include "calc/xtb_output.h"
+#include "convert/native_in.h"
+#include "document/open_close.h"
+#include "molecule/mol_data.h"
+#include "support/recording_notifier.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const char distorted_water[] =
+    "  3\ndistorted water\n"
+    " O 0.0 0.0 0.1\n H 0.0 0.85 -0.5\n H 0.0 -0.7 -0.45\n <END>\n";
+
+// The program's path as the shell finds it; "" when it is not installed.
+std::string path_of(const char* program) {
+  const std::string command = std::string("command -v ") + program + " 2>/dev/null";
+  std::string path;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    if (std::fgets(buffer, sizeof buffer, p)) path = buffer;
+    pclose(p);
+  }
+  while (!path.empty() && path.back() == '\n') path.pop_back();
+  return path;
+}
+bool on_path(const char* program) { return !path_of(program).empty(); }
+
+#define SKIP_WITHOUT(program)                                  \
+  if (!on_path(program))                                       \
+  GTEST_SKIP() << program                                      \
+               << " is not installed (Debian package " program \
+                  "; scripts/install-deps.sh installs it): the real calculation is not run"
+
+double angle_degrees(const vec3& a, const vec3& centre, const vec3& b) {
+  double dot = 0;
+  for (int c = 0; c < 3; ++c) dot += (a[c] - centre[c]) * (b[c] - centre[c]);
+  return std::acos(dot / (distance(a, centre) * distance(b, centre))) * 180 / M_PI;
+}
+
+program_result run_calc(const std::string& name, const std::vector<std::string>& args, const std::string& cwd) {
+  std::vector<std::string> argv{std::string(MIVOR_CALC_DIR) + "/" + name};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return run_program(argv, {{"MIVOR_DIR", std::string(MIVOR_BUILD_RCDIR)}}, cwd);
+}
+
+std::vector<out_geometry_t> read_result(const std::string& path) {
+  std::vector<out_geometry_t> g;
+  std::string error;
+  EXPECT_TRUE(read_native(path, g, error)) << error;
+  return g;
+}
+
+// The results as the window reads them.
+class CalcPrograms : public ::testing::Test {
+ protected:
+  void SetUp() override { reset_core_state(); }
+  void TearDown() override { close_test_file(); }
+  RecordingNotifier notes;
+  TempDir dir;
+};
+
+TEST(XtbOutput, StepsAreReadUpToTheLastCompleteFrame) {
+  const std::string frame1 =
+      "3\n energy: -5.061198006 gnorm: 0.146158262 xtb: 6.5.1\n"
+      "O 0.0 0.0 0.1\nH 0.0 0.85 -0.5\nH 0.0 -0.7 -0.45\n";
+  const std::string frame2 =
+      "3\n energy: -5.069910584 gnorm: 0.034781433 xtb: 6.5.1\n"
+      "O 0.0 0.04 0.10\nH 0.0 0.83 -0.49\nH 0.0 -0.72 -0.47\n";
+  // xtb is still writing the third frame; a frame with a wild count reads
+  // as the end, never as a huge allocation.
+  for (const std::string& tail : {std::string("3\n energy: -5.0705 gnorm: 0.0016\nO 0.0 0.05"),
+                                  std::string("99999999999\n energy: -1 gnorm: 0\n")}) {
+    const std::vector<xtb_step_t> steps = parse_xtb_steps(frame1 + frame2 + tail);
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_DOUBLE_EQ(steps[1].energy, -5.069910584);
+    EXPECT_DOUBLE_EQ(steps[1].atoms[2].xyz[1], -0.72);
+  }
+  const std::vector<out_geometry_t> g = steps_to_geometries(parse_xtb_steps(frame1));
+  ASSERT_EQ(g.size(), 1u);
+  EXPECT_DOUBLE_EQ(*g[0].energy, -5.061198006);
+  EXPECT_NEAR(*g[0].rms_grad, 0.146158262 / 3.0, 1e-12);  // gnorm / sqrt(3 N)
+
+  // A mode block that misses an atom is an error, not a short mode.
+  const std::string g98 =
+      " Frequencies --  1361.4179  2664.0494\n Red. masses --  2.2 1.7\n"
+      " Frc consts  --  0 0\n IR Inten    --  133.0250  6.3830\n"
+      "  Atom AN      X      Y      Z        X      Y      Z\n"
+      "    1   8   0.00  0.05 -0.28     0.00  0.19 -0.10\n"
+      "    2   1   0.00  0.27  0.57     0.00 -0.84  0.48\n";
+  std::vector<out_mode_t> modes;
+  std::string error;
+  ASSERT_TRUE(parse_g98_modes(g98, 2, modes, error)) << error;
+  ASSERT_EQ(modes.size(), 2u);
+  EXPECT_DOUBLE_EQ(modes[1].freq, 2664.0494);
+  EXPECT_DOUBLE_EQ(modes[0].ir.value_or(0), 133.025);
+  EXPECT_DOUBLE_EQ(modes[1].displacement[1][1], -0.84);
+  EXPECT_FALSE(parse_g98_modes(g98, 3, modes, error));
+  EXPECT_TRUE(modes.empty());
+}
+
+TEST_F(CalcPrograms, WrongCallsChangeNothing) {
+  const std::string file = dir.write("water.mvr", distorted_water);
+  // An unknown option, a missing file and a bad level: usage or failure,
+  // and the file as it was.
+  EXPECT_EQ(run_calc("xtb-opt", {"--basis", "x", file}, dir.path()).status, job_usage);
+  EXPECT_EQ(run_calc("xtb-freq", {}, dir.path()).status, job_usage);
+  const program_result level = run_calc("xtb-opt", {"--level", "ultra", file}, dir.path());
+  EXPECT_EQ(level.status, job_failed);
+  EXPECT_NE(level.err.find("--level"), std::string::npos) << level.err;
+  const program_result basis = run_calc("psi4-orbitals", {"--basis", "sto-3g')\nimport os", file}, dir.path());
+  EXPECT_EQ(basis.status, job_failed);
+  EXPECT_EQ(read_file(file), distorted_water);
+}
+
+TEST_F(CalcPrograms, XtbOptimisationReachesXtbsOwnOptimumStepByStep) {
+  SKIP_WITHOUT("xtb");
+  const std::string file = dir.write("water.mvr", distorted_water);
+  const program_result r = run_calc("xtb-opt", {"--charge", "0", "--uhf", "0", "--level", "normal", file}, dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  open_file(file, std::nullopt);
+  ASSERT_GE(n_geometries(), 3);
+  for (size_t k = 0; k < mol.size(); ++k) {
+    EXPECT_TRUE(mol[k].flags & FLAG_RMS_GRAD) << "step " << k;
+    EXPECT_LT(mol[k].energy, -5.0);
+    if (k > 0) {
+      EXPECT_LE(mol[k].energy, mol[k - 1].energy + 1e-9) << "step " << k;
+    }
+  }
+  const std::vector<out_geometry_t> steps = read_result(file);
+
+  // xtb's own optimisation of the same molecule.
+  const std::string own = dir.subdir("own");
+  dir.write("own/water.xyz", "3\n\nO 0.0 0.0 0.1\nH 0.0 0.85 -0.5\nH 0.0 -0.7 -0.45\n");
+  ASSERT_EQ(run_program({path_of("xtb"), "water.xyz", "--opt", "normal"}, {}, own).status, 0);
+  std::istringstream in(read_file(own + "/xtbopt.xyz"));
+  std::string line;
+  std::getline(in, line);
+  std::getline(in, line);
+  vec3 atoms[3];
+  for (vec3& a : atoms) in >> line >> a[0] >> a[1] >> a[2];
+  const std::vector<out_atom_t>& last = steps.back().atoms;
+  for (int h : {1, 2}) EXPECT_NEAR(distance(last[0].xyz, last[h].xyz), distance(atoms[0], atoms[h]), 0.01);
+  EXPECT_NEAR(angle_degrees(last[1].xyz, last[0].xyz, last[2].xyz), angle_degrees(atoms[1], atoms[0], atoms[2]), 1.0);
+}
+
+TEST_F(CalcPrograms, XtbFrequenciesMatchXtbsOwnSpectrum) {
+  SKIP_WITHOUT("xtb");
+  const std::string file = dir.write("water.mvr", distorted_water);
+  const program_result r = run_calc("xtb-freq", {file}, dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  open_file(file, std::nullopt);
+  ASSERT_EQ(n_geometries(), 1);
+  ASSERT_EQ(m->nvibr(), 3);
+
+  const std::string own = dir.subdir("own");
+  dir.write("own/water.xyz", "3\n\nO 0.0 0.0 0.1\nH 0.0 0.85 -0.5\nH 0.0 -0.7 -0.45\n");
+  ASSERT_EQ(run_program({path_of("xtb"), "water.xyz", "--hess"}, {}, own).status, 0);
+  // "$vibrational spectrum": the real modes carry a symmetry: mode,
+  // symmetry, wave number, IR intensity, two selection rules.
+  std::vector<std::pair<double, double>> spectrum;
+  std::istringstream in(read_file(own + "/vibspectrum"));
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    if (w.size() == 6 && w[0] != "#") spectrum.emplace_back(std::stod(w[2]), std::stod(w[3]));
+  }
+  ASSERT_EQ(spectrum.size(), 3u);
+  for (size_t k = 0; k < 3; ++k) {
+    EXPECT_NEAR(m->vib->freq[k], spectrum[k].first, 1.0);
+    EXPECT_NEAR(m->vib->ir_intensity[k], spectrum[k].second, 0.01);
+  }
+}
+
+TEST_F(CalcPrograms, Psi4OrbitalEnergiesAreThoseOfPsi4) {
+  SKIP_WITHOUT("psi4");
+  reset_core_state();
+  RecordingNotifier notes;
+  const std::string file = dir.write("water.mvr", distorted_water);
+  const program_result r = run_calc("psi4-orbitals", {file}, dir.path());
+  ASSERT_EQ(r.status, 0) << r.err;
+  open_file(file, std::nullopt);
+  ASSERT_TRUE(m && m->ngrid() > 0);
+  std::vector<double> ours;
+  for (int k = 0; k < m->ngrid(); ++k)
+    if (k < static_cast<int>(m->grid->orb_energy.size()) && m->grid->grid_kind[static_cast<size_t>(k)] == GRID_ORBITAL)
+      ours.push_back(m->grid->orb_energy[static_cast<size_t>(k)]);
+
+  // psi4 itself on the input the program writes, its orbital energies as
+  // printed ("1Ap   -20.559955 ...").
+  std::vector<out_geometry_t> g = read_result(file);
+  ASSERT_FALSE(g.empty());
+  const std::string own = dir.subdir("own");
+  dir.write("own/input.dat", psi4_input_text(g.back(), psi4_settings_t{}));
+  ASSERT_EQ(run_program({path_of("psi4"), "input.dat", "output.dat"}, {{"PSI_SCRATCH", own}}, own).status, 0);
+  std::istringstream in(read_file(own + "/output.dat"));
+  std::vector<double> theirs;
+  bool in_list = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("Orbital Energies") != std::string::npos) in_list = true;
+    if (line.find("Final Occupation") != std::string::npos) in_list = false;
+    if (!in_list) continue;
+    std::istringstream words(line);
+    for (std::string label, value; words >> label >> value;)
+      if (std::isdigit(static_cast<unsigned char>(label[0]))) theirs.push_back(std::stod(value));
+  }
+  ASSERT_EQ(theirs.size(), 19u);  // 6-31G* on water
+  std::sort(theirs.begin(), theirs.end());
+  std::sort(ours.begin(), ours.end());
+  // The list holds HOMO-10 … LUMO+10: here the 5 occupied and 11 virtual.
+  ASSERT_EQ(ours.size(), 16u);
+  for (size_t k = 0; k < ours.size(); ++k) EXPECT_NEAR(ours[k], theirs[k], 1e-6) << "orbital " << k;
+}
+
+}  // namespace
