@@ -68,11 +68,13 @@ const std::vector<key_row_t>& command_table() {
       {{key::F2}, nullptr, [](const key_context_t&) { callback_save_as_file(); }},
       {{key::F9}, shift, background_dialog},
       {{key::F9}, no_shift, [](const key_context_t&) { save_settings_data(); }},
-      // Saves as File Save does and ends at once, without the main loop.
+      // Saves as File Save does and ends at once, without the main loop;
+      // when nothing was saved the program stays, so that no work is lost.
       {{key::F10},
        nullptr,
        [](const key_context_t&) {
-         callback_save_file();
+         if (!save_current_file()) return;
+         remove_backup();
          std::exit(0);
        }},
       {{key::BackSpace},

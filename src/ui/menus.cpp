@@ -91,16 +91,12 @@ GtkWidget* submenu(GtkWidget* bar, const char* title) {
 
 bool active(GtkWidget* item) { return gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)); }
 
-// The type a file is saved in: found from its extension; a name without
-// one is saved natively.
-int save_type_of(const std::string& name) {
-  return name.find('.') == std::string::npos ? n_input_types() : get_filetype(name);
-}
-
-void save_as(const std::string& name, int type) {
-  mivor_gtk_do_save_file(name, type);
+bool save_as(const std::string& name, int type) {
+  // A failed save has said why; it must not be reported as saved.
+  if (!mivor_gtk_do_save_file(name, type)) return false;
   mivor_gtk_pop_message_from_statusbar2();
   mivor_gtk_push_message_to_statusbar2("File saved to: " + name);
+  return true;
 }
 
 void on_quit() { Kill_Gui(); }
@@ -324,13 +320,15 @@ void callback_open_file() {
   rebuild_and_redraw();
 }
 
-void callback_save_file() {
+bool save_current_file() {
   if (input_file_name.empty()) {
-    callback_save_as_file();
-    return;
+    const std::optional<chosen_file_t> chosen = run_save_dialog();
+    return chosen && save_as(chosen->name, chosen->type);
   }
-  save_as(input_file_name, save_type_of(input_file_name));
+  return save_as(input_file_name, save_type_of(input_file_name));
 }
+
+void callback_save_file() { save_current_file(); }
 
 void callback_save_as_file() {
   const std::optional<chosen_file_t> chosen = run_save_dialog();
