@@ -10,6 +10,7 @@
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "formats/safe_file.h"
+#include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/isosurface.h"
@@ -19,6 +20,12 @@ unsigned char file_open_success = 0;
 namespace {
 
 const char unknown_filetype[] = "ERROR: Can't open file: unknown filetype!";
+
+// Devices, pipes and directories are never read: they could block or never
+// end, and a directory is no molecule.
+std::string not_regular_message(const std::string& path) {
+  return "ERROR: Can't open file: " + path + " (not a regular file)";
+}
 
 // The type of a foreign file: by the description chosen in a dialog, else
 // by its extension; -1 when none fits.
@@ -34,11 +41,15 @@ int foreign_type(const std::string& name, const std::optional<std::string>& desc
 
 // Reads the file; true when the native read succeeded.
 bool read_file_of_any_type(const std::string& name, const std::optional<std::string>& description) {
-  if (name.find('.') == std::string::npos) {
+  if (exists_but_not_regular(name)) {
+    make_warning(not_regular_message(name));
+    return false;
+  }
+  const size_t dot = extension_dot(name);
+  if (dot == std::string::npos) {
     make_warning(unknown_filetype);
     return false;
   }
-  const size_t dot = name.find_last_of('.');
   const bool native = description ? *description == native_description
                                   : name.compare(dot + 1, std::string::npos, native_extension) == 0;
   if (native) {
@@ -58,9 +69,10 @@ bool read_file_of_any_type(const std::string& name, const std::optional<std::str
 }  // namespace
 
 void open_zev_file(const std::string& path) {
-  file_ptr file = open_file_ptr(path, "rb");
+  bool not_regular = false;
+  file_ptr file = open_file_ptr(path, "rb", &not_regular);
   if (!file) {
-    make_warning("ERROR: Can't open file: " + path);
+    make_warning(not_regular ? not_regular_message(path) : "ERROR: Can't open file: " + path);
     return;
   }
   remove_backup();
@@ -81,7 +93,12 @@ void open_file(const std::string& name, const std::optional<std::string>& type_d
   if (type_description && !input_file_type) input_file_type = type_description;
   remember_file_state(name);
 
-  if (!read_file_of_any_type(name, type_description)) {
+  // A file too large for the memory left is refused like any file that
+  // can't be read: nothing half-read stays.
+  bool read = false;
+  run_within_memory([&] { read = read_file_of_any_type(name, type_description); },
+                    "ERROR: Not enough memory to open file: " + name);
+  if (!read) {
     watched_file = {};
     close_file();
     return;
