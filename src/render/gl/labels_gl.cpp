@@ -112,8 +112,10 @@ void draw_textboxes(int W, int H, int Wa, int Ha) {
   for (const textbox_t& box : m->deco->textbox) {
     if (!has_image(box.image)) continue;
     set_pixel_colour(box.color);
+    // In doubles: a box may stand anywhere in the int range.
     const double x = (box.x * 2.0 / Wa - 1) * view.half_width - view.camera_x;
-    const double y = (1 - (box.y + box.image.height - 2) * 2.0 / Ha) * view.half_height - view.camera_y;
+    const double y =
+        (1 - (static_cast<double>(box.y) + box.image.height - 2) * 2.0 / Ha) * view.half_height - view.camera_y;
     glRasterPos3d(x, y, view.z_half);
     if (zooming) glPixelZoom(static_cast<GLfloat>(zoom), static_cast<GLfloat>(zoom));
     draw_image(box.image);
@@ -126,8 +128,9 @@ void draw_textboxes(int W, int H, int Wa, int Ha) {
 void draw_textbox_rectangle(int W, int H) {
   if (textbox_state != 2 || !m || m->deco->textbox.empty() || W <= 0 || H <= 0) return;
   const textbox_t& box = m->deco->textbox.back();
-  const double left = box.x - 1, right = box.x + box.image.width + 4;
-  const double top = box.y - 1, bottom = box.y + (box.image.height ? box.image.height : 12) + 1;
+  const double x = box.x, y = box.y;
+  const double left = x - 1, right = x + box.image.width + 4;
+  const double top = y - 1, bottom = y + (box.image.height ? box.image.height : 12) + 1;
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
