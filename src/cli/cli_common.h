@@ -22,6 +22,7 @@ struct options_t {
   std::vector<std::string> files;
   bool single = false;
   bool values = false;
+  bool summary = false;  // info: counts instead of contents
   std::optional<int> geometry;
   std::optional<int> grid;
   std::optional<double> level;

@@ -10,7 +10,7 @@
 #include "render/isosurface.h"
 
 int command_grid(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.surface_only()) return 2;
+  if (o.files.size() != 1 || o.single || o.summary || o.surface_only()) return 2;
   if (!load_chosen_grid(o, told, read_grid_from_file)) return 1;
   double sum = 0;
   for (double v : m->grid->grid_values) sum += v;
@@ -35,27 +35,28 @@ int command_grid(const options_t& o, MessageCollector& told) {
 }
 
 int command_surface(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.values) return 2;
+  if (o.files.size() != 1 || o.single || o.values || o.summary) return 2;
   // Set before opening: loading a grid builds its surfaces at this level.
   if (o.level) {
     Input_Data.isolevel = *o.level;
     Input_Data.auto_select_level = 0;
   }
   if (!load_chosen_grid(o, told, do_load_grid)) return 1;
-  // The store is sized for the grids of the geometry read last; another
-  // geometry's grid needs a store of its own size.
-  if (surf.size() != static_cast<size_t>(m->ngrid())) {
-    allocate_msrf(m->ngrid());
-    make_surfaces();
+  if (last_surface_outcome().refused) {
+    std::fprintf(stderr, "%s\n", surface_too_large_message(last_surface_outcome().triangles).c_str());
+    return 1;
   }
   const srf_t* s = iorb >= 0 && iorb < static_cast<int>(surf.size()) ? surf[static_cast<size_t>(iorb)] : nullptr;
   const std::vector<srf_triangle_t> none;
   const std::vector<srf_triangle_t>& triangles = s ? s->triangles : none;
   int lobe1 = 0;
   for (const srf_triangle_t& t : triangles) lobe1 += t.lobe == 1;
-  if (o.ply && !write_ply(*o.ply, triangles, {Input_Data.plus_color, Input_Data.minus_color})) {
-    std::fprintf(stderr, "cannot write %s\n", o.ply->c_str());
-    return 1;
+  if (o.ply) {
+    const AtomicWrite written = write_ply(*o.ply, triangles, {Input_Data.plus_color, Input_Data.minus_color});
+    if (written != AtomicWrite::done) {
+      std::fprintf(stderr, "%s\n", atomic_write_message(written, *o.ply).c_str());
+      return 1;
+    }
   }
   JsonWriter j;
   j.begin_object();
