@@ -7,10 +7,10 @@ CorpusFiles::CorpusFiles() {
   dir_.write("config/mivor.rc", "Auto rebond = 0\n");
 }
 
-const std::string& CorpusFiles::make(const std::vector<std::string>& names) {
+const std::string& CorpusFiles::make(const std::vector<std::string>& names, bool small) {
   std::vector<std::string> args = {"/usr/bin/env", "python3",
                                    std::string(MIVOR_SOURCE_DIR) + "/tests/corpus/make_corpus.py", dir_.path()};
-  if (sanitized_build) args.push_back("--small");
+  if (small || sanitized_build) args.push_back("--small");
   args.insert(args.end(), names.begin(), names.end());
   const program_result r = run_program(args, {}, dir_.path());
   EXPECT_EQ(r.status, 0) << r.err;

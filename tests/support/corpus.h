@@ -26,8 +26,9 @@ class CorpusFiles {
  public:
   CorpusFiles();
   // Writes the named corpus files (all of them when none is named) into the
-  // folder and returns the folder.
-  const std::string& make(const std::vector<std::string>& names = {});
+  // folder and returns the folder; the huge ones small when asked (and
+  // always in the sanitizer build).
+  const std::string& make(const std::vector<std::string>& names = {}, bool small = sanitized_build);
   std::string file(const std::string& name) const { return dir_.file(name); }
   const TempDir& dir() const { return dir_; }
 
