@@ -418,9 +418,15 @@ void read_coord_block(section_t& s) {
     points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
   }
   const int read = static_cast<int>(points.size());
+  // A count far above the atoms read reserved room that is not needed.
+  if (points.size() < points.capacity() / 2) {
+    points.shrink_to_fit();
+    which.shrink_to_fit();
+  }
+  // The record is fresh: the coordinates and each atom's kind are all its
+  // atoms have.
   s.rec.xyz = std::move(points);
-  allocate_atoms(s.rec, read);
-  set_atom_symbols(s.rec, symbols, which);
+  set_atom_symbols(s.rec, symbols, std::move(which));
   if (read < n) {
     s.file.warn(msg_atoms_missing);
   } else if (s.in.next(line)) {
