@@ -4,15 +4,21 @@
 
 #include "molecule/notify.h"
 #include "render/isosurface.h"
+#include "render/scene_geometry.h"
 
 namespace {
 
-// Mean of the points, or none when there are no points.
+// Mean of the points that can be drawn, or none when there are none. A
+// point that is not a number, or beyond any field, would make the centre
+// one too, and a move to the origin would carry every atom with it.
 bool mean_of(const std::vector<vec3>& points, vec3& c) {
-  if (points.empty()) return false;
+  size_t n = 0;
+  for (const vec3& p : points) n += drawable_point(p);
+  if (n == 0) return false;
   c = vec3{};
-  for (const vec3& p : points) c += p;
-  c = c / static_cast<double>(points.size());
+  for (const vec3& p : points)
+    if (drawable_point(p)) c += p;
+  c = c / static_cast<double>(n);
   return true;
 }
 

@@ -61,8 +61,20 @@ std::vector<srf_t*> surf;
 
 namespace {
 
-// What the last rebuild of the current grid's surfaces did.
+// What the last rebuild of the current grid's surfaces did, and the last
+// refusal told: a rebuild that is refused again the same way (the panel
+// rebuilds when it shows the new level) is not told twice.
 surface_outcome_t surface_outcome;
+struct told_refusal_t {
+  const double* values = nullptr;
+  int grid = -1;
+  double level = 0;
+  size_t triangles = 0;
+  bool operator==(const told_refusal_t& o) const {
+    return values == o.values && grid == o.grid && level == o.level && triangles == o.triangles;
+  }
+};
+told_refusal_t told_refusal;
 
 // Offsets of the cube corners from the base point (x, y, z).
 constexpr int corner_offset[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
@@ -516,9 +528,12 @@ void make_surfaces(bool choose_level) {
   if (!made) {
     remove_surfaces(rec);
     surface_outcome.refused = true;
-  } else if (surface_outcome.refused) {
-    make_warning(surface_too_large_message(surface_outcome.triangles));
+    return;
   }
+  const told_refusal_t refusal{rec.grid->grid_values.data(), iorb, Input_Data.isolevel, surface_outcome.triangles};
+  if (surface_outcome.refused && !(refusal == told_refusal))
+    make_warning(surface_too_large_message(surface_outcome.triangles));
+  told_refusal = surface_outcome.refused ? refusal : told_refusal_t{};
 }
 
 std::string surface_too_large_message(size_t triangles) {
