@@ -282,7 +282,9 @@ void build_cutoff_mask(mol_data_t& rec) {
   const std::array<int, 3> n = grid_of(rec).net;
   const std::array<size_t, 3> stride = {static_cast<size_t>(n[1]) * static_cast<size_t>(n[2]),
                                         static_cast<size_t>(n[2]), 1};
-  const int along = static_cast<int>(std::max_element(n.begin(), n.end()) - n.begin());
+  // The longest axis; of equal ones the last, whose points lie next to each
+  // other in memory.
+  const int along = static_cast<int>(n.rend() - std::max_element(n.rbegin(), n.rend()) - 1);
   const int u = along == 0 ? 1 : 0, v = along == 2 ? 1 : 2;
   std::vector<std::pair<int, int>> spans;
   std::array<int, 3> ijk{};

@@ -61,18 +61,15 @@ std::vector<srf_t*> surf;
 
 namespace {
 
-// What the last rebuild of the current grid's surfaces did, and the last
-// refusal told: a rebuild that is refused again the same way (the panel
-// rebuilds when it shows the new level) is not told twice.
+// What the last rebuild of the current grid's surfaces did, and the grid
+// whose refusal was last told in a dialog: further refusals for that grid
+// (the panel rebuilds as it shows a level, the user drags the level) go to
+// the status bar, so that no dialog follows another.
 surface_outcome_t surface_outcome;
 struct told_refusal_t {
   const double* values = nullptr;
   int grid = -1;
-  double level = 0;
-  size_t triangles = 0;
-  bool operator==(const told_refusal_t& o) const {
-    return values == o.values && grid == o.grid && level == o.level && triangles == o.triangles;
-  }
+  bool operator==(const told_refusal_t& o) const { return values == o.values && grid == o.grid; }
 };
 told_refusal_t told_refusal;
 
@@ -488,12 +485,14 @@ void set_isolevel_range(double a, double b, bool choose_level) {
 }
 
 void allocate_msrf(int n) {
+  told_refusal = {};
   surf.assign(static_cast<size_t>(std::max(n, 0)), nullptr);
   if (All_Surfaces) msrf_Clean(*All_Surfaces);
   msrf_Init(All_Surfaces, n);
 }
 
 void deallocate_msrf() {
+  told_refusal = {};
   if (All_Surfaces) msrf_Clean(*All_Surfaces);
   All_Surfaces.reset();
   // The entries pointed into the store: keep none dangling.
@@ -530,10 +529,15 @@ void make_surfaces(bool choose_level) {
     surface_outcome.refused = true;
     return;
   }
-  const told_refusal_t refusal{rec.grid->grid_values.data(), iorb, Input_Data.isolevel, surface_outcome.triangles};
-  if (surface_outcome.refused && !(refusal == told_refusal))
-    make_warning(surface_too_large_message(surface_outcome.triangles));
-  told_refusal = surface_outcome.refused ? refusal : told_refusal_t{};
+  if (!surface_outcome.refused) return;
+  const told_refusal_t refusal{rec.grid->grid_values.data(), iorb};
+  const std::string message = surface_too_large_message(surface_outcome.triangles);
+  if (refusal == told_refusal) {
+    notifier().status(StatusBar::lower, message);
+  } else {
+    make_warning(message);
+    told_refusal = refusal;
+  }
 }
 
 std::string surface_too_large_message(size_t triangles) {
