@@ -61,7 +61,7 @@ fuzz: deps
 	done
 
 bench: build
-	@for b in bonding native mcubes; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in bonding native mcubes hostile; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 	@echo "== scene (software OpenGL on a private X server)"
 	@xvfb-run -a -s "-screen 0 1024x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
 		$(BUILD)/bench/scene_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

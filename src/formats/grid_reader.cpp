@@ -376,10 +376,8 @@ void read_grid_description(mol_data_t& rec, size_t g, const std::string& line) {
   grid_of(rec).orb_type[g] = type_value(line);
 }
 
-// Steps over the rest of a section whose header can't be used, as the scan
-// for geometry starts does: the lines up to "density", then ORBOFF bytes of
-// data, then the lines up to the closing line.
-// The data and closing lines of a section whose density line has been read.
+// The data and closing lines of a section whose density line has been read:
+// ORBOFF bytes, then the lines up to the closing line.
 void skip_section_data(line_source& in, SectionLines& lines, long long orboff) {
   if (orboff > in.bytes_left()) {
     in.seek(in.tell() + in.bytes_left());
@@ -389,6 +387,8 @@ void skip_section_data(line_source& in, SectionLines& lines, long long orboff) {
   lines.skip_to_end();
 }
 
+// Steps over the rest of a section whose header can't be used, as the scan
+// for geometry starts does: the lines up to "density", then the data.
 void skip_section(line_source& in, SectionLines& lines, long long orboff) {
   if (lines.find_density()) skip_section_data(in, lines, orboff);
 }

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <unordered_map>
 
 #include "formats/grid_reader.h"
@@ -92,6 +93,15 @@ void split_words(const char* line, const char* (&words)[4]) {
         break;
     }
   }
+}
+
+// The text of the first word as written (quotes included), up to the second
+// word or the line's end.
+std::string_view first_word_text(const char* first, const char* second) {
+  if (!first) return std::string_view();
+  const char* end = second ? second : first + std::strlen(first);
+  while (end > first && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\n' || end[-1] == '\r')) --end;
+  return std::string_view(first, static_cast<size_t>(end - first));
 }
 
 // A word as a real; 0 when absent or not a number.
@@ -400,6 +410,8 @@ void read_coord_block(section_t& s) {
   std::vector<std::string> symbols;
   std::unordered_map<std::string, uint32_t> seen;
   const size_t reserve = static_cast<size_t>(std::max(0LL, std::min<long long>(n, most)));
+  std::string last_raw;
+  uint32_t last_kind = 0;
   points.reserve(reserve);
   which.reserve(reserve);
   for (int k = 0; k < n; ++k) {
@@ -412,9 +424,16 @@ void read_coord_block(section_t& s) {
     }
     const char* words[4];
     split_words(line.c_str(), words);
-    auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
-    if (it->second == symbols.size()) symbols.push_back(it->first);
-    which.push_back(it->second);
+    // Atoms of one element come in runs: a symbol written as the one before
+    // is that one, without a copy or a lookup.
+    const std::string_view raw = first_word_text(words[0], words[1]);
+    if (which.empty() || raw != last_raw) {
+      auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
+      if (it->second == symbols.size()) symbols.push_back(it->first);
+      last_kind = it->second;
+      last_raw.assign(raw);
+    }
+    which.push_back(last_kind);
     points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
   }
   const int read = static_cast<int>(points.size());
