@@ -31,7 +31,7 @@ unsigned char channel(float c) {
 bool fits_float(double x) { return std::fabs(x) <= FLT_MAX; }
 
 bool corners_fit(const srf_triangle_t& t) {
-  for (const vec3& p : t.v)
+  for (const fvec3& p : t.v)
     for (double c : p)
       if (!fits_float(c)) return false;
   return true;

@@ -158,7 +158,7 @@ void msrf_Sort(msrf_t& store, const std::array<double, 16>& mv) {
     if (!slot) continue;
     for (srf_triangle_t& t : slot->triangles) {
       double z = 0;
-      for (const vec3& p : t.v) z += mv[2] * p[0] + mv[6] * p[1] + mv[10] * p[2] + mv[14];
+      for (const fvec3& p : t.v) z += mv[2] * p[0] + mv[6] * p[1] + mv[10] * p[2] + mv[14];
       t.depth = clamp_to_float(-z / 3);
       has_nan |= std::isnan(t.depth);
     }

@@ -21,7 +21,9 @@ class Corpus : public ::testing::Test {
     const program_result r = corpus.cli(args);
     const std::string what = args[0] + " " + args[1];
     EXPECT_EQ(r.status, status) << what << ": " << r.err;
-    if (!stderr_holds.empty()) EXPECT_NE(r.err.find(stderr_holds), std::string::npos) << what << ": " << r.err;
+    if (!stderr_holds.empty()) {
+      EXPECT_NE(r.err.find(stderr_holds), std::string::npos) << what << ": " << r.err;
+    }
     expect_within_budget(r, what);
     return r.out.empty() ? json() : json::parse(r.out);
   }

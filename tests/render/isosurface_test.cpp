@@ -130,7 +130,7 @@ TEST_F(Isosurface, CollapsedFirstSideIsDroppedFullyDegenerateKept) {
   g[0] = 0.5;
   mcubes(surface, 2, 2, 2, g.data(), nullptr, 0.5, {0, 0, 0}, {1, 1, 1}, false);
   ASSERT_EQ(triangles().size(), 1u);
-  for (const vec3& v : triangles()[0].v) expect_vec(v, {0, 0, 0});
+  for (const fvec3& v : triangles()[0].v) expect_vec(v, {0, 0, 0});
 }
 
 TEST_F(Isosurface, LinearFieldHasOneNormalAlsoOnTheBorders) {
@@ -141,7 +141,7 @@ TEST_F(Isosurface, LinearFieldHasOneNormalAlsoOnTheBorders) {
   for (const srf_triangle_t& t : triangles()) {
     ++lobes[t.lobe];
     const double sign = t.lobe == 0 ? -1 : 1;
-    for (const vec3& n : t.n) expect_vec(n, {sign * 2 / s, sign * 3 / s, sign * -1 / s});
+    for (const fvec3& n : t.n) expect_vec(n, {sign * 2 / s, sign * 3 / s, sign * -1 / s});
   }
   EXPECT_GT(lobes[0], 0);
   EXPECT_GT(lobes[1], 0);
