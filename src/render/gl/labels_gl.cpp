@@ -92,6 +92,11 @@ void frame_vertex(double px, double py, int W, int H) {
 
 void draw_labels(int W, int H) {
   if (!m || m->natom() == 0 || m->atom_labels.size() != m->xyz.size()) return;
+  // With no kind of label shown there is nothing to place: the projection
+  // and the visibility test (quadratic in the atoms) are skipped.
+  constexpr int any_kind = LABEL_FLAG_INDICES | LABEL_FLAG_NUMERATION | LABEL_FLAG_SYMBOLS | LABEL_FLAG_NAMES |
+                           LABEL_FLAG_MULLIKEN | LABEL_FLAG_LOPROP;
+  if (!(Input_Data.label_flags & any_kind)) return;
   const std::vector<vec3> anchors = label_anchors(project_atoms(), W, H);
   if (anchors.empty()) return;
   const std::vector<bool> visible = visible_labels(anchors);
