@@ -120,41 +120,21 @@ TEST_F(NativeFile, MissingAtomsAreReportedAndTheAtomsReadKept) {
   EXPECT_EQ(m->natom(), 1);
 }
 
-// Blocks cut short end at the next line that begins with a marker: the next
-// block and the next geometry stay whole, and each kind of damage is
-// reported once per file.
+// Blocks cut short end at the next line that begins with a marker, so the
+// next block stays whole; each kind of damage is reported once per file
+// (the corpus test has the damaged atom counts and vibrations).
 TEST_F(NativeFile, DamagedBlocksNeverSwallowWhatFollows) {
-  const std::string second = "2\nsecond\nC 0 0 0\nO 1.2 0 0\n <END>\n";
-  open_text(std::string(water).replace(0, 1, "5") + " <END>\n" + second);
-  ASSERT_EQ(n_geometries(), 2);
-  EXPECT_EQ(mol[0].natom(), 3);
-  ASSERT_EQ(mol[1].natom(), 2);
-  EXPECT_EQ(atom_element(mol[1], 1).name, "O");
-  EXPECT_EQ(told.warnings, std::vector<std::string>{"WARNING: Broken file; some atoms are missing!\n"});
-
-  // Fewer atoms counted than listed: the count holds, and it is said; a
-  // second damaged geometry is not said again.
-  told.warnings.clear();
   const std::string short_count = std::string(water).replace(0, 1, "1") + " <END>\n";
-  open_text(short_count + short_count + second);
+  open_text(short_count + short_count + "2\nsecond\nC 0 0 0\nO 1.2 0 0\n <END>\n");
   EXPECT_EQ(mol[0].natom(), 1);
   EXPECT_EQ(mol[2].natom(), 2);
-  EXPECT_EQ(told.warnings.size(), 1u);
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"WARNING: Broken file; some atoms are missing!\n"});
 
-  told.warnings.clear();
   open_text(std::string(water) +
-            "<VIBRATION>\n FREQ = 1500.0\n 0.1 0 0\n 0 0.1 0\n</VIBRATION>\n"
-            "<VIBRATION>\n FREQ = 3000.0\n 0.2 0 0\n 0 0.2 0\n 0 0 0.2\n</VIBRATION>\n"
             "<VECTOR>\nRED=1\n0 0 0\n</VECTOR>\n<VECTOR>\nRED=0.5\n1 1 1\n2 2 2\n</VECTOR>\n <END>\n");
-  ASSERT_EQ(m->nvibr(), 2);
-  EXPECT_EQ(m->vib->normal_mode[0].size(), 2u);
-  EXPECT_EQ(m->vib->freq[1], 3000.0);
-  EXPECT_EQ(m->vib->normal_mode[1][2][2], 0.2);
   ASSERT_EQ(m->nvector(), 2);
   EXPECT_EQ(m->deco->vector_end[0], (vec3{0, 0, 0}));
   EXPECT_EQ(m->deco->vector_end[1], (vec3{2, 2, 2}));
-  EXPECT_EQ(told.warnings,
-            std::vector<std::string>{"WARNING: Broken file; some vibration displacements are missing!\n"});
 
   EXPECT_TRUE(is_marker_line("  </Vector>\n"));
   EXPECT_TRUE(is_marker_line("<end>"));
