@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "molecule/notify.h"
 
@@ -30,6 +31,72 @@ size_t system_available() {
   while (!found && std::fgets(line, sizeof line, f)) found = std::sscanf(line, "MemAvailable: %zu kB", &kb) == 1;
   std::fclose(f);
   return found ? kb / 4 * 3 * 1024 : unlimited;
+}
+
+// A number read from the first line of a file; unlimited when the file or
+// the number is absent ("max" in a cgroup file).
+size_t number_in(const char* path) {
+  FILE* f = std::fopen(path, "r");
+  if (!f) return unlimited;
+  unsigned long long v = 0;
+  const bool read = std::fscanf(f, "%llu", &v) == 1;
+  std::fclose(f);
+  return read && v < unlimited ? static_cast<size_t>(v) : unlimited;
+}
+
+// The page cache a control group may drop at once (its inactive files):
+// its usage counts them, yet they are not taken.
+size_t reclaimable_in(const char* stat_path, const char* key) {
+  FILE* f = std::fopen(stat_path, "r");
+  if (!f) return 0;
+  char name[64];
+  unsigned long long v = 0, found = 0;
+  while (std::fscanf(f, "%63s %llu", name, &v) == 2)
+    if (std::strcmp(name, key) == 0) found = v;
+  std::fclose(f);
+  return static_cast<size_t>(found);
+}
+
+// The unified (version 2) control group directory of the process: its own
+// folder when /proc/self/cgroup names one below the mount, else the mount
+// itself (inside a container the group is the root of its namespace).
+std::string cgroup2_dir() {
+  const std::string root = "/sys/fs/cgroup";
+  FILE* f = std::fopen("/proc/self/cgroup", "r");
+  if (!f) return root;
+  char line[4096];
+  std::string dir = root;
+  while (std::fgets(line, sizeof line, f)) {
+    if (std::strncmp(line, "0::/", 4) != 0) continue;
+    std::string rel(line + 4);
+    while (!rel.empty() && (rel.back() == '\n' || rel.back() == '\r')) rel.pop_back();
+    if (!rel.empty() && rel.find("..") == std::string::npos) dir = root + "/" + rel;
+    break;
+  }
+  std::fclose(f);
+  if (FILE* probe = std::fopen((dir + "/memory.max").c_str(), "r")) {
+    std::fclose(probe);
+    return dir;
+  }
+  return root;
+}
+
+// What the memory controller of the process's control group (a container,
+// a batch job) still allows; unlimited without one.
+size_t cgroup_headroom() {
+  const std::string dir = cgroup2_dir();
+  const size_t v2 = number_in((dir + "/memory.max").c_str());
+  if (v2 != unlimited) {
+    const size_t used = number_in((dir + "/memory.current").c_str());
+    const size_t cache = reclaimable_in((dir + "/memory.stat").c_str(), "inactive_file");
+    return headroom(v2, used == unlimited ? 0 : used - std::min(used, cache));
+  }
+  // Version 1 writes "no limit" as a number near the largest one.
+  const size_t v1 = number_in("/sys/fs/cgroup/memory/memory.limit_in_bytes");
+  if (v1 == unlimited || v1 >= (size_t{1} << 60)) return unlimited;
+  const size_t used = number_in("/sys/fs/cgroup/memory/memory.usage_in_bytes");
+  const size_t cache = reclaimable_in("/sys/fs/cgroup/memory/memory.stat", "total_inactive_file");
+  return headroom(v1, used == unlimited ? 0 : used - std::min(used, cache));
 }
 
 // The process's sizes in bytes: address space, resident set and data.
@@ -88,7 +155,7 @@ size_t user_limit() {
 
 size_t memory_budget() {
   const process_sizes_t used = process_sizes();
-  size_t budget = system_available();
+  size_t budget = std::min(system_available(), cgroup_headroom());
   if (const size_t as = rlimit_of(RLIMIT_AS); as != unlimited)
     budget = std::min(budget, headroom(as, used.address_space));
   if (const size_t data = rlimit_of(RLIMIT_DATA); data != unlimited)

@@ -1,8 +1,8 @@
 // How much memory the program may still take, so that the few allocations
 // whose size a file decides (grid values, isosurfaces) are planned before
-// they are made: what the system has available, within the process's
-// limits and the limit the user may set in MIVOR_MEMORY_LIMIT (bytes, or
-// with a K, M or G suffix).
+// they are made: what the system has available, within the limits of the
+// process and of its control group, and the limit the user may set in
+// MIVOR_MEMORY_LIMIT (bytes, or with a K, M or G suffix).
 #pragma once
 
 #include <cstddef>
