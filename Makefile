@@ -2,6 +2,7 @@
 # Both install whatever Debian packages are missing first.
 
 BUILD      ?= build
+PREFIX     ?= /usr/local
 SAN_BUILD  ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -11,7 +12,7 @@ EXAMPLE    ?= examples/decorations.mvr
 # so that a run never changes the files in the repository.
 RUN_RCDIR  ?= $(BUILD)/mivorrc
 
-.PHONY: all deps build run test test-sanitize fuzz bench clean
+.PHONY: all deps build run test test-sanitize fuzz bench install uninstall clean
 
 all: build
 
@@ -19,7 +20,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -41,7 +42,7 @@ test-sanitize: deps
 # tests/fuzz/corpus (the native readers also from the small files of the
 # regression corpus), within the memory a hostile file may ask for.
 FUZZ_TARGETS ?= native_reader:native grid_reader:native atoms_rc:atoms_rc mivor_rc:mivor_rc plugin_rc:plugin_rc \
-	fragments_rc:fragments_rc calculation_rc:calculation_rc viewpoint:viewpoint
+	fragments_rc:fragments_rc calculation_rc:calculation_rc viewpoint:viewpoint cube_reader:cube molden_reader:molden
 FUZZ_NATIVE_SEEDS = textbox_extreme.mvr cutoff_claim.mvr orbital_claim.mvr grid_lattice.mvr byte_names.mvr \
 	count_too_large.mvr count_too_small.mvr vibration_short.mvr grid_count_large.mvr grid_count_small.mvr \
 	grids_mixed.mvr grid_nan.mvr grid_one_point.mvr grid_no_points.mvr
@@ -61,13 +62,27 @@ fuzz: deps
 	done
 
 bench: build
-	@for b in bonding native mcubes hostile; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in bonding native mcubes eps edit convert hostile; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 	@echo "== scene (software OpenGL on a private X server)"
 	@xvfb-run -a -s "-screen 0 1024x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
 		$(BUILD)/bench/scene_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@echo "== start-up to the first picture"
 	@mkdir -p $(RUN_RCDIR) && cp -n mivorrc/* $(RUN_RCDIR)/
 	@for i in 1 2 3; do MIVOR_DIR=$(abspath $(RUN_RCDIR)) xvfb-run -a $(BUILD)/bench/startup_bench examples/decorations.mvr; done
+	@echo "== converters against PyMOL and obabel"
+	@python3 bench/compare_convert.py $(BUILD)
+
+# Installs into $(PREFIX) (under $(DESTDIR) when set); the list of installed
+# files stays in $(BUILD)/install_manifest.txt for `make uninstall`.
+install: build
+	@cmake --install $(BUILD)
+	@if [ -z "$(DESTDIR)" ] && command -v update-mime-database >/dev/null; then \
+		update-mime-database $(PREFIX)/share/mime || true; fi
+
+uninstall:
+	@test -f $(BUILD)/install_manifest.txt || { echo "nothing installed from $(BUILD)"; exit 1; }
+	@while IFS= read -r f; do rm -f "$(DESTDIR)$$f"; done < $(BUILD)/install_manifest.txt
+	@echo "removed the files listed in $(BUILD)/install_manifest.txt"
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

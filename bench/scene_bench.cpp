@@ -3,8 +3,6 @@
 // 800 × 800 GLX pbuffer. Run under an X server with software OpenGL:
 //   xvfb-run -a -s "-screen 0 1024x1024x24" bench/scene_bench
 #include <GL/gl.h>
-#include <GL/glx.h>
-#include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,6 +11,7 @@
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
+#include "render/gl/offscreen_context.h"
 #include "render/gl/scene_gl.h"
 #include "render/gl/view_gl.h"
 #include "render/scene.h"
@@ -22,46 +21,9 @@ namespace {
 
 constexpr int frame_size = 800;
 
-// One GL context on a pbuffer, made current for the whole run.
-struct gl_context_t {
-  Display* display = nullptr;
-  bool ready = false;
-};
-
-gl_context_t open_context() {
-  gl_context_t c;
-  c.display = XOpenDisplay(nullptr);
-  if (!c.display) return c;
-  const int config_attributes[] = {GLX_DRAWABLE_TYPE,
-                                   GLX_PBUFFER_BIT,
-                                   GLX_RENDER_TYPE,
-                                   GLX_RGBA_BIT,
-                                   GLX_RED_SIZE,
-                                   8,
-                                   GLX_GREEN_SIZE,
-                                   8,
-                                   GLX_BLUE_SIZE,
-                                   8,
-                                   GLX_DEPTH_SIZE,
-                                   24,
-                                   None};
-  int n = 0;
-  GLXFBConfig* configs = glXChooseFBConfig(c.display, DefaultScreen(c.display), config_attributes, &n);
-  if (!configs || n == 0) return c;
-  const int pbuffer_attributes[] = {GLX_PBUFFER_WIDTH, frame_size, GLX_PBUFFER_HEIGHT, frame_size, None};
-  const GLXPbuffer pbuffer = glXCreatePbuffer(c.display, configs[0], pbuffer_attributes);
-  const GLXContext context = glXCreateNewContext(c.display, configs[0], GLX_RGBA_TYPE, nullptr, True);
-  XFree(configs);
-  if (!pbuffer || !context || !glXMakeContextCurrent(c.display, pbuffer, pbuffer, context)) return c;
-  scene_realize();
-  view_realize();
-  c.ready = true;
-  return c;
-}
-
 bool gl_ready() {
-  static const gl_context_t context = open_context();
-  return context.ready;
+  static const bool ready = open_offscreen_context(frame_size, frame_size);
+  return ready;
 }
 
 // A jittered simple-cubic lattice of C, H and O atoms 1.4 Å apart, bonded

@@ -13,7 +13,14 @@ packages=(
   nlohmann-json3-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick libxtst-dev
+  libegl-dev libegl-mesa0 povray ghostscript
+  libopenbabel-dev libopenblas-dev desktop-file-utils appstream
 )
+# Peers and fixture makers (benchmarks, scripts/make_converter_fixtures.sh):
+# installed with `scripts/install-deps.sh --peers`.
+if [ "${1:-}" = "--peers" ]; then
+  packages+=(openbabel psi4 pymol)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

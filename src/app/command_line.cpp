@@ -10,8 +10,6 @@
 
 const char* init_filename = nullptr;
 
-namespace {
-
 color_t background_for(const char* word) {
   switch (word[0]) {
     case 'b':
@@ -24,6 +22,8 @@ color_t background_for(const char* word) {
       return {0.8f, 0.8f, 0.8f, 0.0f};
   }
 }
+
+namespace {
 
 // Applies the value of a flag that takes one. Values that can't be read
 // leave the setting as it was.

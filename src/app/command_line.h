@@ -4,7 +4,13 @@
 
 #include <string>
 
+#include "molecule/types.h"
+
 struct input_data_t;
+
+// The background of "-b": black, grey or white by the first letter of
+// `word`, light grey for any other.
+color_t background_for(const char* word);
 
 // The file named on the command line (points into the argument vector), or
 // null.

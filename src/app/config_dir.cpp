@@ -12,7 +12,30 @@ std::string rcdir;
 int error_config_does_not_exist = 0;
 std::string system_config_dir = "/usr/local/share/mivor";
 
+// The prefix `make install` installs into; builds without install rules
+// (the fuzz build) keep the default one.
+#ifndef MIVOR_INSTALL_PREFIX
+#define MIVOR_INSTALL_PREFIX "/usr/local"
+#endif
+
 namespace {
+
+// The program's own directory, from the link the kernel keeps to it.
+std::string program_directory() {
+  std::vector<char> path(4096);
+  const ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (n <= 0) return {};
+  const std::string exe(path.data(), static_cast<size_t>(n));
+  const size_t slash = exe.find_last_of('/');
+  return slash == std::string::npos ? std::string() : exe.substr(0, slash);
+}
+
+std::vector<std::string> default_installed_config_dirs() {
+  std::vector<std::string> dirs = {std::string(MIVOR_INSTALL_PREFIX) + "/share/mivor"};
+  const std::string program = program_directory();
+  if (!program.empty()) dirs.push_back(program + "/../share/mivor");
+  return dirs;
+}
 
 bool contains_settings_file(const std::string& dir) { return file_is_readable(dir + "/mivor.rc"); }
 
@@ -22,6 +45,8 @@ std::string working_directory() {
 }
 
 }  // namespace
+
+std::vector<std::string> installed_config_dirs = default_installed_config_dirs();
 
 void record_startup_problem(int code) {
   if (code >= PROBLEM_FORWARD_CONVERTER || error_config_does_not_exist == PROBLEM_NONE)
@@ -45,6 +70,12 @@ void init_config_dir_path() {
   }
   if (const char* home = std::getenv("HOME")) {
     const std::string dir = std::string(home) + "/.mivor";
+    if (is_directory(dir) && contains_settings_file(dir)) {
+      rcdir = dir;
+      return;
+    }
+  }
+  for (const std::string& dir : installed_config_dirs) {
     if (is_directory(dir) && contains_settings_file(dir)) {
       rcdir = dir;
       return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Start-up problem codes (shown as one dialog when the main loop starts).
 enum startup_problem_t {
@@ -23,11 +24,17 @@ extern int error_config_does_not_exist;
 // tests point it elsewhere.
 extern std::string system_config_dir;
 
+// The configuration of this installation, searched just before the system
+// place: share/mivor of the prefix the program was built for, and the
+// share/mivor beside the directory that holds the program itself. A
+// directory counts only when it holds the settings file. Tests empty it.
+extern std::vector<std::string> installed_config_dirs;
+
 // Global switches, the configuration directory, then the check of the
 // plug-in description files when a directory was found.
 void init_variables();
-// Searches MIVOR_DIR, $HOME/.mivor, the system place and the working
-// directory, in that order, and sets `rcdir`.
+// Searches MIVOR_DIR, $HOME/.mivor, the installation's places, the system
+// place and the working directory, in that order, and sets `rcdir`.
 void init_config_dir_path();
 // Records problem code 4, 8 or 16 for the first of "calculation.rc",
 // "fragments.rc" and "plugin.rc" that is not readable in `rcdir`.

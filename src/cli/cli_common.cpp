@@ -7,14 +7,23 @@
 #include "app/config_dir.h"
 #include "app/config_files.h"
 #include "app/settings_file.h"
+#include "cli/picture_render.h"
 #include "document/open_close.h"
 #include "formats/element_table_file.h"
 #include "formats/safe_file.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
+#include "render/isosurface.h"
 
 namespace {
+
+// The value of option argv[i]: the next argument.
+bool take_text(int argc, char** argv, int& i, std::optional<std::string>& out) {
+  if (i + 1 >= argc) return false;
+  out = argv[++i];
+  return true;
+}
 
 bool parse_index(const char* text, std::optional<int>& out) {
   char* end = nullptr;
@@ -48,9 +57,18 @@ bool parse_options(int argc, char** argv, options_t& o) {
       if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
     } else if (a == "--level") {
       if (i + 1 >= argc || !parse_level(argv[++i], o.level)) return false;
-    } else if (a == "--ply") {
-      if (i + 1 >= argc) return false;
-      o.ply = argv[++i];
+    } else if (a == "--ply" || a == "--cube" || a == "--converter-options") {
+      if (!take_text(argc, argv, i, a == "--ply" ? o.ply : a == "--cube" ? o.cube : o.converter_options)) return false;
+    } else if (a == "--out" || a == "--format" || a == "--viewpoint") {
+      if (!take_text(argc, argv, i, a == "--out" ? o.out : a == "--format" ? o.format : o.viewpoint)) return false;
+    } else if (a == "--background") {
+      if (!take_text(argc, argv, i, o.background)) return false;
+      if (*o.background != "white" && *o.background != "grey" && *o.background != "black") return false;
+    } else if (a == "--size") {
+      std::optional<std::string> text;
+      int w = 0, h = 0;
+      if (!take_text(argc, argv, i, text) || !parse_picture_size(*text, w, h)) return false;
+      o.size = std::array<int, 2>{w, h};
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
       return false;
     } else {
@@ -83,7 +101,17 @@ void print_messages_to_stderr(const MessageCollector& c) {
   for (const std::string& msg : c.messages) std::fprintf(stderr, "%s\n", msg.c_str());
 }
 
-bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()) {
+bool surfaces_of_current_geometry() {
+  if (m->ngrid() > 0 && surf.size() != static_cast<size_t>(m->ngrid())) {
+    allocate_msrf(m->ngrid());
+    make_surfaces();
+  }
+  if (!last_surface_outcome().refused) return true;
+  std::fprintf(stderr, "%s\n", surface_too_large_message(last_surface_outcome().triangles).c_str());
+  return false;
+}
+
+bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)(), bool grids_optional) {
   if (!open_input(o.files[0])) {
     print_messages_to_stderr(told);
     return false;
@@ -99,6 +127,7 @@ bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()
   igeo = g;
   get_new_section();
   if (m->ngrid() == 0) {
+    if (grids_optional && !o.grid) return true;
     std::fprintf(stderr, "geometry %d has no grids\n", g);
     return false;
   }

@@ -2,6 +2,7 @@
 // messages, the configuration and opening a file as the viewer does.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,8 +28,16 @@ struct options_t {
   std::optional<int> grid;
   std::optional<double> level;
   std::optional<std::string> ply;
-  // Options only the surface command takes.
-  bool surface_only() const { return level || ply; }
+  std::optional<std::string> cube;
+  std::optional<std::string> converter_options;
+  // The render command's.
+  std::optional<std::string> out, format, viewpoint, background;
+  std::optional<std::array<int, 2>> size;
+  // Options only the surface and render commands take.
+  bool surface_only() const { return level || ply || render_only(); }
+  bool render_only() const { return out || format || viewpoint || background || size; }
+  // Options only export-grid, convert and info take.
+  bool other_command_only() const { return cube || converter_options || summary; }
 };
 
 // Parses the options after the command word; false on a malformed one.
@@ -43,10 +52,18 @@ void print_messages_to_stderr(const MessageCollector& c);
 // current one) and grid --grid (default: the current one) current. Opening
 // already loads the current grid; another choice is loaded with `load`.
 // False, with the reason on stderr, when any step fails.
-bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)());
+// A geometry without grids is accepted when `grids_optional` and no grid
+// was asked for.
+bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)(), bool grids_optional = false);
+// The store is sized for the grids of the geometry read last; another
+// geometry's grid needs a store of its own size. False, with the message
+// on stderr, when the surface was refused as too large.
+bool surfaces_of_current_geometry();
 
 // The commands: each returns the exit status (0 done, 1 failed, 2 usage).
 int command_info(const options_t& o, MessageCollector& told);
 int command_convert(const options_t& o, MessageCollector& told);
 int command_grid(const options_t& o, MessageCollector& told);
 int command_surface(const options_t& o, MessageCollector& told);
+int command_render(const options_t& o, MessageCollector& told);
+int command_export_grid(const options_t& o, MessageCollector& told);

@@ -10,7 +10,7 @@
 #include "render/isosurface.h"
 
 int command_grid(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.summary || o.surface_only()) return 2;
+  if (o.files.size() != 1 || o.single || o.surface_only() || o.other_command_only()) return 2;
   if (!load_chosen_grid(o, told, read_grid_from_file)) return 1;
   double sum = 0;
   for (double v : m->grid->grid_values) sum += v;
@@ -35,17 +35,14 @@ int command_grid(const options_t& o, MessageCollector& told) {
 }
 
 int command_surface(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.single || o.values || o.summary) return 2;
+  if (o.files.size() != 1 || o.single || o.values || o.render_only() || o.other_command_only()) return 2;
   // Set before opening: loading a grid builds its surfaces at this level.
   if (o.level) {
     Input_Data.isolevel = *o.level;
     Input_Data.auto_select_level = 0;
   }
   if (!load_chosen_grid(o, told, do_load_grid)) return 1;
-  if (last_surface_outcome().refused) {
-    std::fprintf(stderr, "%s\n", surface_too_large_message(last_surface_outcome().triangles).c_str());
-    return 1;
-  }
+  if (!surfaces_of_current_geometry()) return 1;
   const srf_t* s = iorb >= 0 && iorb < static_cast<int>(surf.size()) ? surf[static_cast<size_t>(iorb)] : nullptr;
   const std::vector<srf_triangle_t> none;
   const std::vector<srf_triangle_t>& triangles = s ? s->triangles : none;

@@ -180,7 +180,7 @@ void write_summary(JsonWriter& j, const mol_data_t& rec) {
 }  // namespace
 
 int command_info(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || o.grid || o.values || o.surface_only()) return 2;
+  if (o.files.size() != 1 || o.grid || o.values || o.surface_only() || o.cube || o.converter_options) return 2;
   const bool ok = open_input(o.files[0]);
   if (!ok) {
     print_messages_to_stderr(told);

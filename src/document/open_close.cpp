@@ -39,31 +39,30 @@ int foreign_type(const std::string& name, const std::optional<std::string>& desc
   return k < n_input_types() ? k : -1;
 }
 
-// Reads the file; true when the native read succeeded.
-bool read_file_of_any_type(const std::string& name, const std::optional<std::string>& description) {
+// How a file is read: natively, through the forward converter of a type,
+// or not at all (not a regular file; no "." in the file name, or no type
+// with a library path).
+struct file_road_t {
+  enum { unknown, not_regular, native, foreign } road = unknown;
+  int type = -1;
+};
+
+file_road_t road_of(const std::string& name, const std::optional<std::string>& description) {
+  file_road_t r;
   if (exists_but_not_regular(name)) {
-    make_warning(not_regular_message(name));
-    return false;
+    r.road = file_road_t::not_regular;
+    return r;
   }
   const size_t dot = extension_dot(name);
-  if (dot == std::string::npos) {
-    make_warning(unknown_filetype);
-    return false;
+  if (dot == std::string::npos) return r;
+  if (description ? *description == native_description
+                  : name.compare(dot + 1, std::string::npos, native_extension) == 0) {
+    r.road = file_road_t::native;
+    return r;
   }
-  const bool native = description ? *description == native_description
-                                  : name.compare(dot + 1, std::string::npos, native_extension) == 0;
-  if (native) {
-    open_zev_file(name);
-    return file_open_success != 0;
-  }
-  const int type = foreign_type(name, description);
-  if (type < 0 || !input_filetypes[static_cast<size_t>(type)].libpath) {
-    make_warning(unknown_filetype);
-    return false;
-  }
-  if (!convert_from_foreign(type, name)) return false;
-  open_zev_file(make_mivor_file_name(name));
-  return file_open_success != 0;
+  r.type = foreign_type(name, description);
+  if (r.type >= 0 && input_filetypes[static_cast<size_t>(r.type)].libpath) r.road = file_road_t::foreign;
+  return r;
 }
 
 }  // namespace
@@ -85,6 +84,14 @@ void open_zev_file(const std::string& path) {
 }
 
 void open_file(const std::string& name, const std::optional<std::string>& type_description) {
+  // A foreign file is converted before anything changes: when its converter
+  // fails, the warning says why and the molecule shown stays.
+  const file_road_t road = road_of(name, type_description);
+  if (road.road == file_road_t::foreign && !convert_from_foreign(road.type, name)) {
+    // The watch tries the open file again only when it changes again.
+    if (name == input_file_name && watched_file.mtime != 0) remember_file_state(name);
+    return;
+  }
   notifier().file_event(FileEvent::opening);
   file_open_success = 0;
   // The undo history belongs to the file that is being replaced.
@@ -96,8 +103,18 @@ void open_file(const std::string& name, const std::optional<std::string>& type_d
   // A file too large for the memory left is refused like any file that
   // can't be read: nothing half-read stays.
   bool read = false;
-  run_within_memory([&] { read = read_file_of_any_type(name, type_description); },
-                    "ERROR: Not enough memory to open file: " + name);
+  if (road.road == file_road_t::not_regular) {
+    make_warning(not_regular_message(name));
+  } else if (road.road == file_road_t::unknown) {
+    make_warning(unknown_filetype);
+  } else {
+    run_within_memory(
+        [&] {
+          open_zev_file(road.road == file_road_t::native ? name : make_mivor_file_name(name));
+          read = file_open_success != 0;
+        },
+        "ERROR: Not enough memory to open file: " + name);
+  }
   if (!read) {
     watched_file = {};
     close_file();

@@ -50,8 +50,11 @@ bool mivor_gtk_do_save_file(const std::string& name, int type) {
   }
   const std::string native = make_mivor_file_name(name);
   if (!save_zev_file(native)) return false;
-  if (type > 0 && type < n_input_types() && input_filetypes[static_cast<size_t>(type)].backward)
-    convert_to_target_file(type, native);
+  // A failed conversion leaves the native file saved: the status says so.
+  if (type > 0 && type < n_input_types() && !convert_to_target_file(type, native)) {
+    notifier().status(StatusBar::lower, "File saved to: " + native);
+    return false;
+  }
   notifier().status(StatusBar::lower, "File saved to: " + name);
   return true;
 }

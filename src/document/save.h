@@ -14,5 +14,6 @@ int save_type_of(const std::string& name);
 // Writes the native file of `name`, then converts it to `type` when that
 // type has a backward converter. A name whose extension is neither the
 // native one nor made by the type's converter is refused ("unknown
-// filetype") and nothing is written. False when nothing was saved.
+// filetype") and nothing is written. False when nothing was saved or the
+// converter failed (the native file is then saved).
 bool mivor_gtk_do_save_file(const std::string& name, int type);

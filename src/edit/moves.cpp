@@ -2,6 +2,7 @@
 // with all their points; text boxes sit at window pixels and stay.
 #include "edit/moves.h"
 
+#include "edit/measures.h"
 #include "molecule/notify.h"
 #include "render/isosurface.h"
 #include "render/scene_geometry.h"

@@ -1,6 +1,5 @@
 // Bond length, angle and dihedral of the selected atoms, formatted for the
-// status bar. The dihedral has the opposite sign of the IUPAC convention:
-// for P0 = (1,0,0), P1 = 0, P2 = (0,0,1), P3 = (cos 60°, sin 60°, 1) it is -60.
+// status bar.
 #include "edit/selection_readout.h"
 
 #include <algorithm>
@@ -9,23 +8,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "edit/measures.h"
+
 namespace {
-
-constexpr double degrees = 57.29577951308232;
-
-// Angle p-q-r at q in degrees. The cosine is clamped so that rounding in
-// (nearly) collinear atoms gives 0 or 180 instead of "nan".
-double angle(const vec3& p, const vec3& q, const vec3& r) {
-  const vec3 a = p - q, b = r - q;
-  const double c = dot(a, b) / (norm(a) * norm(b));
-  return std::acos(std::clamp(c, -1.0, 1.0)) * degrees;
-}
-
-double dihedral(const vec3& p0, const vec3& p1, const vec3& p2, const vec3& p3) {
-  const vec3 b1 = p1 - p0, b2 = p2 - p1, b3 = p3 - p2;
-  const vec3 n2 = cross(b2, b3);
-  return -std::atan2(norm(b2) * dot(b1, n2), dot(cross(b1, b2), n2)) * degrees;
-}
 
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* fmt, ...) {
@@ -44,25 +29,41 @@ std::string format(const char* fmt, ...) {
 
 std::string selection_status_text(const mol_data_t& rec) {
   const int n = std::min(rec.n_selected, 4);
-  for (int k = 0; k < n; ++k) {
-    if (rec.selected[static_cast<size_t>(k)] < 0 || rec.selected[static_cast<size_t>(k)] >= rec.natom()) return "";
-  }
-  const auto at = [&rec](int k) { return static_cast<size_t>(rec.selected[static_cast<size_t>(k)]); };
-  const auto sym = [&rec](int k) { return atom_element(rec, rec.selected[static_cast<size_t>(k)]).name.c_str(); };
-  const auto num = [&at](int k) { return static_cast<int>(at(k)) + 1; };
-  const auto xyz = [&rec, &at](int k) { return rec.xyz[at(k)]; };
+  if (n < 1 || !selection_is_valid(rec, n)) return "";
+  const auto at = [&rec](int k) { return rec.selected[static_cast<size_t>(k)]; };
+  const auto sym = [&rec, &at](int k) { return atom_element(rec, at(k)).name.c_str(); };
+  const auto num = [&at](int k) { return at(k) + 1; };
+  const auto xyz = [&rec](int k) { return selected_position(rec, k); };
   switch (n) {
     case 1:
-      return format("%s %d (%f %f %f)", sym(0), num(0), xyz(0)[0], xyz(0)[1], xyz(0)[2]);
+      return atom_position_text(rec, at(0));
     case 2:
       return format("bond: %s %d-%s %d  %f", sym(0), num(0), sym(1), num(1), distance(xyz(0), xyz(1)));
     case 3:
       return format("angle: %s %d-%s %d-%s %d  %f", sym(0), num(0), sym(1), num(1), sym(2), num(2),
-                    angle(xyz(0), xyz(1), xyz(2)));
-    case 4:
-      return format("dihedral:%s %d-%s %d-%s %d-%s %d  %f", sym(0), num(0), sym(1), num(1), sym(2), num(2), sym(3),
-                    num(3), dihedral(xyz(0), xyz(1), xyz(2), xyz(3)));
+                    angle_between(xyz(0), xyz(1), xyz(2)));
     default:
-      return "";
+      return format("dihedral:%s %d-%s %d-%s %d-%s %d  %f", sym(0), num(0), sym(1), num(1), sym(2), num(2), sym(3),
+                    num(3), dihedral_between(xyz(0), xyz(1), xyz(2), xyz(3)));
+  }
+}
+
+std::string atom_position_text(const mol_data_t& rec, int i) {
+  if (!valid_atom(rec, i)) return "";
+  const vec3& p = rec.xyz[static_cast<size_t>(i)];
+  return format("%s %d (%f %f %f)", atom_element(rec, i).name.c_str(), i + 1, p[0], p[1], p[2]);
+}
+
+std::string watched_text(const mol_data_t& rec, const watch_t& w) {
+  const auto& a = w.atom;
+  const auto p = [&rec, &a](int k) { return rec.xyz[static_cast<size_t>(a[static_cast<size_t>(k)] - 1)]; };
+  if (!watch_is_valid(rec, w)) return "";
+  switch (w.kind) {
+    case 2:
+      return format("bond: %d-%d: %f", a[0], a[1], distance(p(0), p(1)));
+    case 3:
+      return format("angle: %d-%d-%d: %f", a[0], a[1], a[2], angle_between(p(0), p(1), p(2)));
+    default:
+      return format("dihedral: %d-%d-%d-%d: %f", a[0], a[1], a[2], a[3], dihedral_between(p(0), p(1), p(2), p(3)));
   }
 }

@@ -1,15 +1,19 @@
 #include "formats/converters.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <vector>
+#include <cstdio>
 
 #include "formats/file_types.h"
 #include "molecule/notify.h"
 
 extern char** environ;
+
+std::vector<std::string> converter_options;
 
 namespace {
 
@@ -18,33 +22,87 @@ const input_filetype_t* type_at(int type) {
   return &input_filetypes[static_cast<size_t>(type)];
 }
 
+// The last line of text that is not blank.
+std::string last_line(const std::string& text) {
+  size_t end = text.find_last_not_of(" \t\r\n");
+  if (end == std::string::npos) return {};
+  const size_t start = text.find_last_of('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1,
+                     end + 1 - (start == std::string::npos ? 0 : start + 1));
+}
+
+// Why a run failed, for the warning: the converter's own line, or its
+// status.
+std::string reason(const converter_run_t& run) {
+  if (!run.message.empty()) return "\n" + run.message;
+  if (!run.started) return "";
+  if (run.status < 0) return "\nThe converter was stopped.";
+  return "\nThe converter ended with status " + std::to_string(run.status) + ".";
+}
+
 }  // namespace
 
-bool run_converter(const std::string& program, const std::string& file) {
+converter_run_t run_converter(const std::string& program, const std::string& file,
+                              const std::vector<std::string>& options) {
+  converter_run_t run;
   // The file name is one argument, never seen by a shell; a leading "-"
   // is made a path so that it can't be taken for an option.
   const std::string arg = (!file.empty() && file[0] == '-') ? "./" + file : file;
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(arg.c_str()), nullptr};
+  std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+  for (const std::string& o : options) argv.push_back(const_cast<char*>(o.c_str()));
+  argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  int pipe_fds[2];
+  if (pipe2(pipe_fds, O_CLOEXEC) != 0) return run;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
   pid_t pid;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int status;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipe_fds[1]);
+  if (spawned != 0) {
+    close(pipe_fds[0]);
+    return run;
+  }
+  run.started = true;
+  // Read to the end so that the converter never blocks on a full pipe;
+  // keep the last few kilobytes.
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(pipe_fds[0], buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    std::fwrite(buffer, 1, static_cast<size_t>(got), stderr);
+    text.append(buffer, static_cast<size_t>(got));
+    if (text.size() > 16384) text.erase(0, text.size() - 8192);
+  }
+  close(pipe_fds[0]);
+  int status = 0;
   while (waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) return false;
-  return true;
+    if (errno != EINTR) return run;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.message = last_line(text);
+  return run;
 }
 
 bool convert_from_foreign(int type, const std::string& name) {
   const input_filetype_t* t = type_at(type);
-  if (!t || !t->libpath || !t->forward || !run_converter(*t->libpath + "/" + *t->forward, name)) {
-    make_warning("ERROR: Can't process file: " + name);
+  converter_run_t run;
+  if (t && t->libpath && t->forward) run = run_converter(*t->libpath + "/" + *t->forward, name, converter_options);
+  if (!run.ok()) {
+    make_warning("ERROR: Can't process file: " + name + reason(run));
     return false;
   }
   return true;
 }
 
-void convert_to_target_file(int type, const std::string& native_name) {
+bool convert_to_target_file(int type, const std::string& native_name) {
   const input_filetype_t* t = type_at(type);
-  if (!t || !t->libpath || !t->backward) return;
-  if (!run_converter(*t->libpath + "/" + *t->backward, native_name))
-    make_warning("ERROR: Can't convert file.\nFile will be saved in zev format.");
+  if (!t || !t->libpath || !t->backward) return true;
+  const converter_run_t run = run_converter(*t->libpath + "/" + *t->backward, native_name);
+  if (run.ok()) return true;
+  make_warning("ERROR: Can't convert file.\nFile will be saved in zev format." + reason(run));
+  return false;
 }

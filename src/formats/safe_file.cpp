@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "molecule/notify.h"
+
 namespace {
 
 std::string directory_of(const std::string& path) {
@@ -126,6 +128,16 @@ AtomicWrite write_text_atomically(const std::string& path, const std::string& co
       path, [&content](FILE* f) { return std::fwrite(content.data(), 1, content.size(), f) == content.size(); });
 }
 
+bool copy_file_atomically(const std::string& from, const std::string& to) {
+  file_ptr in = open_file_ptr(from, "rb");
+  return in && write_file_atomically(to, [&in](FILE* out) {
+                 char buffer[1 << 16];
+                 for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
+                   if (std::fwrite(buffer, 1, got, out) != got) return false;
+                 return std::ferror(in.get()) == 0;
+               }) == AtomicWrite::done;
+}
+
 bool write_file_atomically(const std::string& path, const std::string& content) {
   return write_text_atomically(path, content) == AtomicWrite::done;
 }
@@ -150,6 +162,27 @@ long long bytes_left(FILE* file) {
   const off_t here = ftello(file);
   if (here < 0 || fstat(fileno(file), &st) != 0 || st.st_size < here) return 0;
   return static_cast<long long>(st.st_size - here);
+}
+
+bool report_atomic_write(AtomicWrite result, const std::string& path, const std::string& cannot_create) {
+  switch (result) {
+    case AtomicWrite::done:
+      return true;
+    case AtomicWrite::not_created:
+      make_warning(cannot_create);
+      break;
+    case AtomicWrite::not_written:
+      make_warning("Error: Can't write file " + path + " (is the disk full?)");
+      break;
+    case AtomicWrite::not_renamed:
+      make_warning("Error: Can't write file " + path + (is_directory(path) ? " (it is a directory)" : ""));
+      break;
+    case AtomicWrite::not_regular:
+    case AtomicWrite::read_only:
+      make_warning(atomic_write_message(result, path));
+      break;
+  }
+  return false;
 }
 
 bool file_is_readable(const std::string& path) { return access(path.c_str(), R_OK) == 0; }

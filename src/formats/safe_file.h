@@ -28,13 +28,22 @@ enum class AtomicWrite { done, not_created, not_written, not_renamed, not_regula
 AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write);
 // The same for content held in memory.
 AtomicWrite write_text_atomically(const std::string& path, const std::string& content);
-// True when `content` was written.
+// Copies the file `from` to `to` through a temporary file beside `to`; true
+// when it was copied.
+bool copy_file_atomically(const std::string& from, const std::string& to);
+// The same for content held in memory; true when it was written.
 bool write_file_atomically(const std::string& path, const std::string& content);
 // The message for a write of `path` that ended in `result` (empty when done).
 std::string atomic_write_message(AtomicWrite result, const std::string& path);
 
 // Bytes from the current position of `file` to its end (0 when unknown).
 long long bytes_left(FILE* file);
+
+// Tells the user how an atomic write of a picture or scene to `path` ended:
+// nothing when it was done; `cannot_create` when no file could be created;
+// that the file could not be written otherwise (a full disk, a directory in
+// the way). True when it was done.
+bool report_atomic_write(AtomicWrite result, const std::string& path, const std::string& cannot_create);
 
 // True when `path` can be opened for reading.
 bool file_is_readable(const std::string& path);

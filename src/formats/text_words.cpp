@@ -216,3 +216,10 @@ std::optional<std::string> key_str_value(const std::string& line, const char* ke
   if (at == std::string::npos) return std::nullopt;
   return my_read_str_value(line.c_str() + at);
 }
+
+std::string single_line(const std::string& s) {
+  std::string out = s;
+  for (char& c : out)
+    if (c == '\n' || c == '\r') c = ' ';
+  return out;
+}

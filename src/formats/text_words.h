@@ -36,6 +36,8 @@ std::string get_one_word(const char* p);
 // Removes the line feed that ends a line, then leading and trailing blanks
 // and tabs.
 void strdiet(std::string& s);
+// `s` with its line breaks made blanks: text that must stay one line.
+std::string single_line(const std::string& s);
 // 1 when s is null or holds only characters with codes 32 and below.
 int line_is_empty(const char* s);
 

@@ -119,6 +119,9 @@ void allocate_atoms(mol_data_t& rec, int n) {
   }
   // Label images exist only once they have been made; then they keep step.
   keep_step(rec.atom_labels, k);
+  // A new atom stands still in every vibrational mode.
+  if (rec.vib.exists())
+    for (auto& mode : rec.vib.edit().normal_mode) keep_step(mode, k);
 }
 
 const element_t& atom_element(const mol_data_t& rec, int i) {
@@ -207,6 +210,7 @@ void set_atom_name(mol_data_t& rec, int i, const std::string& name) {
 }
 
 void reorder_atoms(mol_data_t& rec, const std::vector<int>& order) {
+  const size_t old_natom = rec.xyz.size();
   std::vector<int> keep;
   keep.reserve(order.size());
   for (int i : order)
@@ -223,6 +227,14 @@ void reorder_atoms(mol_data_t& rec, const std::vector<int>& order) {
     gather(a.symmetry, keep);
     gather(a.name, keep);
   }
+  // Displacements in the vibrational modes go with their atoms (a mode
+  // shorter than the atoms is first padded with rest).
+  if (rec.vib.exists())
+    for (auto& mode : rec.vib.edit().normal_mode) {
+      if (mode.empty()) continue;
+      if (mode.size() < old_natom) mode.resize(old_natom, vec3{});
+      gather(mode, keep);
+    }
   if (rec.xyz.empty()) rec.atoms.reset();
 }
 

@@ -59,6 +59,12 @@ class Notifier {
   virtual void orbital_step(int) {}
   // A grid was loaded and its surfaces built at the (perhaps automatic) level.
   virtual void grid_loaded() {}
+  // Atoms were added, deleted or put in another order: their label images
+  // must be made again and the view's depth must take in the new extent.
+  virtual void atoms_changed() {}
+  // Atoms moved: the values on show (the selection's readout, the spin
+  // buttons of the edit page, the watched values) must follow.
+  virtual void values_changed() {}
 };
 
 // The notifier in use; never null.

@@ -55,7 +55,8 @@ void cone(SceneOutput& out, const vec3& start, const vec3& dir, double base, dou
 
 // ---- atoms ----
 
-void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords) {
+// `objects`: hand each atom on as a whole too (the static scene only).
+void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords, bool objects) {
   const mol_data_t& rec = *m;
   const int n = std::min(rec.natom(), static_cast<int>(coords.size()));
   std::vector<char> is_marked(static_cast<size_t>(rec.natom()), 0);
@@ -69,6 +70,7 @@ void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords) {
     if (is_marked[i]) set_rgb(out, 0, 1, 1);
     const double r = Input_Data.atom_fatness * atom_element(rec, i).size / divisor;
     out.sphere(coords[i], r, scene_state.slices, scene_state.stacks, true);
+    if (objects) out.atom_object(coords[i], atom_element(rec, i).size * 0.5, atom_color(rec, i));
     if (n_selected == 0) continue;
     const bool first = rec.selected[0] == i;
     const bool later =
@@ -196,6 +198,8 @@ void draw_bonds_at(SceneOutput& out, const std::vector<vec3>& coords, bool anima
     if (b.a1 < 0 || b.a2 < 0 || b.a1 >= n || b.a2 >= n) continue;
     if (!drawable_point(coords[b.a1]) || !drawable_point(coords[b.a2])) continue;
     draw_one_bond(out, coords, b, animated);
+    // Every bond type is described as a plain two-coloured bond.
+    if (b.type != NO_BOND) out.bond_object(coords[b.a1], atom_color(*m, b.a1), coords[b.a2], atom_color(*m, b.a2));
   }
 }
 
@@ -264,7 +268,7 @@ bool in_group(int i, int count) { return i >= 0 && i < count; }
 void draw_atoms(SceneOutput& out) {
   if (!m) return;
   if (Input_Data.material_style >= 1 && Input_Data.material_style <= 5) out.material_preset(Input_Data.material_style);
-  draw_atoms_at(out, m->xyz);
+  draw_atoms_at(out, m->xyz, true);
 }
 
 void draw_bonds(SceneOutput& out) {
@@ -272,7 +276,7 @@ void draw_bonds(SceneOutput& out) {
 }
 
 void draw_atoms_xyz(SceneOutput& out, const std::vector<vec3>& coords) {
-  if (m) draw_atoms_at(out, coords);
+  if (m) draw_atoms_at(out, coords, false);
 }
 
 void draw_bonds_xyz(SceneOutput& out, const std::vector<vec3>& coords) {
@@ -309,6 +313,7 @@ void draw_axes(SceneOutput& out) {
     out.color(colours[k], true);
     stick(out, {0, 0, 0}, dir, f, c);
     cone(out, dir, dir, 2 * c, 10 * c);
+    out.axis_object(k, c, f);
   }
   out.lighting(true);
 }
@@ -321,6 +326,7 @@ void draw_dipole(SceneOutput& out) {
   out.color(scene_color(Input_Data.object_color), false);
   stick(out, {0, 0, 0}, D, 0.8 * L, a);
   cone(out, D * 0.8, D, 1.65 * a, 0.2 * L);
+  out.dipole_object(D, a, Input_Data.object_color);
 }
 
 void draw_vectors(SceneOutput& out) {
@@ -329,6 +335,7 @@ void draw_vectors(SceneOutput& out) {
     set_rgba(out, m->deco->vector_color[j]);
     const arrow_t a = arrow(j);
     draw_arrow(out, a, a.radius, true);
+    out.arrow_object(a.tail, m->deco->vector_end[j], a.radius, a.sharpness, m->deco->vector_color[j]);
   }
 }
 
@@ -336,13 +343,15 @@ void draw_triangles(SceneOutput& out) {
   if (!m) return;
   for (int j = 0; j < m->ntriangle(); ++j) {
     const vec3 &A = m->deco->triangle1[j], &B = m->deco->triangle2[j], &C = m->deco->triangle3[j];
+    const vec3 normal = cross(B - A, C - A);
     set_rgba(out, m->deco->triangle_color[j]);
     out.begin(PrimitiveKind::polygon);
-    out.normal(cross(B - A, C - A));
+    out.normal(normal);
     out.vertex(A);
     out.vertex(B);
     out.vertex(C);
     out.end();
+    out.triangle_object({A, B, C}, normal, m->deco->triangle_color[j]);
   }
 }
 
@@ -352,6 +361,7 @@ void draw_spheres(SceneOutput& out) {
     set_rgba(out, m->deco->sphere_color[j]);
     out.sphere(m->deco->sphere_center[j], m->deco->sphere_radius[j], 2 * scene_state.slices, 2 * scene_state.stacks,
                true);
+    out.sphere_object(m->deco->sphere_center[j], m->deco->sphere_radius[j], m->deco->sphere_color[j]);
   }
 }
 
@@ -360,8 +370,10 @@ void draw_surfaces(SceneOutput& out) {
   for (int j = 0; j < m->nsurf(); ++j) {
     const vec3 &A = m->deco->surf1[j], &B = m->deco->surf2[j], &C = m->deco->surf3[j];
     const std::array<vec3, 4> corners = pl3to4(A, B, C);
+    const vec3 normal = cross(B - A, C - A);
     set_rgba(out, m->deco->surf_color[j]);
-    quad(out, cross(B - A, C - A), corners);
+    quad(out, normal, corners);
+    out.quad_object(corners, normal, m->deco->surf_color[j], false);
   }
 }
 
@@ -372,7 +384,10 @@ void draw_cells(SceneOutput& out) {
     set_rgba(out, m->deco->cell_color[j]);
     for (const auto& face : cell_faces) {
       const vec3 &p0 = c[face[0]], &p1 = c[face[1]], &p3 = c[face[3]];
-      quad(out, cross(p1 - p0, p3 - p0), {p0, p1, c[face[2]], p3});
+      const std::array<vec3, 4> corners{p0, p1, c[face[2]], p3};
+      const vec3 normal = cross(p1 - p0, p3 - p0);
+      quad(out, normal, corners);
+      out.quad_object(corners, normal, m->deco->cell_color[j], true);
     }
   }
 }
@@ -450,17 +465,17 @@ void draw_molecule_for_multiview(SceneOutput& out) {
   }
 }
 
-void draw_scene(SceneOutput& out) {
-  if (!m) return;
+namespace {
+
+void draw_static_atoms_and_bonds(SceneOutput& out) {
+  if (m->natom() > 0 && !Input_Data.hide_atoms) draw_atoms(out);
+  if (m->nbond() > 0 && !Input_Data.hide_bonds) draw_bonds(out);
+}
+
+// Steps 2 to 5 of the scene list: everything after the atoms and bonds up
+// to the isosurfaces.
+void draw_decorations_and_surfaces(SceneOutput& out) {
   const mol_data_t& rec = *m;
-  // 1. Atoms and bonds: static, or one frame of the current vibrational mode.
-  if (rec.nvibr() == 0 || Input_Data.povray_output || Input_Data.ps_output) {
-    if (rec.natom() > 0 && !Input_Data.hide_atoms) draw_atoms(out);
-    if (rec.nbond() > 0 && !Input_Data.hide_bonds) draw_bonds(out);
-  } else {
-    draw_vibrations(out);
-  }
-  // 2.–4. Axes, dipole and the decorations.
   if (Input_Data.show_axes) draw_axes(out);
   if (rec.flags & FLAG_DIPOLE) draw_dipole(out);
   if (rec.nvector() > 0) draw_vectors(out);
@@ -468,7 +483,25 @@ void draw_scene(SceneOutput& out) {
   if (rec.nsphere() > 0) draw_spheres(out);
   if (rec.nsurf() > 0) draw_surfaces(out);
   if (rec.ncell() > 0) draw_cells(out);
-  // 5.–6. Isosurfaces, then the highlight of the decoration being edited.
   if (rec.ngrid() > 0) draw_grid(out);
+}
+
+}  // namespace
+
+void draw_scene(SceneOutput& out) {
+  if (!m) return;
+  // 1. Atoms and bonds: static, or one frame of the current vibrational mode.
+  if (m->nvibr() == 0 || Input_Data.povray_output || Input_Data.ps_output)
+    draw_static_atoms_and_bonds(out);
+  else
+    draw_vibrations(out);
+  // 2.–5. Axes, dipole, decorations, isosurfaces; 6. the highlight.
+  draw_decorations_and_surfaces(out);
   if (go_selected.kind != GO_NONE) draw_selected_go(out);
+}
+
+void draw_picture(SceneOutput& out) {
+  if (!m) return;
+  draw_static_atoms_and_bonds(out);
+  draw_decorations_and_surfaces(out);
 }

@@ -27,6 +27,10 @@ void SetAtomColor(SceneOutput& out, int i);
 
 // The whole scene list in order (steps 1 to 6); nothing without a geometry.
 void draw_scene(SceneOutput& out);
+// The scene as pictures show it: the list's order with static atoms and
+// bonds (no vibration frame) and without the highlight of the decoration
+// being edited.
+void draw_picture(SceneOutput& out);
 
 void draw_atoms(SceneOutput& out);
 void draw_bonds(SceneOutput& out);

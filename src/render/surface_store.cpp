@@ -225,13 +225,16 @@ color_t potential_color(double p, const color_t& P, const color_t& N, bool gray)
 void msrf_Draw(msrf_t& store, const std::array<color_t, 2>& colors, SceneOutput& out) {
   prepare(store, out);
   const color_t lobe_color[2] = {scene_color(colors[0]), scene_color(colors[1])};
+  out.surface_colors(colors, false);
   out.begin(PrimitiveKind::triangles);
   for (const srf_triangle_t* t : store.index) {
-    out.color(lobe_color[t->lobe == 0 ? 0 : 1], true);
+    const int lobe = t->lobe == 0 ? 0 : 1;
+    out.color(lobe_color[lobe], true);
     for (int k = 0; k < 3; ++k) {
       out.normal(t->n[k]);
       out.vertex(t->v[k]);
     }
+    out.surface_triangle(*t, colors[lobe]);
   }
   out.end();
 }
@@ -239,6 +242,7 @@ void msrf_Draw(msrf_t& store, const std::array<color_t, 2>& colors, SceneOutput&
 void msrf_Draw1(msrf_t& store, const std::array<color_t, 2>& colors, SceneOutput& out) {
   prepare(store, out);
   const bool gray = Input_Data.grayscale != 0;
+  out.surface_colors(colors, true);
   out.begin(PrimitiveKind::triangles);
   for (const srf_triangle_t* t : store.index) {
     for (int k = 0; k < 3; ++k) {
@@ -246,6 +250,8 @@ void msrf_Draw1(msrf_t& store, const std::array<color_t, 2>& colors, SceneOutput
       out.normal(t->n[k]);
       out.vertex(t->v[k]);
     }
+    // Files colour the potential surfaces by lobe.
+    out.surface_triangle(*t, colors[t->lobe == 0 ? 0 : 1]);
   }
   out.end();
 }

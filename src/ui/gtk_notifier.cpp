@@ -4,11 +4,18 @@
 
 #include <gdk/gdk.h>
 
+#include <algorithm>
+
+#include "edit/internal_moves.h"
+#include "edit/watched.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/gl/label_images.h"
+#include "render/gl/label_refresh.h"
 #include "render/gl/view_gl.h"
 #include "render/scene.h"
+#include "render/scene_geometry.h"
+#include "render/view.h"
 #include "ui/gl_scope.h"
 #include "ui/widgets.h"
 
@@ -32,6 +39,8 @@ class GtkNotifier final : public Notifier {
     switch (event) {
       case FileEvent::opening:
         delete_all_orbitals_from_list();
+        remove_all_watched_coords();
+        cumulative_move = 0;
         break;
       case FileEvent::opened: {
         GlScope gl(drawingarea);
@@ -41,7 +50,16 @@ class GtkNotifier final : public Notifier {
         break;
       }
       case FileEvent::closed:
+        remove_all_watched_coords();
+        mivor_gtk_show_or_hide_widgets();
+        geometry_shown();
+        break;
       case FileEvent::geometries_changed:
+        // Motion since the restored snapshot belongs to the undone state.
+        cumulative_move = 0;
+        mivor_gtk_show_or_hide_widgets();
+        geometry_shown();
+        break;
         mivor_gtk_show_or_hide_widgets();
         geometry_shown();
         break;
@@ -60,6 +78,15 @@ class GtkNotifier final : public Notifier {
   void grid_loaded() override { mivor_gtk_show_isolevel(); }
 
   void selection_changed() override { mivor_gtk_update_upon_select_or_mark(); }
+  void values_changed() override { mivor_gtk_update_upon_select_or_mark(); }
+
+  void atoms_changed() override {
+    refresh_atom_labels();
+    // The field widens (never narrows) to take in atoms placed beyond it.
+    if (m) view.z_half = std::max(view.z_half, Calc_Diameter(*m));
+    GlScope gl(drawingarea);
+    if (gl) set_scale();
+  }
 
   void orbital_step(int dir) override {
     if (dir == 1) {

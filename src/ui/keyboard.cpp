@@ -17,15 +17,23 @@
 
 #include "app/settings_file.h"
 #include "document/undo.h"
+#include "edit/atom_edit.h"
+#include "edit/atom_order.h"
+#include "edit/edit_keys.h"
+#include "edit/fragment_insert.h"
+#include "edit/internal_moves.h"
 #include "edit/key_commands.h"
+#include "edit/marking.h"
 #include "edit/moves.h"
 #include "edit/selection.h"
+#include "edit/watched.h"
 #include "molecule/decorations.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 #include "render/gl/textbox_editing.h"
 #include "render/gl/view_gl.h"
 #include "ui/gl_scope.h"
+#include "ui/screenshot.h"
 #include "ui/settings_dialogs.h"
 #include "ui/widgets.h"
 
@@ -53,6 +61,10 @@ bool not_two_selected(const key_context_t& c) { return c.n_selected != 2; }
 bool grids_unless_triangle(const key_context_t& c) { return c.grids && !(c.editable && c.n_selected == 3); }
 // "w" with one selected atom on an editable molecule adds a fragment.
 bool not_one_selected_editable(const key_context_t& c) { return !(c.editable && c.n_selected == 1); }
+bool one_selected_editable(const key_context_t& c) { return c.editable && c.n_selected == 1; }
+bool three_selected_editable(const key_context_t& c) { return c.editable && c.n_selected == 3; }
+bool four_selected_editable(const key_context_t& c) { return c.editable && c.n_selected == 4; }
+bool two_or_three_selected(const key_context_t& c) { return c.n_selected == 2 || c.n_selected == 3; }
 
 // ---- Commands of the window ----
 void background_dialog(const key_context_t&) { show_color_dialog(GINT_TO_POINTER(0)); }
@@ -66,6 +78,8 @@ void step_isolevel(const key_context_t& c) {
 const std::vector<key_row_t>& command_table() {
   static const std::vector<key_row_t> rows = {
       {{key::F2}, nullptr, [](const key_context_t&) { callback_save_as_file(); }},
+      {{key::F5}, shift, [](const key_context_t&) { do_screenshot(1); }},
+      {{key::F5}, no_shift, [](const key_context_t&) { do_screenshot(0); }},
       {{key::F9}, shift, background_dialog},
       {{key::F9}, no_shift, [](const key_context_t&) { save_settings_data(); }},
       // Saves as File Save does and ends at once, without the main loop;
@@ -115,6 +129,8 @@ const std::vector<key_row_t>& command_table() {
       {{'c'}, nullptr, [](const key_context_t&) {}},  // a redraw, as after every key
       {{'l'}, nullptr, [](const key_context_t&) { mivor_gtk_move_light_state(); }, true},
       {{'m'}, nullptr, [](const key_context_t&) { toggle_animation(); }},
+      {{'P'}, nullptr, [](const key_context_t&) { do_screenshot(2); }},
+      {{'p'}, nullptr, [](const key_context_t&) { do_screenshot(3); }},
       {{'Q'}, nullptr, [](const key_context_t&) { change_sphere_quality(1); }},
       {{'q'}, nullptr, [](const key_context_t&) { change_sphere_quality(-1); }},
       {{'T'}, nullptr, [](const key_context_t&) { change_transparency(-0.1f); }},
@@ -126,6 +142,25 @@ const std::vector<key_row_t>& command_table() {
       {{'x'}, nullptr, [](const key_context_t&) { callback_maximize(); }},
       {{'Z'}, nullptr, [](const key_context_t&) { change_scale(1); }, true},
       {{'z'}, nullptr, [](const key_context_t&) { change_scale(-1); }, true},
+      // Editing: marks, measures and moves, atoms, bonds and fragments.
+      {{key::F6}, shift, [](const key_context_t&) { remove_all_watched_coords(); }},
+      {{key::F6}, no_shift, [](const key_context_t&) { add_watched_coord(); }},
+      {{key::F7}, nullptr, [](const key_context_t&) { mark_neighbor(); }},
+      {{key::Escape}, nullptr, [](const key_context_t& c) { key_escape(c.editable); }},
+      {{key::End}, editable, [](const key_context_t&) { add_atoms(1); }},
+      {{key::Insert, key::F12}, editable, key_insert},
+      {{key::Delete}, editable, key_delete},
+      {{'#'}, editable, [](const key_context_t&) { renumber_marked(); }},
+      {{'*'}, nullptr, [](const key_context_t&) { reverse_marked(); }},
+      {{'|'}, two_or_three_selected, [](const key_context_t&) { mark_one_side(); }},
+      {{'+', key::KP_Add}, editable, [](const key_context_t&) { mivor_gtk_move_coord_step(1); }},
+      {{'-', key::KP_Subtract}, editable, [](const key_context_t&) { mivor_gtk_move_coord_step(-1); }},
+      {{'a'}, nullptr, [](const key_context_t&) { mark_H(); }},
+      {{'3', key::KP_3}, three_selected_editable, [](const key_context_t&) { add_triangle_selected(); }},
+      {{'4', key::KP_4}, three_selected_editable, [](const key_context_t&) { add_surface_selected(); }},
+      {{'6', key::KP_6}, four_selected_editable, [](const key_context_t&) { add_cell_selected(); }},
+      {{'I'}, editable, [](const key_context_t&) { do_key_insert(); }},
+      {{'w'}, one_selected_editable, [](const key_context_t&) { add_fragment(0); }},
   };
   return rows;
 }
@@ -181,8 +216,9 @@ gboolean mivor_gtk_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
     return TRUE;
   }
   if (!accept_keys) return FALSE;
-  GdkModifierType modifiers;
-  gdk_window_get_pointer(nullptr, nullptr, nullptr, &modifiers);
+  // Shift and Alt as they were when the key went down: the event carries
+  // them, while the pointer's state may already have moved on.
+  const guint modifiers = event->state;
   const key_context_t context =
       current_key_context(keysym, (modifiers & GDK_SHIFT_MASK) != 0, (modifiers & GDK_MOD1_MASK) != 0);
   // An empty molecule takes only F9 (and help, once it exists).
@@ -192,7 +228,8 @@ gboolean mivor_gtk_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
 }
 
 gboolean mivor_gtk_key_release(GtkWidget*, GdkEventKey* event, gpointer) {
-  if (!accept_keys) return FALSE;
+  // Control is let go wherever the focus is: a release missed while an
+  // entry had the focus would leave every later key swallowed.
   if (is_control(event->keyval)) control_pressed = 0;
-  return TRUE;
+  return accept_keys ? TRUE : FALSE;
 }

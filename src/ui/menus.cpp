@@ -20,6 +20,7 @@
 #include "render/view.h"
 #include "ui/file_dialogs.h"
 #include "ui/gl_scope.h"
+#include "ui/screenshot.h"
 #include "ui/settings_dialogs.h"
 #include "ui/widgets.h"
 
@@ -110,6 +111,7 @@ void on_undo() {
 void on_editable(GtkWidget* item) {
   if (state.updating || !m) return;
   m->editable = active(item) ? 1 : 0;
+  mivor_gtk_set_editing_pages_sensitive();
   mivor_gtk_menubar_show_or_hide_widgets();
 }
 
@@ -241,8 +243,8 @@ void labels_menu(GtkWidget* bar) {
 }
 
 void other_menus(GtkWidget* bar) {
-  // Pictures and help come with their own issues; the items are in place.
-  plain(submenu(bar, "_Screenshot"), "Screenshot", nullptr);
+  // Help comes with its own issue; the item is in place.
+  plain(submenu(bar, "_Screenshot"), "Screenshot", G_CALLBACK(callback_screenshot));
   GtkWidget* help = submenu(bar, "_Help");
   stock(help, GTK_STOCK_HELP, nullptr);
   separator(help);

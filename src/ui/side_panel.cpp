@@ -146,12 +146,6 @@ gboolean on_entry_focus_out(GtkWidget*, GdkEventFocus*, gpointer) {
   return FALSE;
 }
 
-// Typing into an entry must not trigger key commands.
-void guard_keys(GtkWidget* entry) {
-  g_signal_connect(entry, "focus-in-event", G_CALLBACK(on_entry_focus_in), nullptr);
-  g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_entry_focus_out), nullptr);
-}
-
 // The vibrations page.
 
 void on_vibration_speed(GtkAdjustment* adj) {
@@ -513,6 +507,8 @@ GtkWidget* make_notebook() {
   // calculation. The editing, fragment, symmetry and drawing pages go
   // between these two, the calculation page after them.
   add_page(make_vibrations_page(), "vibrations");
+  add_page(make_edit_page(), "edit");
+  add_page(make_fragments_page(), "fragments");
   add_page(make_orbitals_page(), "orbitals");
 
   pack(panel, make_zoom_expander());
@@ -541,12 +537,14 @@ void mivor_gtk_show_or_hide_widgets() {
   if (grids) add_custom_grid_buttons();
   show_if(epot_button, (m->flags & FLAG_EPOT) != 0);
   load_grid_data();
+  mivor_gtk_update_edit_page();
 }
 
 void mivor_gtk_update_upon_select_or_mark() {
   mivor_gtk_pop_message_from_statusbar2();
   const std::string text = m ? selection_status_text(*m) : "";
   if (!text.empty()) mivor_gtk_push_message_to_statusbar2(text);
+  mivor_gtk_update_edit_page();
 }
 
 void mivor_gtk_update_geo_info() {
@@ -557,7 +555,27 @@ void mivor_gtk_update_geo_info() {
   geo_play_button_play(Input_Data.animate ? 0 : 1);
   rebuild_frequency_buttons();
   if (m && m->nvibr() > 0) mivor_gtk_freq_timer();
+  mivor_gtk_set_editing_pages_sensitive();
+  mivor_gtk_update_edit_page();
   mivor_gtk_menubar_show_or_hide_widgets();
+}
+
+void mivor_gtk_set_editing_pages_sensitive() {
+  if (!notebook) return;
+  const bool editable = m && m->editable;
+  for (int k = 0; k < gtk_notebook_get_n_pages(GTK_NOTEBOOK(notebook)); ++k) {
+    GtkWidget* page = gtk_notebook_get_nth_page(GTK_NOTEBOOK(notebook), k);
+    const gchar* label = gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(notebook), page);
+    const std::string title = label ? label : "";
+    if (title == "edit" || title == "fragments" || title == "Symmetry" || title == "draw")
+      gtk_widget_set_sensitive(page, editable);
+  }
+}
+
+// Typing into an entry must not trigger key commands.
+void guard_keys(GtkWidget* entry) {
+  g_signal_connect(entry, "focus-in-event", G_CALLBACK(on_entry_focus_in), nullptr);
+  g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_entry_focus_out), nullptr);
 }
 
 void geo_play_button_play(int flag) {

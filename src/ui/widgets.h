@@ -109,6 +109,30 @@ void mivor_gtk_enable_keys();
 // One geometry forward or back (nothing at the ends).
 void callback_geo_forw();
 void callback_geo_back();
+// Keys go to `entry` (not to the key commands) while it has the focus.
+void guard_keys(GtkWidget* entry);
+// The editing pages (edit, fragments, symmetry, draw) are sensitive exactly
+// when the current molecule is editable.
+void mivor_gtk_set_editing_pages_sensitive();
+
+// ---- Edit page (edit_page.cpp) ----
+extern GtkWidget* vbox_edit;
+// The button that opens the element chooser for the selected atom.
+extern GtkWidget* button_change_atom;
+extern GtkWidget* spin_bond;
+extern GtkWidget* spin_angle;
+extern GtkWidget* spin_tors;
+extern GtkWidget* button_change_bond;
+GtkWidget* make_edit_page();
+// Sensitivities, values and the watched values' labels after a change of
+// the selection, the marks, the watched values or the atoms' positions.
+void mivor_gtk_update_edit_page();
+// Rewrites the watched values' labels with the current values.
+void change_watched_data();
+
+// ---- Fragments page (fragments_page.cpp) ----
+extern GtkWidget* table_fragments;
+GtkWidget* make_fragments_page();
 
 // ---- Orbital list (orbital_list.cpp) ----
 extern GtkWidget* treeview;

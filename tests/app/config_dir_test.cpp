@@ -17,10 +17,13 @@ class ConfigDir : public ::testing::Test {
   void SetUp() override {
     reset_core_state();
     system_config_dir = root.file("system");  // absent unless a test makes it
+    saved_installed = installed_config_dirs;
+    installed_config_dirs = {root.file("installed")};
   }
   void TearDown() override {
     reset_core_state();
     system_config_dir = "/usr/local/share/mivor";
+    installed_config_dirs = saved_installed;
   }
 
   std::string make_config(const std::string& name, bool with_settings) {
@@ -34,6 +37,7 @@ class ConfigDir : public ::testing::Test {
   }
 
   TempDir root;
+  std::vector<std::string> saved_installed;
   ScopedEnv no_mivor_dir{"MIVOR_DIR", nullptr};
   ScopedEnv home{"HOME", root.path().c_str()};
 };
@@ -66,6 +70,27 @@ TEST_F(ConfigDir, HomeWithoutSettingsFallsThroughToTheSystemDirectory) {
   EXPECT_EQ(rcdir, system_config_dir);
   // The system directory is taken whether or not it holds the settings file.
   EXPECT_EQ(error_config_does_not_exist, 0);
+}
+
+// The installation's own configuration comes before the system place, but
+// only when it holds the settings file; the default places are the built
+// prefix and the share/mivor beside the program's directory.
+TEST_F(ConfigDir, InstalledConfigurationPrecedesTheSystemDirectory) {
+  std::filesystem::create_directories(system_config_dir);
+  make_config("installed", false);
+  init_config_dir_path();
+  EXPECT_EQ(rcdir, system_config_dir);
+  const std::string installed = make_config("installed", true);
+  init_config_dir_path();
+  EXPECT_EQ(rcdir, installed);
+  // A home configuration still comes first.
+  const std::string h = make_config(".mivor", true);
+  init_config_dir_path();
+  EXPECT_EQ(rcdir, h);
+
+  ASSERT_EQ(saved_installed.size(), 2u);
+  EXPECT_EQ(saved_installed[0], std::string(MIVOR_INSTALL_PREFIX_FOR_TESTS) + "/share/mivor");
+  EXPECT_NE(saved_installed[1].find("/../share/mivor"), std::string::npos);
 }
 
 TEST_F(ConfigDir, NoHomeAndNoSystemDirectoryLeaveTheWorkingDirectory) {

@@ -21,7 +21,10 @@ class Converters : public ::testing::Test {
                                                     " forward=toy2mvr backward=mvr2toy extension=toy "
                                                     "description=\"Toy format\"\n"
                                                     "libpath=" +
-                                                    plugins + " forward=absent extension=gone\n"));
+                                                    plugins +
+                                                    " forward=absent extension=gone\n"
+                                                    "libpath=" +
+                                                    plugins + " forward=fail2mvr extension=bad\n"));
   }
   void TearDown() override { close_test_file(); }
 
@@ -69,12 +72,28 @@ TEST_F(Converters, SaveWritesTheNativeFileThenTheForeignOne) {
   EXPECT_FALSE(file_exists(dir.file("other.mvr")));
 }
 
-TEST_F(Converters, ConverterThatCannotRunStopsTheOpen) {
+// A converter that can't run, or that fails, is reported with the line it
+// wrote; the molecule shown stays, and nothing was converted.
+TEST_F(Converters, FailedConversionIsReportedAndTheMoleculeStays) {
+  const std::string shown = dir.write("shown.toy", "C 0 0 0\nO 1.2 0 0\n");
+  open_file(shown, std::nullopt);
+  ASSERT_EQ(m->natom(), 2);
+
   const std::string p = dir.write("a.gone", "C 0 0 0\n");
   open_file(p, std::nullopt);
   EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't process file: " + p});
-  EXPECT_EQ(m->natom(), 0);
-  EXPECT_EQ(input_file_name, "new_file.mvr");
+  const std::string bad = dir.write("b.bad", "C 0 0 0\n");
+  open_file(bad, std::nullopt);
+  ASSERT_EQ(told.warnings.size(), 2u);
+  EXPECT_EQ(told.warnings[1], "ERROR: Can't process file: " + bad + "\n" + bad + ": line 3: this is not a toy file");
+  EXPECT_EQ(m->natom(), 2);
+  EXPECT_EQ(input_file_name, shown);
+  EXPECT_FALSE(file_exists(dir.file("b.mvr")));
+
+  const converter_run_t run = run_converter(std::string(MIVOR_SOURCE_DIR) + "/tests/data/plugins/fail2mvr", "x");
+  EXPECT_TRUE(run.started);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.message, "x: line 3: this is not a toy file");
 }
 
 }  // namespace

@@ -57,6 +57,9 @@ Viewer::Viewer() {
   for (const auto& entry : std::filesystem::directory_iterator(MIVOR_SOURCE_DIR "/mivorrc")) {
     std::filesystem::copy(entry.path(), config + "/" + entry.path().filename().string());
   }
+  // The build's plugin.rc, which points at the built converters.
+  std::filesystem::copy(MIVOR_BUILD_RCDIR "/plugin.rc", config + "/plugin.rc",
+                        std::filesystem::copy_options::overwrite_existing);
   setenv("MIVOR_DIR", config.c_str(), 1);
   setenv("HOME", dir_.subdir("home").c_str(), 1);
   if (chdir(dir_.subdir("work").c_str()) != 0) std::abort();

@@ -25,6 +25,7 @@ std::optional<int> folder_rank(const std::string& folder) {
   static constexpr std::pair<std::string_view, int> kRanks[] = {
       {"molecule", 1}, {"formats", 2},   {"render", 3}, {"document", 4}, {"edit", 5},
       {"app", 6},      {"render/gl", 7}, {"export", 8}, {"ui", 9},       {"cli", 9},
+      {"convert", 9},
   };
   for (const auto& [name, rank] : kRanks)
     if (name == folder) return rank;

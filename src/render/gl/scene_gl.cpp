@@ -45,7 +45,9 @@ void set_lighting() {
   glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
 }
 
-void clear_background() {
+}  // namespace
+
+void clear_scene_background() {
   const color_t& bg = Input_Data.background_color;
   if (Input_Data.grayscale) {
     const float g = grayscale(bg.red, bg.green, bg.blue);
@@ -57,9 +59,7 @@ void clear_background() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-}  // namespace
-
-void scene_realize() {
+void scene_gl_state() {
   set_lighting();
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
@@ -67,6 +67,10 @@ void scene_realize() {
   glDisable(GL_CULL_FACE);
   glEnable(GL_NORMALIZE);
   glShadeModel(GL_SMOOTH);
+}
+
+void scene_realize() {
+  scene_gl_state();
   gl_state.list = glGenLists(1);
   scene_state.rebuild = 1;
 }
@@ -87,7 +91,7 @@ void mivor_draw_3d() {
 
 void scene_expose(int W, int H, void (*draw_2d)(int, int)) {
   glMatrixMode(GL_MODELVIEW);
-  clear_background();
+  clear_scene_background();
   // Light-moving mode: the mouse turns the current matrix, which places the
   // light; the scene itself stays in the orientation frozen in saved_matrix.
   const bool moving_light = Input_Data.move_light != 0;

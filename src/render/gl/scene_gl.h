@@ -4,9 +4,13 @@
 // GL context to be current (vibration_tick excepted).
 #pragma once
 
-// Lighting, materials, depth test and blending; creates the scene list and
-// marks it stale.
+// Lighting, materials, depth test and blending, as every scene is drawn.
+void scene_gl_state();
+// The state above; creates the scene list and marks it stale.
 void scene_realize();
+// Clears colour and depth to the background (its grey, alpha 0, in
+// grayscale mode).
+void clear_scene_background();
 // The scene list id (0 before realisation).
 unsigned int get_list_3d();
 // Compiles (and executes) the scene list from the current geometry; without

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "edit/edit_keys.h"
+#include "edit/internal_moves.h"
 #include "edit/moves.h"
 #include "formats/safe_file.h"
 #include "molecule/notify.h"
@@ -58,10 +60,12 @@ void zoom_by_drag(double x, double y) {
   }
 }
 
-// Control-drag: the factor of the expand/retract edit, which runs with the
-// atom editing.
+// Control-drag: a mainly horizontal step expands (right) or retracts (left)
+// the molecule by a tenth of the step.
 void expand_by_drag(double x, double y) {
-  if (std::fabs(x - view.last_x) > 2.0 * std::fabs(y - view.last_y)) view.expand_factor = (x - view.last_x) / 10.0;
+  if (!(std::fabs(x - view.last_x) > 2.0 * std::fabs(y - view.last_y))) return;
+  view.expand_factor = (x - view.last_x) / 10.0;
+  if (m && m->editable) do_expand_or_retract(view.expand_factor);
 }
 
 // Right-button drag: the first event anchors the rectangle; later ones move
@@ -256,10 +260,10 @@ void do_key_page(int dir, int big) {
     glMatrixMode(GL_MODELVIEW);
     glTranslated(0.0, 0.0, 0.1 * dir);
     redraw();
-  } else if (m->n_selected == 2 || m->n_selected == 1) {
-    // Two selected atoms step their bond type, one its element: these edits
-    // belong to atom editing, which takes over this branch.
-    return;
+  } else if (page_edit(dir)) {
+    // Two selected atoms stepped their bond type, one its element.
+    rerender_3d();
+    redraw();
   } else if (m->nvibr() > 0) {
     ivib = std::clamp(ivib + step, 0, m->nvibr() - 1);
     rerender_3d();

@@ -1,0 +1,317 @@
+// Cube files: two comment lines; the atom count and the origin (and maybe
+// the number of values per point); three lines of points and step vector
+// per axis, a negative count meaning Ångström; one line per atom (number,
+// charge, x, y, z); with a negative atom count, the number of orbitals and
+// their indices; then the values, x outermost and z innermost, the orbitals
+// of a point one after another. Values are a stream of numbers however they
+// are broken into lines.
+//
+// A one-grid cube is streamed into the native file as it is read; an orbital
+// cube is held whole (its values are interleaved by point) and written grid
+// by grid. Counts are checked against the bytes the file holds before
+// anything is allocated: every value takes at least two characters.
+#include "convert/cube.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "convert/number_scan.h"
+#include "convert/text_lines.h"
+#include "formats/element_numbers.h"
+#include "formats/safe_file.h"
+#include "formats/text_words.h"
+
+namespace {
+
+// Largest lattice accepted, as the viewer's grid reader.
+constexpr long long max_points = 1LL << 27;
+constexpr long long max_orbitals = 100000;
+
+bool numbers_of_line(const std::string& line, size_t want, std::vector<double>& out) {
+  out.clear();
+  for (std::string_view w : split_words(line)) {
+    double v;
+    if (!word_to_double(w, v)) break;
+    out.push_back(v);
+  }
+  return out.size() >= want;
+}
+
+bool is_integer(double v) { return std::fabs(v) < 1e12 && v == std::floor(v); }
+
+// The orbital index in a psi4 property name such as "Psi_a_8_2-B2", or 0.
+int psi4_orbital_index(const std::string& text) {
+  for (const char* key : {"Psi_a_", "Psi_b_"}) {
+    const size_t at = text.find(key);
+    if (at != std::string::npos) return std::max(1, std::atoi(text.c_str() + at + 6));
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
+  std::string line;
+  if (!read_line_into(file, h.title) || !read_line_into(file, h.comment)) {
+    error = "not a cube file: the two comment lines are missing";
+    return false;
+  }
+  strdiet(h.title);
+  strdiet(h.comment);
+  std::vector<double> v;
+  if (!read_line_into(file, line) || !numbers_of_line(line, 4, v) || !is_integer(v[0])) {
+    error = "not a cube file: line 3 must hold the atom count and the origin";
+    return false;
+  }
+  const long long natoms = static_cast<long long>(v[0]);
+  if (v.size() >= 5 && v[4] != 1) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", v[4]);
+    error = std::string("cube files with ") + text + " values per point are not supported";
+    return false;
+  }
+  h.lattice.origin = {v[1], v[2], v[3]};
+  bool angstrom = false;
+  for (size_t a = 0; a < 3; ++a) {
+    if (!read_line_into(file, line) || !numbers_of_line(line, 4, v) || !is_integer(v[0]) || v[0] == 0 ||
+        std::fabs(v[0]) > max_points) {
+      error = "not a cube file: line " + std::to_string(a + 4) + " must hold a point count and a step vector";
+      return false;
+    }
+    h.lattice.net[a] = static_cast<int>(std::fabs(v[0]));
+    // A negative count: this axis (and, for the first, the origin and the
+    // atoms) in Ångström.
+    const double scale = v[0] < 0 ? 1 / conv_bohr : 1.0;
+    if (a == 0) angstrom = v[0] < 0;
+    h.lattice.step[a] = vec3{v[1], v[2], v[3]} * scale;
+  }
+  if (angstrom) h.lattice.origin *= 1 / conv_bohr;
+  if (1.0 * h.lattice.net[0] * h.lattice.net[1] * h.lattice.net[2] > max_points) {
+    error = "the lattice of " + std::to_string(h.lattice.net[0]) + "x" + std::to_string(h.lattice.net[1]) + "x" +
+            std::to_string(h.lattice.net[2]) + " points is too large";
+    return false;
+  }
+  if (std::llabs(natoms) > bytes_left(file) / 10) {
+    error = "the atom count " + std::to_string(natoms) + " does not fit in the file";
+    return false;
+  }
+  for (long long k = 0; k < std::llabs(natoms); ++k) {
+    if (!read_line_into(file, line) || !numbers_of_line(line, 5, v) || !is_integer(v[0])) {
+      error = "atom " + std::to_string(k + 1) + " of " + std::to_string(std::llabs(natoms)) +
+              ": a line of atomic number, charge and position was expected";
+      return false;
+    }
+    out_atom_t atom;
+    atom.symbol = v[0] >= 0 && v[0] <= 200 ? symbol_of_number(static_cast<int>(v[0])) : std::string();
+    if (atom.symbol.empty()) {
+      error = "atom " + std::to_string(k + 1) + ": no element has the number " + std::to_string(v[0]);
+      return false;
+    }
+    atom.xyz = vec3{v[2], v[3], v[4]} * (angstrom ? 1.0 : conv_bohr);
+    h.atoms.push_back(atom);
+  }
+  if (natoms < 0) {
+    // The orbital count and the orbitals, over as many lines as they take.
+    std::vector<double> list;
+    while (list.empty() || list.size() < static_cast<size_t>(list[0]) + 1) {
+      if (!read_line_into(file, line)) break;
+      for (std::string_view w : split_words(line)) {
+        double x;
+        if (!word_to_double(w, x) || !is_integer(x)) {
+          error = "the orbital list after the atoms holds '" + std::string(w.substr(0, 20)) + "'";
+          return false;
+        }
+        list.push_back(x);
+      }
+      if (!list.empty() && (list[0] < 1 || list[0] > max_orbitals || list[0] > bytes_left(file) / 2)) {
+        error = "the orbital count " + std::to_string(static_cast<long long>(list[0])) + " is not possible here";
+        return false;
+      }
+    }
+    if (list.empty() || list.size() != static_cast<size_t>(list[0]) + 1) {
+      error = "the orbital list after the atoms is incomplete";
+      return false;
+    }
+    for (size_t k = 1; k < list.size(); ++k) {
+      if (list[k] < 1 || list[k] > max_orbitals) {
+        error = "orbital index " + std::to_string(static_cast<long long>(list[k])) + " is out of range";
+        return false;
+      }
+      h.orbitals.push_back(static_cast<int>(list[k]));
+    }
+  }
+  // Every value takes at least two characters.
+  if (h.lattice.points() * h.grids() > bytes_left(file) / 2) {
+    error = "the file is too short for the " + std::to_string(h.lattice.points() * h.grids()) +
+            " values its header announces";
+    return false;
+  }
+  return true;
+}
+
+std::vector<out_grid_t> cube_grids(const cube_header_t& h) {
+  std::vector<out_grid_t> grids;
+  for (int index : h.orbitals) {
+    out_grid_t g;
+    g.orbital = true;
+    g.index = index;
+    grids.push_back(g);
+  }
+  if (!grids.empty()) return grids;
+  const std::string text = lower(h.title + " " + h.comment);
+  out_grid_t g;
+  if (text.find("potential") != std::string::npos || text.find("property: esp") != std::string::npos) {
+    g.name = "Electrostatic potential";
+  } else if (const int index = psi4_orbital_index(h.comment); index > 0) {
+    g.orbital = true;
+    g.index = index;
+  } else if (text.find("spin density") != std::string::npos || text.find("property: ds") != std::string::npos) {
+    g.name = "Spin density";
+  } else if (text.find("density") != std::string::npos || text.find("property: d") != std::string::npos) {
+    g.name = "Density";
+  } else {
+    g.name = "Grid";
+  }
+  grids.push_back(g);
+  return grids;
+}
+
+namespace {
+
+struct cube_source_t {
+  std::string path;
+  file_ptr file{nullptr, std::fclose};
+  cube_header_t header;
+};
+
+bool open_cube(const std::string& path, cube_source_t& c, std::string& error) {
+  c.path = path;
+  c.file = open_file_ptr(path, "rb");
+  if (!c.file) {
+    error = "can't open " + path;
+    return false;
+  }
+  if (!read_cube_header(c.file.get(), c.header, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+std::string count_mismatch(const std::string& path, long long got, long long want) {
+  return path + ": the file holds " + (got < want ? "only " : "") + std::to_string(got) +
+         " values where its header announces " + std::to_string(want) + (got < want ? " (truncated?)" : "");
+}
+
+// Streams the values of a one-grid cube into `out`.
+bool stream_values(cube_source_t& c, FILE* out, std::string& error) {
+  NumberStream numbers(c.file.get());
+  const long long want = c.header.lattice.points();
+  long long got = 0;
+  std::vector<double> run;
+  for (;;) {
+    run.clear();
+    const size_t n = numbers.next_run(run);
+    if (got + static_cast<long long>(n) > want) {
+      error = count_mismatch(c.path, got + static_cast<long long>(n), want);
+      return false;
+    }
+    if (n > 0 && std::fwrite(run.data(), sizeof(double), n, out) != n) {
+      error = "can't write the native file (disk full?)";
+      return false;
+    }
+    got += static_cast<long long>(n);
+    if (!numbers.error().empty()) {
+      error = c.path + ": value " + std::to_string(got + 1) + ": " + numbers.error();
+      return false;
+    }
+    if (n == 0) break;
+  }
+  if (got != want) {
+    error = count_mismatch(c.path, got, want);
+    return false;
+  }
+  return true;
+}
+
+// Reads the interleaved values of an orbital cube and writes them grid by
+// grid.
+bool write_orbital_values(cube_source_t& c, FILE* out, std::string& error) {
+  const size_t grids = static_cast<size_t>(c.header.grids());
+  const size_t points = static_cast<size_t>(c.header.lattice.points());
+  std::vector<double> all;
+  all.reserve(grids * points);
+  NumberStream numbers(c.file.get());
+  while (numbers.next_run(all) > 0 && all.size() <= grids * points) {
+  }
+  if (!numbers.error().empty()) {
+    error = c.path + ": value " + std::to_string(all.size() + 1) + ": " + numbers.error();
+    return false;
+  }
+  if (all.size() != grids * points) {
+    error = count_mismatch(c.path, static_cast<long long>(all.size()), static_cast<long long>(grids * points));
+    return false;
+  }
+  std::vector<double> buffer;
+  for (size_t g = 0; g < grids; ++g) {
+    for (size_t start = 0; start < points; start += 1 << 16) {
+      const size_t end = std::min(points, start + (1 << 16));
+      buffer.clear();
+      for (size_t p = start; p < end; ++p) buffer.push_back(all[p * grids + g]);
+      if (std::fwrite(buffer.data(), sizeof(double), buffer.size(), out) != buffer.size()) {
+        error = "can't write the native file (disk full?)";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool same_lattice(const lattice_t& a, const lattice_t& b) {
+  if (a.net != b.net || distance(a.origin, b.origin) > 1e-4) return false;
+  for (size_t k = 0; k < 3; ++k)
+    if (distance(a.step[k], b.step[k]) > 1e-6) return false;
+  return true;
+}
+
+}  // namespace
+
+bool convert_cube(const std::string& path, const std::optional<std::string>& epot, const std::string& target,
+                  std::string& error) {
+  cube_source_t main, potential;
+  if (!open_cube(path, main, error)) return false;
+  out_grid_set_t set;
+  set.lattice = main.header.lattice;
+  set.grids = cube_grids(main.header);
+  if (epot) {
+    if (!open_cube(*epot, potential, error)) return false;
+    if (potential.header.grids() != 1 || !same_lattice(main.header.lattice, potential.header.lattice)) {
+      error = *epot + ": the potential must be one grid on the lattice of " + path;
+      return false;
+    }
+    out_grid_t g;
+    g.name = "Electrostatic potential";
+    set.grids.push_back(g);
+  }
+  int highest = 0;
+  for (const out_grid_t& g : set.grids)
+    if (g.orbital) highest = std::max(highest, g.index);
+  if (highest > 0) {
+    set.n_mo = highest;
+    set.orbitals_per_symmetry = {highest};
+    set.orbital_file_info = "orbitals of " + path;
+  }
+  set.write_values = [&](FILE* out, std::string& err) {
+    const bool ok = main.header.orbitals.empty() ? stream_values(main, out, err) : write_orbital_values(main, out, err);
+    return ok && (!epot || stream_values(potential, out, err));
+  };
+  out_geometry_t geometry;
+  geometry.comment = "converted from " + path + " by mivor-convert";
+  geometry.atoms = main.header.atoms;
+  geometry.grids = &set;
+  return write_native(target, {geometry}, error);
+}

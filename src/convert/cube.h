@@ -1,0 +1,31 @@
+// Gaussian cube files to the native format: single grids (density,
+// potential, one orbital) and orbital cubes (negative atom count followed by
+// the list of orbitals), with values read as one stream of numbers.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/native_out.h"
+
+struct cube_header_t {
+  std::string title, comment;
+  lattice_t lattice;  // bohr
+  std::vector<out_atom_t> atoms;
+  std::vector<int> orbitals;  // the orbital list of an orbital cube
+  int grids() const { return orbitals.empty() ? 1 : static_cast<int>(orbitals.size()); }
+};
+
+// Reads the header lines and leaves `file` at the first value; false with
+// `error` set when the header is not a cube header or claims more than the
+// file can hold.
+bool read_cube_header(FILE* file, cube_header_t& header, std::string& error);
+// What the grids of a cube are: their names, kinds and orbital indices.
+std::vector<out_grid_t> cube_grids(const cube_header_t& header);
+
+// Converts the cube `path` to the native file `target`; with `epot`, the
+// potential cube of the same lattice is added as "Electrostatic potential".
+bool convert_cube(const std::string& path, const std::optional<std::string>& epot, const std::string& target,
+                  std::string& error);

@@ -1,0 +1,353 @@
+// Molden sections: "[Atoms] (AU|Angs)", "[GTO]" with the shell flags
+// "[5D]", "[5D7F]", "[5D10F]", "[7F]", "[9G]" (Cartesian unless a flag says
+// otherwise; "[5D]" makes d and f spherical), "[MO]", "[FREQ]",
+// "[FR-COORD]", "[FR-NORM-COORD]", "[INT]", "[GEOMETRIES] (XYZ)" and
+// "[GEOCONV]". Section names are compared ignoring case; unknown sections
+// are skipped. Every count is checked against what is left of the text
+// before it sizes anything.
+#include "convert/molden.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "convert/text_lines.h"
+#include "convert/xyz.h"
+#include "formats/element_numbers.h"
+
+int molden_t::basis_functions() const {
+  int n = 0;
+  for (const shell_t& s : shells) n += s.functions();
+  return n;
+}
+
+namespace {
+
+constexpr double bohr = conv_bohr;
+
+struct section_t {
+  std::string name;    // lower case, without brackets
+  std::string option;  // what follows "]" on the line, lower case
+  int first_line = 0;  // of the section's content
+  std::string_view body;
+};
+
+// Splits the text at lines that start with "[".
+std::vector<section_t> sections_of(const std::string& text) {
+  std::vector<section_t> out;
+  LineCursor lines(text);
+  std::string_view line;
+  size_t body_start = 0;
+  auto close = [&](size_t end) {
+    if (!out.empty()) out.back().body = std::string_view(text).substr(body_start, end - body_start);
+  };
+  size_t offset = 0;
+  while (lines.next(line)) {
+    offset = static_cast<size_t>(line.data() - text.data());
+    const std::string_view t = trim(line);
+    if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {
+      close(offset);
+      section_t s;
+      const size_t end = t.find(']');
+      s.name = lower(trim(t.substr(1, end - 1)));
+      s.option = lower(trim(t.substr(end + 1)));
+      s.first_line = lines.number() + 1;
+      out.push_back(s);
+      body_start = std::min(text.size(), offset + line.size() + 1);
+    }
+  }
+  close(text.size());
+  return out;
+}
+
+class Reader {
+ public:
+  Reader(const section_t& s, std::string& error) : lines_(s.body), first_(s.first_line), error_(error) {}
+  bool next(std::string_view& line) {
+    while (lines_.next(line))
+      if (!trim(line).empty()) return true;
+    return false;
+  }
+  void back() { lines_.back(); }
+  size_t bytes_left() const { return lines_.bytes_left(); }
+  bool fail(const std::string& what) {
+    error_ = "line " + std::to_string(first_ + lines_.number() - 1) + ": " + what;
+    return false;
+  }
+  // The words of a line as numbers; false (with the error) when one is not.
+  bool numbers(std::string_view line, std::vector<double>& out, size_t want) {
+    out.clear();
+    for (std::string_view w : split_words(line)) {
+      double v;
+      if (!word_to_double(w, v)) return fail("'" + std::string(w.substr(0, 24)) + "' is not a number");
+      out.push_back(v);
+    }
+    if (out.size() < want) return fail("expected " + std::to_string(want) + " numbers");
+    return true;
+  }
+
+ private:
+  LineCursor lines_;
+  int first_;
+  std::string& error_;
+};
+
+bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
+  const double scale = s.option.find("angs") != std::string::npos ? 1.0 : bohr;
+  Reader r(s, error);
+  std::string_view line;
+  while (r.next(line)) {
+    const std::vector<std::string_view> w = split_words(line);
+    double v[4];
+    if (w.size() < 6) return r.fail("an atom line is: name, number, atomic number, x, y, z");
+    for (size_t k = 0; k < 4; ++k)
+      if (!word_to_double(w[k + 2], v[k]))
+        return r.fail("'" + std::string(w[k + 2].substr(0, 24)) + "' is not a number");
+    out_atom_t atom;
+    const bool number = v[0] >= 0 && v[0] <= 200 && v[0] == static_cast<int>(v[0]);
+    atom.symbol = number ? symbol_of_number(static_cast<int>(v[0])) : std::string();
+    if (atom.symbol.empty()) atom.symbol = element_of_label(std::string(w[0]));
+    if (atom.symbol.empty()) return r.fail("no element has the atomic number " + std::string(w[2]));
+    const vec3 p{v[1], v[2], v[3]};
+    atom.xyz = p * scale;
+    m.atoms.push_back(atom);
+    m.centres.push_back(atom.xyz * (1 / bohr));
+  }
+  return true;
+}
+
+int shell_l(std::string_view label) {
+  static const char* const names[] = {"s", "p", "d", "f", "g"};
+  for (int l = 0; l < 5; ++l)
+    if (lower(label) == names[l]) return l;
+  return -1;
+}
+
+bool read_gto(const section_t& s, molden_t& m, std::string& error) {
+  Reader r(s, error);
+  std::string_view line;
+  std::vector<double> v;
+  int atom = -1;
+  long long functions = 0;
+  while (r.next(line)) {
+    const std::vector<std::string_view> w = split_words(line);
+    long long index;
+    if (w.size() >= 1 && word_to_long(w[0], index)) {
+      if (index < 1 || index > static_cast<long long>(m.atoms.size()))
+        return r.fail("basis functions for atom " + std::string(w[0]) + ", which is not in [Atoms]");
+      atom = static_cast<int>(index - 1);
+      continue;
+    }
+    if (atom < 0) return r.fail("a shell before the line that names its atom");
+    const bool sp = w.size() >= 2 && lower(w[0]) == "sp";
+    const int l = sp ? 0 : shell_l(w.empty() ? "" : w[0]);
+    long long nprim;
+    if (l < 0) return r.fail("unknown shell '" + std::string(w.empty() ? "" : w[0].substr(0, 12)) + "'");
+    if (w.size() < 2 || !word_to_long(w[1], nprim) || nprim < 1) return r.fail("a shell line is: type, count, scale");
+    if (static_cast<unsigned long long>(nprim) > r.bytes_left() / 4)
+      return r.fail(std::to_string(nprim) + " primitives can't fit in the rest of the file");
+    shell_t shell, p_shell;
+    shell.atom = p_shell.atom = atom;
+    shell.l = l;
+    p_shell.l = 1;
+    for (long long k = 0; k < nprim; ++k) {
+      if (!r.next(line)) return r.fail("the shell ends early");
+      if (!r.numbers(line, v, sp ? 3 : 2)) return false;
+      if (v[0] <= 0) return r.fail("exponents must be positive");
+      shell.exponents.push_back(v[0]);
+      shell.coefficients.push_back(v[1]);
+      if (sp) {
+        p_shell.exponents.push_back(v[0]);
+        p_shell.coefficients.push_back(v[2]);
+      }
+    }
+    functions += shell.functions() + (sp ? 3 : 0);
+    if (functions > max_basis_functions)
+      return r.fail("more than " + std::to_string(max_basis_functions) + " basis functions");
+    m.shells.push_back(shell);
+    if (sp) m.shells.push_back(p_shell);
+  }
+  m.has_basis = true;
+  return true;
+}
+
+// Key lines of an orbital: "Sym=", "Ene=", "Spin=", "Occup=".
+bool is_key_line(std::string_view line) { return trim(line).find('=') != std::string_view::npos; }
+
+bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
+  Reader r(s, error);
+  std::string_view line;
+  std::vector<double> v;
+  bool in_keys = false;
+  while (r.next(line)) {
+    if (is_key_line(line)) {
+      if (!in_keys) m.mos.emplace_back();
+      in_keys = true;
+      molden_mo_t& mo = m.mos.back();
+      const std::string_view t = trim(line);
+      const size_t eq = t.find('=');
+      const std::string key = lower(trim(t.substr(0, eq)));
+      const std::string_view value = trim(t.substr(eq + 1));
+      double x = 0;
+      if (key == "sym") {
+        mo.sym = std::string(value.substr(0, 32));
+      } else if (key == "spin") {
+        mo.beta = lower(value).find("beta") != std::string::npos;
+      } else if (key == "ene" || key == "occup") {
+        if (!word_to_double(split_words(value).empty() ? "" : split_words(value)[0], x))
+          return r.fail("'" + std::string(value.substr(0, 24)) + "' is not a number");
+        (key == "ene" ? mo.energy : mo.occ) = x;
+      }
+      continue;
+    }
+    in_keys = false;
+    if (m.mos.empty()) return r.fail("coefficients before the first orbital's keys");
+    if (!r.numbers(line, v, 2)) return false;
+    const double index = v[0];
+    if (index < 1 || index > nbf || index != static_cast<int>(index)) {
+      char text[48];
+      std::snprintf(text, sizeof text, "%g", index);
+      return r.fail(std::string("coefficient of basis function ") + text + ", but the basis has " +
+                    std::to_string(nbf));
+    }
+    m.mos.back().coefficients.emplace_back(static_cast<int>(index) - 1, v[1]);
+  }
+  return true;
+}
+
+bool read_fr_coord(const section_t& s, molden_t& m, std::string& error) {
+  Reader r(s, error);
+  std::string_view line;
+  std::vector<double> v;
+  while (r.next(line)) {
+    const std::vector<std::string_view> w = split_words(line);
+    if (w.size() < 4) return r.fail("an atom line is: name, x, y, z");
+    out_atom_t atom;
+    atom.symbol = element_of_label(std::string(w[0]));
+    if (atom.symbol.empty()) return r.fail("'" + std::string(w[0].substr(0, 20)) + "' is not an element");
+    if (!r.numbers(line.substr(static_cast<size_t>(w[1].data() - line.data())), v, 3)) return false;
+    atom.xyz = vec3{v[0], v[1], v[2]} * bohr;
+    m.fr_atoms.push_back(atom);
+  }
+  return true;
+}
+
+// One number per line ([FREQ], [INT], the energies of [GEOCONV]).
+bool read_column(Reader& r, std::vector<double>& out, bool stop_at_text) {
+  std::string_view line;
+  std::vector<double> v;
+  while (r.next(line)) {
+    double x;
+    const std::vector<std::string_view> w = split_words(line);
+    if (!word_to_double(w[0], x)) {
+      if (stop_at_text) {
+        r.back();
+        return true;
+      }
+      return r.fail("'" + std::string(w[0].substr(0, 24)) + "' is not a number");
+    }
+    out.push_back(x);
+  }
+  return true;
+}
+
+bool read_norm_coords(const section_t& s, molden_t& m, size_t natoms, std::string& error) {
+  Reader r(s, error);
+  std::string_view line;
+  std::vector<double> v;
+  size_t mode = 0;
+  while (r.next(line)) {
+    if (!starts_with_nocase(trim(line), "vibration")) return r.fail("'vibration N' was expected");
+    if (mode >= m.modes.size()) return r.fail("more modes than frequencies in [FREQ]");
+    for (size_t a = 0; a < natoms; ++a) {
+      if (!r.next(line)) return r.fail("the mode ends early");
+      if (!r.numbers(line, v, 3)) return false;
+      m.modes[mode].displacement.push_back({v[0], v[1], v[2]});
+    }
+    ++mode;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
+  const std::vector<section_t> sections = sections_of(text);
+  auto find = [&](const char* name) -> const section_t* {
+    for (const section_t& s : sections)
+      if (s.name == name) return &s;
+    return nullptr;
+  };
+  if (sections.empty() || !(find("molden format") || find("atoms") || find("geometries") || find("fr-coord"))) {
+    error = "not a Molden file: no [Molden Format], [Atoms], [FR-COORD] or [GEOMETRIES] section";
+    return false;
+  }
+  if (const section_t* s = find("atoms"); s && !read_atoms(*s, m, error)) return false;
+  const section_t* gto = find("gto");
+  if (gto && !read_gto(*gto, m, error)) return false;
+  bool d5 = false, f7 = false, g9 = false;
+  for (const section_t& s : sections) {
+    if (s.name == "5d" || s.name == "5d7f") d5 = f7 = true;
+    if (s.name == "5d10f") d5 = true;
+    if (s.name == "7f") f7 = true;
+    if (s.name == "9g") g9 = true;
+  }
+  for (shell_t& shell : m.shells)
+    shell.spherical = (shell.l == 2 && d5) || (shell.l == 3 && f7) || (shell.l == 4 && g9);
+  if (const section_t* s = find("mo")) {
+    if (!gto) {
+      error = "the file has orbitals ([MO]) but no basis ([GTO])";
+      return false;
+    }
+    if (!read_mo(*s, m, m.basis_functions(), error)) return false;
+  }
+  if (const section_t* s = find("fr-coord"); s && !read_fr_coord(*s, m, error)) return false;
+  if (const section_t* s = find("freq")) {
+    Reader r(*s, error);
+    std::vector<double> freq;
+    if (!read_column(r, freq, false)) return false;
+    for (double f : freq) m.modes.push_back({f, std::nullopt, {}});
+    if (const section_t* n = find("fr-norm-coord"); n && !read_norm_coords(*n, m, m.fr_atoms.size(), error))
+      return false;
+    for (const out_mode_t& mode : m.modes)
+      if (mode.displacement.size() != m.fr_atoms.size()) {
+        error = "[FR-NORM-COORD] does not give every mode of [FREQ] for every atom of [FR-COORD]";
+        return false;
+      }
+    if (const section_t* in = find("int")) {
+      Reader ri(*in, error);
+      std::vector<double> ir;
+      if (!read_column(ri, ir, false)) return false;
+      if (ir.size() == m.modes.size())
+        for (size_t k = 0; k < ir.size(); ++k) m.modes[k].ir = ir[k];
+    }
+  }
+  if (m.fr_atoms.empty()) m.modes.clear();
+  if (const section_t* s = find("geometries")) {
+    if (s->option.find("zmat") != std::string::npos) {
+      error = "[GEOMETRIES] (ZMAT) is not supported";
+      return false;
+    }
+    std::string steps_error;
+    if (!read_xyz(std::string(s->body), m.steps, steps_error)) {
+      error = "[GEOMETRIES]: " + steps_error;
+      return false;
+    }
+    if (const section_t* c = find("geoconv")) {
+      Reader r(*c, error);
+      std::string_view line;
+      std::vector<double> energies;
+      while (r.next(line)) {
+        if (lower(trim(line)) != "energy") continue;
+        if (!read_column(r, energies, true)) return false;
+        break;
+      }
+      if (energies.size() == m.steps.size())
+        for (size_t k = 0; k < energies.size(); ++k) m.steps[k].energy = energies[k];
+    }
+  }
+  if (m.atoms.empty() && m.fr_atoms.empty() && m.steps.empty()) {
+    error = "no atoms in [Atoms], [FR-COORD] or [GEOMETRIES]";
+    return false;
+  }
+  return true;
+}

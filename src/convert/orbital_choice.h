@@ -1,0 +1,47 @@
+// Which orbitals of a Molden file go on grids, how the orbital list numbers
+// them (alpha and beta apart), and the lattice they are evaluated on.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/molden.h"
+#include "convert/native_out.h"
+
+struct molden_options_t {
+  double spacing = 0.2;             // bohr
+  double margin = 4.0;              // bohr around the atoms
+  std::optional<int> net;           // points on the longest edge
+  std::optional<std::string> like;  // a cube file whose lattice is taken
+  bool all = false;                 // every orbital, not HOMO-10 … LUMO+10
+  bool density_only = false;        // the densities, no orbitals
+};
+
+// The lattice of the options for atoms at `centres` (bohr): a box of the
+// atoms and the margin, its phase along each axis chosen from the nuclei
+// (weighted by `weights`, the squares of their charges) so that sums over
+// the lattice stay accurate; or the lattice of the --like cube.
+bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>& weights, const molden_options_t& o,
+                    lattice_t& lattice, std::string& error);
+
+// One orbital chosen for a grid, and how the orbital list shows it.
+struct chosen_orbital_t {
+  int mo = 0;     // index into molden_t::mos
+  int sym = 1;    // symmetry number (beta orbitals after the alpha ones)
+  int index = 1;  // within its symmetry
+};
+
+// Orbital numbering: symmetry numbers from the Sym= labels in order of first
+// appearance (beta orbitals in symmetries after the alpha ones when the file
+// has both), indices within each (label, spin) by energy unless the label
+// gives one ("5a1", "5.1"). `per_symmetry` receives the number of orbitals
+// of each symmetry, `labels` the label of each.
+std::vector<chosen_orbital_t> number_orbitals(const molden_t& m, std::vector<int>& per_symmetry,
+                                              std::vector<std::string>& labels);
+// The orbitals put on grids: HOMO-10 … LUMO+10 of each spin, or all.
+std::vector<int> select_orbitals(const molden_t& m, bool all);
+
+// An orbital that holds electrons; a file with beta orbitals.
+bool occupied(const molden_mo_t& mo);
+bool open_shell(const molden_t& m);

@@ -1,0 +1,116 @@
+#include "convert/xyz.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "convert/text_lines.h"
+#include "formats/element_numbers.h"
+#include "formats/text_words.h"
+
+namespace {
+
+// The energy a comment line gives: the whole line one number, or the value
+// of an "energy=" key (any case, the key starting a word, the value maybe
+// quoted).
+std::optional<double> comment_energy(std::string_view comment) {
+  double v;
+  if (word_to_double(trim(comment), v)) return v;
+  const std::string low = lower(comment);
+  for (size_t at = low.find("energy="); at != std::string::npos; at = low.find("energy=", at + 1)) {
+    if (at > 0 && !std::isspace(static_cast<unsigned char>(low[at - 1]))) continue;
+    std::string_view value = comment.substr(at + 7);
+    if (!value.empty() && value.front() == '"') value.remove_prefix(1);
+    const size_t stop = value.find_first_of(" \t\"");
+    if (word_to_double(value.substr(0, stop), v)) return v;
+  }
+  return std::nullopt;
+}
+
+std::string at_line(int n) { return "line " + std::to_string(n) + ": "; }
+
+}  // namespace
+
+bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std::string& error) {
+  LineCursor lines(text);
+  std::string_view line;
+  std::string last_label, last_symbol;
+  frames.clear();
+  while (lines.next(line)) {
+    if (trim(line).empty()) continue;
+    long long count;
+    if (!word_to_long(trim(line), count) || count < 0) {
+      error =
+          at_line(lines.number()) + "an atom count was expected, not '" + std::string(trim(line).substr(0, 40)) + "'";
+      return false;
+    }
+    // Each atom needs a line of at least a symbol and three numbers.
+    if (static_cast<unsigned long long>(count) > lines.bytes_left() / 7) {
+      error = at_line(lines.number()) + std::to_string(count) + " atoms can't fit in the rest of the file";
+      return false;
+    }
+    out_geometry_t frame;
+    if (!lines.next(line)) {
+      error = at_line(lines.number() + 1) + "the file ends before the comment line";
+      return false;
+    }
+    frame.comment = std::string(trim(line));
+    frame.energy = comment_energy(line);
+    frame.atoms.reserve(static_cast<size_t>(count));
+    for (long long a = 0; a < count; ++a) {
+      if (!lines.next(line)) {
+        error = "the file ends after " + std::to_string(a) + " of " + std::to_string(count) + " atoms of frame " +
+                std::to_string(frames.size() + 1);
+        return false;
+      }
+      const std::vector<std::string_view> w = split_words(line);
+      out_atom_t atom;
+      if (w.size() < 4) {
+        error = at_line(lines.number()) + "an atom line needs a symbol and three coordinates";
+        return false;
+      }
+      // Labels repeat from frame to frame: the last one's element is kept.
+      if (w[0] != last_label) {
+        last_label.assign(w[0]);
+        last_symbol = element_of_label(last_label);
+      }
+      atom.symbol = last_symbol;
+      if (atom.symbol.empty()) {
+        error = at_line(lines.number()) + "'" + std::string(w[0].substr(0, 20)) + "' is not an element";
+        return false;
+      }
+      for (int c = 0; c < 3; ++c)
+        if (!word_to_double(w[static_cast<size_t>(c) + 1], atom.xyz[static_cast<size_t>(c)])) {
+          error = at_line(lines.number()) + "'" + std::string(w[static_cast<size_t>(c) + 1].substr(0, 20)) +
+                  "' is not a coordinate";
+          return false;
+        }
+      frame.atoms.push_back(std::move(atom));
+    }
+    frames.push_back(std::move(frame));
+  }
+  if (frames.empty()) {
+    error = "no atoms: the file is empty";
+    return false;
+  }
+  return true;
+}
+
+std::string xyz_text(const std::vector<out_geometry_t>& geometries) {
+  std::string out;
+  char buffer[160];
+  for (const out_geometry_t& g : geometries) {
+    out += std::to_string(g.atoms.size()) + "\n";
+    if (g.energy) {
+      std::snprintf(buffer, sizeof buffer, "energy=%.10f\n", *g.energy);
+      out += buffer;
+    } else {
+      out += single_line(g.comment) + "\n";
+    }
+    for (const out_atom_t& a : g.atoms) {
+      std::snprintf(buffer, sizeof buffer, "%-2s %15.9f %15.9f %15.9f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1],
+                    a.xyz[2]);
+      out += buffer;
+    }
+  }
+  return out;
+}

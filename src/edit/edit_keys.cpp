@@ -1,0 +1,54 @@
+#include "edit/edit_keys.h"
+
+#include "document/undo.h"
+#include "edit/atom_edit.h"
+#include "edit/bond_edit.h"
+#include "edit/fragment_insert.h"
+#include "edit/fragment_library.h"
+#include "edit/watched.h"
+#include "molecule/mol_data.h"
+#include "molecule/notify.h"
+
+void key_insert(const key_context_t& c) {
+  if (!c.editable) return;
+  if (c.n_selected == 0 || (c.n_selected == 1 && !c.shift)) {
+    add_fragment(last_fragment);
+  } else if (c.n_selected <= 2 && c.shift) {
+    add_atoms(1);
+  } else if (c.n_selected == 2) {
+    step_bond_type(1);
+  }
+}
+
+void key_delete(const key_context_t& c) {
+  if (!c.editable) return;
+  if (c.n_selected == 1 || c.marked) {
+    delete_coord();
+  } else if (c.n_selected == 2) {
+    lower_bond_type();
+  }
+}
+
+bool page_edit(int dir) {
+  if (!m || !m->editable) return false;
+  if (m->n_selected == 2) {
+    step_bond_type(dir == 1 ? 1 : -1);
+  } else if (m->n_selected == 1) {
+    change_element_by_one(dir == 1 ? 1 : -1);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void key_escape(bool editable) {
+  remove_all_watched_coords();
+  if (!editable || !m || !m->deco.exists()) return;
+  const bool any = m->nvector() + m->ntriangle() + m->nsphere() + m->nsurf() + m->ncell() > 0;
+  for (const decoration_group_t& g : decoration_groups) resize_decorations(*m, g, 0);
+  if (!any) return;
+  notifier().objects_changed();
+  notifier().selection_changed();
+  append_backup();
+  rerender_3d();
+}

@@ -1,0 +1,84 @@
+// The Open Babel converters on files Open Babel itself wrote, and the
+// program outputs they are told apart by.
+#include "convert/babel.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/convert_support.h"
+#include "molecule/mol_data.h"
+#include "support/recording_notifier.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class Babel : public ::testing::Test {
+ protected:
+  void SetUp() override { reset_core_state(); }
+  void TearDown() override { close_test_file(); }
+  // Copies a fixture into the test's directory, converts it and reads it.
+  converter_run_t open(const std::string& converter, const std::string& name) {
+    const std::string path = dir.write(name, read_file(fixture(name)));
+    const converter_run_t run = convert(converter, path);
+    if (run.ok()) read_back(dir.file(name.substr(0, name.find('.')) + ".mvr"));
+    return run;
+  }
+  TempDir dir;
+  RecordingNotifier told;
+};
+
+TEST_F(Babel, StructureFormatsKeepAtomsBondsAndCharges) {
+  ASSERT_TRUE(open("pdb2mvr", "ethanol.pdb").ok());
+  ASSERT_EQ(n_geometries(), 1);
+  EXPECT_EQ(mol[0].natom(), 9);
+  EXPECT_EQ(atom_element(mol[0], 2).name, "O");
+  EXPECT_NEAR(mol[0].xyz[2][0], 1.990, 1e-3);
+  EXPECT_EQ(mol[0].nbond(), 8);  // bonded by the program itself
+
+  ASSERT_TRUE(open("mol22mvr", "ethanol.mol2").ok());
+  EXPECT_TRUE(mol[0].flags & FLAG_MULLIKEN);
+  EXPECT_NE(atom_mulliken(mol[0], 2), 0.0);
+  EXPECT_EQ(mol[0].nbond(), 8);
+
+  ASSERT_TRUE(open("sdf2mvr", "ethanol.sdf").ok());
+  EXPECT_EQ(mol[0].nbond(), 8);
+  EXPECT_FALSE(mol[0].flags & FLAG_MULLIKEN);
+
+  // And back: the native file to PDB.
+  ASSERT_TRUE(convert("mvr2pdb", dir.file("ethanol.mvr")).ok());
+  const std::string pdb = read_file(dir.file("ethanol.pdb"));
+  size_t atoms = 0;
+  for (size_t at = pdb.find("HETATM"); at != std::string::npos; at = pdb.find("HETATM", at + 1)) ++atoms;
+  EXPECT_EQ(atoms, 9u);
+}
+
+TEST_F(Babel, EveryModelIsAGeometry) {
+  std::string pdb;
+  for (int model = 1; model <= 3; ++model) {
+    char line[100];
+    pdb += "MODEL " + std::to_string(model) + "\n";
+    for (int a = 0; a < 2; ++a) {
+      std::snprintf(line, sizeof line, "ATOM  %5d  O   HOH A   1    %8.3f%8.3f%8.3f  1.00  0.00           O\n", a + 1,
+                    3.0 * a, 0.1 * model, 0.0);
+      pdb += line;
+    }
+    pdb += "ENDMDL\n";
+  }
+  const std::string path = dir.write("traj.pdb", pdb);
+  ASSERT_TRUE(convert("pdb2mvr", path).ok());
+  read_back(dir.file("traj.mvr"));
+  ASSERT_EQ(n_geometries(), 3);
+  EXPECT_NEAR(mol[2].xyz[0][1], 0.3, 1e-9);
+}
+
+TEST_F(Babel, ProgramOutputsAreToldByTheirContent) {
+  EXPECT_EQ(output_format_of(" Entering Gaussian System, Link 0=g16\n"), "g09");
+  EXPECT_EQ(output_format_of("                                 * O   R   C   A *\n"), "orca");
+  EXPECT_EQ(output_format_of("          Northwest Computational Chemistry Package (NWChem) 7.0\n"), "nwo");
+  EXPECT_EQ(output_format_of("hello\n"), "");
+  const converter_run_t run = convert("qc2mvr", dir.write("x.log", "nothing here\n"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.message, dir.file("x.log") + ": not the output of Gaussian, ORCA, GAMESS, NWChem or Q-Chem");
+  EXPECT_EQ(convert("sdf2mvr", dir.write("empty.sdf", "")).status, 1);
+}
+
+}  // namespace

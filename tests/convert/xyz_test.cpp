@@ -1,0 +1,102 @@
+#include "convert/xyz.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "convert/convert_support.h"
+#include "molecule/mol_data.h"
+#include "support/recording_notifier.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+TEST(Xyz, FramesEnergiesAndAtomLabels) {
+  std::vector<out_geometry_t> frames;
+  std::string error;
+  ASSERT_TRUE(
+      read_xyz("3\n-76.25\nO 0 0 0\nH1 0.96 0 0\n1 -0.24 0.93 0\n"
+               "\n"
+               "2\r\nLattice=\"1 0 0\" energy=-1.5e-1 pbc=\"F F F\"\r\ncl 0 0 0\r\nNa 2.5 0 0\r\n"
+               "1\nstep 3 of 5\nC 1D-1 0 0",
+               frames, error))
+      << error;
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[0].energy, -76.25);
+  EXPECT_EQ(frames[0].atoms[1].symbol, "H");
+  EXPECT_EQ(frames[0].atoms[2].symbol, "H");  // by its atomic number
+  EXPECT_EQ(frames[1].energy, -0.15);
+  EXPECT_EQ(frames[1].atoms[0].symbol, "Cl");
+  EXPECT_EQ(frames[1].atoms[1].xyz[0], 2.5);
+  EXPECT_FALSE(frames[2].energy.has_value());
+  EXPECT_DOUBLE_EQ(frames[2].atoms[0].xyz[0], 0.1);
+
+  EXPECT_EQ(xyz_text({frames[0], frames[2]}),
+            "3\nenergy=-76.2500000000\n"
+            "O      0.000000000     0.000000000     0.000000000\n"
+            "H      0.960000000     0.000000000     0.000000000\n"
+            "H     -0.240000000     0.930000000     0.000000000\n"
+            "1\nstep 3 of 5\n"
+            "C      0.100000000     0.000000000     0.000000000\n");
+}
+
+TEST(Xyz, BadFilesAreRefusedWithTheLine) {
+  const struct {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"", "no atoms: the file is empty"},
+      {"two\nx\n", "line 1: an atom count was expected, not 'two'"},
+      {"1000000000\nbig\nC 0 0 0\n", "line 1: 1000000000 atoms can't fit in the rest of the file"},
+      {"2\nc\nC 0 0 0\nXq 1 1 1\n", "line 4: 'Xq' is not an element"},
+      {"2\nc\nC 0 0 0\nH 1 nan 1\n", "line 4: 'nan' is not a coordinate"},
+      {"2\nc\nC 0 0 0\nH 1 1\n", "line 4: an atom line needs a symbol and three coordinates"},
+      {"3\nc\nC 0 0 0 extra\nH 1 1 1 \n\n\n", "line 5: an atom line needs a symbol and three coordinates"},
+  };
+  for (const auto& c : cases) {
+    std::vector<out_geometry_t> frames;
+    std::string error;
+    EXPECT_FALSE(read_xyz(c.text, frames, error)) << c.text;
+    EXPECT_EQ(error, c.error) << c.text;
+  }
+}
+
+// The converters as the program runs them: forward and back, a bad file
+// refused with one line and nothing written, a newer native file kept.
+TEST(Xyz, ConvertersKeepTheUsersFiles) {
+  RecordingNotifier told;
+  reset_core_state();
+  TempDir dir;
+  const std::string xyz = dir.write("w.xyz", "3\n-76.0\nO 0 0 0\nH 0.96 0 0\nH -0.24 0.93 0\n");
+  ASSERT_TRUE(convert("xyz2mvr", xyz).ok());
+  read_back(dir.file("w.mvr"));
+  ASSERT_EQ(mol.size(), 1u);
+  EXPECT_EQ(mol[0].natom(), 3);
+  EXPECT_EQ(mol[0].energy, -76.0);
+  EXPECT_TRUE(mol[0].nbond() == 2);
+  close_test_file();
+
+  ASSERT_TRUE(convert("mvr2xyz", dir.file("w.mvr")).ok());
+  EXPECT_EQ(read_file(xyz),
+            "3\nenergy=-76.0000000000\nO      0.000000000     0.000000000     0.000000000\n"
+            "H      0.960000000     0.000000000     0.000000000\n"
+            "H     -0.240000000     0.930000000     0.000000000\n");
+
+  const std::string bad = dir.write("bad.xyz", "2\ncomment\nC 0 0 0\n");
+  const converter_run_t run = convert("xyz2mvr", bad);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.message, bad + ": the file ends after 1 of 2 atoms of frame 1");
+  EXPECT_FALSE(file_exists(dir.file("bad.mvr")));
+
+  // A native file the user changed after the XYZ file is not overwritten.
+  const std::string mine = dir.write("mine.xyz", "1\n\nC 0 0 0\n");
+  std::filesystem::last_write_time(mine, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  dir.write("mine.mvr", "  1\nmy work\n C 0 0 0\n <END>\n");
+  const converter_run_t refused = convert("xyz2mvr", mine);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.message.find("is newer than"), std::string::npos);
+  EXPECT_EQ(read_file(dir.file("mine.mvr")), "  1\nmy work\n C 0 0 0\n <END>\n");
+}
+
+}  // namespace

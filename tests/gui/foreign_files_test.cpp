@@ -1,0 +1,69 @@
+// Files of other programs opened in the window through the converters, and
+// saved back through them.
+#include <gtest/gtest.h>
+
+#include "document/current_file.h"
+#include "document/save.h"
+#include "formats/file_types.h"
+#include "gui/viewer.h"
+#include "molecule/mol_data.h"
+#include "render/isosurface.h"
+#include "ui/orbital_list.h"
+#include "ui/side_panel.h"
+
+namespace {
+
+class ForeignFiles : public ::testing::Test {
+ protected:
+  std::string copy(const std::string& fixture, const std::string& name) {
+    return viewer.dir().write("work/" + name, read_file(MIVOR_SOURCE_DIR "/tests/data/convert/" + fixture));
+  }
+  static int triangles() {
+    int n = 0;
+    for (const srf_t* s : surf) n += s ? s->count() : 0;
+    return n;
+  }
+  Viewer& viewer = Viewer::get();
+};
+
+TEST_F(ForeignFiles, MoldenOpensWithItsOrbitalsListedAndOneDrawn) {
+  viewer.open(copy("h2co.molden", "h2co.molden"));
+  EXPECT_TRUE(viewer.take_warnings().empty());
+  ASSERT_EQ(m->natom(), 4);
+  ASSERT_EQ(m->ngrid(), 20);
+  EXPECT_TRUE(GTK_WIDGET_VISIBLE(vbox_orbitals));
+  EXPECT_EQ(gtk_tree_model_iter_n_children(GTK_TREE_MODEL(store), nullptr), 19);
+  EXPECT_EQ(m->grid->grid_kind[static_cast<size_t>(iorb)], GRID_ORBITAL);
+  EXPECT_GT(triangles(), 0);
+}
+
+TEST_F(ForeignFiles, CubeShowsTheDensityAndSavesThroughTheBackwardConverters) {
+  viewer.open(copy("h2co_density.cube", "water.cube"));
+  EXPECT_TRUE(viewer.take_warnings().empty());
+  ASSERT_EQ(m->ngrid(), 1);
+  EXPECT_EQ(m->grid->grid_name[0], "Density");
+  EXPECT_GT(triangles(), 0);
+
+  for (const char* name : {"out.xyz", "out.pdb"}) {
+    const std::string path = viewer.dir().file(std::string("work/") + name);
+    ASSERT_TRUE(mivor_gtk_do_save_file(path, get_filetype(path))) << name;
+    EXPECT_TRUE(file_exists(path)) << name;
+  }
+  EXPECT_EQ(read_file(viewer.dir().file("work/out.xyz")).substr(0, 2), "4\n");
+}
+
+TEST_F(ForeignFiles, FailedConversionShowsTheConvertersLineAndKeepsTheMolecule) {
+  viewer.open(copy("ethanol.sdf", "ethanol.sdf"));
+  ASSERT_EQ(m->natom(), 9);
+  viewer.take_warnings();
+  const std::string bad = viewer.dir().write("work/broken.xyz", "2\ncomment line\nC 0 0 0\n");
+  viewer.open(bad);
+  const std::vector<std::string> warnings = viewer.take_warnings();
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0],
+            "ERROR: Can't process file: " + bad + "\n" + bad + ": the file ends after 1 of 2 atoms of frame 1");
+  EXPECT_EQ(m->natom(), 9);
+  EXPECT_EQ(input_file_name, viewer.dir().file("work/ethanol.sdf"));
+}
+
+}  // namespace
