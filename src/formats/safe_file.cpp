@@ -178,6 +178,9 @@ bool report_atomic_write(AtomicWrite result, const std::string& path, const std:
       make_warning("Error: Can't write file " + path + (is_directory(path) ? " (it is a directory)" : ""));
       break;
     case AtomicWrite::not_regular:
+      make_warning(is_directory(path) ? "Error: Can't write file " + path + " (it is a directory)"
+                                      : atomic_write_message(result, path));
+      break;
     case AtomicWrite::read_only:
       make_warning(atomic_write_message(result, path));
       break;
