@@ -28,6 +28,7 @@
 #include "edit/selection.h"
 #include "edit/watched.h"
 #include "molecule/decorations.h"
+#include "molecule/memory_budget.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 #include "render/gl/textbox_editing.h"
@@ -170,12 +171,17 @@ void command_key(const key_context_t& c) {
   for (const key_row_t& row : command_table()) {
     if (std::find(row.keys.begin(), row.keys.end(), c.keysym) == row.keys.end()) continue;
     if (row.when && !row.when(c)) continue;
-    if (row.needs_gl) {
-      GlScope gl(drawingarea);
-      if (gl) row.run(c);
-    } else {
-      row.run(c);
-    }
+    // A command that runs out of memory is told; the window keeps running.
+    run_within_memory(
+        [&] {
+          if (row.needs_gl) {
+            GlScope gl(drawingarea);
+            if (gl) row.run(c);
+          } else {
+            row.run(c);
+          }
+        },
+        "ERROR: Not enough memory");
     break;
   }
   invalidate_drawing_area();

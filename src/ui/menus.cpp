@@ -13,6 +13,7 @@
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "molecule/bonding.h"
+#include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
@@ -48,9 +49,27 @@ void rebuild_and_redraw() {
   invalidate_drawing_area();
 }
 
+// A menu command and its data. It runs within the memory guard: a command
+// that runs out of memory is told and the window keeps running.
+struct guarded_command_t {
+  void (*run)(gpointer data, gpointer item);
+  gpointer data;
+};
+
+void run_guarded(gpointer command, gpointer item) {
+  const auto* g = static_cast<const guarded_command_t*>(command);
+  run_within_memory([g, item] { g->run(g->data, item); }, "ERROR: Not enough memory");
+}
+
+void free_guarded(gpointer command, GClosure*) { delete static_cast<guarded_command_t*>(command); }
+
 GtkWidget* add_item(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data = nullptr) {
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-  if (callback) g_signal_connect_swapped(item, "activate", callback, data);
+  if (callback) {
+    // Connected swapped, as the commands expect: data first, then the item.
+    auto* g = new guarded_command_t{reinterpret_cast<void (*)(gpointer, gpointer)>(callback), data};
+    g_signal_connect_data(item, "activate", G_CALLBACK(run_guarded), g, free_guarded, G_CONNECT_SWAPPED);
+  }
   return item;
 }
 
