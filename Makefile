@@ -38,22 +38,31 @@ test-sanitize: deps
 		LSAN_OPTIONS=suppressions=$(abspath tests/lsan.supp):print_suppressions=0 \
 		ctest --output-on-failure -j $(JOBS)
 
-# Each reader's fuzz target for FUZZ_SECONDS, from the seed corpus.
+# Each reader's fuzz target for FUZZ_SECONDS, from its seeds in
+# tests/fuzz/corpus (the native readers also from the small files of the
+# regression corpus), within the memory a hostile file may ask for.
+FUZZ_TARGETS ?= native_reader:native grid_reader:native atoms_rc:atoms_rc mivor_rc:mivor_rc plugin_rc:plugin_rc \
+	fragments_rc:fragments_rc calculation_rc:calculation_rc viewpoint:viewpoint cube_reader:cube molden_reader:molden
+FUZZ_NATIVE_SEEDS = textbox_extreme.mvr cutoff_claim.mvr orbital_claim.mvr grid_lattice.mvr byte_names.mvr \
+	count_too_large.mvr count_too_small.mvr vibration_short.mvr grid_count_large.mvr grid_count_small.mvr \
+	grids_mixed.mvr grid_nan.mvr grid_one_point.mvr grid_no_points.mvr
 fuzz: deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVOR_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for t in native_reader:native grid_reader:native cube_reader:cube molden_reader:molden; do \
-		seeds=tests/fuzz/corpus/$${t#*:}; t=$${t%%:*}; \
+	@mkdir -p $(FUZZ_BUILD)/seeds-native && python3 tests/corpus/make_corpus.py $(FUZZ_BUILD)/seeds-native --small $(FUZZ_NATIVE_SEEDS)
+	@for pair in $(FUZZ_TARGETS); do \
+		t=$${pair%%:*}; seeds=tests/fuzz/corpus/$${pair#*:}; \
+		[ "$${pair#*:}" = native ] && seeds="$$seeds $(FUZZ_BUILD)/seeds-native"; \
 		mkdir -p $(FUZZ_BUILD)/corpus-$$t && \
-		$(FUZZ_BUILD)/tests/fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 -timeout=20 \
-			-artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus-$$t $$seeds \
+		MIVOR_MEMORY_LIMIT=1G $(FUZZ_BUILD)/tests/fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 \
+			-timeout=20 -close_fd_mask=1 -artifact_prefix=$(FUZZ_BUILD)/$$t- $(FUZZ_BUILD)/corpus-$$t $$seeds \
 			>$(FUZZ_BUILD)/$$t.log 2>&1; status=$$?; \
-		echo "fuzz $$t:"; tail -n 3 $(FUZZ_BUILD)/$$t.log; \
+		echo "fuzz $$t:"; grep -E "^Done|ERROR|SUMMARY" $(FUZZ_BUILD)/$$t.log | tail -n 3; \
 		[ $$status -eq 0 ] || exit 1; \
 	done
 
 bench: build
-	@for b in bonding native mcubes eps edit convert symmetry follow; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in bonding native mcubes eps edit convert symmetry follow hostile; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 	@echo "== scene (software OpenGL on a private X server)"
 	@xvfb-run -a -s "-screen 0 1024x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
 		$(BUILD)/bench/scene_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

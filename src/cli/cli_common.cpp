@@ -60,6 +60,8 @@ bool parse_options(int argc, char** argv, options_t& o) {
       o.single = true;
     } else if (a == "--values") {
       o.values = true;
+    } else if (a == "--summary") {
+      o.summary = true;
     } else if (a == "--geometry" || a == "--grid") {
       if (i + 1 >= argc || !parse_index(argv[++i], a == "--grid" ? o.grid : o.geometry)) return false;
     } else if (a == "--level" || a == "--tolerance") {
@@ -110,11 +112,14 @@ void print_messages_to_stderr(const MessageCollector& c) {
   for (const std::string& msg : c.messages) std::fprintf(stderr, "%s\n", msg.c_str());
 }
 
-void surfaces_of_current_geometry() {
+bool surfaces_of_current_geometry() {
   if (m->ngrid() > 0 && surf.size() != static_cast<size_t>(m->ngrid())) {
     allocate_msrf(m->ngrid());
     make_surfaces();
   }
+  if (!last_surface_outcome().refused) return true;
+  std::fprintf(stderr, "%s\n", surface_too_large_message(last_surface_outcome().triangles).c_str());
+  return false;
 }
 
 bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)(), bool grids_optional) {
@@ -127,8 +132,9 @@ bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()
     std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
     return false;
   }
+  const bool same_geometry = g == igeo;
   const bool loaded =
-      g == igeo && (!o.grid || *o.grid == iorb) && !mol[static_cast<size_t>(g)].grid->grid_values.empty();
+      same_geometry && (!o.grid || *o.grid == iorb) && !mol[static_cast<size_t>(g)].grid->grid_values.empty();
   igeo = g;
   get_new_section();
   if (m->ngrid() == 0) {
@@ -136,9 +142,17 @@ bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)()
     std::fprintf(stderr, "geometry %d has no grids\n", g);
     return false;
   }
-  if (o.grid) iorb = *o.grid;
+  // Another geometry's current grid is its last one, as after opening.
+  if (o.grid)
+    iorb = *o.grid;
+  else if (!same_geometry)
+    iorb = m->ngrid() - 1;
   told.messages.clear();
   if (!loaded) load();
+  if (m->ngrid() > 0 && m->grid->n_points == 0) {
+    std::fprintf(stderr, "geometry %d grid %d holds no values: the file keeps only the grid descriptions\n", g, iorb);
+    return false;
+  }
   if (m->ngrid() == 0 || m->grid->grid_values.empty()) {
     print_messages_to_stderr(told);
     return false;

@@ -26,6 +26,7 @@ struct options_t {
   bool single = false;
   bool values = false;
   bool loose = false;
+  bool summary = false;  // info: counts instead of contents
   std::optional<int> geometry;
   std::optional<int> grid;
   std::optional<double> level;
@@ -57,8 +58,9 @@ void print_messages_to_stderr(const MessageCollector& c);
 // was asked for.
 bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)(), bool grids_optional = false);
 // The store is sized for the grids of the geometry read last; another
-// geometry's grid needs a store of its own size.
-void surfaces_of_current_geometry();
+// geometry's grid needs a store of its own size. False, with the message
+// on stderr, when the surface was refused as too large.
+bool surfaces_of_current_geometry();
 
 // The commands: each returns the exit status (0 done, 1 failed, 2 usage).
 int command_info(const options_t& o, MessageCollector& told);

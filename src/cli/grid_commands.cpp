@@ -42,15 +42,18 @@ int command_surface(const options_t& o, MessageCollector& told) {
     Input_Data.auto_select_level = 0;
   }
   if (!load_chosen_grid(o, told, do_load_grid)) return 1;
-  surfaces_of_current_geometry();
+  if (!surfaces_of_current_geometry()) return 1;
   const srf_t* s = iorb >= 0 && iorb < static_cast<int>(surf.size()) ? surf[static_cast<size_t>(iorb)] : nullptr;
   const std::vector<srf_triangle_t> none;
   const std::vector<srf_triangle_t>& triangles = s ? s->triangles : none;
   int lobe1 = 0;
   for (const srf_triangle_t& t : triangles) lobe1 += t.lobe == 1;
-  if (o.ply && !write_ply(*o.ply, triangles, {Input_Data.plus_color, Input_Data.minus_color})) {
-    std::fprintf(stderr, "cannot write %s\n", o.ply->c_str());
-    return 1;
+  if (o.ply) {
+    const AtomicWrite written = write_ply(*o.ply, triangles, {Input_Data.plus_color, Input_Data.minus_color});
+    if (written != AtomicWrite::done) {
+      std::fprintf(stderr, "%s\n", atomic_write_message(written, *o.ply).c_str());
+      return 1;
+    }
   }
   JsonWriter j;
   j.begin_object();

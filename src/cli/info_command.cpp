@@ -1,5 +1,6 @@
 // mivor-cli info: what the file holds, as JSON.
 #include <cctype>
+#include <cstdio>
 
 #include "cli/cli_common.h"
 #include "cli/json_writer.h"
@@ -162,13 +163,31 @@ void write_geometry(JsonWriter& j, const mol_data_t& rec) {
   j.end_object();
 }
 
+// What a geometry holds, counted: for files too large to list.
+void write_summary(JsonWriter& j, const mol_data_t& rec) {
+  j.begin_object();
+  j.key("flags").value(rec.flags);
+  j.key("atoms").value(rec.natom());
+  j.key("bonds").value(rec.nbond());
+  j.key("grids").value(rec.ngrid());
+  j.key("vibrations").value(rec.nvibr());
+  for (size_t g = 0; g < decoration_groups.size(); ++g)
+    j.key(decoration_names[g].list).value(decoration_groups[g].count(rec));
+  j.key("textboxes").value(rec.ntextbox());
+  j.end_object();
+}
+
 }  // namespace
 
 int command_info(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || !o.only({"--single"})) return 2;
+  if (o.files.size() != 1 || !o.only({"--single", "--geometry", "--summary"})) return 2;
   const bool ok = open_input(o.files[0]);
   if (!ok) {
     print_messages_to_stderr(told);
+    return 1;
+  }
+  if (o.geometry && *o.geometry >= n_geometries()) {
+    std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", *o.geometry, n_geometries());
     return 1;
   }
   JsonWriter j(stdout);
@@ -179,7 +198,13 @@ int command_info(const options_t& o, MessageCollector& told) {
   for (const std::string& msg : told.messages) j.value(msg);
   j.end_array();
   j.key("geometries").begin_array();
-  for (const mol_data_t& rec : mol) write_geometry(j, rec);
+  for (size_t g = 0; g < mol.size(); ++g) {
+    if (o.geometry && g != static_cast<size_t>(*o.geometry)) continue;
+    if (o.summary)
+      write_summary(j, mol[g]);
+    else
+      write_geometry(j, mol[g]);
+  }
   j.end_array();
   j.end_object();
   j.flush();

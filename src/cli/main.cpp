@@ -14,12 +14,13 @@
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "formats/safe_file.h"
+#include "molecule/memory_budget.h"
 #include "molecule/notify.h"
 
 namespace {
 
 const char usage[] =
-    "usage: mivor-cli info FILE [--single]\n"
+    "usage: mivor-cli info FILE [--single] [--geometry G] [--summary]\n"
     "       mivor-cli convert IN OUT [--single] [--converter-options \"OPTIONS\"]\n"
     "       mivor-cli grid FILE [--geometry G] [--grid K] [--values]\n"
     "       mivor-cli surface FILE [--geometry G] [--grid K] [--level L] [--ply OUT.ply]\n"
@@ -66,7 +67,7 @@ int command_convert(const options_t& o, MessageCollector& told) {
     std::fprintf(stderr, "cannot write %s\n", o.files[1].c_str());
     return 1;
   }
-  if (!mivor_gtk_do_save_file(o.files[1], get_filetype(o.files[1]))) {
+  if (!mivor_gtk_do_save_file(o.files[1], save_type_of(o.files[1]))) {
     print_messages_to_stderr(told);
     return 1;
   }
@@ -83,11 +84,18 @@ int main(int argc, char** argv) {
   MessageCollector told;
   set_notifier(&told);
   load_configuration(o.single);
-  int status = 2;
-  for (const auto& c : commands)
-    if (command == c.word) status = c.run(o, told);
   // The undo history exists only while a file is open in the viewer.
-  remove_backup();
+  keep_undo_history(false);
+  int status = 2;
+  for (const auto& c : commands) {
+    if (command != c.word) continue;
+    // Whatever runs out of memory where no budget foresaw it ends the
+    // command with a message, never with an abort.
+    if (!run_within_memory([&] { status = c.run(o, told); }, "ERROR: Not enough memory")) {
+      print_messages_to_stderr(told);
+      status = 1;
+    }
+  }
   set_notifier(nullptr);
   if (status == 2) std::fputs(usage, stderr);
   return status;

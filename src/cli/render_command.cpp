@@ -30,7 +30,7 @@ int command_render(const options_t& o, MessageCollector& told) {
     Input_Data.auto_select_level = 0;
   }
   if (!load_chosen_grid(o, told, do_load_grid, true)) return 1;
-  surfaces_of_current_geometry();
+  if (!surfaces_of_current_geometry()) return 1;
   told.messages.clear();
   const int status = render_picture_file(r);
   if (status != 0) print_messages_to_stderr(told);

@@ -4,8 +4,10 @@
 
 #include "document/current_file.h"
 #include "formats/grid_reader.h"
+#include "formats/line_source.h"
 #include "formats/native_reader.h"
 #include "formats/text_words.h"
+#include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/isosurface.h"
@@ -13,22 +15,24 @@
 
 namespace {
 
-// The surface store has one slot per grid of the geometries just read
-// (those of the last geometry with grids); none without grids.
+// The surface store has one slot per grid of the current geometry; none
+// without grids.
 void size_surface_store() {
-  for (auto rec = mol.rbegin(); rec != mol.rend(); ++rec) {
-    if (rec->ngrid() > 0) {
-      allocate_msrf(rec->ngrid());
-      return;
-    }
-  }
-  deallocate_msrf();
+  if (m && m->ngrid() > 0)
+    allocate_msrf(m->ngrid());
+  else
+    deallocate_msrf();
 }
+
+// The current grid is the last grid of the current geometry, whatever the
+// other geometries hold.
+void make_last_grid_current() { iorb = m && m->ngrid() > 0 ? m->ngrid() - 1 : 0; }
 
 }  // namespace
 
 void read_geometries(FILE* file) {
   parse_zev_file(file);
+  make_last_grid_current();
   size_surface_store();
   set_sizes();
 }
@@ -44,7 +48,8 @@ void read_all_grids_from_all_sections(const std::vector<int>& flags) {
     return;
   }
   size_t geometry = 0;
-  for (std::string line = read_line(file.get()); !line.empty(); line = read_line(file.get())) {
+  line_source in(file.get());
+  for (std::string line; in.next(line);) {
     if (find_nocase(line, "<END>") != std::string::npos) {
       ++geometry;
     } else if (find_nocase(line, "<GRID>") != std::string::npos) {
@@ -52,9 +57,10 @@ void read_all_grids_from_all_sections(const std::vector<int>& flags) {
       // Sections that are not wanted are parsed into a scratch record so
       // that their binary data are stepped over.
       mol_data_t scratch;
-      read_grid_block(file.get(), wanted ? mol[geometry] : scratch);
+      read_grid_block(in, wanted ? mol[geometry] : scratch);
     }
   }
+  make_last_grid_current();
   size_surface_store();
 }
 
@@ -69,11 +75,19 @@ void read_grid_from_file() {
     fail_current_grid("ERROR: Can't open file containig grid data!");
     return;
   }
-  read_current_grid(file.get());
+  // Out of memory, the grid stays listed without values.
+  if (!run_within_memory([&] { read_current_grid(file.get()); }, "ERROR: Not enough memory to load the grid")) {
+    grid_data_t& d = m->grid.edit();
+    for (auto* v : {&d.grid_values, &d.epot_values}) std::vector<double>().swap(*v);
+    std::vector<uint8_t>().swap(d.cutoff_mask);
+  }
 }
 
 void do_load_grid() {
   read_grid_from_file();
+  // Geometries may hold different numbers of grids: the store follows the
+  // current one.
+  if (m && surf.size() != static_cast<size_t>(m->ngrid())) size_surface_store();
   make_surfaces();
   notifier().grid_loaded();
 }

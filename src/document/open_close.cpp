@@ -10,6 +10,7 @@
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "formats/safe_file.h"
+#include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/isosurface.h"
@@ -19,6 +20,12 @@ unsigned char file_open_success = 0;
 namespace {
 
 const char unknown_filetype[] = "ERROR: Can't open file: unknown filetype!";
+
+// Devices, pipes and directories are never read: they could block or never
+// end, and a directory is no molecule.
+std::string not_regular_message(const std::string& path) {
+  return "ERROR: Can't open file: " + path + " (not a regular file)";
+}
 
 // The type of a foreign file: by the description chosen in a dialog, else
 // by its extension; -1 when none fits.
@@ -33,15 +40,20 @@ int foreign_type(const std::string& name, const std::optional<std::string>& desc
 }
 
 // How a file is read: natively, through the forward converter of a type,
-// or not at all (no "." in the name, or no type with a library path).
+// or not at all (not a regular file; no "." in the file name, or no type
+// with a library path).
 struct file_road_t {
-  enum { unknown, native, foreign } road = unknown;
+  enum { unknown, not_regular, native, foreign } road = unknown;
   int type = -1;
 };
 
 file_road_t road_of(const std::string& name, const std::optional<std::string>& description) {
   file_road_t r;
-  const size_t dot = name.find_last_of('.');
+  if (exists_but_not_regular(name)) {
+    r.road = file_road_t::not_regular;
+    return r;
+  }
+  const size_t dot = extension_dot(name);
   if (dot == std::string::npos) return r;
   if (description ? *description == native_description
                   : name.compare(dot + 1, std::string::npos, native_extension) == 0) {
@@ -56,9 +68,10 @@ file_road_t road_of(const std::string& name, const std::optional<std::string>& d
 }  // namespace
 
 void open_zev_file(const std::string& path) {
-  file_ptr file = open_file_ptr(path, "rb");
+  bool not_regular = false;
+  file_ptr file = open_file_ptr(path, "rb", &not_regular);
   if (!file) {
-    make_warning("ERROR: Can't open file: " + path);
+    make_warning(not_regular ? not_regular_message(path) : "ERROR: Can't open file: " + path);
     return;
   }
   remove_backup();
@@ -87,12 +100,20 @@ void open_file(const std::string& name, const std::optional<std::string>& type_d
   if (type_description && !input_file_type) input_file_type = type_description;
   remember_file_state(name);
 
+  // A file too large for the memory left is refused like any file that
+  // can't be read: nothing half-read stays.
   bool read = false;
-  if (road.road == file_road_t::unknown) {
+  if (road.road == file_road_t::not_regular) {
+    make_warning(not_regular_message(name));
+  } else if (road.road == file_road_t::unknown) {
     make_warning(unknown_filetype);
   } else {
-    open_zev_file(road.road == file_road_t::native ? name : make_mivor_file_name(name));
-    read = file_open_success != 0;
+    run_within_memory(
+        [&] {
+          open_zev_file(road.road == file_road_t::native ? name : make_mivor_file_name(name));
+          read = file_open_success != 0;
+        },
+        "ERROR: Not enough memory to open file: " + name);
   }
   if (!read) {
     watched_file = {};

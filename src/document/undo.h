@@ -8,11 +8,17 @@
 // Number of snapshots in the undo file.
 extern int backup_count;
 
-// "dir/.name.mvr" for the open file "dir/name.ext".
+// The undo file of this process: "dir/.name.undo-XXXXXX.mvr" for the open
+// file "dir/name.ext" (in the temporary directory when that directory can't
+// take it), the X's chosen when it is created, so that it never takes the
+// name of a file that exists. Empty while there is none.
 std::string get_backup_filename();
+// Off, no undo file is written and undo reports the oldest change (for
+// programs that only read and convert).
+void keep_undo_history(bool on);
 // Appends a snapshot of the current state.
 void append_backup();
-// Deletes the undo file.
+// Deletes the undo file, if it is still the one this process created.
 void remove_backup();
 // Restores the previous snapshot.
 void get_backup();

@@ -5,8 +5,23 @@
 #include "edit/measures.h"
 #include "molecule/notify.h"
 #include "render/isosurface.h"
+#include "render/scene_geometry.h"
 
 namespace {
+
+// Mean of the points that can be drawn, or none when there are none. A
+// point that is not a number, or beyond any field, would make the centre
+// one too, and a move to the origin would carry every atom with it.
+bool mean_of(const std::vector<vec3>& points, vec3& c) {
+  size_t n = 0;
+  for (const vec3& p : points) n += drawable_point(p);
+  if (n == 0) return false;
+  c = vec3{};
+  for (const vec3& p : points)
+    if (drawable_point(p)) c += p;
+  c = c / static_cast<double>(n);
+  return true;
+}
 
 // The decorations that count for the centre, in the order they are summed,
 // each item standing at the mean of its points (planes do not count).
@@ -25,15 +40,17 @@ vec3 decorations_center(const mol_data_t& rec) {
       centres.push_back(sum * cg.weight);
     }
   }
-  return mean_position(centres);
+  vec3 c{};
+  mean_of(centres, c);
+  return c;
 }
 
 vec3 center_of(const mol_data_t& rec) {
   std::vector<vec3> marked;
   for (int i : rec.marked)
     if (valid_atom(rec, i)) marked.push_back(rec.xyz[static_cast<size_t>(i)]);
-  if (!marked.empty()) return mean_position(marked);
-  if (!rec.xyz.empty()) return mean_position(rec.xyz);
+  vec3 c{};
+  if (mean_of(marked, c) || mean_of(rec.xyz, c)) return c;
   return decorations_center(rec);
 }
 

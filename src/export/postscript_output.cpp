@@ -52,7 +52,7 @@ void PostscriptOutput::quad_object(const std::array<vec3, 4>& q, const vec3& nor
 }
 
 void PostscriptOutput::surface_triangle(const srf_triangle_t& t, const color_t& c) {
-  zeveps_triangle(ctl_, t.v, t.n, rgb(c));
+  zeveps_triangle(ctl_, {t.v[0], t.v[1], t.v[2]}, {t.n[0], t.n[1], t.n[2]}, rgb(c));
 }
 
 std::array<vec3, 3> view_rotation(const matrix16& mv) {

@@ -6,16 +6,6 @@
 
 #include "formats/file_types.h"
 
-namespace {
-
-// The last "." at an index of 1 or more, or npos.
-size_t extension_dot(const std::string& name) {
-  const size_t dot = name.find_last_of('.');
-  return (dot == std::string::npos || dot == 0) ? std::string::npos : dot;
-}
-
-}  // namespace
-
 std::string make_mivor_file_name(const std::string& name) {
   const size_t dot = extension_dot(name);
   if (dot != std::string::npos && name.size() - dot - 1 <= 6) return name.substr(0, dot + 1) + native_extension;
@@ -27,8 +17,8 @@ std::string name_before_extension(const std::string& name) { return name.substr(
 int get_file_exist(const std::string& path) { return access(path.c_str(), F_OK) == 0 ? 1 : 0; }
 
 const char* get_extension_pointer(const char* name) {
-  const char* dot = std::strrchr(name, '.');
-  return dot ? dot : name + std::strlen(name);
+  const size_t dot = extension_dot(name);
+  return name + (dot == std::string::npos ? std::strlen(name) : dot);
 }
 
 std::string get_path_without_file(const std::string& name) {

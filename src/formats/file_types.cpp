@@ -54,8 +54,15 @@ std::vector<missing_converter_t> read_input_filetypes(const std::string& path) {
   return missing;
 }
 
-int get_filetype(const std::string& name) {
+size_t extension_dot(const std::string& name) {
+  const size_t slash = name.find_last_of('/');
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
   const size_t dot = name.find_last_of('.');
+  return (dot == std::string::npos || dot <= start) ? std::string::npos : dot;
+}
+
+int get_filetype(const std::string& name) {
+  const size_t dot = extension_dot(name);
   if (dot == std::string::npos) return n_input_types() - 1;
   const std::string ext = name.substr(dot + 1);
   for (int k = 0; k < n_input_types(); ++k)

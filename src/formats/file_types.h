@@ -31,8 +31,13 @@ struct missing_converter_t {
 // Builds the list from the "plugin.rc" at `path` (native type only when it
 // can't be read); returns the converters that can't be read, in file order.
 std::vector<missing_converter_t> read_input_filetypes(const std::string& path);
-// Index of the type whose extension is the text after the last "." of
-// `name`; the last type for a name without "."; n_input_types() for none.
+// Where the extension of `name` begins: its last "." that lies in the file
+// name itself (after the last "/") and is not its first character (a
+// hidden file's dot); std::string::npos when there is none. A dot in a
+// directory's name never counts.
+size_t extension_dot(const std::string& name);
+// Index of the type whose extension is the text after the extension dot of
+// `name`; the last type for a name without one; n_input_types() for none.
 int get_filetype(const std::string& name);
 
 // No file types (not even the native one) until the list is read again.

@@ -13,11 +13,17 @@
 //
 // Nothing the header claims sizes an allocation or a seek before it has been
 // checked against the header's other numbers and against the bytes the file
-// holds. A section that can't be used leaves its geometry without grids, and
-// the rest of the section is stepped over the way the scan for geometry
-// starts steps over it, so that binary data are never read as text. The
-// "<END>" line of the geometry is never consumed here: it is left for the
-// section reader.
+// holds; one name line per grid must follow. A section that can't be used
+// leaves its geometry without grids, and the rest of the section is stepped
+// over the way the scan for geometry starts steps over it, so that binary
+// data are never read as text. The "<END>" line of the geometry is never
+// consumed here: it is left for the section reader.
+//
+// Reading a section allocates nothing per point. What is per point (the
+// cut-off mask, the values, the potential) is made when a grid of the
+// geometry is loaded, for the current geometry only and once the memory
+// budget allows it; a cut-off block must then hold its kept values within
+// the data.
 #include "formats/grid_reader.h"
 
 #include <sys/stat.h>
@@ -31,8 +37,10 @@
 #include <string>
 #include <vector>
 
+#include "formats/line_source.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
+#include "molecule/memory_budget.h"
 #include "molecule/notify.h"
 
 const char* const orbital_description[8] = {"undefined", "frozen", "inactive",  "RAS 1",
@@ -57,6 +65,7 @@ const char msg_no_data[] = "ERROR: No data in grid section";
 const char msg_ill_defined_blocks[] = "ERROR: Ill-defined grid blocks";
 const char msg_ill_defined_size[] = "ERROR: Ill-defined size of grid data";
 const char msg_past_end[] = "ERROR: Grid data extend past the end of the file";
+const char msg_no_finite_values[] = "WARNING: The grid holds no finite values";
 const char msg_no_density[] =
     "ERROR: The <DENSITY> section was not found in the grid data. The file may have been written in an older "
     "version of the file format, which changed without backward compatibility: please use an older version of "
@@ -70,17 +79,17 @@ bool has(const std::string& line, const char* marker) { return find_nocase(line,
 // read gives an empty line.
 class SectionLines {
  public:
-  explicit SectionLines(FILE* file) : file_(file) {}
+  explicit SectionLines(line_source& in) : in_(in) {}
 
   std::string next() {
-    if (ended_) return std::string();
-    std::string line = read_line(file_);
-    if (line.empty() || has(line, "/grid")) {
+    std::string line;
+    if (ended_) return line;
+    if (!in_.next(line) || has(line, "/grid")) {
       ended_ = true;
       return std::string();
     }
     if (has(line, "<END>")) {
-      fseeko(file_, -static_cast<off_t>(line.size()), SEEK_CUR);
+      in_.put_back(std::move(line));
       ended_ = true;
       return std::string();
     }
@@ -88,10 +97,13 @@ class SectionLines {
   }
 
   // Reads lines up to the one holding "density"; false when the section
-  // ends first.
-  bool find_density() {
-    for (std::string line = next(); !line.empty(); line = next())
+  // ends first. `names`, when given, is set when a grid name line comes
+  // first.
+  bool find_density(bool* names = nullptr) {
+    for (std::string line = next(); !line.empty(); line = next()) {
       if (has(line, "density")) return true;
+      if (names && has(line, "GridName")) *names = true;
+    }
     return false;
   }
 
@@ -101,7 +113,7 @@ class SectionLines {
   }
 
  private:
-  FILE* file_;
+  line_source& in_;
   bool ended_ = false;
 };
 
@@ -204,7 +216,7 @@ const char* header_problem(const grid_header_t& h, long long left) {
 }
 
 // Sets the lattice fields of `rec` (origin and axes from bohr to ångström)
-// and sizes its grid arrays. A lattice without points has no blocks.
+// and sizes its per-grid arrays. A lattice without points has no blocks.
 void take_header(mol_data_t& rec, const grid_header_t& h) {
   grid_of(rec).n_mo = h.n_mo;
   grid_of(rec).n_grid_header = h.n_grids;
@@ -263,12 +275,16 @@ std::pair<int, int> stretch(int n, Holds holds) {
 // end of the row, found by bisection with the exact test; the atom keeps the
 // intersection of the six. The union of these stretches is marked once, so
 // the work does not grow with the product of points and atoms.
-void build_cutoff_mask(mol_data_t& rec, double r) {
+void build_cutoff_mask(mol_data_t& rec) {
+  const double r = grid_of(rec).cutoff_radius;
+  grid_of(rec).cutoff_mask.assign(static_cast<size_t>(grid_of(rec).n_points), 0);
   const lattice_t lattice(grid_of(rec));
   const std::array<int, 3> n = grid_of(rec).net;
   const std::array<size_t, 3> stride = {static_cast<size_t>(n[1]) * static_cast<size_t>(n[2]),
                                         static_cast<size_t>(n[2]), 1};
-  const int along = static_cast<int>(std::max_element(n.begin(), n.end()) - n.begin());
+  // The longest axis; of equal ones the last, whose points lie next to each
+  // other in memory.
+  const int along = static_cast<int>(n.rend() - std::max_element(n.rbegin(), n.rend()) - 1);
   const int u = along == 0 ? 1 : 0, v = along == 2 ? 1 : 2;
   std::vector<std::pair<int, int>> spans;
   std::array<int, 3> ijk{};
@@ -360,29 +376,72 @@ void read_grid_description(mol_data_t& rec, size_t g, const std::string& line) {
   grid_of(rec).orb_type[g] = type_value(line);
 }
 
-// Steps over the rest of a section whose header can't be used, as the scan
-// for geometry starts does: the lines up to "density", then ORBOFF bytes of
-// data, then the lines up to the closing line.
-void skip_section(FILE* file, SectionLines& lines, long long orboff) {
-  if (!lines.find_density()) return;
-  if (orboff > bytes_left(file)) {
-    fseeko(file, 0, SEEK_END);
+// The data and closing lines of a section whose density line has been read:
+// ORBOFF bytes, then the lines up to the closing line.
+void skip_section_data(line_source& in, SectionLines& lines, long long orboff) {
+  if (orboff > in.bytes_left()) {
+    in.seek(in.tell() + in.bytes_left());
     return;
   }
-  if (orboff > 0) fseeko(file, static_cast<off_t>(orboff), SEEK_CUR);
+  if (orboff > 0) in.seek(in.tell() + orboff);
   lines.skip_to_end();
 }
 
-// Whether the grid arrays of `rec` match its lattice, so that reading grid g
-// stays inside them.
+// Steps over the rest of a section whose header can't be used, as the scan
+// for geometry starts does: the lines up to "density", then the data.
+void skip_section(line_source& in, SectionLines& lines, long long orboff) {
+  if (lines.find_density()) skip_section_data(in, lines, orboff);
+}
+
+// Whether grid g of `rec` exists and its blocks cover its points, so that
+// reading it stays inside its arrays once they are sized to the points.
 bool layout_holds(const mol_data_t& rec, int g) {
   const size_t points = static_cast<size_t>(std::max(grid_of(rec).n_points, 0));
   const size_t blocks = static_cast<size_t>(std::max(grid_of(rec).n_blocks, 0));
-  return g >= 0 && g < rec.ngrid() && grid_of(rec).grid_values.size() == points &&
-         grid_of(rec).cutoff_mask.size() == points &&
-         grid_of(rec).block_offset.size() >= (static_cast<size_t>(g) + 1) * blocks &&
+  return g >= 0 && g < rec.ngrid() && grid_of(rec).block_offset.size() >= (static_cast<size_t>(g) + 1) * blocks &&
          (points == 0 ||
           (grid_of(rec).block_size >= 1 && static_cast<size_t>(grid_of(rec).block_size) * blocks >= points));
+}
+
+// The values a grid's blocks hold with the cut-off must lie within the
+// data: each block, at its offset, holds one value per kept point.
+bool kept_values_fit(const mol_data_t& rec, int g) {
+  const grid_data_t& d = grid_of(rec);
+  const size_t points = static_cast<size_t>(d.n_points), size = static_cast<size_t>(d.block_size);
+  const uint8_t* mask = d.cutoff_mask.data();
+  for (size_t start = 0, b = 0; start < points; start += size, ++b) {
+    const size_t end = std::min(points, start + size);
+    const int64_t kept = std::count(mask + start, mask + end, uint8_t{1});
+    const int64_t at = d.block_offset[static_cast<size_t>(g) * static_cast<size_t>(d.n_blocks) + b];
+    if (at + 8 * kept > d.grid_data_size) return false;
+  }
+  return true;
+}
+
+// Only the current geometry holds values: those of the others go.
+void drop_values_of_other_geometries() {
+  for (mol_data_t& rec : mol) {
+    if (&rec == m || !rec.grid.exists()) continue;
+    grid_data_t& d = rec.grid.edit();
+    for (auto* v : {&d.grid_values, &d.epot_values}) std::vector<double>().swap(*v);
+    std::vector<uint8_t>().swap(d.cutoff_mask);
+  }
+}
+
+// Makes room for the values of a grid of `rec` (and its cut-off mask and
+// potential, when they are still to be made) if the memory budget allows
+// it; builds the mask. False, with a warning, when the grid can't be loaded.
+bool prepare_values(mol_data_t& rec, bool potential) {
+  grid_data_t& d = grid_of(rec);
+  const size_t points = static_cast<size_t>(d.n_points);
+  const bool mask = d.is_cutoff == 1 && d.cutoff_mask.size() != points;
+  const size_t bytes = points * (sizeof(double) * (potential ? 2 : 1) + (mask ? 1 : 0));
+  if (!fits_in_memory(bytes)) {
+    make_warning("ERROR: Not enough memory to load the grid: " + std::to_string(points) + " points");
+    return false;
+  }
+  if (mask) build_cutoff_mask(rec);
+  return true;
 }
 
 // Values read with one call: small enough that a stretch is still in the
@@ -404,7 +463,7 @@ void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out, Don
   const size_t size = static_cast<size_t>(std::max(grid_of(rec).block_size, 1));
   const bool cutoff = grid_of(rec).is_cutoff == 1;
   std::vector<double> buffer(cutoff ? std::min(size, points) : 0);
-  const int* mask = grid_of(rec).cutoff_mask.data();
+  const uint8_t* mask = grid_of(rec).cutoff_mask.data();
   const int64_t* offset =
       grid_of(rec).block_offset.data() + static_cast<size_t>(g) * static_cast<size_t>(grid_of(rec).n_blocks);
   for (size_t start = 0, b = 0; start < points; start += size, ++b) {
@@ -423,7 +482,7 @@ void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out, Don
         from += got;
       }
     } else {
-      const size_t stored = static_cast<size_t>(std::count(mask + start, mask + end, 1));
+      const size_t stored = static_cast<size_t>(std::count(mask + start, mask + end, uint8_t{1}));
       if (stored > 0) static_cast<void>(std::fread(buffer.data(), sizeof(double), stored, file));
       size_t next = 0;
       for (size_t p = start; p < end; ++p) out[p] = mask[p] == 1 ? buffer[next++] : 0.0;
@@ -465,11 +524,19 @@ class clamped_limits_t {
     high_ = {hi0, hi1, hi2, hi3};
   }
 
-  void finish(mol_data_t& rec) const {
+  // Sets the limits of `rec`. Where no value after the first counted (one
+  // point, or NaN everywhere else) both limits are the first value, or 0
+  // when that is not finite either: then false, the grid holds no number.
+  bool finish(mol_data_t& rec) const {
     double low = low_[0], high = high_[0];
     for (size_t l = 1; l < lanes; ++l) {
       low = low_[l] < low ? low_[l] : low;
       high = high < high_[l] ? high_[l] : high;
+    }
+    if (low > high) {
+      const double first = values_.empty() ? 0.0 : values_[0];
+      grid_of(rec).grid_min = grid_of(rec).grid_max = std::isfinite(first) ? first : 0.0;
+      return values_.empty() || std::isfinite(first);
     }
     if (low == 0 || high == 0) {
       const auto zero = std::find(values_.begin() + 1, values_.end(), 0.0);
@@ -478,6 +545,7 @@ class clamped_limits_t {
     }
     grid_of(rec).grid_min = low;
     grid_of(rec).grid_max = high;
+    return true;
   }
 
  private:
@@ -501,40 +569,66 @@ void fail_current_grid(const char* message) {
   if (m) deallocate_grids(*m);
 }
 
-void read_grid_block(FILE* file, mol_data_t& rec) {
-  if (!file) return;
-  SectionLines lines(file);
+void read_grid_block(line_source& in, mol_data_t& rec) {
+  SectionLines lines(in);
   const std::string key_line = lines.next();
   if (key_line.size() <= 1) return;
   deallocate_grids(rec);
   const grid_header_t h = parse_header(key_line, lines);
-  if (const char* problem = header_problem(h, bytes_left(file))) {
+  if (const char* problem = header_problem(h, in.bytes_left())) {
     make_warning(problem);
-    skip_section(file, lines, h.orboff);
+    skip_section(in, lines, h.orboff);
     return;
   }
   take_header(rec, h);
-  if (h.is_cutoff == 1 && h.n_points > 0) build_cutoff_mask(rec, h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff);
+  grid_of(rec).cutoff_radius = h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff;
   compute_block_offsets(rec);
   grid_of(rec).grid_data_size = h.orboff;
-  for (size_t g = 0; g < static_cast<size_t>(h.n_grids); ++g) read_grid_description(rec, g, lines.next());
-  if (!lines.find_density()) {
-    make_warning(msg_no_density);
+  // One name line per grid, and no more before the data: a count that
+  // disagrees with the names would place every grid's values wrongly.
+  size_t named = 0;
+  std::string line;
+  for (; named < static_cast<size_t>(h.n_grids); ++named) {
+    line = lines.next();
+    if (!has(line, "GridName")) break;
+    read_grid_description(rec, named, line);
+  }
+  if (named < static_cast<size_t>(h.n_grids)) {
+    make_warning(msg_ill_defined_grids);
+    deallocate_grids(rec);
+    if (has(line, "density") || lines.find_density()) skip_section_data(in, lines, h.orboff);
+    return;
+  }
+  bool more_names = false;
+  if (!lines.find_density(&more_names)) {
+    make_warning(more_names ? msg_ill_defined_grids : msg_no_density);
     deallocate_grids(rec);
     return;
   }
-  grid_of(rec).grid_data_start = static_cast<int64_t>(ftello(file));
-  if (grid_of(rec).grid_data_start < 0 || grid_of(rec).grid_data_size > bytes_left(file)) {
+  if (more_names) {
+    make_warning(msg_ill_defined_grids);
+    deallocate_grids(rec);
+    skip_section_data(in, lines, h.orboff);
+    return;
+  }
+  grid_of(rec).grid_data_start = in.tell();
+  if (grid_of(rec).grid_data_size > in.bytes_left()) {
     make_warning(msg_past_end);
     deallocate_grids(rec);
-    fseeko(file, 0, SEEK_END);
+    in.seek(in.tell() + in.bytes_left());
     return;
   }
   iorb = h.n_grids - 1;
-  for (int g = 0; g < h.n_grids; ++g)
-    if (grid_of(rec).grid_kind[static_cast<size_t>(g)] == GRID_EPOT) read_epoten_grid(file, rec, g);
-  fseeko(file, static_cast<off_t>(grid_of(rec).grid_data_start + grid_of(rec).grid_data_size), SEEK_SET);
+  in.seek(grid_of(rec).grid_data_start + grid_of(rec).grid_data_size);
   lines.skip_to_end();
+}
+
+void read_grid_block(FILE* file, mol_data_t& rec) {
+  if (!file) return;
+  line_source in(file);
+  read_grid_block(in, rec);
+  // The stream stands where the section ended.
+  in.raw();
 }
 
 void read_current_grid(FILE* file) {
@@ -543,11 +637,25 @@ void read_current_grid(FILE* file) {
     fail_current_grid("ERROR: Grid number out of range!");
     return;
   }
-  clamped_limits_t limits(grid_of(*m).grid_values);
-  read_grid_values(file, *m, iorb, grid_of(*m).grid_values.data(),
-                   [&limits](size_t from, size_t to) { limits(from, to); });
-  limits.finish(*m);
+  drop_values_of_other_geometries();
+  grid_data_t& d = grid_of(*m);
+  // The potential colours the surfaces of every grid: the last potential
+  // grid is loaded with the first grid loaded.
+  int potential = -1;
+  if (d.epot_values.empty())
+    for (int g = 0; g < m->ngrid(); ++g)
+      if (d.grid_kind[static_cast<size_t>(g)] == GRID_EPOT) potential = g;
+  if (!prepare_values(*m, potential >= 0)) return;
+  if (d.is_cutoff == 1 && !kept_values_fit(*m, iorb)) {
+    make_warning(msg_ill_defined_size);
+    return;
+  }
+  d.grid_values.assign(static_cast<size_t>(d.n_points), 0.0);
+  clamped_limits_t limits(d.grid_values);
+  read_grid_values(file, *m, iorb, d.grid_values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
+  if (!limits.finish(*m)) make_warning(msg_no_finite_values);
   compute_iso_levels(*m);
+  if (potential >= 0) read_epoten_grid(file, *m, potential);
 }
 
 void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
@@ -559,7 +667,10 @@ void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
     make_warning("ERROR in reading Epot: Grid number out of range!");
     return;
   }
-  grid_of(rec).epot_values.resize(static_cast<size_t>(grid_of(rec).n_points), 0.0);
+  if (grid_of(rec).is_cutoff == 1 &&
+      (grid_of(rec).cutoff_mask.size() != static_cast<size_t>(grid_of(rec).n_points) || !kept_values_fit(rec, j)))
+    return;
+  grid_of(rec).epot_values.assign(static_cast<size_t>(grid_of(rec).n_points), 0.0);
   read_grid_values(file, rec, j, grid_of(rec).epot_values.data(), [](size_t, size_t) {});
 }
 

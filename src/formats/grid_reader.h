@@ -17,10 +17,18 @@ extern const char* const orb_desc_short[8];
 // The type code of a letter ("u" "f" "i" "1" "2" "3" "s" "d"); 0 for others.
 int orbital_type_from_letter(char c);
 
-// Parses a grid section after its " <GRID>" line into `rec`.
+class line_source;
+
+// Parses a grid section after its " <GRID>" line into `rec`: the grid
+// descriptions and where their values lie; no values.
+void read_grid_block(line_source& in, mol_data_t& rec);
+// The same from a stream, which is left where the section ended.
 void read_grid_block(FILE* file, mol_data_t& rec);
 // Reads the values of grid `iorb` of `m` from `file` (the native file its
-// grid section was read from), then the limits and suggested levels.
+// grid section was read from), then the limits and suggested levels; with
+// the first grid loaded also the potential grid, if there is one. The
+// values of other geometries are dropped. A grid too large for the memory
+// budget, or whose cut-off blocks overrun the data, is not loaded (warned).
 void read_current_grid(FILE* file);
 // Warns with `message` and frees the grids of `m`: its grid can't be read.
 void fail_current_grid(const char* message);

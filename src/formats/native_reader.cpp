@@ -8,19 +8,24 @@
 // until the section's "<END>" line.
 //
 // Nothing the file claims is trusted: atoms are added as their lines are
-// read, loops end at the end of the file, and block readers that read until
-// a closing line also stop at the "<END>" of their section.
+// read, loops end at the end of the file, and no block reads past a line
+// that begins with a marker: a block cut short leaves that line for the
+// section reader, so that a damaged block never swallows the next one and
+// the coordinate part never reads into the next geometry. What is cut short
+// is reported once per file. Positions are counted as the lines go by (a
+// line source), so that a file of many small sections costs no system call
+// per section.
 #include "formats/native_reader.h"
-
-#include <sys/types.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <set>
+#include <string_view>
 #include <unordered_map>
 
 #include "formats/grid_reader.h"
-#include "formats/safe_file.h"
+#include "formats/line_source.h"
 #include "formats/text_words.h"
 #include "molecule/bonding.h"
 #include "molecule/decorations.h"
@@ -29,28 +34,47 @@
 
 namespace {
 
+const char msg_atoms_missing[] = "WARNING: Broken file; some atoms are missing!\n";
+const char msg_displacements_missing[] = "WARNING: Broken file; some vibration displacements are missing!\n";
+
 bool has(const std::string& line, const char* marker) { return find_nocase(line, marker) != std::string::npos; }
 
-// Puts a line back so that the next read returns it again.
-void unread_line(FILE* file, const std::string& line) { fseeko(file, -static_cast<off_t>(line.size()), SEEK_CUR); }
+// What reading one file shares across its sections: the warnings given so
+// far (each is given once per file).
+struct file_reading_t {
+  std::set<std::string> warned;
+  void warn(const char* message) {
+    if (warned.insert(message).second) make_warning(message);
+  }
+};
 
-// Reads the next line of a block; false at the end of the file or at the
-// "<END>" of the section, which is left for the section reader.
-bool next_block_line(FILE* file, std::string& line) {
-  line = read_line(file);
-  if (line.empty()) return false;
-  if (has(line, "<end>")) {
-    unread_line(file, line);
+// One section being read: the lines, the record, and the bonds of the
+// record by atom pair, made when the first bond block comes.
+struct section_t {
+  line_source& in;
+  mol_data_t& rec;
+  file_reading_t& file;
+  std::unique_ptr<bond_index_t> bonds;
+};
+
+// The next line of a block; false at the end of the file or at a line that
+// belongs to the section rather than to the block: one holding "<END>", or
+// (unless `free_text`) one that begins with a marker. That line is put back
+// for the section reader.
+bool next_block_line(line_source& in, std::string& line, bool free_text = false) {
+  if (!in.next(line)) return false;
+  if (has(line, "<end>") || (!free_text && is_marker_line(line))) {
+    in.put_back(std::move(line));
+    line.clear();
     return false;
   }
   return true;
 }
 
-// The next line a block reads; a block cut short by the "<END>" of its
-// section gets an empty line and leaves "<END>" for the section reader.
-std::string block_line(FILE* file) {
+// The next line of a block, or an empty one where the block is cut short.
+std::string block_line(line_source& in, bool free_text = false) {
   std::string line;
-  return next_block_line(file, line) ? line : std::string();
+  return next_block_line(in, line, free_text) ? line : std::string();
 }
 
 // The first four words of a line (null where the line has fewer), found in
@@ -71,8 +95,25 @@ void split_words(const char* line, const char* (&words)[4]) {
   }
 }
 
+// The text of the first word as written (quotes included), up to the second
+// word or the line's end.
+std::string_view first_word_text(const char* first, const char* second) {
+  if (!first) return std::string_view();
+  const char* end = second ? second : first + std::strlen(first);
+  while (end > first && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\n' || end[-1] == '\r')) --end;
+  return std::string_view(first, static_cast<size_t>(end - first));
+}
+
 // A word as a real; 0 when absent or not a number.
 double word_value(const char* word) { return word ? parse_double(word) : 0.0; }
+
+// Whether a word is a whole number (nothing but blanks after it).
+bool is_number(const char* word) {
+  if (!word) return false;
+  const char* end;
+  parse_double(word, &end);
+  return end != word && (*end == '\0' || *end == ' ' || *end == '\t' || *end == '\n' || *end == '\r');
+}
 
 // The first three words of a line as a point.
 vec3 point_of_line(const char* line) {
@@ -82,7 +123,7 @@ vec3 point_of_line(const char* line) {
 }
 
 // The next line as a point (three reals); 0 where numbers are missing.
-vec3 read_point(FILE* file) { return point_of_line(block_line(file).c_str()); }
+vec3 read_point(line_source& in) { return point_of_line(block_line(in).c_str()); }
 
 void set_float(const std::string& line, const char* key, float& field) {
   if (auto v = key_dble_value(line, key)) field = narrow_to_float(*v);
@@ -102,24 +143,37 @@ void read_color_keys(const std::string& line, color_t& c, bool with_alpha = true
 
 size_t last(int count) { return static_cast<size_t>(count - 1); }
 
-void read_additional_atom_block(FILE* file, mol_data_t& rec) {
-  std::string line;
-  for (int k = 0; k < rec.natom(); ++k) {
-    if (!next_block_line(file, line) || has(line, "</atom>")) return;
-    if (auto name = key_str_value(line, "NAME")) set_atom_name(rec, k, *name);
-    if (auto v = key_dble_value(line, "MULLIKEN_CHARGE")) set_atom_mulliken(rec, k, *v);
-    if (auto v = key_dble_value(line, "LOPROP_CHARGE")) set_atom_loprop(rec, k, *v);
-    if (auto v = key_int_value(line, "NUMBER")) set_atom_number(rec, k, *v);
-    if (auto v = key_int_value(line, "SYMMETRY")) set_atom_symmetry(rec, k, *v);
-    if (has(line, "RED") || has(line, "GREEN") || has(line, "BLUE")) {
-      color_t c = atom_color(rec, k);
-      read_color_keys(line, c, false);
-      set_atom_color(rec, k, c);
-      rec.flags |= FLAG_ATOM_COLORS;
+// One line of the atom block. The name is read first; its value is then
+// blanked out, so that a name holding the text of a key ("RED_1",
+// "MULLIKEN_CHARGE") is never taken for that key.
+void read_atom_line(mol_data_t& rec, int k, std::string line) {
+  if (const size_t at = find_key(line, "NAME"); at != std::string::npos) {
+    const char* end = nullptr;
+    if (auto name = my_read_str_value(line.c_str() + at, &end)) {
+      set_atom_name(rec, k, *name);
+      std::fill(line.begin() + static_cast<std::ptrdiff_t>(at), line.begin() + (end - line.c_str()), ' ');
     }
   }
+  if (auto v = key_dble_value(line, "MULLIKEN_CHARGE")) set_atom_mulliken(rec, k, *v);
+  if (auto v = key_dble_value(line, "LOPROP_CHARGE")) set_atom_loprop(rec, k, *v);
+  if (auto v = key_int_value(line, "NUMBER")) set_atom_number(rec, k, *v);
+  if (auto v = key_int_value(line, "SYMMETRY")) set_atom_symmetry(rec, k, *v);
+  if (has(line, "RED") || has(line, "GREEN") || has(line, "BLUE")) {
+    color_t c = atom_color(rec, k);
+    read_color_keys(line, c, false);
+    set_atom_color(rec, k, c);
+    rec.flags |= FLAG_ATOM_COLORS;
+  }
+}
+
+void read_additional_atom_block(section_t& s) {
+  std::string line;
+  for (int k = 0; k < s.rec.natom(); ++k) {
+    if (!next_block_line(s.in, line) || has(line, "</atom>")) return;
+    read_atom_line(s.rec, k, std::move(line));
+  }
   // The closing line after the last atom line.
-  if (next_block_line(file, line) && !has(line, "</atom>")) unread_line(file, line);
+  if (next_block_line(s.in, line) && !has(line, "</atom>")) s.in.put_back(std::move(line));
 }
 
 // One bond line: atom numbers from 1 and a type; false when it is not one.
@@ -138,97 +192,103 @@ bool parse_bond_line(const std::string& line, int natom, bond_t& b) {
   return true;
 }
 
-void read_bond_block(FILE* file, mol_data_t& rec) {
+void read_bond_block(section_t& s) {
   std::string line;
-  if (!next_block_line(file, line)) return;
+  if (!next_block_line(s.in, line)) return;
   if (const size_t at = find_nocase(line, "AUTOMATIC"); at != std::string::npos) {
     const char* key = line.c_str() + at;
     if (std::strchr(key, '=') && my_read_int_value(key) == 0) should_bonding_be_determined = 0;
-    if (!next_block_line(file, line)) return;
+    if (!next_block_line(s.in, line)) return;
   }
+  if (!s.bonds) s.bonds = std::make_unique<bond_index_t>(s.rec);
   // A block without its AUTOMATIC line keeps its first line as a bond.
   do {
     if (has(line, "</bond>")) return;
     bond_t b;
-    if (parse_bond_line(line, rec.natom(), b)) add_bond(rec, b.a1, b.a2, b.type);
-  } while (next_block_line(file, line));
+    if (parse_bond_line(line, s.rec.natom(), b)) s.bonds->add(b.a1, b.a2, b.type);
+  } while (next_block_line(s.in, line));
 }
 
-void read_dipole_block(FILE* file, mol_data_t& rec) {
-  rec.dipole = read_point(file);
-  rec.flags |= FLAG_DIPOLE;
+void read_dipole_block(section_t& s) {
+  s.rec.dipole = read_point(s.in);
+  s.rec.flags |= FLAG_DIPOLE;
 }
 
 // One block of a decoration group: a key line with the colour and the
 // group's reals, then one line per point.
-void read_decoration_block(FILE* file, mol_data_t& rec, const decoration_group_t& g) {
-  const std::string keys = block_line(file);
-  const size_t k = static_cast<size_t>(add_decoration(rec, g, {}));
-  decoration_data_t& d = rec.deco.edit();
+void read_decoration_block(section_t& s, const decoration_group_t& g) {
+  const std::string keys = block_line(s.in);
+  const size_t k = static_cast<size_t>(add_decoration(s.rec, g, {}));
+  decoration_data_t& d = s.rec.deco.edit();
   read_color_keys(keys, (d.*g.colors)[k]);
   for (const decoration_real_t& r : g.reals) set_double(keys, r.key, (d.*r.values)[k]);
-  for (auto points : g.points) (d.*points)[k] = read_point(file);
+  for (auto points : g.points) (d.*points)[k] = read_point(s.in);
 }
 
-// A text line without its line end; null when empty.
-std::optional<std::string> text_line(FILE* file) {
-  std::string line = block_line(file);
+// A text line without its line end; null when empty. The font and the text
+// of a text box are free text: only "<END>" cuts them short.
+std::optional<std::string> text_line(line_source& in) {
+  std::string line = block_line(in, true);
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   if (line.empty()) return std::nullopt;
   return line;
 }
 
-void read_textbox_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = block_line(file);
-  allocate_textbox(rec);
-  textbox_t& box = rec.deco.edit().textbox.back();
-  textbox_set_dfault_values(rec, rec.ntextbox() - 1);
+void read_textbox_block(section_t& s) {
+  const std::string keys = block_line(s.in);
+  allocate_textbox(s.rec);
+  textbox_t& box = s.rec.deco.edit().textbox.back();
+  textbox_set_dfault_values(s.rec, s.rec.ntextbox() - 1);
   box.y = 0;
   read_color_keys(keys, box.color, false);
   // X and Y are the first "x" and "y" of the line, in any letter case.
   if (auto x = key_int_value(keys, "x")) box.x = *x;
   if (auto y = key_int_value(keys, "y")) box.y = *y;
-  box.font = text_line(file);
-  box.text = text_line(file);
+  box.font = text_line(s.in);
+  box.text = text_line(s.in);
 }
 
-void read_vibration_block(FILE* file, mol_data_t& rec) {
-  const std::string keys = block_line(file);
-  allocate_vibs(rec, rec.nvibr() + 1);
-  const size_t v = last(rec.nvibr());
-  vibration_data_t& vib = rec.vib.edit();
+// One mode: a key line, then one displacement per atom. A mode cut short
+// keeps the displacements it has (the atoms after them do not move in it)
+// and is reported; the next block stays whole.
+void read_vibration_block(section_t& s) {
+  const std::string keys = block_line(s.in);
+  vibration_data_t& vib = s.rec.vib.edit();
+  vib.freq.push_back(0.0);
+  vib.ir_intensity.push_back(0.0);
+  vib.raman_intensity.push_back(0.0);
+  vib.normal_mode.emplace_back();
+  const size_t v = last(s.rec.nvibr());
   set_double(keys, "FREQ", vib.freq[v]);
   if (auto ir = key_dble_value(keys, "IR_INT")) {
     vib.ir_intensity[v] = *ir;
-    rec.flags |= FLAG_IR;
+    s.rec.flags |= FLAG_IR;
   }
   if (auto raman = key_dble_value(keys, "RAMAN_INT")) {
     vib.raman_intensity[v] = *raman;
-    rec.flags |= FLAG_RAMAN;
+    s.rec.flags |= FLAG_RAMAN;
   }
   std::vector<vec3>& mode = vib.normal_mode[v];
-  for (vec3& d : mode) {
-    const std::string line = block_line(file);
-    if (line.empty()) break;
-    d = point_of_line(line.c_str());
-  }
+  std::string line;
+  while (mode.size() < s.rec.xyz.size() && next_block_line(s.in, line)) mode.push_back(point_of_line(line.c_str()));
+  if (mode.size() < s.rec.xyz.size()) s.file.warn(msg_displacements_missing);
 }
 
-void read_editable_block(FILE* file, mol_data_t& rec) {
-  const std::string line = block_line(file);
+void read_editable_block(section_t& s) {
+  const std::string line = block_line(s.in);
   if (has(line, "yes"))
-    rec.editable = 1;
+    s.rec.editable = 1;
   else if (has(line, "no"))
-    rec.editable = 0;
+    s.rec.editable = 0;
 }
 
-void read_write_block(FILE* file) {
-  std::string line = block_line(file);
+void read_write_block(section_t& s) {
+  std::string line = block_line(s.in, true);
   if (!line.empty() && line.back() == '\n') line.pop_back();
   notifier().status(StatusBar::lower, line);
 }
 
-double read_real_line(FILE* file) { return parse_double(block_line(file).c_str()); }
+double read_real_line(section_t& s) { return parse_double(block_line(s.in).c_str()); }
 
 // The decoration group whose opening marker the line holds (the first in
 // the groups' order), or null.
@@ -245,36 +305,37 @@ const decoration_group_t* decoration_block(const std::string& line) {
 
 // Dispatches one line of a section on the first marker it holds; false at
 // the section's "<END>".
-bool read_block(FILE* file, const std::string& line, mol_data_t& rec) {
+bool read_block(section_t& s, const std::string& line) {
+  mol_data_t& rec = s.rec;
   if (has(line, "<atom>")) {
-    read_additional_atom_block(file, rec);
+    read_additional_atom_block(s);
   } else if (has(line, "<energy>")) {
-    rec.energy = read_real_line(file);
+    rec.energy = read_real_line(s);
     rec.flags |= FLAG_ENERGY;
   } else if (has(line, "<rms_grad>")) {
-    rec.rms_grad = read_real_line(file);
+    rec.rms_grad = read_real_line(s);
     rec.flags |= FLAG_RMS_GRAD;
   } else if (has(line, "<max_grad>")) {
-    rec.max_grad = read_real_line(file);
+    rec.max_grad = read_real_line(s);
     rec.flags |= FLAG_MAX_GRAD;
   } else if (has(line, "<bond>")) {
-    read_bond_block(file, rec);
+    read_bond_block(s);
   } else if (has(line, "<dipole>")) {
-    read_dipole_block(file, rec);
+    read_dipole_block(s);
   } else if (const decoration_group_t* g = decoration_block(line)) {
-    read_decoration_block(file, rec, *g);
+    read_decoration_block(s, *g);
   } else if (has(line, "<textbox>")) {
-    read_textbox_block(file, rec);
+    read_textbox_block(s);
   } else if (has(line, "<grid>")) {
-    read_grid_block(file, rec);
+    read_grid_block(s.in, rec);
   } else if (has(line, "<vibration>")) {
-    read_vibration_block(file, rec);
+    read_vibration_block(s);
   } else if (has(line, "<editable>")) {
-    read_editable_block(file, rec);
+    read_editable_block(s);
   } else if (has(line, "<sleep>")) {
-    block_line(file);
+    block_line(s.in);
   } else if (has(line, "<write>")) {
-    read_write_block(file);
+    read_write_block(s);
   } else if (has(line, "<end>")) {
     return false;
   }
@@ -286,14 +347,13 @@ bool read_block(FILE* file, const std::string& line, mol_data_t& rec) {
 // name line per grid follows (a grid may be named "Density"), and the data
 // follow the next line holding "density". Lines that end a section before
 // that are left for the scan.
-void skip_grid_data(FILE* file) {
+void skip_grid_data(line_source& in) {
   std::string line;
   long long orboff = 0, names = 0;
   for (long long k = 0;; ++k) {
-    line = read_line(file);
-    if (line.empty()) return;
+    if (!in.next(line)) return;
     if (has(line, "<END>") || has(line, "<BREAK>") || (k >= 8 && has(line, "/grid"))) {
-      unread_line(file, line);
+      in.put_back(std::move(line));
       return;
     }
     if (k == 0) {
@@ -305,73 +365,138 @@ void skip_grid_data(FILE* file) {
       break;
     }
   }
-  if (orboff > 0) fseeko(file, static_cast<off_t>(orboff), SEEK_CUR);
+  if (orboff > 0) in.seek(in.tell() + std::min<long long>(orboff, in.bytes_left()));
 }
 
-}  // namespace
+// Whether a line looks like an atom line: a symbol and three numbers.
+bool looks_like_atom_line(const std::string& line) {
+  const char* words[4];
+  split_words(line.c_str(), words);
+  return words[0] && !is_number(words[0]) && is_number(words[1]) && is_number(words[2]) && is_number(words[3]);
+}
 
-int read_geo_positions(FILE* file) {
-  geo_file_position.assign(1, static_cast<int64_t>(ftello(file)));
+int read_geo_positions(line_source& in) {
+  geo_file_position.assign(1, in.tell());
   bool last_was_end = false;
   std::string line;
-  while (read_line_into(file, line)) {
+  while (in.next(line)) {
     if (has(line, "<BREAK>")) break;
     last_was_end = has(line, "<END>");
-    if (last_was_end) geo_file_position.push_back(static_cast<int64_t>(ftello(file)));
-    if (has(line, "<GRID>")) skip_grid_data(file);
+    if (last_was_end) geo_file_position.push_back(in.tell());
+    if (has(line, "<GRID>")) skip_grid_data(in);
   }
   if (last_was_end && geo_file_position.size() > 1) geo_file_position.pop_back();
   return static_cast<int>(geo_file_position.size());
 }
 
-void read_coord_block(FILE* file, mol_data_t& rec) {
-  const int n = parse_int(read_line(file).c_str());
-  read_line(file);  // comment
+// The atom count, the comment and up to that many atom lines; a line that
+// begins with a marker or holds "<END>" ends the atoms early.
+void read_coord_block(section_t& s) {
+  std::string line;
+  // A section that is only its "<END>" line (or begins with a block) has
+  // no atoms, and no comment either.
+  if (!s.in.next(line)) return;
+  if (has(line, "<END>") || is_marker_line(line)) {
+    s.in.put_back(std::move(line));
+    return;
+  }
+  const int n = parse_int(line.c_str());
+  if (s.in.next(line) && has(line, "<END>")) s.in.put_back(std::move(line));
   // Every atom line holds at least a symbol and a line end, so the rest of
   // the file bounds what the count may reserve.
-  const long long most = bytes_left(file) / 2;
+  const long long most = s.in.bytes_left() / 2;
   std::vector<vec3> points;
   std::vector<uint32_t> which;  // each atom's symbol, as an index into `symbols`
   std::vector<std::string> symbols;
   std::unordered_map<std::string, uint32_t> seen;
   const size_t reserve = static_cast<size_t>(std::max(0LL, std::min<long long>(n, most)));
+  std::string last_raw;
+  uint32_t last_kind = 0;
   points.reserve(reserve);
   which.reserve(reserve);
-  std::string line;
   for (int k = 0; k < n; ++k) {
-    if (!read_line_into(file, line)) break;
+    if (!s.in.next(line)) break;
+    // Only a line with "<" can hold a marker: the test costs atom lines
+    // nothing.
+    if (std::memchr(line.data(), '<', line.size()) && (has(line, "<END>") || is_marker_line(line))) {
+      s.in.put_back(std::move(line));
+      break;
+    }
     const char* words[4];
     split_words(line.c_str(), words);
-    auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
-    if (it->second == symbols.size()) symbols.push_back(it->first);
-    which.push_back(it->second);
+    // Atoms of one element come in runs: a symbol written as the one before
+    // is that one, without a copy or a lookup.
+    const std::string_view raw = first_word_text(words[0], words[1]);
+    if (which.empty() || raw != last_raw) {
+      auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
+      if (it->second == symbols.size()) symbols.push_back(it->first);
+      last_kind = it->second;
+      last_raw.assign(raw);
+    }
+    which.push_back(last_kind);
     points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
   }
   const int read = static_cast<int>(points.size());
-  rec.xyz = std::move(points);
-  allocate_atoms(rec, read);
-  set_atom_symbols(rec, symbols, which);
-  if (read < n) make_warning("WARNING: Broken file; some atoms are missing!\n");
+  // A count far above the atoms read reserved room that is not needed.
+  if (points.size() < points.capacity() / 2) {
+    points.shrink_to_fit();
+    which.shrink_to_fit();
+  }
+  // The record is fresh: the coordinates and each atom's kind are all its
+  // atoms have.
+  s.rec.xyz = std::move(points);
+  set_atom_symbols(s.rec, symbols, std::move(which));
+  if (read < n) {
+    s.file.warn(msg_atoms_missing);
+  } else if (s.in.next(line)) {
+    // More atom lines than the count says: they are not read, but said.
+    if (looks_like_atom_line(line)) s.file.warn(msg_atoms_missing);
+    s.in.put_back(std::move(line));
+  }
 }
 
-void read_section(FILE* file, int i, mol_data_t& rec) {
+void read_section(line_source& in, int i, mol_data_t& rec, file_reading_t& file) {
   if (i < 0 || i >= n_geometries() || static_cast<size_t>(i) >= geo_file_position.size()) return;
-  fseeko(file, static_cast<off_t>(geo_file_position[static_cast<size_t>(i)]), SEEK_SET);
-  read_coord_block(file, rec);
-  for (std::string line = read_line(file); !line.empty(); line = read_line(file))
-    if (!read_block(file, line, rec)) break;
+  in.seek(geo_file_position[static_cast<size_t>(i)]);
+  section_t s{in, rec, file, nullptr};
+  read_coord_block(s);
+  for (std::string line; in.next(line);)
+    if (!read_block(s, line)) break;
+  s.bonds.reset();
   if (should_bonding_be_determined) determine_bonding(rec);
+}
+
+}  // namespace
+
+bool is_marker_line(const std::string& line) {
+  static const char* const markers[] = {"atom",     "energy", "rms_grad", "max_grad", "bond",    "dipole",  "vector",
+                                        "triangle", "sphere", "surface",  "cell",     "textbox", "grid",    "vibration",
+                                        "editable", "sleep",  "write",    "end",      "break",   "density", "basis"};
+  size_t p = line.find_first_not_of(" \t");
+  if (p == std::string::npos || line[p] != '<') return false;
+  ++p;
+  if (p < line.size() && line[p] == '/') ++p;
+  const size_t close = line.find('>', p);
+  if (close == std::string::npos) return false;
+  const std::string word = line.substr(p, close - p);
+  for (const char* marker : markers)
+    if (word.size() == std::strlen(marker) && find_nocase(word, marker) == 0) return true;
+  return false;
 }
 
 void parse_zev_file(FILE* file) {
   deallocate_mol_data();
-  const int n = read_geo_positions(file);
+  line_source in(file);
+  const int n = read_geo_positions(in);
   const std::vector<int64_t> starts = geo_file_position;
   new_mol(n);
   geo_file_position = starts;
+  file_reading_t reading;
   for (int i = 0; i < n; ++i) {
     should_bonding_be_determined = 1;
-    read_section(file, i, mol[static_cast<size_t>(i)]);
+    read_section(in, i, mol[static_cast<size_t>(i)], reading);
   }
+  // The stream stands where reading stopped (undo reads on from there).
+  in.raw();
   notifier().atom_list(AtomListChange::refilled, -1);
 }

@@ -8,11 +8,13 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "formats/grid_reader.h"
+#include "formats/line_source.h"
 #include "formats/text_words.h"
 #include "molecule/notify.h"
 #include "molecule/version.h"
@@ -23,9 +25,13 @@ double d(float v) { return static_cast<double>(v); }
 
 void write_point(FILE* file, const vec3& p) { std::fprintf(file, " %.6f  %.6f  %.6f\n", p[0], p[1], p[2]); }
 
-// A name with blanks is quoted so that it reads back as one value.
+// A name or symbol as one word that reads back unchanged: quoted when it is
+// empty or holds blanks or control characters. Bytes beyond ASCII are
+// written as they are.
 std::string quoted_if_needed(const std::string& s) {
-  return s.find_first_of(" \t") == std::string::npos ? s : "\"" + s + "\"";
+  const bool plain =
+      !s.empty() && std::none_of(s.begin(), s.end(), [](char c) { return c >= 0 && (c <= 32 || c == 127); });
+  return plain ? s : "\"" + s + "\"";
 }
 
 // A text-box line: the text up to its first line break is all that reads
@@ -98,7 +104,10 @@ void write_vibration_block(FILE* file, const mol_data_t& rec) {
 }
 
 // The type letters of the orbitals of one symmetry, as read from the
-// embedded orbital file (the third character onwards of each line).
+// embedded orbital file (the third character onwards of each line). The
+// counts line may claim more orbitals than the file lists: only the letters
+// the file holds are written again, so what is written is bounded by what
+// was read.
 struct symmetry_types {
   int count = 0;
   std::string letters;
@@ -113,17 +122,33 @@ void write_symmetry_types(FILE* file, const std::string& letters) {
   std::fputs("\n", file);
 }
 
+// Whether a line ends the grid section (or the geometry) the orbital file
+// belongs to: nothing after it is part of that orbital file.
+bool ends_grid_section(const std::string& line) {
+  return find_nocase(line, "/grid") != std::string::npos || find_nocase(line, "<END>") != std::string::npos;
+}
+
+// The next line of the orbital file, or false at its end.
+bool orbital_file_line(line_source& in, std::string& line) {
+  if (!in.next(line)) return false;
+  if (!ends_grid_section(line)) return true;
+  in.put_back(std::move(line));
+  return false;
+}
+
 // Copies the embedded orbital file that follows the grid data of `rec` in
-// `source`, putting in the types the user changed.
+// `source`, putting in the types the user changed. Only the orbital file of
+// this grid section is read: the copy stops where the section ends.
 void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
   if (fseeko(source, static_cast<off_t>(rec.grid->grid_data_start + rec.grid->grid_data_size), SEEK_SET) != 0) return;
+  line_source in(source);
   std::string line;
   do {
-    line = read_line(source);
-    if (line.empty()) return;
+    if (!orbital_file_line(in, line)) return;
   } while (find_nocase(line, "INPORB") == std::string::npos);
   std::fputs(line.c_str(), file);
-  const std::string counts = read_line(source);
+  std::string counts;
+  orbital_file_line(in, counts);
   std::fputs(counts.c_str(), file);
   // Number of symmetries in columns 1 to 8, orbitals per symmetry in the
   // following 8-column fields.
@@ -131,28 +156,30 @@ void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
   const int nsym = std::max(0, std::min(field(0), 8));
   std::vector<symmetry_types> syms(static_cast<size_t>(nsym));
   for (int s = 0; s < nsym; ++s) syms[static_cast<size_t>(s)].count = std::max(0, field(static_cast<size_t>(s) + 1));
-  do {
-    line = read_line(source);
-    if (line.empty()) break;
+  while (orbital_file_line(in, line)) {
     std::fputs(line.c_str(), file);
-  } while (line.find("#INDEX") == std::string::npos);
+    if (line.find("#INDEX") != std::string::npos) break;
+  }
 
+  // Each symmetry: its "* 1234567890" line, then lines of a digit, a blank
+  // and up to ten letters; any other line ends its letters.
   for (symmetry_types& sym : syms) {
-    read_line(source);  // "* 1234567890"
-    while (static_cast<int>(sym.letters.size()) < sym.count) {
-      line = read_line(source);
-      if (line.empty()) break;
+    if (orbital_file_line(in, line) && line[0] != '*') in.put_back(std::move(line));
+    while (static_cast<int>(sym.letters.size()) < sym.count && orbital_file_line(in, line)) {
+      if (!std::isdigit(static_cast<unsigned char>(line[0]))) {
+        in.put_back(std::move(line));
+        break;
+      }
       for (size_t c = 2; c < line.size() && line[c] != '\n' && line[c] != '\r'; ++c) {
         if (static_cast<int>(sym.letters.size()) >= sym.count) break;
         sym.letters.push_back(line[c]);
       }
     }
-    sym.letters.resize(static_cast<size_t>(sym.count), 'u');
   }
   for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g) {
     if (!rec.grid->orb_type_changed[g]) continue;
     const int s = rec.grid->orb_sym[g] - 1, k = rec.grid->orb_index[g] - 1;
-    if (s < 0 || s >= nsym || k < 0 || k >= syms[static_cast<size_t>(s)].count) continue;
+    if (s < 0 || s >= nsym || k < 0 || static_cast<size_t>(k) >= syms[static_cast<size_t>(s)].letters.size()) continue;
     const int type = rec.grid->orb_type[g];
     syms[static_cast<size_t>(s)].letters[static_cast<size_t>(k)] = orb_desc_short[type >= 0 && type < 8 ? type : 0][0];
   }
@@ -170,9 +197,11 @@ void write_inporb_block(FILE* file, const mol_data_t& rec, FILE* source) {
   const auto& ic = rec.grid->index_counts;
   std::fprintf(file, " N_INDEX= %d %d %d %d %d %d %d\n", ic[0], ic[1], ic[2], ic[3], ic[4], ic[5], ic[6]);
   std::fprintf(file, " Net= %d %d %d\n", 0, 0, 0);
-  std::fprintf(file, " Origin= %lf %lf %lf\n", rec.grid->origin[0], rec.grid->origin[1], rec.grid->origin[2]);
+  // The lattice in bohr, as the reader takes it.
+  const vec3 origin = rec.grid->origin / bohr_to_angstrom;
+  std::fprintf(file, " Origin= %lf %lf %lf\n", origin[0], origin[1], origin[2]);
   for (int a = 0; a < 3; ++a) {
-    const vec3& v = rec.grid->axis[static_cast<size_t>(a)];
+    const vec3 v = rec.grid->axis[static_cast<size_t>(a)] / bohr_to_angstrom;
     std::fprintf(file, " Axis_%d= %lf %lf %lf\n", a + 1, v[0], v[1], v[2]);
   }
   std::fprintf(file, " ORBOFF = %d", 0);
@@ -184,7 +213,7 @@ void write_inporb_block(FILE* file, const mol_data_t& rec, FILE* source) {
                    rec.grid->orb_index[g], rec.grid->orb_energy[g], rec.grid->orb_occ[g],
                    orb_desc_short[type >= 0 && type < 8 ? type : 0]);
     } else {
-      std::fprintf(file, "\n GridName=%s", name.c_str());
+      std::fprintf(file, "\n GridName=%s", quoted_if_needed(name).c_str());
     }
   }
   std::fputs("\n <DENSITY>\n </DENSITY>\n <BASIS>\n </BASIS>\n", file);
@@ -196,7 +225,8 @@ void write_mol_section(FILE* file, const mol_data_t& rec, int grid, FILE* grid_s
   std::fprintf(file, "File generated by %s version %s\n", program_name, program_version);
   for (int i = 0; i < rec.natom(); ++i) {
     const vec3& p = rec.xyz[static_cast<size_t>(i)];
-    std::fprintf(file, " %s  %15.9f  %15.9f  %15.9f\n", atom_element(rec, i).name.c_str(), p[0], p[1], p[2]);
+    std::fprintf(file, " %s  %15.9f  %15.9f  %15.9f\n", quoted_if_needed(atom_element(rec, i).name).c_str(), p[0], p[1],
+                 p[2]);
   }
   write_additional_atom_info_block(file, rec);
   write_bond_block(file, rec);

@@ -31,7 +31,7 @@ unsigned char channel(float c) {
 bool fits_float(double x) { return std::fabs(x) <= FLT_MAX; }
 
 bool corners_fit(const srf_triangle_t& t) {
-  for (const vec3& p : t.v)
+  for (const fvec3& p : t.v)
     for (double c : p)
       if (!fits_float(c)) return false;
   return true;
@@ -82,9 +82,9 @@ std::string ply_text(const std::vector<srf_triangle_t>& triangles, const std::ar
   return out;
 }
 
-bool write_ply(const std::string& path, const std::vector<srf_triangle_t>& triangles,
-               const std::array<color_t, 2>& colors) {
+AtomicWrite write_ply(const std::string& path, const std::vector<srf_triangle_t>& triangles,
+                      const std::array<color_t, 2>& colors) {
   // Vertex indices are 32-bit signed in the file.
-  if (triangles.size() > static_cast<size_t>(INT32_MAX / 3)) return false;
-  return write_file_atomically(path, ply_text(triangles, colors));
+  if (triangles.size() > static_cast<size_t>(INT32_MAX / 3)) return AtomicWrite::not_written;
+  return write_text_atomically(path, ply_text(triangles, colors));
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/safe_file.h"
 #include "molecule/mesh.h"
 #include "molecule/types.h"
 
@@ -15,7 +16,7 @@
 // a finite float are left out; such normal components are written as 0.
 std::string ply_text(const std::vector<srf_triangle_t>& triangles, const std::array<color_t, 2>& colors);
 
-// Writes `ply_text` to `path` without ever leaving a partial file; false
-// when it could not be written or its vertices exceed 32-bit indices.
-bool write_ply(const std::string& path, const std::vector<srf_triangle_t>& triangles,
-               const std::array<color_t, 2>& colors);
+// Writes `ply_text` to `path` without ever leaving a partial file; a mesh
+// whose vertices exceed 32-bit indices is not written.
+AtomicWrite write_ply(const std::string& path, const std::vector<srf_triangle_t>& triangles,
+                      const std::array<color_t, 2>& colors);

@@ -1,5 +1,6 @@
-// Writing a whole file without ever leaving a half-written one behind, and
-// small questions about files.
+// Opening files without ever blocking on a device or a pipe, and writing a
+// whole file without ever leaving a half-written one behind or replacing
+// something that is not a writable regular file.
 #pragma once
 
 #include <cstdio>
@@ -10,22 +11,30 @@
 // An open stream that closes itself.
 using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 // `path` opened in `mode` (as fopen), or a null holder when it can't be.
-file_ptr open_file_ptr(const std::string& path, const char* mode);
+// Only regular files are opened: a directory, a device or a pipe is refused
+// without waiting for it (then `not_regular`, when given, is set).
+file_ptr open_file_ptr(const std::string& path, const char* mode, bool* not_regular = nullptr);
 
 // How an atomic write ended.
-enum class AtomicWrite { done, not_created, not_written, not_renamed };
+enum class AtomicWrite { done, not_created, not_written, not_renamed, not_regular, read_only };
 
-// Creates a temporary file in the directory of `path` with the permissions a
-// new file would get, lets `write` stream the content into it (false from
-// `write` means it failed), checks every write and the close, then renames it
-// over `path`. On any failure the temporary file is removed and `path` is
-// untouched.
+// Writes the file that `path` names: the file itself, or the file its
+// symbolic links lead to (the links stay). A target that exists must be a
+// regular file that may be written; it keeps its permissions. A temporary
+// file in the target's directory receives the content from `write` (false
+// from `write` means it failed); every write and the close are checked; then
+// it is renamed over the target. On any failure the temporary file is
+// removed and the target is untouched.
 AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write);
+// The same for content held in memory.
+AtomicWrite write_text_atomically(const std::string& path, const std::string& content);
 // Copies the file `from` to `to` through a temporary file beside `to`; true
 // when it was copied.
 bool copy_file_atomically(const std::string& from, const std::string& to);
 // The same for content held in memory; true when it was written.
 bool write_file_atomically(const std::string& path, const std::string& content);
+// The message for a write of `path` that ended in `result` (empty when done).
+std::string atomic_write_message(AtomicWrite result, const std::string& path);
 
 // Bytes from the current position of `file` to its end (0 when unknown).
 long long bytes_left(FILE* file);
@@ -40,3 +49,6 @@ bool report_atomic_write(AtomicWrite result, const std::string& path, const std:
 bool file_is_readable(const std::string& path);
 // True when `path` is a directory.
 bool is_directory(const std::string& path);
+// True when `path` exists (following symbolic links) and is not a regular
+// file: reading it could block or never end.
+bool exists_but_not_regular(const std::string& path);

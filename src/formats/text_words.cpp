@@ -26,8 +26,9 @@ const char* after_equals(const char* p) {
 
 // Copies the word at p: double quotes open and close stretches (the quotes
 // are dropped); the word ends where the stop rule for unquoted or quoted
-// characters says.
-std::string copy_word(const char* p, bool (*stop_unquoted)(unsigned char), bool (*stop_quoted)(unsigned char)) {
+// characters says. `end` (optional) receives where it ended.
+std::string copy_word(const char* p, bool (*stop_unquoted)(unsigned char), bool (*stop_quoted)(unsigned char),
+                      const char** end = nullptr) {
   std::string out;
   bool quoted = false;
   for (; *p; ++p) {
@@ -39,8 +40,14 @@ std::string copy_word(const char* p, bool (*stop_unquoted)(unsigned char), bool 
     if (quoted ? stop_quoted(c) : stop_unquoted(c)) break;
     out.push_back(static_cast<char>(c));
   }
+  if (end) *end = p;
   return out;
 }
+
+// Names and symbols are byte strings: bytes beyond ASCII (UTF-8 or any
+// other encoding) belong to a word like letters do; blanks, control
+// characters and DEL end it.
+bool ends_unquoted_word(unsigned char c) { return c <= 32 || c == 127; }
 
 }  // namespace
 
@@ -62,15 +69,18 @@ bool read_line_into(FILE* file, std::string& line) {
   return true;
 }
 
-std::optional<std::string> my_read_str_value(const char* p) {
+std::optional<std::string> my_read_str_value(const char* p, const char** end) {
+  if (end) *end = p;
   if (!p || !*p) return std::nullopt;
   const char* v = after_equals(p);
   if (!v) return std::nullopt;
   while (is_blank(static_cast<unsigned char>(*v))) ++v;
+  if (end) *end = v;
   if (!*v) return std::nullopt;
-  if (!is_printable(static_cast<unsigned char>(*v))) return std::string();
+  const unsigned char first = static_cast<unsigned char>(*v);
+  if (!is_printable(first) && first < 128) return std::string();
   return copy_word(
-      v, [](unsigned char c) { return c <= 32 || c == 127; }, [](unsigned char c) { return c < 32 && c != '\t'; });
+      v, ends_unquoted_word, [](unsigned char c) { return (c < 32 && c != '\t') || c == 127; }, end);
 }
 
 int my_read_int_value(const char* p) {
@@ -102,8 +112,7 @@ const char* get_ptr_ith_word(const char* line, int i) {
 
 std::string get_one_word(const char* p) {
   if (!p) return std::string();
-  return copy_word(
-      p, [](unsigned char c) { return c <= 32 || c > 126; }, [](unsigned char c) { return c < 8 || c > 126; });
+  return copy_word(p, ends_unquoted_word, [](unsigned char c) { return c < 8 || c == 127; });
 }
 
 void strdiet(std::string& s) {

@@ -15,9 +15,11 @@ bool read_line_into(FILE* file, std::string& line);
 
 // The value after the first "=" at or after p: blanks and tabs skipped, then
 // one word, where double quotes enclose a stretch that keeps its blanks (the
-// quotes are dropped). Empty when the value does not start with a printable
-// character; null when p is null or empty, has no "=", or nothing follows it.
-std::optional<std::string> my_read_str_value(const char* p);
+// quotes are dropped). Bytes beyond ASCII are kept as they are. Empty when
+// the value starts with a blank or control character; null when p is null
+// or empty, has no "=", or nothing follows it. `end` (optional) receives
+// where the value ended.
+std::optional<std::string> my_read_str_value(const char* p, const char** end = nullptr);
 // The integer after the first "=" at or after p (0 without digits, clamped
 // to the int range).
 int my_read_int_value(const char* p);
@@ -28,7 +30,7 @@ double my_read_dble_value(const char* p);
 // line ends, and a double-quoted stretch belongs to its word. Null when the
 // line has fewer words.
 const char* get_ptr_ith_word(const char* line, int i);
-// A copy of the word at p without its quotes.
+// A copy of the word at p without its quotes; bytes beyond ASCII are kept.
 std::string get_one_word(const char* p);
 
 // Removes the line feed that ends a line, then leading and trailing blanks

@@ -92,6 +92,19 @@ void add_bond(mol_data_t& rec, int a1, int a2, int type) {
   rec.bond.push_back({a1, a2, type});
 }
 
+bond_index_t::bond_index_t(mol_data_t& rec) : rec_(rec) {
+  at_.reserve(rec.bond.size());
+  for (size_t k = 0; k < rec.bond.size(); ++k) at_.try_emplace(pair_key(rec.bond[k].a1, rec.bond[k].a2), k);
+}
+
+void bond_index_t::add(int a1, int a2, int type) {
+  const auto [it, fresh] = at_.try_emplace(pair_key(a1, a2), rec_.bond.size());
+  if (fresh)
+    rec_.bond.push_back({a1, a2, type});
+  else
+    rec_.bond[it->second].type = type;
+}
+
 double atom_distance(const mol_data_t& rec, int i, int j) {
   if (!valid_atom(rec, i) || !valid_atom(rec, j)) return 0.0;
   const vec3& a = rec.xyz[static_cast<size_t>(i)];

@@ -104,14 +104,15 @@ void set_atom_symbol(mol_data_t& rec, int i, const std::string& symbol) {
   if (valid_atom(rec, i)) set_atom_kind(rec, i, kind_for_symbol(rec, symbol));
 }
 
-void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, const std::vector<uint32_t>& which) {
+void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, std::vector<uint32_t> which) {
   std::vector<uint32_t> kind_of(symbols.size());
   for (size_t s = 0; s < symbols.size(); ++s) kind_of[s] = kind_for_symbol(rec, symbols[s]);
-  const size_t n = std::min(which.size(), rec.xyz.size());
-  if (n == 0) return;
-  std::vector<uint32_t>& kind = rec.atoms.edit().kind;
-  kind.resize(rec.xyz.size(), no_atom_kind);
-  for (size_t i = 0; i < n; ++i) kind[i] = which[i] < kind_of.size() ? kind_of[which[i]] : no_atom_kind;
+  if (std::min(which.size(), rec.xyz.size()) == 0) return;
+  // The symbol indices become the kinds in place: a large geometry needs
+  // no second array of them.
+  for (uint32_t& w : which) w = w < kind_of.size() ? kind_of[w] : no_atom_kind;
+  which.resize(rec.xyz.size(), no_atom_kind);
+  rec.atoms.edit().kind = std::move(which);
 }
 
 void refresh_atom_elements(mol_data_t& rec) {

@@ -35,7 +35,7 @@ void set_element_data(mol_data_t& rec, int i);
 void set_atom_symbol(mol_data_t& rec, int i, const std::string& symbol);
 // The same for atoms 0, 1, … of `which` at once: atom i gets the symbol
 // symbols[which[i]] (each distinct symbol is looked up once).
-void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, const std::vector<uint32_t>& which);
+void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, std::vector<uint32_t> which);
 // Copies the table's data again into every atom of `rec`, after the table
 // changed.
 void refresh_atom_elements(mol_data_t& rec);

@@ -293,9 +293,7 @@ void allocate_grids(mol_data_t& rec, int n) {
   g.orb_type.resize(k, 0);
   g.orb_type_changed.resize(k, 0);
   g.grid_name.resize(k);
-  g.cutoff_mask.assign(count(g.n_points), 0);
   g.block_offset.assign(count(g.n_blocks) * count(g.n_grid_header), 0);
-  g.grid_values.assign(count(g.n_points), 0.0);
 }
 
 void deallocate_grids(mol_data_t& rec) {

@@ -113,8 +113,11 @@ struct grid_data_t {
   int n_blocks = 0;
   int is_cutoff = 0;
   double cutoff = 0;
+  double cutoff_radius = 0;  // the cut-off in ångström
   int n_p = 0;
-  std::vector<int> cutoff_mask;
+  // Per point: made when a grid of the geometry is loaded, for the current
+  // geometry only (empty otherwise).
+  std::vector<uint8_t> cutoff_mask;
   std::vector<int64_t> block_offset;
   vec3 origin{};
   std::array<vec3, 3> axis{};

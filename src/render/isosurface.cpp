@@ -44,18 +44,34 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
+#include "molecule/notify.h"
 #include "molecule/settings.h"
 
 std::vector<srf_t*> surf;
 
 namespace {
+
+// What the last rebuild of the current grid's surfaces did, and the grid
+// whose refusal was last told in a dialog: further refusals for that grid
+// (the panel rebuilds as it shows a level, the user drags the level) go to
+// the status bar, so that no dialog follows another.
+surface_outcome_t surface_outcome;
+struct told_refusal_t {
+  const double* values = nullptr;
+  int grid = -1;
+  bool operator==(const told_refusal_t& o) const { return values == o.values && grid == o.grid; }
+};
+told_refusal_t told_refusal;
 
 // Offsets of the cube corners from the base point (x, y, z).
 constexpr int corner_offset[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
@@ -108,9 +124,11 @@ struct crossing_cube_t {
   uint32_t point[12];
 };
 
+// Computed in double precision, kept in single precision as the surface
+// keeps it.
 struct edge_point_t {
-  vec3 p, n;
-  double s;
+  fvec3 p, n;
+  float s;
 };
 
 // One pass: its level, lobe flag, crossing cubes (in memory order) and the
@@ -287,19 +305,16 @@ edge_point_t make_edge_point(const lattice_t& L, const int (&i)[3], size_t p, in
   const size_t q = p + L.stride[axis];
   const corner_t a = corner_at(L, i, p), b = corner_at(L, j, q);
   const double t = (v - L.values[p]) / (L.values[q] - L.values[p]);
-  edge_point_t e;
+  vec3 position, normal;
   for (int k = 0; k < 3; ++k) {
-    e.p[k] = a.p[k] + t * (b.p[k] - a.p[k]);
-    e.n[k] = a.g[k] + t * (b.g[k] - a.g[k]);
+    position[k] = a.p[k] + t * (b.p[k] - a.p[k]);
+    normal[k] = a.g[k] + t * (b.g[k] - a.g[k]);
   }
-  const double length = std::sqrt(e.n[0] * e.n[0] + e.n[1] * e.n[1] + e.n[2] * e.n[2]);
-  if (length > 0)
-    for (double& x : e.n) x /= length;
-  if (negate)
-    for (double& x : e.n) x = -x;
+  const double length = norm(normal);
+  if (length > 0) normal = normal / length;
+  if (negate) normal = -normal;
   // Without a second field the value is 0, even where t is not finite.
-  e.s = L.second ? a.s + t * (b.s - a.s) : 0;
-  return e;
+  return {position, normal, L.second ? clamp_to_float(a.s + t * (b.s - a.s)) : 0.0f};
 }
 
 // The number in `pass.points` of the crossing on `edge` of `cube`, made on
@@ -331,11 +346,39 @@ void find_edge_points(const lattice_t& L, pass_t& pass, size_t begin, size_t end
 
 // ---- The sweep over the planes ----
 
+// Triangles of each row of the table.
+const std::array<uint8_t, 256>& triangles_of_case() {
+  static const std::array<uint8_t, 256> table = [] {
+    std::array<uint8_t, 256> t{};
+    for (size_t c = 0; c < t.size(); ++c)
+      for (int i = 0; cases[c][i] != -1; i += 3) ++t[c];
+    return t;
+  }();
+  return table;
+}
+
+// Triangles the cubes [from, end) of a pass make (at most: the few that
+// are dropped as degenerate are counted too).
+size_t count_triangles(const pass_t& pass, size_t from) {
+  const std::array<uint8_t, 256>& per_case = triangles_of_case();
+  size_t n = 0;
+  for (size_t c = from; c < pass.cubes.size(); ++c) n += per_case[static_cast<size_t>(pass.cubes[c].index)];
+  return n;
+}
+
+template <typename T>
+void release(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
+
 // Lists the crossing cubes of the passes, and the crossing points on their
 // edges, in memory order. Each x-plane is classified once; after the slab
 // between planes x and x + 1 is scanned, the edge points of the slab before
 // it are found, whose gradients read planes x - 2 … x + 1, all just read.
-void find_crossings(const lattice_t& L, pass_t (&passes)[2], int n_passes) {
+// Returns the triangles the cubes make. Once they exceed `max_triangles`
+// nothing more is kept: the sweep only counts, one slab at a time, and the
+// passes are left empty.
+size_t find_crossings(const lattice_t& L, pass_t (&passes)[2], int n_passes, size_t max_triangles) {
   const classifier_t test(passes);
   const unsigned face_mask = n_passes == 2 ? 0xFF : 0x0F;
   const int ny = L.n[1], nz = L.n[2];
@@ -347,6 +390,8 @@ void find_crossings(const lattice_t& L, pass_t (&passes)[2], int n_passes) {
   }
   std::vector<uint32_t> slots(2 * L.stride[0] * 3);
   size_t numbered[2] = {0, 0};  // cubes whose edge points are found
+  size_t triangles = 0;
+  bool over = false;
   classify_plane(L, test, 0, planes[0]);
   for (int x = 0; x + 1 < L.n[0]; ++x) {
     const plane_t& lower = planes[x & 1];
@@ -354,12 +399,29 @@ void find_crossings(const lattice_t& L, pass_t (&passes)[2], int n_passes) {
     classify_plane(L, test, x + 1, upper);
     const size_t slab[2] = {passes[0].cubes.size(), passes[1].cubes.size()};
     for (int y = 0; y + 1 < ny; ++y) scan_cube_row(lower, upper, x, y, nz, face_mask, passes);
+    for (int i = 0; i < n_passes; ++i) triangles += count_triangles(passes[i], slab[i]);
+    if (!over && triangles > max_triangles) {
+      over = true;
+      for (pass_t& pass : passes) {
+        release(pass.points);
+        release(pass.keys);
+      }
+    }
+    if (over) {
+      for (pass_t& pass : passes) pass.cubes.clear();
+      continue;
+    }
     for (int i = 0; i < n_passes; ++i) {
       find_edge_points(L, passes[i], numbered[i], slab[i], slots);
       numbered[i] = slab[i];
     }
   }
+  if (over) {
+    for (pass_t& pass : passes) release(pass.cubes);
+    return triangles;
+  }
   for (int i = 0; i < n_passes; ++i) find_edge_points(L, passes[i], numbered[i], passes[i].cubes.size(), slots);
+  return triangles;
 }
 
 // ---- Triangles in visiting order ----
@@ -376,27 +438,20 @@ void sort_into_visiting_order(const lattice_t& L, pass_t& pass) {
   for (size_t c = 0; c < pass.cubes.size(); ++c) pass.order[start[key(pass.cubes[c])]++] = static_cast<uint32_t>(c);
 }
 
-size_t triangle_bound(const pass_t& pass) {
-  size_t n = 0;
-  for (const crossing_cube_t& c : pass.cubes)
-    for (int i = 0; cases[c.index][i] != -1; i += 3) ++n;
-  return n;
-}
-
 // Adds the triangles of the listed cubes in visiting order.
 void emit_triangles(srf_t& surface, const pass_t& pass) {
   for (const uint32_t c : pass.order) {
     const crossing_cube_t& cube = pass.cubes[c];
     const int32_t* row = cases[cube.index];
     for (int i = 0; row[i] != -1; i += 3) {
-      std::array<vec3, 3> positions, normals;
-      std::array<double, 3> values;
+      srf_triangle_t t;
       for (int j = 0; j < 3; ++j) {
         const edge_point_t& e = pass.points[cube.point[row[i + j]]];
-        positions[j] = e.p, normals[j] = e.n, values[j] = e.s;
+        t.v[j] = e.p, t.n[j] = e.n, t.val[j] = e.s;
       }
-      if (positions[0] == positions[1] && positions[2] != positions[0]) continue;
-      srf_Add_Triangle(surface, positions, normals, values, pass.lobe);
+      if (t.v[0] == t.v[1] && t.v[2] != t.v[0]) continue;
+      t.lobe = static_cast<uint8_t>(pass.lobe);
+      srf_Add_Triangle(surface, t);
     }
   }
 }
@@ -430,12 +485,14 @@ void set_isolevel_range(double a, double b, bool choose_level) {
 }
 
 void allocate_msrf(int n) {
+  told_refusal = {};
   surf.assign(static_cast<size_t>(std::max(n, 0)), nullptr);
   if (All_Surfaces) msrf_Clean(*All_Surfaces);
   msrf_Init(All_Surfaces, n);
 }
 
 void deallocate_msrf() {
+  told_refusal = {};
   if (All_Surfaces) msrf_Clean(*All_Surfaces);
   All_Surfaces.reset();
   // The entries pointed into the store: keep none dangling.
@@ -443,6 +500,7 @@ void deallocate_msrf() {
 }
 
 void make_surfaces(bool choose_level) {
+  surface_outcome = {};
   if (!m) return;
   const mol_data_t& rec = *m;
   remove_surfaces(rec);
@@ -459,9 +517,34 @@ void make_surfaces(bool choose_level) {
   surf[static_cast<size_t>(iorb)] = surface;
   const double* second = rec.grid->epot_values.size() >= points ? rec.grid->epot_values.data() : nullptr;
   const vec3 extents{rec.grid->axis[0][0], rec.grid->axis[1][1], rec.grid->axis[2][2]};
-  mcubes(surface, net[0], net[1], net[2], rec.grid->grid_values.data(), second, Input_Data.isolevel, rec.grid->origin,
-         extents, true);
+  const bool made = run_within_memory(
+      [&] {
+        surface_outcome =
+            mcubes_within(surface, net[0], net[1], net[2], rec.grid->grid_values.data(), second, Input_Data.isolevel,
+                          rec.grid->origin, extents, true, memory_budget() / surface_bytes_per_triangle);
+      },
+      "ERROR: Not enough memory for the surface; raise the isovalue");
+  if (!made) {
+    remove_surfaces(rec);
+    surface_outcome.refused = true;
+    return;
+  }
+  if (!surface_outcome.refused) return;
+  const told_refusal_t refusal{rec.grid->grid_values.data(), iorb};
+  const std::string message = surface_too_large_message(surface_outcome.triangles);
+  if (refusal == told_refusal) {
+    notifier().status(StatusBar::lower, message);
+  } else {
+    make_warning(message);
+    told_refusal = refusal;
+  }
 }
+
+std::string surface_too_large_message(size_t triangles) {
+  return "surface too large: " + std::to_string(triangles) + " triangles; raise the isovalue";
+}
+
+const surface_outcome_t& last_surface_outcome() { return surface_outcome; }
 
 void do_remove_grid() {
   if (m) remove_surfaces(*m);
@@ -469,17 +552,21 @@ void do_remove_grid() {
 
 int mcubes(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second, double level,
            const vec3& origin, const vec3& extents, bool two_sided) {
-  if (!surface || !values || nx < 2 || ny < 2 || nz < 2) return 0;
+  mcubes_within(surface, nx, ny, nz, values, second, level, origin, extents, two_sided, SIZE_MAX);
+  return 0;
+}
+
+surface_outcome_t mcubes_within(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second,
+                                double level, const vec3& origin, const vec3& extents, bool two_sided,
+                                size_t max_triangles) {
+  if (!surface || !values || nx < 2 || ny < 2 || nz < 2) return {};
   const lattice_t lattice(nx, ny, nz, values, second, origin, extents);
   pass_t passes[2] = {{level, 0, {}, {}, {}, {}}, {-level, 1, {}, {}, {}, {}}};
   const int n_passes = two_sided ? 2 : 1;
-  find_crossings(lattice, passes, n_passes);
-  size_t bound = surface->triangles.size();
-  for (int i = 0; i < n_passes; ++i) {
-    sort_into_visiting_order(lattice, passes[i]);
-    bound += triangle_bound(passes[i]);
-  }
-  surface->triangles.reserve(bound);
+  const size_t triangles = find_crossings(lattice, passes, n_passes, max_triangles);
+  if (triangles > max_triangles) return {true, triangles};
+  for (int i = 0; i < n_passes; ++i) sort_into_visiting_order(lattice, passes[i]);
+  surface->triangles.reserve(surface->triangles.size() + triangles);
   for (int i = 0; i < n_passes; ++i) emit_triangles(*surface, passes[i]);
-  return 0;
+  return {false, triangles};
 }

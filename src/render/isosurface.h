@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "render/surface_store.h"
@@ -29,6 +31,26 @@ void do_remove_grid();
 // may be null. Returns 0.
 int mcubes(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second, double level,
            const vec3& origin, const vec3& extents, bool two_sided);
+
+// What an extraction did: the triangles it made or, refused, those it would
+// have made.
+struct surface_outcome_t {
+  bool refused = false;
+  size_t triangles = 0;
+};
+// Memory a surface takes per triangle while it is made, indexed, sorted and
+// drawn: the triangle, the crossing cubes and edge points of the extraction,
+// the index with its sort keys, and the drawing's copy.
+constexpr size_t surface_bytes_per_triangle = 320;
+// `mcubes` refusing, with nothing added, to make more than `max_triangles`.
+surface_outcome_t mcubes_within(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second,
+                                double level, const vec3& origin, const vec3& extents, bool two_sided,
+                                size_t max_triangles);
+// The outcome of the last `make_surfaces`. Its extraction is refused, with
+// the warning "surface too large: N triangles; raise the isovalue", when
+// the triangles would not fit in the memory budget.
+const surface_outcome_t& last_surface_outcome();
+std::string surface_too_large_message(size_t triangles);
 // The triangle table: row = cube index, up to five triangles as triples of
 // edge numbers, ended by -1, the rest of the row 0.
 extern const int32_t cases[256][16];

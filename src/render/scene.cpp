@@ -65,6 +65,7 @@ void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords, bool objec
   const int n_selected = std::clamp(rec.n_selected, 0, 4);
   const double divisor = Input_Data.dotted_bonds ? 30 : 3;
   for (int i = 0; i < n; ++i) {
+    if (!drawable_point(coords[i])) continue;
     SetAtomColor(out, i);
     if (is_marked[i]) set_rgb(out, 0, 1, 1);
     const double r = Input_Data.atom_fatness * atom_element(rec, i).size / divisor;
@@ -195,6 +196,7 @@ void draw_bonds_at(SceneOutput& out, const std::vector<vec3>& coords, bool anima
   for (const bond_t& b : m->bond) {
     // A bond naming an atom that does not exist has nothing to join.
     if (b.a1 < 0 || b.a2 < 0 || b.a1 >= n || b.a2 >= n) continue;
+    if (!drawable_point(coords[b.a1]) || !drawable_point(coords[b.a2])) continue;
     draw_one_bond(out, coords, b, animated);
     // Every bond type is described as a plain two-coloured bond.
     if (b.type != NO_BOND) out.bond_object(coords[b.a1], atom_color(*m, b.a1), coords[b.a2], atom_color(*m, b.a2));

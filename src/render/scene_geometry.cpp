@@ -76,16 +76,34 @@ std::array<vec3, 4> pl4to6(const vec3& O, const vec3& P, const vec3& Q, const ve
   return {P + Q - O, P + R - O, Q + R - O, P + Q + R - (O * 2)};
 }
 
+// Largest field the view is sized for, in ångström: points beyond it (and
+// points that are not numbers) would leave no finite view.
+constexpr double largest_diameter = 1e30;
+
+bool drawable_point(const vec3& p) {
+  return std::fabs(p[0]) <= largest_diameter && std::fabs(p[1]) <= largest_diameter &&
+         std::fabs(p[2]) <= largest_diameter;
+}
+
 double Calc_Diameter(const mol_data_t& rec) {
   double largest = 0;
-  auto consider = [&largest](double d) { largest = std::max(largest, d); };
+  auto consider = [&largest](double d) {
+    if (d <= largest_diameter) largest = std::max(largest, d);
+  };
   if (rec.ngrid() > 0)
     for (const vec3& a : rec.grid->axis) consider(norm(a));
   if (rec.natom() > 0) {
+    // Of the points that can be drawn: others have no place in a view.
     vec3 mean{0, 0, 0};
-    for (const vec3& p : rec.xyz) mean = mean + p;
-    mean = mean * (1.0 / rec.natom());
-    for (const vec3& p : rec.xyz) consider(2.0 * norm(p - mean));
+    size_t counted = 0;
+    for (const vec3& p : rec.xyz) {
+      if (!drawable_point(p)) continue;
+      mean = mean + p;
+      ++counted;
+    }
+    if (counted > 0) mean = mean * (1.0 / static_cast<double>(counted));
+    for (const vec3& p : rec.xyz)
+      if (drawable_point(p)) consider(2.0 * norm(p - mean));
   }
   // Distances from a centre are radii: twice each is the extent that the
   // field must hold, as the grid box edges already are.

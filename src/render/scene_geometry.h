@@ -23,3 +23,7 @@ std::array<vec3, 4> pl4to6(const vec3& O, const vec3& P, const vec3& Q, const ve
 // 1.5 × the scene's largest extent (atoms about their mean, grid axes,
 // decorations about the origin), or 1.0 when that is below 0.1.
 double Calc_Diameter(const mol_data_t& rec);
+// Whether a point can be drawn: a number in each coordinate, within the
+// largest field a view is sized for. An atom elsewhere is left out of the
+// picture (it would leave none of it drawable).
+bool drawable_point(const vec3& p);

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "molecule/notify.h"
@@ -67,10 +68,16 @@ void msrf_Delete_Surface(srf_t* surface) {
 void srf_Add_Triangle(srf_t& surface, const std::array<vec3, 3>& positions, const std::array<vec3, 3>& normals,
                       const std::array<double, 3>& values, int lobe) {
   srf_triangle_t t;
-  t.v = positions;
-  t.n = normals;
-  t.val = values;
-  t.lobe = lobe;
+  for (size_t k = 0; k < 3; ++k) {
+    t.v[k] = positions[k];
+    t.n[k] = normals[k];
+    t.val[k] = clamp_to_float(values[k]);
+  }
+  t.lobe = lobe == 0 ? 0 : 1;
+  srf_Add_Triangle(surface, t);
+}
+
+void srf_Add_Triangle(srf_t& surface, const srf_triangle_t& t) {
   surface.triangles.push_back(t);
   if (surface.owner) surface.owner->index_valid = 0;
 }
@@ -151,8 +158,8 @@ void msrf_Sort(msrf_t& store, const std::array<double, 16>& mv) {
     if (!slot) continue;
     for (srf_triangle_t& t : slot->triangles) {
       double z = 0;
-      for (const vec3& p : t.v) z += mv[2] * p[0] + mv[6] * p[1] + mv[10] * p[2] + mv[14];
-      t.depth = -z / 3;
+      for (const fvec3& p : t.v) z += mv[2] * p[0] + mv[6] * p[1] + mv[10] * p[2] + mv[14];
+      t.depth = clamp_to_float(-z / 3);
       has_nan |= std::isnan(t.depth);
     }
   }
@@ -170,10 +177,18 @@ void msrf_Sort(msrf_t& store, const std::array<double, 16>& mv) {
 
 namespace {
 
-// Index and sort as the model-view matrix of `out` requires.
+// Index and sort as the model-view matrix of `out` requires. Drawing runs
+// inside the window's expose: should memory run out there, the surfaces are
+// left out of this picture and the status bar says so.
 void prepare(msrf_t& store, const SceneOutput& out) {
-  msrf_Make_Index(store);
-  if (!store.sorted) msrf_Sort(store, out.modelview());
+  try {
+    msrf_Make_Index(store);
+    if (!store.sorted) msrf_Sort(store, out.modelview());
+  } catch (const std::bad_alloc&) {
+    std::vector<const srf_triangle_t*>().swap(store.index);
+    store.index_valid = 0;
+    notifier().status(StatusBar::lower, "ERROR: Not enough memory to draw the surface");
+  }
 }
 
 // Colour channel k of a vertex with potential p: white near zero, blending

@@ -39,6 +39,8 @@ srf_t* msrf_New_Surface(msrf_t& store);
 void msrf_Delete_Surface(srf_t* surface);
 void srf_Add_Triangle(srf_t& surface, const std::array<vec3, 3>& positions, const std::array<vec3, 3>& normals,
                       const std::array<double, 3>& values, int lobe);
+// The same for a triangle made already.
+void srf_Add_Triangle(srf_t& surface, const srf_triangle_t& t);
 // Rebuilds the index when stale (slot order, each surface newest first).
 void msrf_Make_Index(msrf_t& store);
 // Sorts the index back to front for model-view matrix `mv` (column-major).

@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "document/current_file.h"
+#include "document/save.h"
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "ui/widgets.h"
@@ -78,6 +79,6 @@ std::optional<chosen_file_t> run_save_dialog() {
   add_filters(chooser, false);
   std::optional<chosen_file_t> chosen = run(chooser);
   // "all files" names no type: the file name's extension decides, as for opening.
-  if (chosen && chosen->type == n_input_types()) chosen->type = get_filetype(chosen->name);
+  if (chosen && chosen->type == n_input_types()) chosen->type = save_type_of(chosen->name);
   return chosen;
 }

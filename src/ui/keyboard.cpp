@@ -29,6 +29,7 @@
 #include "edit/watched.h"
 #include "edit/symmetry_ops.h"
 #include "molecule/decorations.h"
+#include "molecule/memory_budget.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 #include "render/gl/textbox_editing.h"
@@ -84,11 +85,13 @@ const std::vector<key_row_t>& command_table() {
       {{key::F5}, no_shift, [](const key_context_t&) { do_screenshot(0); }},
       {{key::F9}, shift, background_dialog},
       {{key::F9}, no_shift, [](const key_context_t&) { save_settings_data(); }},
-      // Saves as File Save does and ends at once, without the main loop.
+      // Saves as File Save does and ends at once, without the main loop;
+      // when nothing was saved the program stays, so that no work is lost.
       {{key::F10},
        nullptr,
        [](const key_context_t&) {
-         callback_save_file();
+         if (!save_current_file()) return;
+         remove_backup();
          std::exit(0);
        }},
       {{key::BackSpace},
@@ -172,12 +175,17 @@ void command_key(const key_context_t& c) {
   for (const key_row_t& row : command_table()) {
     if (std::find(row.keys.begin(), row.keys.end(), c.keysym) == row.keys.end()) continue;
     if (row.when && !row.when(c)) continue;
-    if (row.needs_gl) {
-      GlScope gl(drawingarea);
-      if (gl) row.run(c);
-    } else {
-      row.run(c);
-    }
+    // A command that runs out of memory is told; the window keeps running.
+    run_within_memory(
+        [&] {
+          if (row.needs_gl) {
+            GlScope gl(drawingarea);
+            if (gl) row.run(c);
+          } else {
+            row.run(c);
+          }
+        },
+        "ERROR: Not enough memory");
     break;
   }
   invalidate_drawing_area();

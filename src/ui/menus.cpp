@@ -13,6 +13,7 @@
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "molecule/bonding.h"
+#include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
@@ -48,9 +49,27 @@ void rebuild_and_redraw() {
   invalidate_drawing_area();
 }
 
+// A menu command and its data. It runs within the memory guard: a command
+// that runs out of memory is told and the window keeps running.
+struct guarded_command_t {
+  void (*run)(gpointer data, gpointer item);
+  gpointer data;
+};
+
+void run_guarded(gpointer command, gpointer item) {
+  const auto* g = static_cast<const guarded_command_t*>(command);
+  run_within_memory([g, item] { g->run(g->data, item); }, "ERROR: Not enough memory");
+}
+
+void free_guarded(gpointer command, GClosure*) { delete static_cast<guarded_command_t*>(command); }
+
 GtkWidget* add_item(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data = nullptr) {
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-  if (callback) g_signal_connect_swapped(item, "activate", callback, data);
+  if (callback) {
+    // Connected swapped, as the commands expect: data first, then the item.
+    auto* g = new guarded_command_t{reinterpret_cast<void (*)(gpointer, gpointer)>(callback), data};
+    g_signal_connect_data(item, "activate", G_CALLBACK(run_guarded), g, free_guarded, G_CONNECT_SWAPPED);
+  }
   return item;
 }
 
@@ -92,16 +111,12 @@ GtkWidget* submenu(GtkWidget* bar, const char* title) {
 
 bool active(GtkWidget* item) { return gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)); }
 
-// The type a file is saved in: found from its extension; a name without
-// one is saved natively.
-int save_type_of(const std::string& name) {
-  return name.find('.') == std::string::npos ? n_input_types() : get_filetype(name);
-}
-
-void save_as(const std::string& name, int type) {
-  if (!mivor_gtk_do_save_file(name, type)) return;
+bool save_as(const std::string& name, int type) {
+  // A failed save has said why; it must not be reported as saved.
+  if (!mivor_gtk_do_save_file(name, type)) return false;
   mivor_gtk_pop_message_from_statusbar2();
   mivor_gtk_push_message_to_statusbar2("File saved to: " + name);
+  return true;
 }
 
 void on_quit() { Kill_Gui(); }
@@ -326,13 +341,15 @@ void callback_open_file() {
   rebuild_and_redraw();
 }
 
-void callback_save_file() {
+bool save_current_file() {
   if (input_file_name.empty()) {
-    callback_save_as_file();
-    return;
+    const std::optional<chosen_file_t> chosen = run_save_dialog();
+    return chosen && save_as(chosen->name, chosen->type);
   }
-  save_as(input_file_name, save_type_of(input_file_name));
+  return save_as(input_file_name, save_type_of(input_file_name));
 }
+
+void callback_save_file() { save_current_file(); }
 
 void callback_save_as_file() {
   const std::optional<chosen_file_t> chosen = run_save_dialog();

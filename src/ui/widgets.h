@@ -51,6 +51,9 @@ void mivor_gtk_menubar_show_or_hide_widgets();
 GtkWidget* find_menu_item(const char* menu, const char* label);
 void callback_open_file();
 void callback_save_file();
+// Saves as File Save does; false when nothing was saved (refused, failed or
+// the dialog cancelled).
+bool save_current_file();
 void callback_save_as_file();
 void callback_close_file();
 // Starts or stops the idle animation and shows it on the Animate item.

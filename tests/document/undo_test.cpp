@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "document/open_close.h"
 #include "formats/native_reader.h"
 #include "molecule/bonding.h"
@@ -35,16 +37,48 @@ class Undo : public ::testing::Test {
   RecordingNotifier told;
 };
 
-TEST_F(Undo, BackupFileSitsHiddenBesideTheOpenFile) {
-  EXPECT_EQ(get_backup_filename(), dir.file(".water.mvr"));
-  input_file_name = "/data/water.mvr";
-  EXPECT_EQ(get_backup_filename(), "/data/.water.mvr");
-  input_file_name = "mol";
-  EXPECT_EQ(get_backup_filename(), ".mol.mvr");
-  input_file_name = "dir.d/x.tar.gz";
-  EXPECT_EQ(get_backup_filename(), "dir.d/.x.tar.mvr");
-  input_file_name.clear();
-  EXPECT_EQ(get_backup_filename(), ".newfile.mvr");
+TEST_F(Undo, BackupFileSitsHiddenBesideTheOpenFileUnderANameOfItsOwn) {
+  const std::string name = get_backup_filename();
+  const std::string stem = dir.file(".water.undo-");
+  ASSERT_EQ(name.size(), stem.size() + 6 + 4);
+  EXPECT_EQ(name.substr(0, stem.size()), stem);
+  EXPECT_EQ(name.substr(name.size() - 4), ".mvr");
+  EXPECT_TRUE(file_exists(name));
+}
+
+// Files of the user's that carry the names an undo file once had (".mol.mvr"
+// beside mol.mvr) are neither taken, cut nor removed, at opening, undo,
+// closing or when the directory takes no new file.
+TEST_F(Undo, NeverTouchesAFileItDidNotCreate) {
+  const std::string mine = dir.write(".mol.mvr", "the user's own file\n");
+  const std::string mol = dir.write("mol.mvr", "1\nh\nH 0 0 0\n <END>\n");
+  open_file(mol, std::nullopt);
+  const std::string undo = get_backup_filename();
+  EXPECT_NE(undo, mine);
+  move(1.0);
+  get_backup();
+  EXPECT_DOUBLE_EQ(m->xyz[0][0], 0.0);
+  // The undo file is replaced behind the program's back: it is no longer
+  // its file, so it is left alone and the history starts again.
+  ASSERT_EQ(std::remove(undo.c_str()), 0);
+  dir.write(undo.substr(dir.path().size() + 1), "someone else's\n");
+  move(1.0);
+  EXPECT_EQ(read_file(undo), "someone else's\n");
+  EXPECT_EQ(backup_count, 1);
+  const std::string fresh = get_backup_filename();
+  close_file();
+  EXPECT_EQ(read_file(mine), "the user's own file\n");
+  EXPECT_EQ(read_file(undo), "someone else's\n");
+  EXPECT_FALSE(file_exists(fresh));
+
+  // A directory that takes no new file: the undo file goes to TMPDIR.
+  const std::string tmp = dir.subdir("tmp");
+  ScopedEnv env("TMPDIR", tmp.c_str());
+  input_file_name = "/proc/water.mvr";
+  remove_backup();
+  append_backup();
+  EXPECT_EQ(get_backup_filename().substr(0, tmp.size() + 13), tmp + "/.water.undo-");
+  remove_backup();
   input_file_name = path;
 }
 

@@ -91,7 +91,7 @@ TEST_F(InternalMoves, SmallMovesTakeASnapshotOnlyPastATenthInAll) {
   select({0});
   change_xyz_coordinate(1, 0.5);
   EXPECT_EQ(backup_count, snapshots + 2);
-  EXPECT_NE(read_file(dir.file(".molecule.mvr")).find("0.500000"), std::string::npos);
+  EXPECT_NE(read_file(get_backup_filename()).find("0.500000"), std::string::npos);
 }
 
 TEST_F(InternalMoves, ExpandingScalesAboutTheMeanAndRebondsWhenAsked) {

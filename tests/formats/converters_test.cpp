@@ -60,10 +60,16 @@ TEST_F(Converters, SaveWritesTheNativeFileThenTheForeignOne) {
   EXPECT_EQ(read_file(out), "C 0.000000000 0.000000000 0.000000000\nC 1.500000000 0.000000000 0.000000000\n");
   EXPECT_EQ(told.statuses.back(), (std::pair{StatusBar::lower, "File saved to: " + out}));
 
-  // A type without backward converter, or no type, saves the native file only.
-  const std::string native_only = dir.file("copy.gone");
-  ASSERT_TRUE(mivor_gtk_do_save_file(native_only, get_filetype(native_only)));
+  // A name without an extension saves the native file only; an extension
+  // that no converter writes is refused, and nothing is written.
+  ASSERT_TRUE(mivor_gtk_do_save_file(dir.file("copy"), save_type_of(dir.file("copy"))));
   EXPECT_TRUE(file_exists(dir.file("copy.mvr")));
+  for (const char* name : {"other.gone", "other.xyz"}) {
+    told.warnings.clear();
+    EXPECT_FALSE(mivor_gtk_do_save_file(dir.file(name), save_type_of(dir.file(name))));
+    EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't open file: unknown filetype!"});
+  }
+  EXPECT_FALSE(file_exists(dir.file("other.mvr")));
 }
 
 // A converter that can't run, or that fails, is reported with the line it

@@ -102,6 +102,7 @@ TEST_F(FileTypes, TypeOfANameComesFromItsLastExtensionComparedExactly) {
   EXPECT_EQ(get_filetype("water.mvr"), 0);
   EXPECT_EQ(get_filetype("MOL.XYZ"), 3);      // no type
   EXPECT_EQ(get_filetype("noextension"), 2);  // the last type
+  EXPECT_EQ(get_filetype("v1.xyz/noextension"), 2);
   EXPECT_EQ(get_filetype("trailing."), 3);
 }
 

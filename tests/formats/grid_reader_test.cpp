@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -16,6 +17,7 @@ namespace {
 
 using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 using values_t = std::vector<double>;
+using mask_t = std::vector<uint8_t>;
 
 std::string raw(const values_t& values) {
   return std::string(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(double));
@@ -104,16 +106,28 @@ const std::string box_axes = " Axis_1= 3 0 0\n Axis_2= 0 1 0\n Axis_3= 0 0 1\n";
 TEST_F(GridReader, CutOffKeepsPointsInABoxAroundTheAtoms) {
   read(header("N_of_Grids=1 N_of_Points=16 Block_Size=16 N_Blocks=1 Is_cutoff=1 CutOff=1.5", "4 2 2", 128, box_axes) +
        orbital + density + raw(values_t(16, 0.0)) + tail);
-  EXPECT_EQ(m->grid.edit().cutoff_mask, (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
+  // The mask is made when a grid is loaded.
+  EXPECT_TRUE(m->grid->cutoff_mask.empty());
+  grid(0);
+  EXPECT_EQ(m->grid->cutoff_mask, (mask_t{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
 
   // In blocks of 6: block 1 keeps two points, block 2 none; what follows
   // the kept values must not be used.
   read(header("N_of_Grids=1 N_of_Points=16 Block_Size=6 N_Blocks=3 Is_cutoff=1 CutOff=1.5 BOHR", "4 2 2", 128,
               box_axes) +
        orbital + density + raw({.1, .2, .3, .4, .5, .6, .7, .8, 9, 9, 9, 9, 9, 9, 9, 9}) + tail);
-  EXPECT_EQ(m->grid.edit().cutoff_mask, (std::vector<int>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(m->grid.edit().block_offset, (std::vector<int64_t>{0, 48, 96}));
   EXPECT_EQ(grid(0), (values_t{.1, .2, .3, .4, .5, .6, .7, .8, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid->cutoff_mask, (mask_t{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+  // A header that claims more kept values than its data hold: the grid
+  // stays listed but gets no values.
+  told.warnings.clear();
+  read(header("N_of_Grids=1 N_of_Points=16 Block_Size=16 N_Blocks=1 Is_cutoff=1 CutOff=1.5", "4 2 2", 64, box_axes) +
+       orbital + density + raw(values_t(8, 0.0)) + tail);
+  EXPECT_TRUE(grid(0).empty());
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Ill-defined size of grid data"});
+  EXPECT_EQ(m->ngrid(), 1);
 }
 
 // Values 1.0 and -0.8 among zeros: V = 1, t[i] = 0.05·(i - 0.001), so
@@ -157,8 +171,11 @@ TEST_F(GridReader, GridLinesDescribeOrbitalsAndOtherGrids) {
   EXPECT_EQ(m->grid.edit().orb_occ, (values_t{1.98, 0.5, 0, 0, 0, 0}));
   EXPECT_EQ(m->grid.edit().grid_name[0], "Orbital");
   EXPECT_EQ(m->grid.edit().grid_name[4], "Electrostatic");
-  // Two potential grids: the flag stays set and the last one is loaded.
+  // Two potential grids: the flag stays set and the last one is loaded with
+  // the first grid loaded.
   EXPECT_TRUE(m->flags & FLAG_EPOT);
+  EXPECT_TRUE(m->grid->epot_values.empty());
+  grid(0);
   EXPECT_EQ(m->grid.edit().epot_values, (values_t{5, -7}));
 
   for (int type = 0; type < 8; ++type) EXPECT_EQ(orbital_type_from_letter(orb_desc_short[type][0]), type);
@@ -238,6 +255,11 @@ TEST_F(GridReader, UnusableSectionsWarnAndLeaveNoGrids) {
       {header(keys, "2 2 2", 64), past_end, ""},
       {" N_of_Grids=1 N_of_Points=8\n", ill, ""},
       {header(keys, "2 2 2", 64) + orbital + " </GRID>\nafter\n", no_density},
+      // Grid counts that disagree with the name lines.
+      {header("N_of_Grids=2 N_of_Points=8 Block_Size=8 N_Blocks=1", "2 2 2", 128) + orbital + density +
+           raw(values_t(16)) + tail,
+       ill},
+      {header(keys, "2 2 2", 64) + orbital + orbital + density + raw(values_t(8)) + tail, ill},
       {header(keys, "2 2 2", 64) + orbital + std::string(64, 'x'), no_density, ""},
   };
   for (const auto& c : cases) {
@@ -267,6 +289,33 @@ TEST_F(GridReader, SectionsWithoutValuesKeepTheirGrids) {
   read_grid_from_file();
   EXPECT_TRUE(told.warnings.empty());
   EXPECT_TRUE(m->grid.edit().grid_values.empty());
+  EXPECT_EQ(m->grid->grid_min, 0);
+  EXPECT_EQ(m->grid->grid_max, 0);
+}
+
+// Limits come from the values after the first that are numbers; without
+// any, from the first value, else 0 (and the grid is said to hold none).
+TEST_F(GridReader, GridsWithoutNumbersGetLimitsOfTheirOwn) {
+  const double nan = std::nan("");
+  const std::string keys = "N_of_Grids=1 N_of_Points=8 Block_Size=8 N_Blocks=1";
+  read(header(keys, "2 2 2", 64) + orbital + density + raw(values_t(8, nan)) + tail);
+  grid(0);
+  EXPECT_EQ(m->grid->grid_min, 0);
+  EXPECT_EQ(m->grid->grid_max, 0);
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"WARNING: The grid holds no finite values"});
+
+  told.warnings.clear();
+  read(header(keys, "2 2 2", 64) + orbital + density + raw({0.5, nan, -0.25, nan, nan, nan, 0.125, nan}) + tail);
+  grid(0);
+  EXPECT_EQ(m->grid->grid_min, -0.25);
+  EXPECT_EQ(m->grid->grid_max, 0.125);
+
+  read(header("N_of_Grids=1 N_of_Points=1 Block_Size=1 N_Blocks=1", "1 1 1", 8) + orbital + density + raw({0.25}) +
+       tail);
+  grid(0);
+  EXPECT_EQ(m->grid->grid_min, 0.25);
+  EXPECT_EQ(m->grid->grid_max, 0.25);
+  EXPECT_TRUE(told.warnings.empty());
 }
 
 TEST_F(GridReader, DataCutShortLeaveTheRestOfTheBlockBuffer) {

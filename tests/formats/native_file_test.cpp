@@ -117,7 +117,60 @@ TEST_F(NativeFile, MissingAtomsAreReportedAndTheAtomsReadKept) {
   told.warnings.clear();
   open_text("2000000000\ncomment\nC 0 0 0\n <END>\n");
   EXPECT_EQ(told.warnings.size(), 1u);
-  EXPECT_EQ(m->natom(), 2);  // the "<END>" line was taken for an atom
+  EXPECT_EQ(m->natom(), 1);
+}
+
+// Blocks cut short end at the next line that begins with a marker, so the
+// next block stays whole; each kind of damage is reported once per file
+// (the corpus test has the damaged atom counts and vibrations).
+TEST_F(NativeFile, DamagedBlocksNeverSwallowWhatFollows) {
+  const std::string short_count = std::string(water).replace(0, 1, "1") + " <END>\n";
+  open_text(short_count + short_count + "2\nsecond\nC 0 0 0\nO 1.2 0 0\n <END>\n");
+  EXPECT_EQ(mol[0].natom(), 1);
+  EXPECT_EQ(mol[2].natom(), 2);
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"WARNING: Broken file; some atoms are missing!\n"});
+
+  open_text(std::string(water) +
+            "<VECTOR>\nRED=1\n0 0 0\n</VECTOR>\n<VECTOR>\nRED=0.5\n1 1 1\n2 2 2\n</VECTOR>\n <END>\n");
+  ASSERT_EQ(m->nvector(), 2);
+  EXPECT_EQ(m->deco->vector_end[0], (vec3{0, 0, 0}));
+  EXPECT_EQ(m->deco->vector_end[1], (vec3{2, 2, 2}));
+
+  EXPECT_TRUE(is_marker_line("  </Vector>\n"));
+  EXPECT_TRUE(is_marker_line("<end>"));
+  EXPECT_FALSE(is_marker_line("H <END> 0 0 0\n"));  // not at the start
+  EXPECT_FALSE(is_marker_line("<ENDING>\n"));
+}
+
+// Names and symbols are kept as the bytes the file holds and written so
+// that they read back the same: quoted when empty or with blanks, and a
+// name holding a key's text is not taken for that key.
+TEST_F(NativeFile, NamesAndSymbolsAreByteStrings) {
+  open_text(
+      "4\nbytes\n\xc5 0 0 0\nC\xce\xb1 1.5 0 0\n\"\" 0 1 0\nH 0 0 1\n"
+      " <ATOM>\nNAME = \xc3\x85ngstr\xc3\xb6m MULLIKEN_CHARGE = 0.5\nNAME = \"C alpha\"\n"
+      "NAME = MULLIKEN_CHARGE LOPROP_CHARGE = -0.25\nNAME = RED_1 MULLIKEN_CHARGE = 0.125\n </ATOM>\n <END>\n");
+  const auto check = [&] {
+    ASSERT_EQ(m->natom(), 4);
+    EXPECT_EQ(atom_element(*m, 0).name, "\xc5");
+    EXPECT_EQ(atom_element(*m, 1).name, "C\xce\xb1");
+    EXPECT_EQ(atom_element(*m, 2).name, "");
+    EXPECT_EQ(m->xyz[2], (vec3{0, 1, 0}));
+    EXPECT_EQ(atom_name(*m, 0), "\xc3\x85ngstr\xc3\xb6m");
+    EXPECT_EQ(atom_name(*m, 1), "C alpha");
+    EXPECT_EQ(atom_name(*m, 2), "MULLIKEN_CHARGE");
+    EXPECT_EQ(atom_mulliken(*m, 2), 0.0);
+    EXPECT_EQ(atom_loprop(*m, 2), -0.25);
+    EXPECT_EQ(atom_mulliken(*m, 3), 0.125);
+    EXPECT_EQ(atom_color(*m, 3).red, atom_element(*m, 3).color.red);  // "RED_1" is a name
+  };
+  check();
+  const std::string text = written();
+  EXPECT_NE(text.find(" \xc5      0.000000000"), std::string::npos);
+  EXPECT_NE(text.find(" \"\"      0.000000000"), std::string::npos);
+  EXPECT_NE(text.find("NAME = \"C alpha\" "), std::string::npos);
+  open_text(text, "again.mvr");
+  check();
 }
 
 TEST_F(NativeFile, MissingFileWarnsAndLeavesOneEmptyGeometry) {
@@ -285,10 +338,10 @@ TEST_F(NativeFile, SavingNeverLeavesAHalfWrittenFile) {
   ASSERT_EQ(told.warnings.size(), 1u);
   EXPECT_EQ(told.warnings[0], "ERROR: Can't write file: " + dir.file("no/such/dir/x.mvr"));
 
-  // Renaming over a directory fails: the temporary file is removed.
+  // A directory is no file to save over: nothing is left behind.
   const std::string target = dir.subdir("taken.mvr");
   EXPECT_FALSE(save_zev_file(target));
-  EXPECT_EQ(told.warnings.back(), "ERROR: system command failed! Can't rename file!");
+  EXPECT_EQ(told.warnings.back(), "ERROR: Can't write file: " + target + " (not a regular file)");
   for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().filename().string().rfind(".mivor", 0), std::string::npos) << entry.path();
 
@@ -312,6 +365,12 @@ TEST_F(NativeFile, FileNameRules) {
   EXPECT_EQ(make_mivor_file_name("x.tar.gz"), "x.tar.mvr");
   EXPECT_EQ(make_mivor_file_name(".hidden"), ".hidden.mvr");
   EXPECT_EQ(make_mivor_file_name("mol.mvr"), "mol.mvr");
+  // Only the file name's own dot counts, never one of a directory.
+  EXPECT_EQ(make_mivor_file_name("v1.0/res"), "v1.0/res.mvr");
+  EXPECT_EQ(make_mivor_file_name("../run.3/.hidden"), "../run.3/.hidden.mvr");
+  EXPECT_EQ(make_mivor_file_name("v1.0/res.xyz"), "v1.0/res.mvr");
+  EXPECT_EQ(name_before_extension("v1.0/res"), "v1.0/res");
+  EXPECT_STREQ(get_extension_pointer("v1.0/res"), "");
   input_file_name.clear();
   EXPECT_FALSE(nextfname());
   EXPECT_EQ(get_input_filename(), "newfile.mvr");
@@ -391,10 +450,11 @@ TEST_F(NativeFile, SavedGridSectionKeepsDescriptionsAndChangedOrbitalTypes) {
             " N_of_MO=2 N_of_Grids=2 N_of_Points=0 Block_Size=0 N_Blocks=0 Is_cutoff=0 CutOff=  3.0000 N_P=0\n"
             " N_INDEX= 0 1 0 0 0 1 0\n"
             " Net= 0 0 0\n"
+            // The lattice goes back in bohr, as it was read.
             " Origin= 0.000000 0.000000 0.000000\n"
-            " Axis_1= 0.529177 0.000000 0.000000\n"
-            " Axis_2= 0.000000 0.529177 0.000000\n"
-            " Axis_3= 0.000000 0.000000 0.529177\n"
+            " Axis_1= 1.000000 0.000000 0.000000\n"
+            " Axis_2= 0.000000 1.000000 0.000000\n"
+            " Axis_3= 0.000000 0.000000 1.000000\n"
             " ORBOFF = 0\n"
             " GridName= Orbital  sym= 1 index=1 Energ=-0.500000 occ=2.000000 type=s\n"
             " GridName=Electrostatic\n"

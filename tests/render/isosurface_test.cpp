@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <random>
 #include <set>
@@ -15,6 +16,7 @@
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
 #include "support/recording_notifier.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -22,7 +24,8 @@ namespace {
 const int edge_ends[12][2] = {{0, 1}, {1, 2}, {3, 2}, {0, 3}, {4, 5}, {5, 6},
                               {7, 6}, {4, 7}, {0, 4}, {1, 5}, {3, 7}, {2, 6}};
 
-void expect_vec(const vec3& got, const vec3& want, double tol = 1e-12) {
+// Surfaces are kept in single precision.
+void expect_vec(const vec3& got, const vec3& want, double tol = 1e-6) {
   for (int k = 0; k < 3; ++k) EXPECT_NEAR(got[k], want[k], tol) << "component " << k;
 }
 
@@ -127,7 +130,7 @@ TEST_F(Isosurface, CollapsedFirstSideIsDroppedFullyDegenerateKept) {
   g[0] = 0.5;
   mcubes(surface, 2, 2, 2, g.data(), nullptr, 0.5, {0, 0, 0}, {1, 1, 1}, false);
   ASSERT_EQ(triangles().size(), 1u);
-  for (const vec3& v : triangles()[0].v) expect_vec(v, {0, 0, 0});
+  for (const fvec3& v : triangles()[0].v) expect_vec(v, {0, 0, 0});
 }
 
 TEST_F(Isosurface, LinearFieldHasOneNormalAlsoOnTheBorders) {
@@ -138,7 +141,7 @@ TEST_F(Isosurface, LinearFieldHasOneNormalAlsoOnTheBorders) {
   for (const srf_triangle_t& t : triangles()) {
     ++lobes[t.lobe];
     const double sign = t.lobe == 0 ? -1 : 1;
-    for (const vec3& n : t.n) expect_vec(n, {sign * 2 / s, sign * 3 / s, sign * -1 / s});
+    for (const fvec3& n : t.n) expect_vec(n, {sign * 2 / s, sign * 3 / s, sign * -1 / s});
   }
   EXPECT_GT(lobes[0], 0);
   EXPECT_GT(lobes[1], 0);
@@ -195,17 +198,21 @@ std::vector<srf_triangle_t> plain_mcubes(const int (&n)[3], const std::vector<do
             sk[k] = second ? at(second, p) : 0;
           }
           for (int i = 0; cases[index][i] != -1; i += 3) {
+            // Computed in double precision, kept in single precision.
             srf_triangle_t t;
-            t.lobe = lobe;
+            t.lobe = static_cast<uint8_t>(lobe);
             for (int j = 0; j < 3; ++j) {
               const int a = edge_ends[cases[index][i + j]][0], b = edge_ends[cases[index][i + j]][1];
               const double s = (v - fk[a]) / (fk[b] - fk[a]);
-              for (int c = 0; c < 3; ++c) t.v[j][c] = pk[a][c] + s * (pk[b][c] - pk[a][c]);
-              for (int c = 0; c < 3; ++c) t.n[j][c] = gk[a][c] + s * (gk[b][c] - gk[a][c]);
-              const double length = std::sqrt(t.n[j][0] * t.n[j][0] + t.n[j][1] * t.n[j][1] + t.n[j][2] * t.n[j][2]);
-              for (int c = 0; c < 3 && length > 0; ++c) t.n[j][c] /= length;
-              for (int c = 0; c < 3 && v > 0; ++c) t.n[j][c] = -t.n[j][c];
-              t.val[j] = second ? sk[a] + s * (sk[b] - sk[a]) : 0;
+              vec3 position, normal;
+              for (int c = 0; c < 3; ++c) position[c] = pk[a][c] + s * (pk[b][c] - pk[a][c]);
+              for (int c = 0; c < 3; ++c) normal[c] = gk[a][c] + s * (gk[b][c] - gk[a][c]);
+              const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+              for (int c = 0; c < 3 && length > 0; ++c) normal[c] /= length;
+              for (int c = 0; c < 3 && v > 0; ++c) normal[c] = -normal[c];
+              t.v[j] = position;
+              t.n[j] = normal;
+              t.val[j] = static_cast<float>(second ? sk[a] + s * (sk[b] - sk[a]) : 0);
             }
             if (t.v[0] == t.v[1] && t.v[2] != t.v[0]) continue;
             out.push_back(t);
@@ -305,6 +312,35 @@ TEST_F(Isosurface, SignOfTheGridDecidesRangeLevelAndLobe) {
   ASSERT_NE(surf[0], nullptr);
   EXPECT_EQ(count_lobe(*surf[0], 0), 0);
   EXPECT_GT(count_lobe(*surf[0], 1), 0);
+}
+
+// A surface that would take more triangles than the budget allows is
+// refused whole, with their number; within it, the same surface is made.
+TEST_F(Isosurface, SurfacesAboveTheBudgetAreRefusedWithTheirSize) {
+  const int n = 6;
+  std::vector<double> f;
+  for (int i = 0; i < n * n * n; ++i) f.push_back((i / 36 + i / 6 + i) % 2 ? 1.0 : -1.0);
+  const surface_outcome_t all = mcubes_within(surface, n, n, n, f.data(), nullptr, 0.5, {}, {1, 1, 1}, true, SIZE_MAX);
+  EXPECT_FALSE(all.refused);
+  EXPECT_EQ(all.triangles, triangles().size());
+  surface->triangles.clear();
+  const surface_outcome_t refused =
+      mcubes_within(surface, n, n, n, f.data(), nullptr, 0.5, {}, {1, 1, 1}, true, all.triangles - 1);
+  EXPECT_TRUE(refused.refused);
+  EXPECT_EQ(refused.triangles, all.triangles);
+  EXPECT_TRUE(triangles().empty());
+
+  // Through make_surfaces the budget is the memory the program may take.
+  RecordingNotifier told;
+  load_grids(1, 0, [](int s) { return s % 2 ? 1.0 : -1.0; });
+  m->grid.edit().grid_max = 1;
+  ScopedEnv tight("MIVOR_MEMORY_LIMIT", "1");
+  make_surfaces();
+  EXPECT_TRUE(last_surface_outcome().refused);
+  ASSERT_EQ(told.warnings.size(), 1u);
+  EXPECT_EQ(told.warnings[0], surface_too_large_message(last_surface_outcome().triangles));
+  EXPECT_NE(told.warnings[0].find(" triangles; raise the isovalue"), std::string::npos);
+  EXPECT_TRUE(surf[0] == nullptr || surf[0]->triangles.empty());
 }
 
 TEST_F(Isosurface, BuildingOneGridDeletesTheOthers) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -126,7 +127,7 @@ TEST_F(SurfaceStore, ManyDepthsSortAsAStableSortWould) {
     double z[3] = {double(level(random)), 0, 0};
     const int k = kind(random);
     if (k == 0) z[0] = 0;
-    if (k == 1) z[0] = -5e-324;
+    if (k == 1) z[0] = -std::numeric_limits<float>::denorm_min();
     if (k >= 7) z[0] = spread(random), z[1] = spread(random) * 1e-9, z[2] = spread(random) * 1e9;
     srf_Add_Triangle(i % 3 ? *a : *b, {vec3{0, 0, z[0]}, vec3{1, 0, z[1]}, vec3{0, 1, z[2]}}, {}, {}, 0);
   }

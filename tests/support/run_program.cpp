@@ -1,6 +1,7 @@
 #include "support/run_program.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,18 +16,29 @@
 namespace {
 
 // Waits for the program; a windowed one is driven, then asked to close its
-// windows until it ends (killed after a minute).
-int wait_for(pid_t pid, const std::function<void(int)>& drive, const std::string& display) {
+// windows until it ends (killed after a minute). One that hangs is killed
+// after five minutes. `usage` receives what it used.
+int wait_for(pid_t pid, const std::function<void(int)>& drive, const std::string& display, rusage& usage) {
   int status = 0;
-  if (!drive) return waitpid(pid, &status, 0) == pid ? status : -1;
+  if (!drive) {
+    for (int tick = 0; tick < 3000; ++tick) {
+      const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+      if (done == pid) return status;
+      if (done < 0) return -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(tick < 50 ? 2 : 100));
+    }
+    kill(pid, SIGKILL);
+    wait4(pid, &status, 0, &usage);
+    return -1;
+  }
   drive(pid);
   for (int tick = 0; tick < 600; ++tick) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return status;
+    if (wait4(pid, &status, WNOHANG, &usage) == pid) return status;
     close_windows_of(pid, display);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
+  wait4(pid, &status, 0, &usage);
   return -1;
 }
 
@@ -68,9 +80,13 @@ program_result run_once(const std::vector<std::string>& argv,
   }
   program_result r;
   const auto display = env.find("DISPLAY");
+  rusage usage{};
   const int status =
-      pid > 0 ? wait_for(pid, drive, display != env.end() && display->second ? *display->second : "") : -1;
+      pid > 0 ? wait_for(pid, drive, display != env.end() && display->second ? *display->second : "", usage) : -1;
   if (status >= 0 && WIFEXITED(status)) r.status = WEXITSTATUS(status);
+  r.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  r.peak_rss_kb = usage.ru_maxrss;
   r.out = read_file(out);
   r.err = read_file(err);
   return r;

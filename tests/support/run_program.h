@@ -12,6 +12,8 @@ struct program_result {
   int status = -1;  // exit status; -1 when it did not exit normally
   std::string out;
   std::string err;
+  double cpu_seconds = 0;  // user and system time of the program
+  long peak_rss_kb = 0;    // its largest resident set
 };
 
 // `env` entries set a variable, or unset it when the value is nullopt.

@@ -92,6 +92,11 @@ void frame_vertex(double px, double py, int W, int H) {
 
 void draw_labels(int W, int H) {
   if (!m || m->natom() == 0 || m->atom_labels.size() != m->xyz.size()) return;
+  // With no kind of label shown there is nothing to place: the projection
+  // and the visibility test (quadratic in the atoms) are skipped.
+  constexpr int any_kind = LABEL_FLAG_INDICES | LABEL_FLAG_NUMERATION | LABEL_FLAG_SYMBOLS | LABEL_FLAG_NAMES |
+                           LABEL_FLAG_MULLIKEN | LABEL_FLAG_LOPROP;
+  if (!(Input_Data.label_flags & any_kind)) return;
   const std::vector<vec3> anchors = label_anchors(project_atoms(), W, H);
   if (anchors.empty()) return;
   const std::vector<bool> visible = visible_labels(anchors);
@@ -112,8 +117,10 @@ void draw_textboxes(int W, int H, int Wa, int Ha) {
   for (const textbox_t& box : m->deco->textbox) {
     if (!has_image(box.image)) continue;
     set_pixel_colour(box.color);
+    // In doubles: a box may stand anywhere in the int range.
     const double x = (box.x * 2.0 / Wa - 1) * view.half_width - view.camera_x;
-    const double y = (1 - (box.y + box.image.height - 2) * 2.0 / Ha) * view.half_height - view.camera_y;
+    const double y =
+        (1 - (static_cast<double>(box.y) + box.image.height - 2) * 2.0 / Ha) * view.half_height - view.camera_y;
     glRasterPos3d(x, y, view.z_half);
     if (zooming) glPixelZoom(static_cast<GLfloat>(zoom), static_cast<GLfloat>(zoom));
     draw_image(box.image);
@@ -126,8 +133,9 @@ void draw_textboxes(int W, int H, int Wa, int Ha) {
 void draw_textbox_rectangle(int W, int H) {
   if (textbox_state != 2 || !m || m->deco->textbox.empty() || W <= 0 || H <= 0) return;
   const textbox_t& box = m->deco->textbox.back();
-  const double left = box.x - 1, right = box.x + box.image.width + 4;
-  const double top = box.y - 1, bottom = box.y + (box.image.height ? box.image.height : 12) + 1;
+  const double x = box.x, y = box.y;
+  const double left = x - 1, right = x + box.image.width + 4;
+  const double top = y - 1, bottom = y + (box.image.height ? box.image.height : 12) + 1;
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 #include "edit/edit_keys.h"
 #include "edit/internal_moves.h"
@@ -150,17 +149,16 @@ void save_viewpoint() {
 }
 
 // A valid file is at most 15 reads of 63 bytes; nothing after that is read.
-constexpr std::streamsize viewpoint_read_limit = 15 * 63;
+constexpr size_t viewpoint_read_limit = 15 * 63;
 
 void restore_viewpoint() {
-  std::ifstream file(viewpoint_file, std::ios::binary);
+  file_ptr file = open_file_ptr(viewpoint_file, "rb");
   if (!file) {
     make_warning("no saved ViewPoint\n");
     return;
   }
-  std::string text(static_cast<size_t>(viewpoint_read_limit), '\0');
-  file.read(&text[0], viewpoint_read_limit);
-  text.resize(static_cast<size_t>(file.gcount()));
+  std::string text(viewpoint_read_limit, '\0');
+  text.resize(std::fread(&text[0], 1, text.size(), file.get()));
   // Values the file lacks keep those in force.
   const std::optional<viewpoint_t> vp = parse_viewpoint(text, current_viewpoint());
   if (!vp) return;
