@@ -29,6 +29,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "formats/safe_file.h"
@@ -466,6 +468,13 @@ class clamped_limits_t {
   }
 
   void finish(mol_data_t& rec) const {
+    const auto [low, high] = limits();
+    grid_of(rec).grid_min = low;
+    grid_of(rec).grid_max = high;
+  }
+
+  // The smallest and largest value counted.
+  std::pair<double, double> limits() const {
     double low = low_[0], high = high_[0];
     for (size_t l = 1; l < lanes; ++l) {
       low = low_[l] < low ? low_[l] : low;
@@ -476,8 +485,7 @@ class clamped_limits_t {
       if (low == 0) low = *zero;
       if (high == 0) high = *zero;
     }
-    grid_of(rec).grid_min = low;
-    grid_of(rec).grid_max = high;
+    return {low, high};
   }
 
  private:
@@ -548,6 +556,15 @@ void read_current_grid(FILE* file) {
                    [&limits](size_t from, size_t to) { limits(from, to); });
   limits.finish(*m);
   compute_iso_levels(*m);
+}
+
+bool read_grid_copy(FILE* file, const mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max) {
+  if (!file || !layout_holds(rec, g)) return false;
+  values.assign(static_cast<size_t>(grid_of(rec).n_points), 0.0);
+  clamped_limits_t limits(values);
+  read_grid_values(file, rec, g, values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
+  std::tie(min, max) = limits.limits();
+  return true;
 }
 
 void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
