@@ -45,14 +45,14 @@ GtkWidget* all_orbitals_button = nullptr;
 GtkWidget* epot_button = nullptr;
 GtkWidget* vbox_watched = nullptr;
 
-namespace {
-
 // The built-in "center" icon: a cross hair in a ring.
 const char* center_xpm[] = {"16 16 2 1",        ". c None",         "# c #303030",      ".......##.......",
                             ".......##.......", ".....######.....", "...###.##.###...", "...#...##...#...",
                             "..##...##...##..", "..#....##....#..", "################", "################",
                             "..#....##....#..", "..##...##...##..", "...#...##...#...", "...###.##.###...",
                             ".....######.....", ".......##.......", ".......##......."};
+
+namespace {
 
 struct panel_state_t {
   GtkWidget* freqs_window = nullptr;  // the scrolled window around vbox_freqs
@@ -509,6 +509,7 @@ GtkWidget* make_notebook() {
   add_page(make_vibrations_page(), "vibrations");
   add_page(make_edit_page(), "edit");
   add_page(make_fragments_page(), "fragments");
+  add_page(make_draw_page(), "draw");
   add_page(make_orbitals_page(), "orbitals");
 
   pack(panel, make_zoom_expander());
