@@ -169,7 +169,8 @@ void normalised(GtkWidget* area, double px, double py, double* x, double* y) {
 
 gboolean on_button_press(GtkWidget* area, GdkEventButton* event, gpointer data) {
   tile_record_t* t = tile(data);
-  if (!t || !m) return TRUE;
+  // A quick second click also brings a double-click event: one step per click.
+  if (!t || !m || event->type != GDK_BUTTON_PRESS) return TRUE;
   const int symmetry = t->orbital.symmetry, index = t->orbital.index;
   mivor_gtk_search_orbital_in_list(symmetry, index);
   t = tile(data);  // choosing the row may have replaced the tiles
