@@ -432,3 +432,9 @@ void multiview_follow_file() {
   make_tiles();
   gtk_widget_show_all(state.layout);
 }
+
+int multiview_tiles_waiting() {
+  int n = 0;
+  for (const tile_record_t& t : state.od) n += !t.built;
+  return n;
+}

@@ -211,6 +211,8 @@ void mivor_gtk_show_multiorb_window();
 int mivor_gtk_multiview_redraw_list(int grid, int type);
 // The tiles are made anew for the current geometry (after a read or undo).
 void multiview_follow_file();
+// Tiles of the open window still waiting for their surfaces.
+int multiview_tiles_waiting();
 
 // ---- Help viewer (help_viewer.cpp) ----
 // The side panel's centring icon (side_panel.cpp), shown in the help too.
