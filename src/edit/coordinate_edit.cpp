@@ -25,6 +25,19 @@ std::string trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t\n\r") - first + 1);
 }
 
+// The whole text, blanks around it allowed, as a number of type T.
+template <typename T>
+std::optional<T> parse_whole(const std::string& text) {
+  const std::string t = trimmed(text);
+  if (t.empty()) return std::nullopt;
+  // from_chars takes no leading '+'.
+  const char* first = t.data() + (t[0] == '+' && t.size() > 1 && t[1] != '-' ? 1 : 0);
+  T value{};
+  const auto [end, error] = std::from_chars(first, t.data() + t.size(), value);
+  if (error != std::errc() || end != t.data() + t.size()) return std::nullopt;
+  return value;
+}
+
 void refuse(const std::string& text, const char* what) {
   notifier().status(StatusBar::lower, "\"" + text + "\" is not " + what + "; the value stays");
 }
@@ -43,25 +56,12 @@ void after_cell_edit(int atom) {
 }  // namespace
 
 std::optional<double> parse_cell_number(const std::string& text) {
-  const std::string t = trimmed(text);
-  if (t.empty()) return std::nullopt;
-  // from_chars takes no leading '+'.
-  const char* first = t.data() + (t[0] == '+' && t.size() > 1 && t[1] != '-' ? 1 : 0);
-  double value = 0;
-  const auto [end, error] = std::from_chars(first, t.data() + t.size(), value);
-  if (error != std::errc() || end != t.data() + t.size() || !std::isfinite(value)) return std::nullopt;
+  const std::optional<double> value = parse_whole<double>(text);
+  if (value && !std::isfinite(*value)) return std::nullopt;
   return value;
 }
 
-std::optional<int> parse_cell_integer(const std::string& text) {
-  const std::string t = trimmed(text);
-  if (t.empty()) return std::nullopt;
-  const char* first = t.data() + (t[0] == '+' && t.size() > 1 && t[1] != '-' ? 1 : 0);
-  int value = 0;
-  const auto [end, error] = std::from_chars(first, t.data() + t.size(), value);
-  if (error != std::errc() || end != t.data() + t.size()) return std::nullopt;
-  return value;
-}
+std::optional<int> parse_cell_integer(const std::string& text) { return parse_whole<int>(text); }
 
 CellEdit set_atom_coordinate(int atom, int axis, const std::string& text) {
   if (!m || !valid_atom(*m, atom) || axis < 0 || axis > 2) return CellEdit::refused;

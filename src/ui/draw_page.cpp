@@ -75,12 +75,17 @@ GtkWidget* make_draw_page() {
   state.button_plain = button("draw plain", add_surface_selected);
   state.button_triangle = button("draw triangle", add_triangle_selected);
   state.button_cell = button("draw cell", add_cell_selected);
-  for (GtkWidget* b :
-       {state.button_arrow, state.button_sphere, state.button_plain, state.button_triangle, state.button_cell}) {
-    gtk_widget_set_sensitive(b, FALSE);
-    pack(vbox_draw, b);
+  // Two buttons a row: the page must not make the side panel taller than
+  // the drawing area.
+  GtkWidget* grid = gtk_table_new(3, 2, TRUE);
+  GtkWidget* buttons[] = {state.button_arrow,    state.button_sphere, state.button_plain,
+                          state.button_triangle, state.button_cell,   button("insert text", on_text)};
+  for (int k = 0; k < 6; ++k) {
+    if (k < 5) gtk_widget_set_sensitive(buttons[k], FALSE);
+    const guint x = static_cast<guint>(k % 2), y = static_cast<guint>(k / 2);
+    gtk_table_attach_defaults(GTK_TABLE(grid), buttons[k], x, x + 1, y, y + 1);
   }
-  pack(vbox_draw, button("insert text", on_text));
+  pack(vbox_draw, grid);
   pack(vbox_draw, gtk_hseparator_new());
   state.button_clear_drawed = gtk_button_new_from_stock(GTK_STOCK_CLEAR);
   g_signal_connect_swapped(state.button_clear_drawed, "clicked", G_CALLBACK(clear_drawn_objects), nullptr);

@@ -464,8 +464,8 @@ GtkWidget* make_surface_expander() {
   grid_frame_isosurf = framed("isosurface", hscale(isosurface_level, 3, true));
   pack(box, grid_frame_isosurf);
 
-  // The window of all orbitals opens from here once it exists.
   all_orbitals_button = gtk_button_new_with_label("View all orbitals");
+  g_signal_connect_swapped(all_orbitals_button, "clicked", G_CALLBACK(mivor_gtk_show_multiorb_window), nullptr);
   pack(box, all_orbitals_button);
   epot_button = gtk_button_new_with_label("Show electrostatic potential");
   g_signal_connect_swapped(epot_button, "clicked", G_CALLBACK(on_show_epot), nullptr);

@@ -46,7 +46,7 @@ class Multiview : public ::testing::Test {
     viewer.settle(60);
   }
   static bool shows_type(GtkWidget* tile, int code) {
-    const widget_rgb_t p = widget_pixel(tile, 2, 2);
+    const rgb_t p = widget_pixel(tile, 2, 2);
     const color_t c = mivor_gtk_get_cur_color(code);
     return std::abs(p.r - static_cast<int>(c.red * 255)) <= 3 && std::abs(p.g - static_cast<int>(c.green * 255)) <= 3 &&
            std::abs(p.b - static_cast<int>(c.blue * 255)) <= 3;
@@ -75,11 +75,11 @@ TEST_F(Multiview, F3ShowsEveryOrbitalInListOrderAndTypesFollowKeysAndTheMiddleBu
   }
   // The molecule and the lobes cover part of a tile's background.
   show_tile(win, areas[0]);
-  const widget_rgb_t corner = widget_pixel(areas[0], 2, 2);
+  const rgb_t corner = widget_pixel(areas[0], 2, 2);
   int other = 0;
   for (int y = 10; y < areas[0]->allocation.height; y += 8) {
     for (int x = 10; x < areas[0]->allocation.width; x += 8) {
-      const widget_rgb_t p = widget_pixel(areas[0], x, y);
+      const rgb_t p = widget_pixel(areas[0], x, y);
       other += p.r != corner.r || p.g != corner.g || p.b != corner.b;
     }
   }

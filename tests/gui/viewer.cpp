@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "document/open_close.h"
+#include "gui/widget_events.h"
 #include "render/gl/view_gl.h"
 #include "support/x_display.h"
 #include "ui/gl_scope.h"
@@ -150,14 +151,8 @@ void Viewer::activate(const char* menu, const char* label) {
 }
 
 rgb_t Viewer::pixel(int x, int y) {
-  rgb_t p{-1, -1, -1};
-  if (x < 0 || y < 0 || x >= width() || y >= height()) return p;
-  GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, drawingarea->window, nullptr, x, y, 0, 0, 1, 1);
-  if (!shot) return p;
-  const guchar* px = gdk_pixbuf_get_pixels(shot);
-  p = {px[0], px[1], px[2]};
-  g_object_unref(shot);
-  return p;
+  if (x < 0 || y < 0 || x >= width() || y >= height()) return {-1, -1, -1};
+  return widget_pixel(drawingarea, x, y);
 }
 
 int Viewer::width() { return drawingarea->allocation.width; }

@@ -110,8 +110,8 @@ void type_text(const std::string& text) {
   }
 }
 
-widget_rgb_t widget_pixel(GtkWidget* widget, int x, int y) {
-  widget_rgb_t p;
+rgb_t widget_pixel(GtkWidget* widget, int x, int y) {
+  rgb_t p{-1, -1, -1};
   GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, widget->window, nullptr, x, y, 0, 0, 1, 1);
   if (!shot) return p;
   const guchar* px = gdk_pixbuf_get_pixels(shot);

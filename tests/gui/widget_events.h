@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/viewer.h"
+
 // The shown top-level window with this title, or null.
 GtkWidget* find_window(const std::string& title);
 // Every shown top-level window with this title.
@@ -24,8 +26,5 @@ void move_to_widget(GtkWidget* widget, int x, int y);
 // Keys to whatever window is under the pointer; `text` one character per key.
 void press_key(const char* keysym, const char* held = nullptr);
 void type_text(const std::string& text);
-// The colour of pixel (x, y) of the widget's window.
-struct widget_rgb_t {
-  int r = -1, g = -1, b = -1;
-};
-widget_rgb_t widget_pixel(GtkWidget* widget, int x, int y);
+// The colour of pixel (x, y) of the widget's window, as shown on the screen.
+rgb_t widget_pixel(GtkWidget* widget, int x, int y);
