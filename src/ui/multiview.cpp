@@ -54,7 +54,8 @@ struct multiview_state_t {
   GtkWidget* layout = nullptr;
   GtkWidget* scrolled = nullptr;
   double cum_ang = 0;
-  guint idle = 0;         // the tile builder while tiles wait for surfaces
+  int columns = 1;        // tiles per row as placed now
+  guint idle = 0;         // the tile builder while tiles wait for widgets or surfaces
   bool reported = false;  // a grid that could not be read was reported
 } state;
 
@@ -241,8 +242,26 @@ void rebuild_tile_surfaces(tile_record_t& t, bool automatic) {
   invalidate(t);
 }
 
-// Makes the surfaces of the next tile that has none; false when all have.
+GtkWidget* mivor_gtk_wsub_create(int k, int size);
+
+// Puts tile k's widgets into the layout at its place.
+void place_new_tile(int k) {
+  const int size = multiview_tile_size(state.magnification_level);
+  const tile_place_t p = multiview_tile_place(k, state.columns, size);
+  GtkWidget* frame = mivor_gtk_wsub_create(k, size);
+  gtk_layout_put(GTK_LAYOUT(state.layout), frame, p.x, p.y);
+  gtk_widget_show_all(frame);
+}
+
+// One step of building the tiles, small enough to keep the main loop
+// answering: first each tile's widgets (its OpenGL context is made when it
+// is first shown), then each tile's surfaces. False when all are there.
 gboolean build_next_tile(gpointer) {
+  for (size_t k = 0; k < state.od.size(); ++k) {
+    if (state.od[k].frame) continue;
+    place_new_tile(static_cast<int>(k));
+    return TRUE;
+  }
   for (tile_record_t& t : state.od) {
     if (t.built) continue;
     rebuild_tile_surfaces(t, Input_Data.auto_select_level != 0);
@@ -295,11 +314,13 @@ void arrange_frames_in_layout() {
   const int size = multiview_tile_size(state.magnification_level);
   const int width = std::max(state.scrolled->allocation.width, Input_Data.initial_screen_size);
   const int columns = multiview_columns(width, size);
+  state.columns = columns;
   const int n = static_cast<int>(state.od.size());
   const tile_place_t area = multiview_area_size(n, columns, size);
   gtk_layout_set_size(GTK_LAYOUT(state.layout), static_cast<guint>(area.x), static_cast<guint>(area.y));
   for (int k = 0; k < n; ++k) {
     tile_record_t& t = state.od[static_cast<size_t>(k)];
+    if (!t.frame) continue;  // placed when it is made
     const tile_place_t p = multiview_tile_place(k, columns, size);
     gtk_widget_set_size_request(t.frame, size, size);
     gtk_layout_move(GTK_LAYOUT(state.layout), t.frame, p.x, p.y);
@@ -316,21 +337,19 @@ void extenuate_frames() {
   arrange_frames_in_layout();
 }
 
-// One tile per orbital of the current geometry, placed in the layout; the
-// idle builder makes their surfaces.
+// One tile record per orbital of the current geometry and the layout's size;
+// the idle builder makes their widgets and surfaces.
 void make_tiles() {
   state.od.clear();
   state.reported = false;
   std::vector<orbital_tile_t> orbitals = m ? orbital_tiles(*m) : std::vector<orbital_tile_t>{};
   state.od.resize(orbitals.size());
+  for (size_t k = 0; k < orbitals.size(); ++k) state.od[k].orbital = orbitals[k];
   const int size = multiview_tile_size(state.magnification_level);
-  const int columns = multiview_columns(Input_Data.initial_screen_size, size);
-  for (size_t k = 0; k < orbitals.size(); ++k) {
-    state.od[k].orbital = orbitals[k];
-    const tile_place_t p = multiview_tile_place(static_cast<int>(k), columns, size);
-    gtk_layout_put(GTK_LAYOUT(state.layout), mivor_gtk_wsub_create(static_cast<int>(k), size), p.x, p.y);
-  }
-  const tile_place_t area = multiview_area_size(static_cast<int>(orbitals.size()), columns, size);
+  state.columns = multiview_columns(Input_Data.initial_screen_size, size);
+  // The first tile at once, so that the window opens with a picture.
+  if (!state.od.empty()) place_new_tile(0);
+  const tile_place_t area = multiview_area_size(static_cast<int>(orbitals.size()), state.columns, size);
   gtk_layout_set_size(GTK_LAYOUT(state.layout), static_cast<guint>(area.x), static_cast<guint>(area.y));
   if (orbitals.empty()) mivor_gtk_push_message_to_statusbar1("The molecule has no orbitals to show");
   if (!state.od.empty() && !state.idle) state.idle = g_idle_add(build_next_tile, nullptr);
@@ -430,11 +449,10 @@ void multiview_follow_file() {
   if (same) return;
   drop_tiles();
   make_tiles();
-  gtk_widget_show_all(state.layout);
 }
 
 int multiview_tiles_waiting() {
   int n = 0;
-  for (const tile_record_t& t : state.od) n += !t.built;
+  for (const tile_record_t& t : state.od) n += !t.frame || !t.built;
   return n;
 }

@@ -31,7 +31,8 @@ class Multiview : public ::testing::Test {
     if (!win) return nullptr;
     // Without a window manager it would cover the main window.
     gtk_window_move(GTK_WINDOW(win), 700, 0);
-    for (int i = 0; i < 10; ++i) viewer.settle(60);
+    for (int i = 0; i < 100 && multiview_tiles_waiting() > 0; ++i) viewer.settle(20);
+    viewer.settle();
     return win;
   }
   static std::vector<GtkWidget*> tiles(GtkWidget* win) { return find_all(win, GTK_TYPE_DRAWING_AREA); }
