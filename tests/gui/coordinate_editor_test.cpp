@@ -16,8 +16,7 @@ namespace {
 class CoordinateEditor : public ::testing::Test {
  protected:
   void SetUp() override {
-    viewer.open(viewer.dir().write("work/water.mvr", read_file(MIVOR_SOURCE_DIR "/examples/water.mvr")));
-    if (!m->editable) viewer.activate("_Edit", "Editable");
+    open_editable_example("water.mvr");
     viewer.activate("_Edit", "xyz editor");
     dialog = find_window("xyz editor");
     ASSERT_NE(dialog, nullptr);

@@ -21,8 +21,7 @@ namespace {
 class ElementDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
-    viewer.open(viewer.dir().write("work/water.mvr", read_file(MIVOR_SOURCE_DIR "/examples/water.mvr")));
-    if (!m->editable) viewer.activate("_Edit", "Editable");
+    open_editable_example("water.mvr");
     gtk_notebook_set_current_page(GTK_NOTEBOOK(notebook), gtk_notebook_page_num(GTK_NOTEBOOK(notebook), vbox_edit));
     viewer.settle();
   }

@@ -20,8 +20,7 @@ namespace {
 class ObjectEditor : public ::testing::Test {
  protected:
   void SetUp() override {
-    viewer.open(viewer.dir().write("work/water.mvr", read_file(MIVOR_SOURCE_DIR "/examples/water.mvr")));
-    if (!m->editable) viewer.activate("_Edit", "Editable");
+    open_editable_example("water.mvr");
     for (int k = 0; k < gtk_notebook_get_n_pages(GTK_NOTEBOOK(notebook)); ++k) {
       GtkWidget* page = gtk_notebook_get_nth_page(GTK_NOTEBOOK(notebook), k);
       if (std::string(gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(notebook), page)) == "draw")

@@ -5,6 +5,7 @@
 #include <gdk/gdkx.h>
 
 #include "gui/viewer.h"
+#include "molecule/mol_data.h"
 
 namespace {
 
@@ -35,6 +36,12 @@ std::string button_label(GtkWidget* b) {
 }
 
 }  // namespace
+
+void open_editable_example(const std::string& name) {
+  Viewer& viewer = Viewer::get();
+  viewer.open(viewer.dir().write("work/" + name, read_file(MIVOR_SOURCE_DIR "/examples/" + name)));
+  if (m && !m->editable) viewer.activate("_Edit", "Editable");
+}
 
 std::vector<GtkWidget*> find_windows(const std::string& title) {
   std::vector<GtkWidget*> found;

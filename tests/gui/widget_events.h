@@ -10,6 +10,9 @@
 
 #include "gui/viewer.h"
 
+// Opens a copy of examples/`name` in the viewer, made editable.
+void open_editable_example(const std::string& name);
+
 // The shown top-level window with this title, or null.
 GtkWidget* find_window(const std::string& title);
 // Every shown top-level window with this title.
