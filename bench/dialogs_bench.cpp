@@ -154,11 +154,8 @@ void bench_xyz_editor(const std::string& file) {
     update.push_back(ms_since(t));
     drain();
     shown.push_back(ms_since(t));
-    GList* windows = gtk_window_list_toplevels();
-    for (GList* w = windows; w; w = w->next)
-      if (GTK_IS_DIALOG(w->data) && atom_treeview && gtk_widget_get_toplevel(atom_treeview) == w->data)
-        gtk_dialog_response(GTK_DIALOG(w->data), GTK_RESPONSE_OK);
-    g_list_free(windows);
+    // Closed as its OK button does, so that the next round opens it anew.
+    if (atom_treeview) mivor_destroy_xyz_edit_dialog(gtk_widget_get_toplevel(atom_treeview));
     drain();
   }
   std::printf(
