@@ -69,6 +69,8 @@ bench: build
 	@echo "== start-up to the first picture"
 	@mkdir -p $(RUN_RCDIR) && cp -n mivorrc/* $(RUN_RCDIR)/
 	@for i in 1 2 3; do MIVOR_DIR=$(abspath $(RUN_RCDIR)) xvfb-run -a $(BUILD)/bench/startup_bench examples/decorations.mvr; done
+	@echo "== the window of all orbitals and the xyz editor"
+	@MIVOR_DIR=$(abspath $(RUN_RCDIR)) xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD)/bench/dialogs_bench | grep -v '^KEY\|^KILL'
 	@echo "== converters against PyMOL and obabel"
 	@python3 bench/compare_convert.py $(BUILD)
 

@@ -12,11 +12,7 @@
 #include "formats/safe_file.h"
 #include "molecule/elements.h"
 
-namespace {
-
 std::string atoms_rc_path() { return rcdir + "/atoms.rc"; }
-
-}  // namespace
 
 void load_atom_data() {
   e.clear();
@@ -31,7 +27,7 @@ void load_atom_data() {
   read_atom_data(file.get());
 }
 
-void save_atom_data() { Write_Atom_data(atoms_rc_path()); }
+bool save_atom_data() { return Write_Atom_data(atoms_rc_path()); }
 
 void load_fragment_data() {
   last_fragment = 0;

@@ -2,11 +2,16 @@
 // the element table, the fragment library and the plug-in file types.
 #pragma once
 
+#include <string>
+
 // Loads "atoms.rc" from the configuration directory, or takes the built-in
 // table and writes it there when the file can't be opened.
 void load_atom_data();
-// Writes the table in use to "atoms.rc" in the configuration directory.
-void save_atom_data();
+// "atoms.rc" in the configuration directory.
+std::string atoms_rc_path();
+// Writes the table in use to "atoms.rc" in the configuration directory;
+// false when it could not be written (the file there stays as it was).
+bool save_atom_data();
 // Reads "fragments.rc" from the configuration directory; a missing file is
 // reported on standard error and leaves the library empty.
 void load_fragment_data();

@@ -91,3 +91,24 @@ void do_load_grid() {
   make_surfaces();
   notifier().grid_loaded();
 }
+
+bool read_grid_of_current_geometry(int g, std::vector<double>& values, double& min, double& max, std::string& error) {
+  if (!m || g < 0 || g >= m->ngrid()) {
+    error = "ERROR: Grid number out of range!";
+    return false;
+  }
+  if (input_file_name.empty()) {
+    error = "ERROR: File containing grid data is undefined!";
+    return false;
+  }
+  file_ptr file = open_current_mivor_file();
+  if (!file) {
+    error = "ERROR: Can't open file containig grid data!";
+    return false;
+  }
+  if (!read_grid_copy(file.get(), *m, g, values, min, max)) {
+    error = "ERROR: Grid number out of range!";
+    return false;
+  }
+  return true;
+}

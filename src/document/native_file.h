@@ -17,3 +17,7 @@ void read_all_grids_from_all_sections(const std::vector<int>& flags);
 void read_grid_from_file();
 // Reads the current grid's values and builds its isosurfaces.
 void do_load_grid();
+// Reads the values of grid g of the current geometry from the open file's
+// native file, without making it current (its smallest and largest value
+// too). False with the reason in `error` when it can't be read.
+bool read_grid_of_current_geometry(int g, std::vector<double>& values, double& min, double& max, std::string& error);

@@ -216,6 +216,20 @@ void change_element_by_one(int s) {
   redraw();
 }
 
+void add_vector_selected() {
+  if (!m || m->n_selected != 2 || !selection_is_valid(*m, 2)) return;
+  add_vector(*m, selected_position(*m, 0), selected_position(*m, 1));
+  after_decoration_added();
+}
+
+void add_sphere_selected() {
+  if (!m || (m->n_selected != 1 && m->n_selected != 2) || !selection_is_valid(*m, m->n_selected)) return;
+  const double radius =
+      m->n_selected == 2 ? distance(selected_position(*m, 0), selected_position(*m, 1)) : default_sphere_radius;
+  add_sphere(*m, selected_position(*m, 0), radius);
+  after_decoration_added();
+}
+
 void add_triangle_selected() {
   if (!m || m->n_selected != 3 || !selection_is_valid(*m, 3)) return;
   add_triangle(*m, selected_position(*m, 0), selected_position(*m, 1), selected_position(*m, 2));

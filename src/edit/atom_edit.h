@@ -37,8 +37,12 @@ void delete_dummy_atoms();
 // the last).
 void change_element_by_one(int s);
 
-// Three selected atoms make a triangle or a plane, four a cell, in the
-// settings' object colour.
+// Two selected atoms make an arrow from the first to the second; one a
+// sphere of radius 2 around it, two a sphere around the first through the
+// second; three a triangle or a plane, four a cell; all in the settings'
+// object colour, each with a snapshot.
+void add_vector_selected();
+void add_sphere_selected();
 void add_triangle_selected();
 void add_surface_selected();
 void add_cell_selected();

@@ -43,7 +43,11 @@ bool page_edit(int dir) {
 
 void key_escape(bool editable) {
   remove_all_watched_coords();
-  if (!editable || !m || !m->deco.exists()) return;
+  if (editable) clear_drawn_objects();
+}
+
+void clear_drawn_objects() {
+  if (!m || !m->deco.exists()) return;
   const bool any = m->nvector() + m->ntriangle() + m->nsphere() + m->nsurf() + m->ncell() > 0;
   for (const decoration_group_t& g : decoration_groups) resize_decorations(*m, g, 0);
   if (!any) return;

@@ -20,3 +20,6 @@ bool page_edit(int dir);
 // Escape: the watched values go; on an editable geometry the arrows,
 // triangles, spheres, planes and cells too (text boxes stay).
 void key_escape(bool editable);
+// Deletes every arrow, triangle, sphere, plane and cell (text boxes stay),
+// with a snapshot when there were any.
+void clear_drawn_objects();

@@ -84,11 +84,11 @@ std::string atom_data_text(const std::vector<element_t>& table, int* lines) {
   return out;
 }
 
-void Write_Atom_data(const std::string& path) {
+bool Write_Atom_data(const std::string& path) {
   std::printf("writing atom data in |%s|\n", path.c_str());
   std::fflush(stdout);
   int lines = 0;
   const std::string text = atom_data_text(e, &lines);
   e.resize(static_cast<size_t>(lines));
-  write_file_atomically(path, text);
+  return write_file_atomically(path, text);
 }

@@ -35,6 +35,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/line_source.h"
@@ -524,10 +525,19 @@ class clamped_limits_t {
     high_ = {hi0, hi1, hi2, hi3};
   }
 
-  // Sets the limits of `rec`. Where no value after the first counted (one
-  // point, or NaN everywhere else) both limits are the first value, or 0
-  // when that is not finite either: then false, the grid holds no number.
+  // Sets the limits of `rec`; false when the grid holds no number.
   bool finish(mol_data_t& rec) const {
+    double low = 0, high = 0;
+    const bool numbers = limits(low, high);
+    grid_of(rec).grid_min = low;
+    grid_of(rec).grid_max = high;
+    return numbers;
+  }
+
+  // The smallest and largest value counted. Where no value after the first
+  // counted (one point, or NaN everywhere else) both limits are the first
+  // value, or 0 when that is not finite either: then false.
+  bool limits(double& low_out, double& high_out) const {
     double low = low_[0], high = high_[0];
     for (size_t l = 1; l < lanes; ++l) {
       low = low_[l] < low ? low_[l] : low;
@@ -535,7 +545,7 @@ class clamped_limits_t {
     }
     if (low > high) {
       const double first = values_.empty() ? 0.0 : values_[0];
-      grid_of(rec).grid_min = grid_of(rec).grid_max = std::isfinite(first) ? first : 0.0;
+      low_out = high_out = std::isfinite(first) ? first : 0.0;
       return values_.empty() || std::isfinite(first);
     }
     if (low == 0 || high == 0) {
@@ -543,8 +553,8 @@ class clamped_limits_t {
       if (low == 0) low = *zero;
       if (high == 0) high = *zero;
     }
-    grid_of(rec).grid_min = low;
-    grid_of(rec).grid_max = high;
+    low_out = low;
+    high_out = high;
     return true;
   }
 
@@ -656,6 +666,15 @@ void read_current_grid(FILE* file) {
   if (!limits.finish(*m)) make_warning(msg_no_finite_values);
   compute_iso_levels(*m);
   if (potential >= 0) read_epoten_grid(file, *m, potential);
+}
+
+bool read_grid_copy(FILE* file, const mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max) {
+  if (!file || !layout_holds(rec, g)) return false;
+  values.assign(static_cast<size_t>(grid_of(rec).n_points), 0.0);
+  clamped_limits_t limits(values);
+  read_grid_values(file, rec, g, values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
+  limits.limits(min, max);
+  return true;
 }
 
 void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {

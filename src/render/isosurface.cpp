@@ -47,6 +47,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -468,20 +470,27 @@ void remove_surfaces(const mol_data_t& rec) {
 
 }  // namespace
 
+namespace {
+
+// The range of levels offered for values from a to b.
+std::pair<double, double> level_range(double a, double b) {
+  if (a < 0 && b < 0) return {-b, -a};
+  if (a < 0 && b > 0) return {0, b};
+  return {a, b};
+}
+
+}  // namespace
+
 void set_isolevel_range(double a, double b, bool choose_level) {
   input_data_t& d = Input_Data;
-  if (a < 0 && b < 0) {
-    d.level_min = -b;
-    d.level_max = -a;
-  } else if (a < 0 && b > 0) {
-    d.level_min = 0;
-    d.level_max = b;
-  } else {
-    d.level_min = a;
-    d.level_max = b;
-  }
+  std::tie(d.level_min, d.level_max) = level_range(a, b);
   if (d.level_steps != 0) d.level_step = (d.level_max - d.level_min) / d.level_steps;
-  if (d.auto_select_level && choose_level) d.isolevel = 0.75 * d.level_min + 0.25 * d.level_max;
+  if (d.auto_select_level && choose_level) d.isolevel = automatic_isolevel(a, b);
+}
+
+double automatic_isolevel(double a, double b) {
+  const auto [low, high] = level_range(a, b);
+  return 0.75 * low + 0.25 * high;
 }
 
 void allocate_msrf(int n) {

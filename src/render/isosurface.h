@@ -20,6 +20,9 @@ extern std::vector<srf_t*> surf;
 // has just chosen (`choose_level` false) is kept.
 void set_isolevel_range(double a, double b, bool choose_level = true);
 
+// The level chosen automatically for a grid whose values run from a to b.
+double automatic_isolevel(double a, double b);
+
 void allocate_msrf(int n);
 void deallocate_msrf();
 // Rebuilds the surfaces of the current grid at the current isolevel. With

@@ -393,14 +393,21 @@ void draw_cells(SceneOutput& out) {
 }
 
 void draw_grid(SceneOutput& out) {
-  out.depth_mask(false);
   if (All_Surfaces && !surf.empty()) {
-    const input_data_t& d = Input_Data;
-    if (d.show_epot)
-      msrf_Draw1(*All_Surfaces, {d.epot_plus_color, d.epot_minus_color}, out);
-    else
-      msrf_Draw(*All_Surfaces, {d.plus_color, d.minus_color}, out);
+    draw_surface_store(out, *All_Surfaces);
+  } else {
+    out.depth_mask(false);
+    out.depth_mask(true);
   }
+}
+
+void draw_surface_store(SceneOutput& out, msrf_t& store) {
+  out.depth_mask(false);
+  const input_data_t& d = Input_Data;
+  if (d.show_epot)
+    msrf_Draw1(store, {d.epot_plus_color, d.epot_minus_color}, out);
+  else
+    msrf_Draw(store, {d.plus_color, d.minus_color}, out);
   out.depth_mask(true);
 }
 

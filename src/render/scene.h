@@ -5,6 +5,7 @@
 #pragma once
 
 #include "render/scene_output.h"
+#include "render/surface_store.h"
 
 struct scene_state_t {
   unsigned char rebuild = 1;  // the scene list must be compiled at the next expose
@@ -47,5 +48,7 @@ void draw_surfaces(SceneOutput& out);
 void draw_cells(SceneOutput& out);
 // Isosurfaces: depth writes off around the surface store.
 void draw_grid(SceneOutput& out);
+// The surfaces of `store` in the lobe or potential colours, depth writes off.
+void draw_surface_store(SceneOutput& out, msrf_t& store);
 void draw_selected_go(SceneOutput& out);
 void draw_molecule_for_multiview(SceneOutput& out);

@@ -345,8 +345,8 @@ GtkWidget* make_edit_page() {
   GtkWidget* row = gtk_hbox_new(FALSE, 2);
   button_add_atom = stock_button(GTK_STOCK_ADD, "Add an atom", G_CALLBACK(on_add_atom));
   button_remove_atom = stock_button(GTK_STOCK_REMOVE, "delete atom", G_CALLBACK(on_remove_atom));
-  // The element chooser opens from here once the element dialogs exist.
   button_change_atom = gtk_button_new_with_label("Change");
+  g_signal_connect(button_change_atom, "clicked", G_CALLBACK(callback_change_atom), nullptr);
   button_undo = stock_button(GTK_STOCK_UNDO, "Undo last action", G_CALLBACK(on_undo));
   for (GtkWidget* b : {button_add_atom, button_remove_atom, button_change_atom, button_undo}) pack(row, b, true);
   pack(vbox_edit, row);
@@ -406,6 +406,7 @@ void mivor_gtk_update_edit_page() {
   set_sensitive({button_unmark, button_renumber}, marked);
   gtk_widget_set_sensitive(button_remove_atom, n == 1 || n == 2 || marked);
   follow_watched_values();
+  mivor_gtk_update_draw_page();
   state.updating = false;
 }
 

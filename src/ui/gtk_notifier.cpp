@@ -38,6 +38,8 @@ class GtkNotifier final : public Notifier {
   void file_event(FileEvent event) override {
     switch (event) {
       case FileEvent::opening:
+        // A dialog on an object of the old geometries must not outlive them.
+        object_editor_close();
         delete_all_orbitals_from_list();
         remove_all_watched_coords();
         cumulative_move = 0;
@@ -57,9 +59,7 @@ class GtkNotifier final : public Notifier {
       case FileEvent::geometries_changed:
         // Motion since the restored snapshot belongs to the undone state.
         cumulative_move = 0;
-        mivor_gtk_show_or_hide_widgets();
-        geometry_shown();
-        break;
+        object_editor_close();
         mivor_gtk_show_or_hide_widgets();
         geometry_shown();
         break;
@@ -70,6 +70,11 @@ class GtkNotifier final : public Notifier {
     // A reread file gives an open plot new data; a step moves its marker.
     mivor_gtk_refresh_graph();
     set_current_graph_data();
+    // The object dialog and the orbital tiles belong to the geometry that
+    // was shown; the coordinate table and the object buttons follow.
+    object_editor_follow_objects();
+    multiview_follow_file();
+    mivor_gtk_update_3Dobject_info();
     draw_all_pixdata();
     draw_all_textbox_pixdata();
     // The geometry label, the frequency buttons with their timer, the menus.
@@ -84,6 +89,11 @@ class GtkNotifier final : public Notifier {
   void calculation_changed() override { mivor_gtk_update_calculation_page(); }
 
   void selection_changed() override { mivor_gtk_update_upon_select_or_mark(); }
+  void atom_list(AtomListChange change, int atom) override { follow_atom_list_change(change, atom); }
+  void objects_changed() override {
+    object_editor_follow_objects();
+    mivor_gtk_update_3Dobject_info();
+  }
   void values_changed() override { mivor_gtk_update_upon_select_or_mark(); }
 
   void atoms_changed() override {

@@ -80,7 +80,9 @@ void step_isolevel(const key_context_t& c) {
 // Rows are tested in this order; see the file's opening comment.
 const std::vector<key_row_t>& command_table() {
   static const std::vector<key_row_t> rows = {
+      {{key::F1}, nullptr, [](const key_context_t&) { mivor_gtk_callback_help(); }},
       {{key::F2}, nullptr, [](const key_context_t&) { callback_save_as_file(); }},
+      {{key::F3}, grids, [](const key_context_t&) { mivor_gtk_show_multiorb_window(); }},
       {{key::F5}, shift, [](const key_context_t&) { do_screenshot(1); }},
       {{key::F5}, no_shift, [](const key_context_t&) { do_screenshot(0); }},
       {{key::F9}, shift, background_dialog},
@@ -221,6 +223,7 @@ gboolean mivor_gtk_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
     return TRUE;
   }
   if (control_pressed) {
+    if (keysym == 'h') mivor_gtk_callback_help();
     if (keysym == 'q') Kill_Gui();
     if (keysym == 'o') callback_open_file();
     return TRUE;
@@ -231,8 +234,8 @@ gboolean mivor_gtk_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
   const guint modifiers = event->state;
   const key_context_t context =
       current_key_context(keysym, (modifiers & GDK_SHIFT_MASK) != 0, (modifiers & GDK_MOD1_MASK) != 0);
-  // An empty molecule takes only F9 (and help, once it exists).
-  if (molecule_is_empty() && keysym != key::F9) return TRUE;
+  // An empty molecule takes only F1 and F9.
+  if (molecule_is_empty() && keysym != key::F1 && keysym != key::F9) return TRUE;
   command_key(context);
   return TRUE;
 }

@@ -90,10 +90,14 @@ gboolean on_button_press(GtkWidget* widget, GdkEventButton* event, gpointer) {
   if (!gl) return FALSE;
   const int height = widget->allocation.height;
   switch (event->button) {
-    case 1:
-      click_select(pick_atom(x, y, height, current_window_projector()));
+    case 1: {
+      const int atom = pick_atom(x, y, height, current_window_projector());
+      click_select(atom);
+      // The open coordinate editor shows the picked atom's row.
+      if (atom >= 0) mivor_xyz_editor_select_row(atom);
       view_button_press(x, y);
       break;
+    }
     case 2:
       clear_selection_or_marks();
       break;

@@ -206,9 +206,7 @@ void edit_menu(GtkWidget* bar) {
   GtkWidget* menu = submenu(bar, "_Edit");
   menu_undo = labelled_stock(menu, "Undo", GTK_STOCK_UNDO, G_CALLBACK(on_undo));
   separator(menu);
-  // The coordinate editor and the atom-properties dialog come with the
-  // editing issue; their items are in place already.
-  menu_item_xyz_edit = plain(menu, "xyz editor", nullptr);
+  menu_item_xyz_edit = plain(menu, "xyz editor", G_CALLBACK(callback_xyz_edit));
   separator(menu);
   menu_editable = check(menu, "Editable", true, G_CALLBACK(on_editable));
   separator(menu);
@@ -219,7 +217,7 @@ void edit_menu(GtkWidget* bar) {
   separator(menu);
   labelled_stock(menu, "Change font", GTK_STOCK_SELECT_FONT, G_CALLBACK(show_font_dialog));
   separator(menu);
-  plain(menu, "Atom properties", nullptr);
+  plain(menu, "Atom properties", G_CALLBACK(callback_adjust_atom_properties));
   separator(menu);
   menu_automatic_bonding = check(menu, "Determine bonding", Input_Data.auto_rebond != 0, G_CALLBACK(on_bonding));
   separator(menu);
@@ -262,10 +260,9 @@ void labels_menu(GtkWidget* bar) {
 }
 
 void other_menus(GtkWidget* bar) {
-  // Help comes with its own issue; the item is in place.
   plain(submenu(bar, "_Screenshot"), "Screenshot", G_CALLBACK(callback_screenshot));
   GtkWidget* help = submenu(bar, "_Help");
-  stock(help, GTK_STOCK_HELP, nullptr);
+  stock(help, GTK_STOCK_HELP, G_CALLBACK(mivor_gtk_callback_help));
   separator(help);
   stock(help, GTK_STOCK_ABOUT, G_CALLBACK(on_about));
 }

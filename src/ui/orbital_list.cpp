@@ -62,6 +62,8 @@ void set_grid_type(int symmetry, int index, int code) {
   grid_data_t& grids = m->grid.edit();
   grids.orb_type[static_cast<size_t>(g)] = code;
   grids.orb_type_changed[static_cast<size_t>(g)] = 1;
+  // The window of all orbitals shows the new type at once.
+  mivor_gtk_multiview_redraw_list(g, code);
 }
 
 void mark_row(GtkTreeIter* iter, int code) {

@@ -45,14 +45,14 @@ GtkWidget* all_orbitals_button = nullptr;
 GtkWidget* epot_button = nullptr;
 GtkWidget* vbox_watched = nullptr;
 
-namespace {
-
 // The built-in "center" icon: a cross hair in a ring.
 const char* center_xpm[] = {"16 16 2 1",        ". c None",         "# c #303030",      ".......##.......",
                             ".......##.......", ".....######.....", "...###.##.###...", "...#...##...#...",
                             "..##...##...##..", "..#....##....#..", "################", "################",
                             "..#....##....#..", "..##...##...##..", "...#...##...#...", "...###.##.###...",
                             ".....######.....", ".......##.......", ".......##......."};
+
+namespace {
 
 struct panel_state_t {
   GtkWidget* freqs_window = nullptr;  // the scrolled window around vbox_freqs
@@ -465,8 +465,8 @@ GtkWidget* make_surface_expander() {
   grid_frame_isosurf = framed("isosurface", hscale(isosurface_level, 3, true));
   pack(box, grid_frame_isosurf);
 
-  // The window of all orbitals opens from here once it exists.
   all_orbitals_button = gtk_button_new_with_label("View all orbitals");
+  g_signal_connect_swapped(all_orbitals_button, "clicked", G_CALLBACK(mivor_gtk_show_multiorb_window), nullptr);
   pack(box, all_orbitals_button);
   epot_button = gtk_button_new_with_label("Show electrostatic potential");
   g_signal_connect_swapped(epot_button, "clicked", G_CALLBACK(on_show_epot), nullptr);
@@ -511,6 +511,7 @@ GtkWidget* make_notebook() {
   add_page(make_edit_page(), "edit");
   add_page(make_fragments_page(), "fragments");
   add_page(make_symmetry_page(), "Symmetry");
+  add_page(make_draw_page(), "draw");
   add_page(make_orbitals_page(), "orbitals");
   if (GtkWidget* calculation = make_calculation_page()) add_page(calculation, "calculation");
 

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "molecule/notify.h"
+
 // ---- Main window (main_window.cpp, status_bars.cpp) ----
 extern GtkWidget* window;
 extern GtkWidget* statusbar1;
@@ -197,3 +199,65 @@ void start_check_for_changes();
 void start_animation_timer();
 // Every 30 ms while the current geometry has vibrational modes; one at a time.
 void mivor_gtk_freq_timer();
+
+// ---- Coordinate editor (coordinate_editor.cpp) ----
+// One row per atom of the current geometry: number, symbol, x, y, z, custom
+// number, name. Kept in step whether or not the editor is open.
+extern GtkListStore* atom_list;
+// The editor's table while it is open, else null.
+extern GtkWidget* atom_treeview;
+void init_atom_list();
+void deallocate_atom_list();
+void insert_atom_into_list(int i);
+void insert_all_atoms_into_list();
+void remove_atom_from_list(int i);
+void change_atom_parameters_in_list(int i);
+// The list after a change the core announced.
+void follow_atom_list_change(AtomListChange change, int atom);
+// Opens the "xyz editor" window (or brings it to the front).
+void callback_xyz_edit();
+void mivor_destroy_xyz_edit_dialog(GtkWidget* dialog);
+void mivor_select_atom(GtkTreeView* view, GtkTreePath* path, GtkTreeViewColumn* column, gpointer data);
+void mivor_change_x_coordinate(GtkCellRendererText* cell, gchar* path, gchar* text, gpointer data);
+void mivor_change_y_coordinate(GtkCellRendererText* cell, gchar* path, gchar* text, gpointer data);
+void mivor_change_z_coordinate(GtkCellRendererText* cell, gchar* path, gchar* text, gpointer data);
+void mivor_change_atom_numbering(GtkCellRendererText* cell, gchar* path, gchar* text, gpointer data);
+void mivor_change_atom_name(GtkCellRendererText* cell, gchar* path, gchar* text, gpointer data);
+// Selects row i of the open editor (the atom picked in the view).
+void mivor_xyz_editor_select_row(int i);
+
+// ---- Draw page (draw_page.cpp) and 3D-object editor (object_editor.cpp) ----
+extern GtkWidget* vbox_draw;
+extern GtkWidget* vbox_3Dobject;
+GtkWidget* make_draw_page();
+// Sensitivities and tooltips of the drawing buttons for the selection.
+void mivor_gtk_update_draw_page();
+// One button per 3D object of the current geometry.
+void mivor_gtk_update_3Dobject_info();
+// Opens the editor of the object a button names (its object_ref_t).
+void mivor_gtk_modify_3Dobject(GtkWidget* button, gpointer object);
+// The open editor closes, changing nothing, when its object is gone.
+void object_editor_follow_objects();
+// The open editor closes, changing nothing (the geometries were replaced).
+void object_editor_close();
+
+// ---- Element chooser and atom properties (element_dialogs.cpp) ----
+void callback_change_atom(GtkWidget* button);
+void callback_adjust_atom_properties(GtkWidget* menu_item);
+
+// ---- Window of all orbitals (multiview.cpp) ----
+extern GtkWidget* multi_view_win;
+// Opens the window, or closes it when it is open.
+void mivor_gtk_show_multiorb_window();
+// The tile of grid `grid` shows type `type`; 0 when the window is closed.
+int mivor_gtk_multiview_redraw_list(int grid, int type);
+// The tiles are made anew for the current geometry (after a read or undo).
+void multiview_follow_file();
+// Tiles of the open window still waiting for their surfaces.
+int multiview_tiles_waiting();
+
+// ---- Help viewer (help_viewer.cpp) ----
+// The side panel's centring icon (side_panel.cpp), shown in the help too.
+extern const char* center_xpm[];
+// Opens a help window on page 1; every call opens another.
+void mivor_gtk_callback_help();

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "document/open_close.h"
+#include "gui/widget_events.h"
 #include "render/gl/view_gl.h"
 #include "support/x_display.h"
 #include "ui/gl_scope.h"
@@ -149,20 +150,7 @@ void Viewer::key(const char* keysym, bool shift) {
 void Viewer::click_widget(GtkWidget* widget, int x, int y) {
   // A window that grew to take a shown widget settles its size first.
   settle(300);
-  int ox = 0, oy = 0;
-  gdk_window_get_origin(widget->window, &ox, &oy);
-  // Widgets without a window of their own are placed in their parent's.
-  if (GTK_WIDGET_NO_WINDOW(widget)) {
-    ox += widget->allocation.x;
-    oy += widget->allocation.y;
-  }
-  if (x < 0) x = widget->allocation.width / 2;
-  if (y < 0) y = widget->allocation.height / 2;
-  XTestFakeMotionEvent(x_display(), -1, ox + x, oy + y, CurrentTime);
-  settle(100);
-  press(1);
-  release(1);
-  settle();
+  ::click_widget(widget, 1, x, y);
 }
 
 void Viewer::activate(const char* menu, const char* label) {
@@ -175,17 +163,14 @@ void Viewer::activate(const char* menu, const char* label) {
   settle();
 }
 
-rgb_t Viewer::pixel(int x, int y) { return pixel_of(drawingarea, x, y); }
+rgb_t Viewer::pixel(int x, int y) {
+  if (x < 0 || y < 0 || x >= width() || y >= height()) return {-1, -1, -1};
+  return widget_pixel(drawingarea, x, y);
+}
 
 rgb_t Viewer::pixel_of(GtkWidget* widget, int x, int y) {
-  rgb_t p{-1, -1, -1};
-  if (x < 0 || y < 0 || x >= widget->allocation.width || y >= widget->allocation.height) return p;
-  GdkPixbuf* shot = gdk_pixbuf_get_from_drawable(nullptr, widget->window, nullptr, x, y, 0, 0, 1, 1);
-  if (!shot) return p;
-  const guchar* px = gdk_pixbuf_get_pixels(shot);
-  p = {px[0], px[1], px[2]};
-  g_object_unref(shot);
-  return p;
+  if (x < 0 || y < 0 || x >= widget->allocation.width || y >= widget->allocation.height) return {-1, -1, -1};
+  return widget_pixel(widget, x, y);
 }
 
 int Viewer::width() { return drawingarea->allocation.width; }
