@@ -70,6 +70,17 @@ TEST_F(Converters, SaveWritesTheNativeFileThenTheForeignOne) {
     EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't open file: unknown filetype!"});
   }
   EXPECT_FALSE(file_exists(dir.file("other.mvr")));
+
+  // The native copy beside a foreign target never replaces a file of the
+  // user's; the open document's own copy (in.mvr beside in.toy) may be.
+  const std::string users = dir.write("kept.mvr", "the user's own file\n");
+  told.warnings.clear();
+  EXPECT_FALSE(mivor_gtk_do_save_file(dir.file("kept.toy"), get_filetype(dir.file("kept.toy"))));
+  EXPECT_EQ(read_file(users), "the user's own file\n");
+  EXPECT_FALSE(file_exists(dir.file("kept.toy")));
+  ASSERT_EQ(told.warnings.size(), 1u);
+  EXPECT_NE(told.warnings[0].find("kept.mvr would replace a file"), std::string::npos);
+  EXPECT_TRUE(mivor_gtk_do_save_file(dir.file("in.toy"), get_filetype(dir.file("in.toy"))));
 }
 
 // A converter that can't run, or that fails, is reported with the line it
