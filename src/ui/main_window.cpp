@@ -206,9 +206,7 @@ void Init_Gui(int argc, char** argv) {
 
   window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   g_signal_connect(window, "delete_event", G_CALLBACK(on_delete), nullptr);
-  GdkPixbuf* pix = gdk_pixbuf_new_from_xpm_data(const_cast<const char**>(tarnex015002_xpm));
-  gtk_window_set_icon(GTK_WINDOW(window), pix);
-  g_object_unref(pix);
+  set_mivor_icon(window);
   g_signal_connect(window, "key_press_event", G_CALLBACK(mivor_gtk_key_press), nullptr);
   g_signal_connect(window, "key_release_event", G_CALLBACK(mivor_gtk_key_release), nullptr);
 
@@ -272,4 +270,11 @@ void callback_maximize() {
 
 void invalidate_drawing_area() {
   if (drawingarea && drawingarea->window) gdk_window_invalidate_rect(drawingarea->window, nullptr, FALSE);
+}
+
+void set_mivor_icon(GtkWidget* toplevel) {
+  GdkPixbuf* icon = gdk_pixbuf_new_from_xpm_data(const_cast<const char**>(tarnex015002_xpm));
+  if (!icon) return;
+  gtk_window_set_icon(GTK_WINDOW(toplevel), icon);
+  g_object_unref(icon);
 }

@@ -28,7 +28,6 @@
 #include "render/view.h"
 #include "ui/gl_scope.h"
 #include "ui/widgets.h"
-#include "ui/window_icon.xpm.h"
 
 GtkWidget* multi_view_win = nullptr;
 
@@ -401,11 +400,7 @@ void mivor_gtk_show_multiorb_window() {
   state.magnification_level = 0;
   multi_view_win = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(multi_view_win), "Mivor multiview");
-  GdkPixbuf* icon = gdk_pixbuf_new_from_xpm_data(const_cast<const char**>(tarnex015002_xpm));
-  if (icon) {
-    gtk_window_set_icon(GTK_WINDOW(multi_view_win), icon);
-    g_object_unref(icon);
-  }
+  set_mivor_icon(multi_view_win);
   g_signal_connect(multi_view_win, "delete-event", G_CALLBACK(kill_multi_view_win), nullptr);
   g_signal_connect(multi_view_win, "key_press_event", G_CALLBACK(mivor_multi_view_key_press), nullptr);
 

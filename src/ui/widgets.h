@@ -110,6 +110,8 @@ void mivor_gtk_disable_keys();
 void mivor_gtk_enable_keys();
 // Connects an entry's focus to the two above.
 void guard_keys(GtkWidget* entry);
+// Gives a top-level window the program's icon.
+void set_mivor_icon(GtkWidget* toplevel);
 // One geometry forward or back (nothing at the ends).
 void callback_geo_forw();
 void callback_geo_back();
