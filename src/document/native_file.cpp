@@ -107,7 +107,7 @@ bool read_grid_of_current_geometry(int g, std::vector<double>& values, double& m
     return false;
   }
   if (!read_grid_copy(file.get(), *m, g, values, min, max)) {
-    error = "ERROR: Grid number out of range!";
+    error = "ERROR: Can't read the values of grid " + std::to_string(g) + ": damaged file or not enough memory";
     return false;
   }
   return true;

@@ -668,8 +668,16 @@ void read_current_grid(FILE* file) {
   if (potential >= 0) read_epoten_grid(file, *m, potential);
 }
 
-bool read_grid_copy(FILE* file, const mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max) {
+bool read_grid_copy(FILE* file, mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max) {
   if (!file || !layout_holds(rec, g)) return false;
+  // The copy is planned like the current grid: within the memory budget,
+  // and with the cut-off only when the blocks hold the kept values.
+  const grid_data_t& d = grid_of(rec);
+  const size_t points = static_cast<size_t>(d.n_points);
+  const bool mask = d.is_cutoff == 1 && d.cutoff_mask.size() != points;
+  if (!fits_in_memory(points * (sizeof(double) + (mask ? 1 : 0)))) return false;
+  if (mask) build_cutoff_mask(rec);
+  if (d.is_cutoff == 1 && !kept_values_fit(rec, g)) return false;
   values.assign(static_cast<size_t>(grid_of(rec).n_points), 0.0);
   clamped_limits_t limits(values);
   read_grid_values(file, rec, g, values.data(), [&limits](size_t from, size_t to) { limits(from, to); });

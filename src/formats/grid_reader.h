@@ -32,8 +32,9 @@ void read_grid_block(FILE* file, mol_data_t& rec);
 void read_current_grid(FILE* file);
 // Reads the values of grid g of `rec` (being read from `file`) into `values`,
 // clamped as the current grid's are, with their smallest and largest value;
-// nothing of `rec` changes. False when the grid's layout doesn't hold.
-bool read_grid_copy(FILE* file, const mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max);
+// of `rec` only a missing cut-off mask is made. False when the grid's layout
+// or its kept values don't fit the file, or the values don't fit in memory.
+bool read_grid_copy(FILE* file, mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max);
 // Warns with `message` and frees the grids of `m`: its grid can't be read.
 void fail_current_grid(const char* message);
 // Reads the values of grid j of `rec` (being read from `file`) into

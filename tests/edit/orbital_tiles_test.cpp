@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "document/native_file.h"
 #include "document/open_close.h"
 #include "edit/key_commands.h"
@@ -71,6 +73,13 @@ TEST_F(OrbitalTileSurfaces, EveryOrbitalGetsItsLobesWithoutTouchingTheMainView) 
   tile_surface_t none = build_tile_surface(stale, 0.05, false);
   EXPECT_FALSE(none.store);
   EXPECT_FALSE(none.error.empty());
+
+  // Values that don't fit in the memory left are not read: the tile says why.
+  setenv("MIVOR_MEMORY_LIMIT", "1K", 1);
+  tile_surface_t short_of_memory = build_tile_surface(tiles[0], 0.05, false);
+  unsetenv("MIVOR_MEMORY_LIMIT");
+  EXPECT_FALSE(short_of_memory.store);
+  EXPECT_NE(short_of_memory.error.find("not enough memory"), std::string::npos) << short_of_memory.error;
 }
 
 }  // namespace
