@@ -94,7 +94,7 @@ void reload_if_changed() {
   const int before = igeo;
   const watched_file_t seen = watched_file;
   check_if_file_changed();
-  if (watched_file.mtime == seen.mtime && watched_file.size == seen.size) return;
+  if (watched_file == seen) return;
   const int n = n_geometries();
   show_geometry_index(std::max(0, at_last ? n - 1 : std::min(before, n - 1)));
 }

@@ -15,15 +15,14 @@ void set_input_file_name(const std::string& name) {
   current_directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
 }
 
-void remember_file_state(const std::string& name) {
+watched_file_t file_state(const std::string& name) {
   struct stat st;
-  if (stat(name.c_str(), &st) == 0) {
-    watched_file.mtime = st.st_mtime;
-    watched_file.size = static_cast<long long>(st.st_size);
-  } else {
-    watched_file = {};
-  }
+  if (stat(name.c_str(), &st) != 0) return {};
+  return {st.st_mtime, st.st_mtim.tv_nsec, static_cast<long long>(st.st_size),
+          static_cast<unsigned long long>(st.st_ino)};
 }
+
+void remember_file_state(const std::string& name) { watched_file = file_state(name); }
 
 std::string get_input_filename() { return input_file_name.empty() ? "newfile.mvr" : input_file_name; }
 

@@ -17,10 +17,21 @@ extern std::optional<std::string> input_file_type;
 extern std::string current_directory;
 
 // The file as last opened: modification time 0 means nothing to watch.
+// What tells a rewrite of the watched file: its time to the nanosecond, its
+// size and its inode (a file replaced by a rename is a new inode), so that
+// a rewrite of the same size within one second is still seen.
 struct watched_file_t {
   time_t mtime = 0;
+  long mtime_ns = 0;
   long long size = 0;
+  unsigned long long inode = 0;
+  bool operator==(const watched_file_t& o) const {
+    return mtime == o.mtime && mtime_ns == o.mtime_ns && size == o.size && inode == o.inode;
+  }
+  bool operator!=(const watched_file_t& o) const { return !(*this == o); }
 };
+// The state of `name` on disk (all zero when it can't be seen).
+watched_file_t file_state(const std::string& name);
 extern watched_file_t watched_file;
 
 // Sets `input_file_name` and `current_directory` for `name`.

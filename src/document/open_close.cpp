@@ -140,9 +140,8 @@ void close_file() {
 
 void check_if_file_changed() {
   if (watched_file.mtime == 0) return;
-  struct stat st;
-  if (stat(input_file_name.c_str(), &st) != 0) return;
-  if (st.st_mtime == watched_file.mtime && static_cast<long long>(st.st_size) == watched_file.size) return;
+  const watched_file_t now = file_state(input_file_name);
+  if (now.mtime == 0 || now == watched_file) return;
   const std::string name = input_file_name;
   if (!input_file_type) {
     close_file();

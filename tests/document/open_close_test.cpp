@@ -98,6 +98,14 @@ TEST_F(OpenClose, ChangedFileIsReloadedOnceUnchangedOneNot) {
   check_if_file_changed();
   EXPECT_EQ(atom_element(*m, 0).name, "N");
 
+  // A program that replaces the file by a rename within the same second and
+  // with the same size is still followed: the inode tells the new file.
+  const std::string next = dir.write("a.next", "2\nx\nO 0 0 0\nO 1.1 0 0\n <END>\n");
+  set_mtime(next, 1000005);
+  ASSERT_EQ(std::rename(next.c_str(), p.c_str()), 0);
+  check_if_file_changed();
+  EXPECT_EQ(atom_element(*m, 0).name, "O");
+
   std::remove(p.c_str());
   check_if_file_changed();  // gone: nothing happens
   EXPECT_EQ(m->natom(), 2);
