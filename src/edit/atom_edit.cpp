@@ -118,14 +118,7 @@ int copy_atom(mol_data_t& rec, int src, const vec3& p) {
 void copy_atom_data(mol_data_t& rec, int src, int dst) {
   if (!valid_atom(rec, src) || !valid_atom(rec, dst) || src == dst) return;
   rec.xyz[at(dst)] = rec.xyz[at(src)];
-  atom_data_t& a = rec.atoms.edit();
-  copy_entry(a.kind, src, dst);
-  copy_entry(a.color, src, dst);
-  copy_entry(a.charge_m, src, dst);
-  copy_entry(a.charge_l, src, dst);
-  copy_entry(a.number, src, dst);
-  copy_entry(a.symmetry, src, dst);
-  copy_entry(a.name, src, dst);
+  rec.atoms.edit().for_each_per_atom([src, dst](auto& v) { copy_entry(v, src, dst); });
 }
 
 void add_atoms(int dummy) {

@@ -110,12 +110,7 @@ void allocate_atoms(mol_data_t& rec, int n) {
   } else {
     atom_data_t& a = rec.atoms.edit();
     a.kind.resize(k, no_atom_kind);
-    keep_step(a.color, k);
-    keep_step(a.charge_m, k);
-    keep_step(a.charge_l, k);
-    keep_step(a.number, k);
-    keep_step(a.symmetry, k);
-    keep_step(a.name, k);
+    a.for_each_per_atom([k](auto& v) { keep_step(v, k); });
   }
   // Label images exist only once they have been made; then they keep step.
   keep_step(rec.atom_labels, k);
@@ -218,14 +213,7 @@ void reorder_atoms(mol_data_t& rec, const std::vector<int>& order) {
   gather(rec.xyz, keep);
   gather(rec.atom_labels, keep);
   if (rec.atoms.exists()) {
-    atom_data_t& a = rec.atoms.edit();
-    gather(a.kind, keep);
-    gather(a.color, keep);
-    gather(a.charge_m, keep);
-    gather(a.charge_l, keep);
-    gather(a.number, keep);
-    gather(a.symmetry, keep);
-    gather(a.name, keep);
+    rec.atoms.edit().for_each_per_atom([&keep](auto& v) { gather(v, keep); });
   }
   // Displacements in the vibrational modes go with their atoms (a mode
   // shorter than the atoms is first padded with rest).
@@ -243,8 +231,8 @@ size_t record_bytes(const mol_data_t& rec) {
       sizeof(mol_data_t) + bytes_of(rec.xyz) + bytes_of(rec.marked) + bytes_of(rec.bond) + bytes_of(rec.atom_labels);
   if (rec.atoms.exists()) {
     const atom_data_t& a = *rec.atoms;
-    n += sizeof(atom_data_t) + bytes_of(a.kinds) + bytes_of(a.kind) + bytes_of(a.color) + bytes_of(a.charge_m) +
-         bytes_of(a.charge_l) + bytes_of(a.number) + bytes_of(a.symmetry) + bytes_of(a.name);
+    n += sizeof(atom_data_t) + bytes_of(a.kinds);
+    a.for_each_per_atom([&n](const auto& v) { n += bytes_of(v); });
     for (const element_t& k : a.kinds) n += k.name.capacity() > 15 ? k.name.capacity() : 0;
   }
   if (rec.grid.exists()) {

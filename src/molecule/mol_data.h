@@ -89,6 +89,17 @@ struct atom_data_t {
   std::vector<int> number;
   std::vector<int> symmetry;
   std::vector<std::optional<std::string>> name;
+
+  // Calls f on every per-atom array, `kind` first: the one list that
+  // growing, reordering, copying and measuring atoms go through.
+  template <class F>
+  void for_each_per_atom(F&& f) {
+    f(kind), f(color), f(charge_m), f(charge_l), f(number), f(symmetry), f(name);
+  }
+  template <class F>
+  void for_each_per_atom(F&& f) const {
+    f(kind), f(color), f(charge_m), f(charge_l), f(number), f(symmetry), f(name);
+  }
 };
 
 // The grid section of a geometry: the descriptions of its grids, the
