@@ -10,7 +10,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libpango1.0-dev libcairo2-dev libgdk-pixbuf-2.0-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libfast-float-dev
   libopenbabel-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick libxtst-dev

@@ -19,7 +19,7 @@ namespace {
 // Grid g of the current geometry as the file stores it (the values the
 // viewer shows are clamped at 2; these are not), with its lattice and atoms
 // in bohr. All use of the molecule record for export is here.
-bool stored_grid(int g, cube_grid_t& cube, std::vector<double>& values, std::string& error) {
+bool stored_grid(int g, cube_grid_t& cube, grid_values_t& values, std::string& error) {
   if (m->grid->n_points <= 0) {
     error =
         "the file keeps no grid values (a saved native file keeps only the grid descriptions); export from the "
@@ -68,7 +68,7 @@ int command_export_grid(const options_t& o, MessageCollector& told) {
   igeo = g;
   get_new_section();
   cube_grid_t cube;
-  std::vector<double> values;
+  grid_values_t values;
   std::string error;
   if (!stored_grid(*o.grid, cube, values, error)) {
     std::fprintf(stderr, "%s: %s\n", o.files[0].c_str(), error.c_str());

@@ -212,7 +212,7 @@ bool stream_values(cube_source_t& c, FILE* out, std::string& error) {
   NumberStream numbers(c.file.get());
   const long long want = c.header.lattice.points();
   long long got = 0;
-  std::vector<double> run;
+  grid_values_t run;
   for (;;) {
     run.clear();
     const size_t n = numbers.next_run(run);
@@ -243,7 +243,7 @@ bool stream_values(cube_source_t& c, FILE* out, std::string& error) {
 bool write_orbital_values(cube_source_t& c, FILE* out, std::string& error) {
   const size_t grids = static_cast<size_t>(c.header.grids());
   const size_t points = static_cast<size_t>(c.header.lattice.points());
-  std::vector<double> all;
+  grid_values_t all;
   all.reserve(grids * points);
   NumberStream numbers(c.file.get());
   while (numbers.next_run(all) > 0 && all.size() <= grids * points) {

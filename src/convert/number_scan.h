@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "molecule/large_blocks.h"
+
 // Reads a real at p (leading blanks, tabs and line ends skipped; Fortran's
 // "D" exponent accepted) up to `end`. Returns the first character not used,
-// or p when no number starts there. Decimal numbers of up to 19 significant
-// digits with moderate exponents are converted exactly without the C
-// library; others go through it. NaN and infinities read as such.
+// or p when no number starts there. Correctly rounded, as strtod would
+// give; NaN and infinities read as such.
 const char* scan_double(const char* p, const char* end, double& out);
 // The same for an integer (no fraction, no exponent), clamped to the long
 // long range.
@@ -26,16 +27,18 @@ class NumberStream {
   // Appends the numbers of the next piece of text to `out` and returns how
   // many (0 at the end of the stream). A word that is not a finite number
   // stops the stream with `error` set (the numbers before it are appended).
-  size_t next_run(std::vector<double>& out);
+  size_t next_run(grid_values_t& out);
   const std::string& error() const { return error_; }
 
  private:
   bool fill();
-  size_t next_piece(std::vector<double>& out);
+  size_t next_piece(grid_values_t& out);
   FILE* file_;
   size_t piece_;
-  std::string text_;  // unparsed text; ends at a word boundary unless the stream ended
+  std::vector<char, large_block_allocator<char>> buffer_;  // text read; [pos_, size_) is not parsed yet
   size_t pos_ = 0;
+  size_t size_ = 0;
   bool eof_ = false;
   std::string error_;
+  std::vector<grid_values_t> lists_;  // numbers of each part of a piece
 };

@@ -77,9 +77,7 @@ void read_grid_from_file() {
   }
   // Out of memory, the grid stays listed without values.
   if (!run_within_memory([&] { read_current_grid(file.get()); }, "ERROR: Not enough memory to load the grid")) {
-    grid_data_t& d = m->grid.edit();
-    for (auto* v : {&d.grid_values, &d.epot_values}) std::vector<double>().swap(*v);
-    std::vector<uint8_t>().swap(d.cutoff_mask);
+    release_grid_values(m->grid.edit());
   }
 }
 
@@ -92,7 +90,7 @@ void do_load_grid() {
   notifier().grid_loaded();
 }
 
-bool read_grid_of_current_geometry(int g, std::vector<double>& values, double& min, double& max, std::string& error) {
+bool read_grid_of_current_geometry(int g, grid_values_t& values, double& min, double& max, std::string& error) {
   if (!m || g < 0 || g >= m->ngrid()) {
     error = "ERROR: Grid number out of range!";
     return false;

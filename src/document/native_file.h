@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "molecule/large_blocks.h"
+
 // Replaces all geometries by those of `file` from its current position, and
 // sizes the view and the surface store for them.
 void read_geometries(FILE* file);
@@ -20,4 +22,4 @@ void do_load_grid();
 // Reads the values of grid g of the current geometry from the open file's
 // native file, without making it current (its smallest and largest value
 // too). False with the reason in `error` when it can't be read.
-bool read_grid_of_current_geometry(int g, std::vector<double>& values, double& min, double& max, std::string& error);
+bool read_grid_of_current_geometry(int g, grid_values_t& values, double& min, double& max, std::string& error);

@@ -78,7 +78,7 @@ tile_surface_t build_tile_surface(const orbital_tile_t& tile, double level, bool
     result.error = "ERROR: Grid number out of range!";
     return result;
   }
-  std::vector<double> values;
+  grid_values_t values;
   double low = 0, high = 0;
   if (!read_grid_of_current_geometry(tile.grid, values, low, high, result.error)) return result;
   if (automatic) result.level = automatic_isolevel(low, high);

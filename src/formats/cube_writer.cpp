@@ -34,7 +34,7 @@ size_t row_count(const cube_grid_t& g) {
 // The values of rows [from, to) of the third axis.
 std::string rows_text(const cube_grid_t& g, size_t from, size_t to) {
   const size_t n3 = static_cast<size_t>(g.net[2]);
-  const std::vector<double>& v = *g.values;
+  const grid_values_t& v = *g.values;
   std::string out;
   out.reserve((to - from) * (n3 * 13 + n3 / 6 + 1));
   char number[32];

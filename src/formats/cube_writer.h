@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "molecule/large_blocks.h"
 #include "molecule/types.h"
 
 struct cube_atom_t {
@@ -18,7 +19,7 @@ struct cube_grid_t {
   std::array<int, 3> net{};
   std::array<vec3, 3> step{};  // bohr
   std::vector<cube_atom_t> atoms;
-  const std::vector<double>* values = nullptr;  // net[0]·net[1]·net[2], z fastest
+  const grid_values_t* values = nullptr;  // net[0]·net[1]·net[2], z fastest
 };
 
 // The text of the cube: the header in bohr, then the values of each row of

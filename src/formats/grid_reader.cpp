@@ -54,6 +54,11 @@ int orbital_type_from_letter(char c) {
   return 0;
 }
 
+void release_grid_values(grid_data_t& d) {
+  for (auto* v : {&d.grid_values, &d.epot_values}) grid_values_t().swap(*v);
+  std::vector<uint8_t>().swap(d.cutoff_mask);
+}
+
 namespace {
 
 // The grid part of a record: read through a const record, created when
@@ -423,9 +428,7 @@ bool kept_values_fit(const mol_data_t& rec, int g) {
 void drop_values_of_other_geometries() {
   for (mol_data_t& rec : mol) {
     if (&rec == m || !rec.grid.exists()) continue;
-    grid_data_t& d = rec.grid.edit();
-    for (auto* v : {&d.grid_values, &d.epot_values}) std::vector<double>().swap(*v);
-    std::vector<uint8_t>().swap(d.cutoff_mask);
+    release_grid_values(rec.grid.edit());
   }
 }
 
@@ -503,7 +506,7 @@ void read_grid_values(FILE* file, const mol_data_t& rec, int g, double* out, Don
 // the first zero of the grid, whichever lane found one (see `finish`).
 class clamped_limits_t {
  public:
-  explicit clamped_limits_t(std::vector<double>& values) : values_(values) {
+  explicit clamped_limits_t(grid_values_t& values) : values_(values) {
     low_.fill(10000);
     high_.fill(-10000);
   }
@@ -568,7 +571,7 @@ class clamped_limits_t {
     hi = hi < v ? v : hi;
   }
 
-  std::vector<double>& values_;
+  grid_values_t& values_;
   std::array<double, lanes> low_, high_;
 };
 
@@ -668,7 +671,7 @@ void read_current_grid(FILE* file) {
   if (potential >= 0) read_epoten_grid(file, *m, potential);
 }
 
-bool read_grid_copy(FILE* file, mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max) {
+bool read_grid_copy(FILE* file, mol_data_t& rec, int g, grid_values_t& values, double& min, double& max) {
   if (!file || !layout_holds(rec, g)) return false;
   // The copy is planned like the current grid: within the memory budget,
   // and with the cut-off only when the blocks hold the kept values.

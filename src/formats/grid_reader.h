@@ -34,7 +34,10 @@ void read_current_grid(FILE* file);
 // clamped as the current grid's are, with their smallest and largest value;
 // of `rec` only a missing cut-off mask is made. False when the grid's layout
 // or its kept values don't fit the file, or the values don't fit in memory.
-bool read_grid_copy(FILE* file, mol_data_t& rec, int g, std::vector<double>& values, double& min, double& max);
+bool read_grid_copy(FILE* file, mol_data_t& rec, int g, grid_values_t& values, double& min, double& max);
+// Gives back the memory of the values, the potential and the cut-off mask
+// (the grid descriptions stay).
+void release_grid_values(grid_data_t& d);
 // Warns with `message` and frees the grids of `m`: its grid can't be read.
 void fail_current_grid(const char* message);
 // Reads the values of grid j of `rec` (being read from `file`) into

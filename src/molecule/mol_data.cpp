@@ -95,8 +95,8 @@ void gather(std::vector<T>& v, const std::vector<int>& order) {
   v = std::move(out);
 }
 
-template <typename T>
-size_t bytes_of(const std::vector<T>& v) {
+template <typename T, typename A>
+size_t bytes_of(const std::vector<T, A>& v) {
   return v.capacity() * sizeof(T);
 }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "molecule/large_blocks.h"
 #include "molecule/types.h"
 
 // Bits of `mol_data_t::flags`: which optional data are present.
@@ -136,8 +137,8 @@ struct grid_data_t {
   double grid_min = 0, grid_max = 0;
   double iso_value = 0;
   std::array<double, 21> iso_levels{};
-  std::vector<double> grid_values;
-  std::vector<double> epot_values;  // empty: no potential grid loaded
+  grid_values_t grid_values;
+  grid_values_t epot_values;  // empty: no potential grid loaded
 };
 
 // Vibrational modes: one displacement block of natom points per mode.

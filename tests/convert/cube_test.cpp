@@ -144,7 +144,7 @@ TEST_F(Cube, ExportedGridIsTheCubeItCameFrom) {
 }
 
 TEST(CubeText, HeaderAndRowsAsOtherProgramsReadThem) {
-  const std::vector<double> v = {1, -2.5e-3, 3, 4, 5, 6, 7, 0.125};
+  const grid_values_t v = {1, -2.5e-3, 3, 4, 5, 6, 7, 0.125};
   cube_grid_t g;
   g.title = "t";
   g.comment = "c\nd";

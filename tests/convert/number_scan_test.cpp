@@ -16,7 +16,7 @@ namespace {
 TEST(NumberScan, ReadsAsTheCLibraryDoes) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> mantissa(-10, 10);
-  std::uniform_int_distribution<int> exponent(-40, 40);
+  std::uniform_int_distribution<int> exponent(-310, 300);
   for (int k = 0; k < 20000; ++k) {
     char text[64];
     const char* formats[] = {"%13.5E", "%.17g", "%f", "%.10e", "%.3f"};
@@ -50,17 +50,17 @@ TEST(NumberScan, StreamsAcrossPieceBoundaries) {
   for (size_t piece : {1u, 7u, 13u, 64u, 4096u, 1u << 21}) {
     FILE* f = fmemopen(text.data(), text.size(), "rb");
     NumberStream numbers(f, piece);
-    std::vector<double> got;
+    grid_values_t got;
     while (numbers.next_run(got) > 0) {
     }
     std::fclose(f);
     EXPECT_TRUE(numbers.error().empty()) << piece;
-    EXPECT_EQ(got, want) << piece;
+    EXPECT_EQ(std::vector<double>(got.begin(), got.end()), want) << piece;
   }
   std::string bad = text + " 1.0 x2 3.0";
   FILE* f = fmemopen(bad.data(), bad.size(), "rb");
   NumberStream numbers(f, 100);
-  std::vector<double> got;
+  grid_values_t got;
   while (numbers.next_run(got) > 0) {
   }
   std::fclose(f);
