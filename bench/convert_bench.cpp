@@ -29,7 +29,7 @@ void BM_ScanCubeValues(benchmark::State& state) {
   for (auto _ : state) {
     FILE* f = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
     NumberStream numbers(f);
-    std::vector<double> out;
+    grid_values_t out;
     while (numbers.next_run(out) > 0) {
     }
     std::fclose(f);

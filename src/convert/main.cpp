@@ -162,6 +162,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   use_builtin_element_table();
+  remove_temporary_file_on_termination();
   std::string error;
   const bool ok = c.forward ? forward(c, error) : backward(c, error);
   if (!ok) {

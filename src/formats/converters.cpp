@@ -1,6 +1,8 @@
 #include "formats/converters.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,8 +59,14 @@ converter_run_t run_converter(const std::string& program, const std::string& fil
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
+  // A group of its own, so that stopping it reaches the programs it starts.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   close(pipe_fds[1]);
   if (spawned != 0) {
@@ -67,23 +75,51 @@ converter_run_t run_converter(const std::string& program, const std::string& fil
   }
   run.started = true;
   // Read to the end so that the converter never blocks on a full pipe;
-  // keep the last few kilobytes.
+  // keep the last few kilobytes. Between reads the window is told that we
+  // wait, so that it stays painted and the user can stop the converter.
+  const std::string what = "Converting " + file;
+  bool stopped = false;
   std::string text;
   char buffer[4096];
-  for (;;) {
+  for (bool open = true; open && !stopped;) {
+    if (!notifier().waiting(what)) {
+      kill(-pid, SIGTERM);
+      stopped = true;
+      break;
+    }
+    pollfd p{pipe_fds[0], POLLIN, 0};
+    const int ready = poll(&p, 1, 50);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
     const ssize_t got = read(pipe_fds[0], buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got <= 0) {
+      open = false;
+      continue;
+    }
     std::fwrite(buffer, 1, static_cast<size_t>(got), stderr);
     text.append(buffer, static_cast<size_t>(got));
     if (text.size() > 16384) text.erase(0, text.size() - 8192);
   }
   close(pipe_fds[0]);
+  // A converter that closed its standard error may still run.
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0)
-    if (errno != EINTR) return run;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.message = last_line(text);
+  for (;;) {
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) break;
+    if (done < 0 && errno != EINTR) {
+      notifier().waiting_done();
+      return run;
+    }
+    if (!stopped && !notifier().waiting(what)) {
+      kill(-pid, SIGTERM);
+      stopped = true;
+    }
+    poll(nullptr, 0, 20);
+  }
+  notifier().waiting_done();
+  run.status = WIFEXITED(status) && !stopped ? WEXITSTATUS(status) : -1;
+  run.message = stopped ? std::string() : last_line(text);
   return run;
 }
 

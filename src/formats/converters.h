@@ -17,7 +17,9 @@ struct converter_run_t {
 extern std::vector<std::string> converter_options;
 
 // Runs `program` with `options` and then `file` as its arguments and waits
-// for it. What it writes on standard error is passed on to ours.
+// for it, telling the notifier that we wait; when the user stops it, it is
+// ended and the run counts as failed. What it writes on standard error is
+// passed on to ours.
 converter_run_t run_converter(const std::string& program, const std::string& file,
                               const std::vector<std::string>& options = {});
 // Runs the forward converter of type `type` on `name`; false (with a

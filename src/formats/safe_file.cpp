@@ -1,6 +1,7 @@
 #include "formats/safe_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,7 +60,22 @@ AtomicWrite check_target(const std::string& target, struct stat& st, bool& exist
   return AtomicWrite::done;
 }
 
+// The temporary file being written, for a program ended by a signal to
+// remove (a stopped converter leaves nothing behind).
+char pending_temporary[PATH_MAX];
+volatile sig_atomic_t temporary_pending = 0;
+
+void remove_pending_temporary(int signal_number) {
+  if (temporary_pending) unlink(pending_temporary);
+  ::signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
 }  // namespace
+
+void remove_temporary_file_on_termination() {
+  for (int s : {SIGTERM, SIGINT, SIGHUP}) ::signal(s, remove_pending_temporary);
+}
 
 file_ptr open_file_ptr(const std::string& path, const char* mode, bool* not_regular) {
   if (not_regular) *not_regular = false;
@@ -97,6 +113,13 @@ AtomicWrite write_file_atomically(const std::string& path, const std::function<b
   name.push_back('\0');
   const int fd = mkstemp(name.data());
   if (fd < 0) return AtomicWrite::not_created;
+  if (name.size() <= sizeof pending_temporary) {
+    std::memcpy(pending_temporary, name.data(), name.size());
+    temporary_pending = 1;
+  }
+  struct pending_t {
+    ~pending_t() { temporary_pending = 0; }
+  } pending;
   // A replaced file keeps its permissions (and owner, where allowed); a new
   // one gets those a freshly created file would have had.
   const mode_t mask = umask(0);

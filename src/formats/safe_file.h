@@ -52,3 +52,7 @@ bool is_directory(const std::string& path);
 // True when `path` exists (following symbolic links) and is not a regular
 // file: reading it could block or never end.
 bool exists_but_not_regular(const std::string& path);
+
+// From now on, a SIGTERM, SIGINT or SIGHUP that ends the program while
+// write_file_atomically writes removes its temporary file first.
+void remove_temporary_file_on_termination();

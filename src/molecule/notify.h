@@ -71,6 +71,12 @@ class Notifier {
   // An external calculation started or ended: the controls that start and
   // stop one follow.
   virtual void calculation_changed() {}
+  // A program the user waits for (a converter) runs: called several times a
+  // second while it runs, with what it does, so that the window can keep
+  // painting and offer to stop it. False: the user asked to stop it.
+  virtual bool waiting(const std::string&) { return true; }
+  // The program has ended.
+  virtual void waiting_done() {}
 };
 
 // The notifier in use; never null.

@@ -17,6 +17,7 @@
 #include "render/scene_geometry.h"
 #include "render/view.h"
 #include "ui/gl_scope.h"
+#include "ui/wait_window.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -111,6 +112,9 @@ class GtkNotifier final : public Notifier {
       mivor_gtk_select_orbital_down();
     }
   }
+
+  bool waiting(const std::string& what) override { return wait_window_pulse(what); }
+  void waiting_done() override { wait_window_close(); }
 
   void rebuild_scene() override { scene_state.rebuild = 1; }
   void redraw() override { invalidate_drawing_area(); }

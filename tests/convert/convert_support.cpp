@@ -24,7 +24,7 @@ std::vector<std::vector<double>> read_back(const std::string& path) {
   for (int g = 0; g < rec.ngrid(); ++g) {
     rec.grid.edit().epot_values.clear();
     read_epoten_grid(file.get(), rec, g);
-    out.push_back(rec.grid->epot_values);
+    out.emplace_back(rec.grid->epot_values.begin(), rec.grid->epot_values.end());
   }
   rec.grid.edit().epot_values.clear();
   return out;

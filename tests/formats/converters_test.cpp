@@ -1,6 +1,7 @@
 #include "formats/converters.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "document/open_close.h"
 #include "document/save.h"
@@ -105,6 +106,33 @@ TEST_F(Converters, FailedConversionIsReportedAndTheMoleculeStays) {
   EXPECT_TRUE(run.started);
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.message, "x: line 3: this is not a toy file");
+  EXPECT_EQ(told.waits_done, 3);  // every run ended its wait, failed or not
+}
+
+// While a converter runs the window is told it waits; when the user stops
+// it, the converter and what it started end at once, the conversion counts
+// as failed with its reason, and the molecule shown stays.
+TEST_F(Converters, StoppedConverterEndsWithWhatItStartedAndTheMoleculeStays) {
+  const std::string shown = dir.write("shown.toy", "C 0 0 0\nO 1.2 0 0\n");
+  open_file(shown, std::nullopt);
+  ASSERT_EQ(m->natom(), 2);
+  EXPECT_FALSE(told.waits.empty());
+  EXPECT_EQ(told.waits[0], "Converting " + shown);
+
+  // A converter that starts a long-running program holding its standard
+  // error: the stop must not wait for that program.
+  const std::string slow = dir.write("slow2mvr", "#!/bin/sh\nsleep 60\necho never >&2\n");
+  chmod(slow.c_str(), 0755);
+  read_input_filetypes(dir.write("plugin2.rc", "libpath=" + dir.path() + " forward=slow2mvr extension=slow\n"));
+  told.waits.clear();
+  told.stop_at = 3;
+  const std::string p = dir.write("x.slow", "C 0 0 0\n");
+  open_file(p, std::nullopt);
+  EXPECT_EQ(told.waits.size(), 3u);
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't process file: " + p + "\nThe converter was stopped."});
+  EXPECT_EQ(m->natom(), 2);
+  EXPECT_EQ(input_file_name, shown);
+  EXPECT_FALSE(file_exists(dir.file("x.mvr")));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 namespace {
 
 using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
-using values_t = std::vector<double>;
+using values_t = grid_values_t;
 using mask_t = std::vector<uint8_t>;
 
 std::string raw(const values_t& values) {
@@ -167,8 +167,8 @@ TEST_F(GridReader, GridLinesDescribeOrbitalsAndOtherGrids) {
   EXPECT_EQ(m->grid.edit().orb_type, (std::vector<int>{6, 0, 0, 0, 0, 0}));
   EXPECT_EQ(m->grid.edit().orb_sym, (std::vector<int>{2, 1, 3, 0, 0, 0}));
   EXPECT_EQ(m->grid.edit().orb_index, (std::vector<int>{7, 3, 0, 0, 0, 0}));
-  EXPECT_EQ(m->grid.edit().orb_energy, (values_t{-0.5125, 0.25, 0, 0, 0, 0}));
-  EXPECT_EQ(m->grid.edit().orb_occ, (values_t{1.98, 0.5, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().orb_energy, (std::vector<double>{-0.5125, 0.25, 0, 0, 0, 0}));
+  EXPECT_EQ(m->grid.edit().orb_occ, (std::vector<double>{1.98, 0.5, 0, 0, 0, 0}));
   EXPECT_EQ(m->grid.edit().grid_name[0], "Orbital");
   EXPECT_EQ(m->grid.edit().grid_name[4], "Electrostatic");
   // Two potential grids: the flag stays set and the last one is loaded with

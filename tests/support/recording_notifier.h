@@ -25,6 +25,12 @@ class RecordingNotifier final : public Notifier {
   void drawing_area_size(int w, int h) override { size_requests.emplace_back(w, h); }
   void text_cursor(bool text) override { text_cursors.push_back(text); }
   void geometry_shown() override { ++geometries_shown; }
+  // Waits are counted; the user "presses Stop" at wait number `stop_at`.
+  bool waiting(const std::string& what) override {
+    waits.push_back(what);
+    return static_cast<int>(waits.size()) != stop_at;
+  }
+  void waiting_done() override { ++waits_done; }
 
   std::vector<std::string> warnings;
   std::vector<std::pair<StatusBar, std::string>> statuses;
@@ -37,6 +43,9 @@ class RecordingNotifier final : public Notifier {
   std::vector<std::pair<int, int>> size_requests;
   std::vector<bool> text_cursors;
   int geometries_shown = 0;
+  std::vector<std::string> waits;
+  int stop_at = -1;
+  int waits_done = 0;
 };
 
 // Puts every global of the core back to its state before start-up: no
