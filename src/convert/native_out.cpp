@@ -16,9 +16,6 @@
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
 
-namespace {
-
-void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void appendf(std::string& out, const char* format, ...) {
   char buffer[512];
   va_list args;
@@ -37,6 +34,8 @@ void appendf(std::string& out, const char* format, ...) {
   big.pop_back();
   out += big;
 }
+
+namespace {
 
 // A grid name with blanks is quoted so that it reads back whole.
 std::string grid_name_value(const std::string& name) {

@@ -78,6 +78,9 @@ struct out_geometry_t {
   const out_grid_set_t* grids = nullptr;
 };
 
+// Appends printf-style text to `out`, however long it turns out.
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
 // Writes the geometries to `path` through a temporary file in the same
 // directory; false with `error` set (and `path` untouched) when it can't.
 bool write_native(const std::string& path, const std::vector<out_geometry_t>& geometries, std::string& error);

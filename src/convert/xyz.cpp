@@ -97,20 +97,16 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
 
 std::string xyz_text(const std::vector<out_geometry_t>& geometries) {
   std::string out;
-  char buffer[160];
   for (const out_geometry_t& g : geometries) {
     out += std::to_string(g.atoms.size()) + "\n";
     if (g.energy) {
-      std::snprintf(buffer, sizeof buffer, "energy=%.10f\n", *g.energy);
-      out += buffer;
+      appendf(out, "energy=%.10f\n", *g.energy);
     } else {
       out += single_line(g.comment) + "\n";
     }
-    for (const out_atom_t& a : g.atoms) {
-      std::snprintf(buffer, sizeof buffer, "%-2s %15.9f %15.9f %15.9f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1],
-                    a.xyz[2]);
-      out += buffer;
-    }
+    // However long a coordinate's digits run, the line stays whole.
+    for (const out_atom_t& a : g.atoms)
+      appendf(out, "%-2s %15.9f %15.9f %15.9f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1], a.xyz[2]);
   }
   return out;
 }

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,71 +35,102 @@ size_t system_available() {
   return found ? kb / 4 * 3 * 1024 : unlimited;
 }
 
-// A number read from the first line of a file; unlimited when the file or
-// the number is absent ("max" in a cgroup file).
-size_t number_in(const char* path) {
-  FILE* f = std::fopen(path, "r");
+// The number alone on the first line of a file (white space around it
+// allowed); unlimited when the file is absent or holds anything else ("max"
+// in a cgroup file, a sign, words).
+size_t number_in(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "r");
   if (!f) return unlimited;
-  unsigned long long v = 0;
-  const bool read = std::fscanf(f, "%llu", &v) == 1;
+  char line[64];
+  const bool read = std::fgets(line, sizeof line, f) != nullptr;
   std::fclose(f);
-  return read && v < unlimited ? static_cast<size_t>(v) : unlimited;
+  if (!read) return unlimited;
+  const char* p = line;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (!std::isdigit(static_cast<unsigned char>(*p))) return unlimited;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long v = std::strtoull(p, &end, 10);
+  while (*end == ' ' || *end == '\t' || *end == '\n' || *end == '\r') ++end;
+  if (errno == ERANGE || *end != '\0' || v >= unlimited) return unlimited;
+  return static_cast<size_t>(v);
 }
 
 // The page cache a control group may drop at once (its inactive files):
-// its usage counts them, yet they are not taken.
-size_t reclaimable_in(const char* stat_path, const char* key) {
-  FILE* f = std::fopen(stat_path, "r");
+// its usage counts them, yet they are not taken. 0 when unknown.
+size_t reclaimable_in(const std::string& stat_path, const char* key) {
+  FILE* f = std::fopen(stat_path.c_str(), "r");
   if (!f) return 0;
-  char name[64];
-  unsigned long long v = 0, found = 0;
-  while (std::fscanf(f, "%63s %llu", name, &v) == 2)
-    if (std::strcmp(name, key) == 0) found = v;
+  char line[256];
+  size_t found = 0;
+  const size_t key_length = std::strlen(key);
+  while (std::fgets(line, sizeof line, f)) {
+    if (std::strncmp(line, key, key_length) != 0 || line[key_length] != ' ') continue;
+    const char* p = line + key_length + 1;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) continue;
+    errno = 0;
+    const unsigned long long v = std::strtoull(p, nullptr, 10);
+    if (errno != ERANGE && v < unlimited) found = static_cast<size_t>(v);
+  }
   std::fclose(f);
-  return static_cast<size_t>(found);
+  return found;
 }
 
-// The unified (version 2) control group directory of the process: its own
-// folder when /proc/self/cgroup names one below the mount, else the mount
-// itself (inside a container the group is the root of its namespace).
-std::string cgroup2_dir() {
-  const std::string root = "/sys/fs/cgroup";
-  FILE* f = std::fopen("/proc/self/cgroup", "r");
-  if (!f) return root;
+// Bytes still free under the limit in `limit_file` when the group's usage
+// (`usage_file`, less the page cache it may drop) is taken; unlimited without
+// a limit. A usage that can't be read counts as none.
+size_t group_headroom(const std::string& limit_file, const std::string& usage_file, const std::string& stat_file,
+                      const char* cache_key) {
+  const size_t limit = number_in(limit_file);
+  if (limit == unlimited) return unlimited;
+  const size_t used = number_in(usage_file);
+  if (used == unlimited) return limit;
+  return headroom(limit, used - std::min(used, reclaimable_in(stat_file, cache_key)));
+}
+
+// The folder below `root` of the process's unified (version 2) control
+// group as `membership` names it ("0::/PATH"); empty for the root itself
+// (inside a container the group is the root of its namespace) or when the
+// file names none.
+std::string cgroup2_path(const std::string& membership) {
+  FILE* f = std::fopen(membership.c_str(), "r");
+  if (!f) return "";
   char line[4096];
-  std::string dir = root;
+  std::string rel;
   while (std::fgets(line, sizeof line, f)) {
     if (std::strncmp(line, "0::/", 4) != 0) continue;
-    std::string rel(line + 4);
-    while (!rel.empty() && (rel.back() == '\n' || rel.back() == '\r')) rel.pop_back();
-    if (!rel.empty() && rel.find("..") == std::string::npos) dir = root + "/" + rel;
+    rel = line + 4;
+    while (!rel.empty() && (rel.back() == '\n' || rel.back() == '\r' || rel.back() == '/')) rel.pop_back();
     break;
   }
   std::fclose(f);
-  if (FILE* probe = std::fopen((dir + "/memory.max").c_str(), "r")) {
-    std::fclose(probe);
-    return dir;
-  }
-  return root;
+  return rel.find("..") == std::string::npos ? rel : "";
 }
 
-// What the memory controller of the process's control group (a container,
-// a batch job) still allows; unlimited without one.
-size_t cgroup_headroom() {
-  const std::string dir = cgroup2_dir();
-  const size_t v2 = number_in((dir + "/memory.max").c_str());
-  if (v2 != unlimited) {
-    const size_t used = number_in((dir + "/memory.current").c_str());
-    const size_t cache = reclaimable_in((dir + "/memory.stat").c_str(), "inactive_file");
-    return headroom(v2, used == unlimited ? 0 : used - std::min(used, cache));
+}  // namespace
+
+size_t cgroup_memory_headroom(const std::string& root, const std::string& membership) {
+  // Version 2: the group and each group above it may set a limit; the
+  // tightest one holds.
+  size_t v2 = unlimited;
+  std::string rel = cgroup2_path(membership);
+  for (;;) {
+    const std::string dir = rel.empty() ? root : root + "/" + rel;
+    v2 = std::min(v2,
+                  group_headroom(dir + "/memory.max", dir + "/memory.current", dir + "/memory.stat", "inactive_file"));
+    if (rel.empty()) break;
+    const size_t slash = rel.rfind('/');
+    rel.resize(slash == std::string::npos ? 0 : slash);
   }
+  if (v2 != unlimited) return v2;
   // Version 1 writes "no limit" as a number near the largest one.
-  const size_t v1 = number_in("/sys/fs/cgroup/memory/memory.limit_in_bytes");
-  if (v1 == unlimited || v1 >= (size_t{1} << 60)) return unlimited;
-  const size_t used = number_in("/sys/fs/cgroup/memory/memory.usage_in_bytes");
-  const size_t cache = reclaimable_in("/sys/fs/cgroup/memory/memory.stat", "total_inactive_file");
-  return headroom(v1, used == unlimited ? 0 : used - std::min(used, cache));
+  const std::string v1 = root + "/memory/";
+  if (number_in(v1 + "memory.limit_in_bytes") >= (size_t{1} << 60)) return unlimited;
+  return group_headroom(v1 + "memory.limit_in_bytes", v1 + "memory.usage_in_bytes", v1 + "memory.stat",
+                        "total_inactive_file");
 }
+
+namespace {
 
 // The process's sizes in bytes: address space, resident set and data.
 struct process_sizes_t {
@@ -155,7 +188,7 @@ size_t user_limit() {
 
 size_t memory_budget() {
   const process_sizes_t used = process_sizes();
-  size_t budget = std::min(system_available(), cgroup_headroom());
+  size_t budget = std::min(system_available(), cgroup_memory_headroom("/sys/fs/cgroup", "/proc/self/cgroup"));
   if (const size_t as = rlimit_of(RLIMIT_AS); as != unlimited)
     budget = std::min(budget, headroom(as, used.address_space));
   if (const size_t data = rlimit_of(RLIMIT_DATA); data != unlimited)
@@ -166,13 +199,18 @@ size_t memory_budget() {
 
 bool fits_in_memory(size_t bytes) { return bytes <= memory_budget(); }
 
-bool run_within_memory(const std::function<void()>& work, const std::string& failure) {
+bool run_within_memory(const std::function<void()>& work, std::string_view failure) {
   try {
     work();
     return true;
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }
-  make_warning(failure);
+  try {
+    make_warning(std::string(failure));
+  } catch (const std::exception&) {
+    // No memory left even for the message: standard error needs none.
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(failure.size()), failure.data());
+  }
   return false;
 }

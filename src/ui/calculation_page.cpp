@@ -9,6 +9,7 @@
 
 #include "app/calc_defs.h"
 #include "app/calculation.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -71,7 +72,7 @@ GtkWidget* make_definition_expander(size_t k) {
     pack(box, labelled_row(def.arg_desc[a].value_or(def.arg_name[a]), entry));
   }
   keys.execute = gtk_button_new_from_stock(GTK_STOCK_EXECUTE);
-  g_signal_connect(keys.execute, "clicked", G_CALLBACK(on_execute), GINT_TO_POINTER(static_cast<int>(k)));
+  g_signal_connect(keys.execute, "clicked", G_CALLBACK(guarded<on_execute>), GINT_TO_POINTER(static_cast<int>(k)));
   pack(box, keys.execute);
   page.calc_keys.push_back(keys);
 
@@ -92,7 +93,7 @@ GtkWidget* make_calculation_page() {
   for (size_t k = 0; k < calc_defs.size(); ++k) pack(page.vbox_calculation, make_definition_expander(k));
   page.stop_button = gtk_button_new_from_stock(GTK_STOCK_STOP);
   gtk_widget_set_tooltip_text(page.stop_button, "Stop the running calculation");
-  g_signal_connect_swapped(page.stop_button, "clicked", G_CALLBACK(mivor_stop_calculation), nullptr);
+  g_signal_connect_swapped(page.stop_button, "clicked", G_CALLBACK(guarded<mivor_stop_calculation>), nullptr);
   pack(page.vbox_calculation, page.stop_button);
   mivor_gtk_update_calculation_page();
   return page.vbox_calculation;

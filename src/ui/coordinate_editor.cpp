@@ -14,6 +14,7 @@
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 #include "render/gl/label_images.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkListStore* atom_list = nullptr;
@@ -85,7 +86,8 @@ void add_column(const char* title, int column, GCallback edited) {
   GtkCellRenderer* cell = gtk_cell_renderer_text_new();
   GtkTreeViewColumn* view_column = gtk_tree_view_column_new_with_attributes(title, cell, nullptr);
   if (column == COL_X || column == COL_Y || column == COL_Z) {
-    gtk_tree_view_column_set_cell_data_func(view_column, cell, show_coordinate, GINT_TO_POINTER(column), nullptr);
+    gtk_tree_view_column_set_cell_data_func(view_column, cell, guarded<show_coordinate>, GINT_TO_POINTER(column),
+                                            nullptr);
   } else {
     gtk_tree_view_column_add_attribute(view_column, cell, "text", column);
   }
@@ -196,22 +198,22 @@ void callback_xyz_edit() {
   state.dialog = gtk_dialog_new_with_buttons("xyz editor", GTK_WINDOW(window), GTK_DIALOG_DESTROY_WITH_PARENT,
                                              GTK_STOCK_OK, GTK_RESPONSE_OK, nullptr);
   gtk_window_set_default_size(GTK_WINDOW(state.dialog), 400, 400);
-  g_signal_connect(state.dialog, "response", G_CALLBACK(on_response), nullptr);
-  g_signal_connect(state.dialog, "destroy", G_CALLBACK(on_destroy), nullptr);
+  g_signal_connect(state.dialog, "response", G_CALLBACK(guarded<on_response>), nullptr);
+  g_signal_connect(state.dialog, "destroy", G_CALLBACK(guarded<on_destroy>), nullptr);
 
   GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC, GTK_POLICY_ALWAYS);
   gtk_box_pack_start(GTK_BOX(GTK_DIALOG(state.dialog)->vbox), scrolled, TRUE, TRUE, 0);
   atom_treeview = gtk_tree_view_new_with_model(GTK_TREE_MODEL(atom_list));
   gtk_tree_view_set_fixed_height_mode(GTK_TREE_VIEW(atom_treeview), TRUE);
-  g_signal_connect(atom_treeview, "row-activated", G_CALLBACK(mivor_select_atom), nullptr);
+  g_signal_connect(atom_treeview, "row-activated", G_CALLBACK(guarded<mivor_select_atom>), nullptr);
   add_column("#", COL_NUMBER, nullptr);
   add_column("Symbol", COL_SYMBOL, nullptr);
-  add_column("X", COL_X, G_CALLBACK(mivor_change_x_coordinate));
-  add_column("Y", COL_Y, G_CALLBACK(mivor_change_y_coordinate));
-  add_column("Z", COL_Z, G_CALLBACK(mivor_change_z_coordinate));
-  add_column("numeration", COL_NUMERATION, G_CALLBACK(mivor_change_atom_numbering));
-  add_column("Name", COL_NAME, G_CALLBACK(mivor_change_atom_name));
+  add_column("X", COL_X, G_CALLBACK(guarded<mivor_change_x_coordinate>));
+  add_column("Y", COL_Y, G_CALLBACK(guarded<mivor_change_y_coordinate>));
+  add_column("Z", COL_Z, G_CALLBACK(guarded<mivor_change_z_coordinate>));
+  add_column("numeration", COL_NUMERATION, G_CALLBACK(guarded<mivor_change_atom_numbering>));
+  add_column("Name", COL_NAME, G_CALLBACK(guarded<mivor_change_atom_name>));
   gtk_container_add(GTK_CONTAINER(scrolled), atom_treeview);
   gtk_widget_show_all(state.dialog);
   if (m && m->n_selected >= 1) mivor_xyz_editor_select_row(m->selected[0]);

@@ -13,6 +13,7 @@
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/gl/textbox_editing.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* vbox_draw = nullptr;
@@ -38,9 +39,9 @@ void pack(GtkWidget* box, GtkWidget* child, bool expand = false) {
   gtk_box_pack_start(GTK_BOX(box), child, expand, expand, 0);
 }
 
-GtkWidget* button(const char* label, void (*action)()) {
+GtkWidget* button(const char* label, GCallback action) {
   GtkWidget* b = gtk_button_new_with_label(label);
-  g_signal_connect_swapped(b, "clicked", G_CALLBACK(action), nullptr);
+  g_signal_connect_swapped(b, "clicked", action, nullptr);
   return b;
 }
 
@@ -70,16 +71,17 @@ void paint(GtkWidget* w, const color_t& c) {
 
 GtkWidget* make_draw_page() {
   vbox_draw = gtk_vbox_new(FALSE, 2);
-  state.button_arrow = button("draw arrow", add_vector_selected);
-  state.button_sphere = button("draw sphere", add_sphere_selected);
-  state.button_plain = button("draw plain", add_surface_selected);
-  state.button_triangle = button("draw triangle", add_triangle_selected);
-  state.button_cell = button("draw cell", add_cell_selected);
+  state.button_arrow = button("draw arrow", G_CALLBACK(guarded<add_vector_selected>));
+  state.button_sphere = button("draw sphere", G_CALLBACK(guarded<add_sphere_selected>));
+  state.button_plain = button("draw plain", G_CALLBACK(guarded<add_surface_selected>));
+  state.button_triangle = button("draw triangle", G_CALLBACK(guarded<add_triangle_selected>));
+  state.button_cell = button("draw cell", G_CALLBACK(guarded<add_cell_selected>));
   // Two buttons a row: the page must not make the side panel taller than
   // the drawing area.
   GtkWidget* grid = gtk_table_new(3, 2, TRUE);
-  GtkWidget* buttons[] = {state.button_arrow,    state.button_sphere, state.button_plain,
-                          state.button_triangle, state.button_cell,   button("insert text", on_text)};
+  GtkWidget* buttons[] = {state.button_arrow, state.button_sphere,
+                          state.button_plain, state.button_triangle,
+                          state.button_cell,  button("insert text", G_CALLBACK(guarded<on_text>))};
   for (int k = 0; k < 6; ++k) {
     if (k < 5) gtk_widget_set_sensitive(buttons[k], FALSE);
     const guint x = static_cast<guint>(k % 2), y = static_cast<guint>(k / 2);
@@ -88,7 +90,7 @@ GtkWidget* make_draw_page() {
   pack(vbox_draw, grid);
   pack(vbox_draw, gtk_hseparator_new());
   state.button_clear_drawed = gtk_button_new_from_stock(GTK_STOCK_CLEAR);
-  g_signal_connect_swapped(state.button_clear_drawed, "clicked", G_CALLBACK(clear_drawn_objects), nullptr);
+  g_signal_connect_swapped(state.button_clear_drawed, "clicked", G_CALLBACK(guarded<clear_drawn_objects>), nullptr);
   set_state(state.button_clear_drawed, false, "Clear all vectors, spheres, triangles, plains and cells");
   pack(vbox_draw, state.button_clear_drawed);
   pack(vbox_draw, gtk_hseparator_new());
@@ -131,7 +133,7 @@ void mivor_gtk_update_3Dobject_info() {
   for (object_ref_t& o : state.objects) {
     GtkWidget* b = gtk_button_new_with_label(object_title(o).c_str());
     paint(b, object_color(*m, o));
-    g_signal_connect(b, "clicked", G_CALLBACK(mivor_gtk_modify_3Dobject), &o);
+    g_signal_connect(b, "clicked", G_CALLBACK(guarded<mivor_gtk_modify_3Dobject>), &o);
     pack(vbox_3Dobject, b);
     gtk_widget_show(b);
     state.object_buttons.push_back(b);

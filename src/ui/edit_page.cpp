@@ -25,6 +25,7 @@
 #include "edit/watched.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* vbox_edit = nullptr;
@@ -227,13 +228,13 @@ GtkWidget* framed(const char* title, std::initializer_list<GtkWidget*> buttons) 
 GtkWidget* make_spin_rows() {
   GtkWidget* box = gtk_vbox_new(FALSE, 2);
   adj_bond = GTK_ADJUSTMENT(gtk_adjustment_new(0, 0, bond_value_max, 0.1, 1, 0));
-  spin_bond = spin_button(adj_bond, 0.1, measure_digits, G_CALLBACK(on_bond));
+  spin_bond = spin_button(adj_bond, 0.1, measure_digits, G_CALLBACK(guarded<on_bond>));
   pack(box, spin_row("bond: ", spin_bond, "\u00c5"));
   adj_angle = GTK_ADJUSTMENT(gtk_adjustment_new(0, 0, angle_value_max, 1, 5, 0));
-  spin_angle = spin_button(adj_angle, 1, measure_digits, G_CALLBACK(on_angle));
+  spin_angle = spin_button(adj_angle, 1, measure_digits, G_CALLBACK(guarded<on_angle>));
   pack(box, spin_row("angle: ", spin_angle, "\u02da"));
   adj_tors = GTK_ADJUSTMENT(gtk_adjustment_new(0, -dihedral_value_limit, dihedral_value_limit, 1, 5, 0));
-  spin_tors = spin_button(adj_tors, 1, measure_digits, G_CALLBACK(on_torsion));
+  spin_tors = spin_button(adj_tors, 1, measure_digits, G_CALLBACK(guarded<on_torsion>));
   pack(box, spin_row("dihedral: ", spin_tors, "\u02da"));
 
   hbox_xyz = gtk_hbox_new(FALSE, 1);
@@ -241,7 +242,7 @@ GtkWidget* make_spin_rows() {
   const char* names[] = {"x:", "y:", "z:"};
   for (int k = 0; k < 3; ++k) {
     GtkAdjustment* adj = GTK_ADJUSTMENT(gtk_adjustment_new(0, -999, 999, 0.01, 0.1, 0));
-    *spins[k] = spin_button(adj, 0.01, xyz_digits, G_CALLBACK(on_xyz), GINT_TO_POINTER(k));
+    *spins[k] = spin_button(adj, 0.01, xyz_digits, G_CALLBACK(guarded<on_xyz>), GINT_TO_POINTER(k));
     gtk_entry_set_width_chars(GTK_ENTRY(*spins[k]), 5);
     pack(hbox_xyz, gtk_label_new(names[k]));
     pack(hbox_xyz, *spins[k], true);
@@ -250,12 +251,12 @@ GtkWidget* make_spin_rows() {
 
   button_change_bond = gtk_combo_box_new_text();
   for (const char* name : bond_description) gtk_combo_box_append_text(GTK_COMBO_BOX(button_change_bond), name);
-  g_signal_connect(button_change_bond, "changed", G_CALLBACK(on_bond_type), nullptr);
+  g_signal_connect(button_change_bond, "changed", G_CALLBACK(guarded<on_bond_type>), nullptr);
   pack(box, button_change_bond);
   button_change_angle = gtk_combo_box_new_text();
   for (const char* name : {"60\u00b0", "90\u00b0", "109.47\u00b0", "120\u00b0", "180\u00b0"})
     gtk_combo_box_append_text(GTK_COMBO_BOX(button_change_angle), name);
-  g_signal_connect(button_change_angle, "changed", G_CALLBACK(on_standard_angle), nullptr);
+  g_signal_connect(button_change_angle, "changed", G_CALLBACK(guarded<on_standard_angle>), nullptr);
   pack(box, button_change_angle);
   return box;
 }
@@ -343,39 +344,41 @@ GtkWidget* make_edit_page() {
   pack(vbox_edit, gtk_label_new("edit molecule"));
 
   GtkWidget* row = gtk_hbox_new(FALSE, 2);
-  button_add_atom = stock_button(GTK_STOCK_ADD, "Add an atom", G_CALLBACK(on_add_atom));
-  button_remove_atom = stock_button(GTK_STOCK_REMOVE, "delete atom", G_CALLBACK(on_remove_atom));
+  button_add_atom = stock_button(GTK_STOCK_ADD, "Add an atom", G_CALLBACK(guarded<on_add_atom>));
+  button_remove_atom = stock_button(GTK_STOCK_REMOVE, "delete atom", G_CALLBACK(guarded<on_remove_atom>));
   button_change_atom = gtk_button_new_with_label("Change");
-  g_signal_connect(button_change_atom, "clicked", G_CALLBACK(callback_change_atom), nullptr);
-  button_undo = stock_button(GTK_STOCK_UNDO, "Undo last action", G_CALLBACK(on_undo));
+  g_signal_connect(button_change_atom, "clicked", G_CALLBACK(guarded<callback_change_atom>), nullptr);
+  button_undo = stock_button(GTK_STOCK_UNDO, "Undo last action", G_CALLBACK(guarded<on_undo>));
   for (GtkWidget* b : {button_add_atom, button_remove_atom, button_change_atom, button_undo}) pack(row, b, true);
   pack(vbox_edit, row);
 
   pack(vbox_edit, make_spin_rows());
   pack(vbox_edit, gtk_hseparator_new());
   button_remove_selection = gtk_button_new_with_label("unselect");
-  g_signal_connect_swapped(button_remove_selection, "clicked", G_CALLBACK(on_unselect), nullptr);
+  g_signal_connect_swapped(button_remove_selection, "clicked", G_CALLBACK(guarded<on_unselect>), nullptr);
   pack(vbox_edit, button_remove_selection);
 
-  button_unmark = stock_button(GTK_STOCK_CLEAR, "unmark all marked atoms", G_CALLBACK(unmark_all));
-  button_renumber =
-      stock_button(GTK_STOCK_SORT_ASCENDING, "renumber atoms and put marked atoms first", G_CALLBACK(on_renumber));
+  button_unmark = stock_button(GTK_STOCK_CLEAR, "unmark all marked atoms", G_CALLBACK(guarded<unmark_all>));
+  button_renumber = stock_button(GTK_STOCK_SORT_ASCENDING, "renumber atoms and put marked atoms first",
+                                 G_CALLBACK(guarded<on_renumber>));
   button_mark_H = label_button(markup_label("<span size=\"xx-large\">H</span>"), "Mark hydrogen atoms in the molecule ",
-                               G_CALLBACK(mark_H));
-  button_mark_reverse = stock_button(GTK_STOCK_CONVERT, "Reverse marked atoms", G_CALLBACK(reverse_marked));
+                               G_CALLBACK(guarded<mark_H>));
+  button_mark_reverse = stock_button(GTK_STOCK_CONVERT, "Reverse marked atoms", G_CALLBACK(guarded<reverse_marked>));
   button_mark_element = stock_button(GTK_STOCK_SELECT_ALL, "Mark all atoms which are the same element as selected atom",
-                                     G_CALLBACK(mark_element_as_selected));
-  button_neighbor =
-      label_button(gtk_label_new("\u22b6"), "Mark atoms bonded to the selected atom", G_CALLBACK(mark_neighbor));
+                                     G_CALLBACK(guarded<mark_element_as_selected>));
+  button_neighbor = label_button(gtk_label_new("\u22b6"), "Mark atoms bonded to the selected atom",
+                                 G_CALLBACK(guarded<mark_neighbor>));
   pack(vbox_edit, framed("mark atoms", {button_unmark, button_renumber, button_mark_H, button_mark_reverse,
                                         button_mark_element, button_neighbor}));
 
-  button_watch = stock_button(GTK_STOCK_ADD, "Watch the value of the bond/angle/torsion", G_CALLBACK(on_watch));
-  button_unwatch = stock_button(GTK_STOCK_REMOVE, "Remove all watched values", G_CALLBACK(on_unwatch));
+  button_watch =
+      stock_button(GTK_STOCK_ADD, "Watch the value of the bond/angle/torsion", G_CALLBACK(guarded<on_watch>));
+  button_unwatch = stock_button(GTK_STOCK_REMOVE, "Remove all watched values", G_CALLBACK(guarded<on_unwatch>));
   pack(vbox_edit, framed("watch values", {button_watch, button_unwatch}));
 
-  button_add_dummy = stock_button(GTK_STOCK_ADD, "add dummy atoms", G_CALLBACK(on_add_dummy));
-  state.button_remove_dummy = stock_button(GTK_STOCK_REMOVE, "remove dummy atoms", G_CALLBACK(on_remove_dummy));
+  button_add_dummy = stock_button(GTK_STOCK_ADD, "add dummy atoms", G_CALLBACK(guarded<on_add_dummy>));
+  state.button_remove_dummy =
+      stock_button(GTK_STOCK_REMOVE, "remove dummy atoms", G_CALLBACK(guarded<on_remove_dummy>));
   pack(vbox_edit, framed("dummy atoms", {button_add_dummy, state.button_remove_dummy}));
 
   // Hidden until one atom, two or three are selected.

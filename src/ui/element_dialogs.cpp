@@ -10,6 +10,7 @@
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -32,16 +33,15 @@ struct atom_properties_t {
 // The element the properties dialog shows (kept from one opening to the next).
 int elem_selected = 0;
 
-using element_handler_t = void (*)(GtkWidget*, gpointer);
-
-// A homogeneous table with one button per element 1 and up at its place.
-GtkWidget* periodic_table(element_handler_t handler) {
+// A homogeneous table with one button per element 1 and up at its place;
+// `handler` takes the button and the element's number.
+GtkWidget* periodic_table(GCallback handler) {
   const periodic_layout_t layout = periodic_table_layout(e);
   GtkWidget* table = gtk_table_new(static_cast<guint>(std::max(layout.rows, 1)),
                                    static_cast<guint>(std::max(layout.columns, 1)), TRUE);
   for (const periodic_cell_t& cell : layout.cells) {
     GtkWidget* button = gtk_button_new_with_label(e[static_cast<size_t>(cell.element)].name.c_str());
-    g_signal_connect(button, "clicked", G_CALLBACK(handler), GINT_TO_POINTER(cell.element));
+    g_signal_connect(button, "clicked", handler, GINT_TO_POINTER(cell.element));
     const guint x = static_cast<guint>(cell.column), y = static_cast<guint>(cell.row);
     gtk_table_attach(GTK_TABLE(table), button, x, x + 1, y, y + 1, GTK_FILL, GTK_FILL, 0, 0);
   }
@@ -115,16 +115,16 @@ GtkWidget* custom_data_expander() {
   gtk_container_add(GTK_CONTAINER(expander), r);
   const GdkColor colour = gdk_colour(atom >= 0 ? atom_color(*m, atom) : color_t{});
   GtkWidget* button = gtk_color_button_new_with_color(&colour);
-  g_signal_connect(button, "color-set", G_CALLBACK(custom_atom_color_changed_callback), nullptr);
+  g_signal_connect(button, "color-set", G_CALLBACK(guarded<custom_atom_color_changed_callback>), nullptr);
   pack(r, button);
   struct {
     const char* label;
     GtkWidget* spin;
     GCallback changed;
   } rows[] = {
-      {"Van der Waals radius:", radius_spin(element.size), G_CALLBACK(custom_atom_size_changed_callback)},
-      {"bond size:", radius_spin(element.bond_size), G_CALLBACK(custom_bond_size_changed_callback)},
-      {"valency:", valency_spin(element.valency), G_CALLBACK(custom_valency_changed_callback)},
+      {"Van der Waals radius:", radius_spin(element.size), G_CALLBACK(guarded<custom_atom_size_changed_callback>)},
+      {"bond size:", radius_spin(element.bond_size), G_CALLBACK(guarded<custom_bond_size_changed_callback>)},
+      {"valency:", valency_spin(element.valency), G_CALLBACK(guarded<custom_valency_changed_callback>)},
   };
   for (const auto& row : rows) {
     pack(r, gtk_label_new(row.label));
@@ -217,9 +217,9 @@ GtkWidget* properties_row() {
     GtkWidget* spin;
     GCallback changed;
   } rows[] = {
-      {"Van der Waals radius:", props.atom_prop_atom_size_spin, G_CALLBACK(atom_prop_atom_size_spin_callback)},
-      {"bonding radius:", props.atom_prop_bond_size_spin, G_CALLBACK(atom_prop_bond_size_spin_callback)},
-      {"valency:", props.atom_prop_atom_valency_spin, G_CALLBACK(atom_prop_atom_valency_spin_callback)},
+      {"Van der Waals radius:", props.atom_prop_atom_size_spin, G_CALLBACK(guarded<atom_prop_atom_size_spin_callback>)},
+      {"bonding radius:", props.atom_prop_bond_size_spin, G_CALLBACK(guarded<atom_prop_bond_size_spin_callback>)},
+      {"valency:", props.atom_prop_atom_valency_spin, G_CALLBACK(guarded<atom_prop_atom_valency_spin_callback>)},
   };
   for (const auto& row : rows) {
     pack(r, gtk_label_new(row.label));
@@ -245,9 +245,9 @@ void callback_change_atom(GtkWidget* button) {
                                   static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                   GTK_STOCK_CLOSE, GTK_RESPONSE_CLOSE, nullptr);
   GtkWidget* box = GTK_DIALOG(element_dialog)->vbox;
-  pack(box, periodic_table(mivor_gtk_select_element), true);
+  pack(box, periodic_table(G_CALLBACK(guarded<mivor_gtk_select_element>)), true);
   pack(box, custom_data_expander());
-  g_signal_connect(element_dialog, "response", G_CALLBACK(on_chooser_response), nullptr);
+  g_signal_connect(element_dialog, "response", G_CALLBACK(guarded<on_chooser_response>), nullptr);
   gtk_widget_show_all(element_dialog);
 }
 
@@ -260,11 +260,11 @@ void callback_adjust_atom_properties(GtkWidget* menu_item) {
       static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), GTK_STOCK_APPLY,
       GTK_RESPONSE_APPLY, GTK_STOCK_SAVE, GTK_RESPONSE_ACCEPT, GTK_STOCK_CANCEL, GTK_RESPONSE_REJECT, nullptr);
   GtkWidget* box = GTK_DIALOG(props.dialog)->vbox;
-  pack(box, periodic_table(mivor_gtk_atom_prop_select_element), true);
+  pack(box, periodic_table(G_CALLBACK(guarded<mivor_gtk_atom_prop_select_element>)), true);
   pack(box, gtk_vseparator_new());
   pack(box, properties_row());
   pack(box, gtk_hseparator_new());
   show_property_element(elem_selected);
-  g_signal_connect(props.dialog, "response", G_CALLBACK(on_properties_response), nullptr);
+  g_signal_connect(props.dialog, "response", G_CALLBACK(guarded<on_properties_response>), nullptr);
   gtk_widget_show_all(props.dialog);
 }

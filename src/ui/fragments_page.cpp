@@ -5,6 +5,7 @@
 
 #include "edit/fragment_insert.h"
 #include "edit/fragment_library.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* table_fragments = nullptr;
@@ -42,7 +43,7 @@ GtkWidget* fragment_button(int k) {
     gtk_container_add(GTK_CONTAINER(button), label);
   }
   gtk_widget_set_tooltip_text(button, name.c_str());
-  g_signal_connect_swapped(button, "clicked", G_CALLBACK(on_fragment), GINT_TO_POINTER(k));
+  g_signal_connect_swapped(button, "clicked", G_CALLBACK(guarded<on_fragment>), GINT_TO_POINTER(k));
   return button;
 }
 

@@ -6,6 +6,7 @@
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/graph_data.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -98,13 +99,13 @@ void mivor_gtk_make_graph(GtkWidget* widget, const char* title) {
   GtkWidget* top = widget ? gtk_widget_get_toplevel(widget) : window;
   plot.dialog = gtk_dialog_new_with_buttons(title, GTK_IS_WINDOW(top) ? GTK_WINDOW(top) : nullptr,
                                             GTK_DIALOG_DESTROY_WITH_PARENT, GTK_STOCK_OK, GTK_RESPONSE_ACCEPT, nullptr);
-  g_signal_connect(plot.dialog, "response", G_CALLBACK(on_graph_response), nullptr);
-  g_signal_connect(plot.dialog, "destroy", G_CALLBACK(on_graph_destroy), nullptr);
+  g_signal_connect(plot.dialog, "response", G_CALLBACK(guarded<on_graph_response>), nullptr);
+  g_signal_connect(plot.dialog, "destroy", G_CALLBACK(guarded<on_graph_destroy>), nullptr);
   plot.drawarea = gtk_drawing_area_new();
   gtk_widget_set_size_request(plot.drawarea, plot_width, plot_height);
   gtk_widget_add_events(plot.drawarea, GDK_BUTTON_PRESS_MASK);
-  g_signal_connect(plot.drawarea, "expose_event", G_CALLBACK(graph_expose_event), nullptr);
-  g_signal_connect(plot.drawarea, "button_press_event", G_CALLBACK(graph_button_press), nullptr);
+  g_signal_connect(plot.drawarea, "expose_event", G_CALLBACK(guarded<graph_expose_event>), nullptr);
+  g_signal_connect(plot.drawarea, "button_press_event", G_CALLBACK(guarded<graph_button_press>), nullptr);
   gtk_box_pack_start(GTK_BOX(GTK_DIALOG(plot.dialog)->vbox), plot.drawarea, TRUE, TRUE, 0);
   plot.graph_exist = 1;
   gtk_widget_show_all(plot.dialog);

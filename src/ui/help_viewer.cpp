@@ -7,6 +7,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include "app/help_pages.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -153,7 +154,7 @@ void mivor_gtk_callback_help() {
   GtkWidget* help = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(help), "Mivor help");
   g_object_set_data_full(G_OBJECT(help), "help-window", record, free_help_window);
-  g_signal_connect(help, "delete-event", G_CALLBACK(kill_help_window), nullptr);
+  g_signal_connect(help, "delete-event", G_CALLBACK((guarded<kill_help_window, TRUE>)), nullptr);
 
   GtkWidget* box = gtk_vbox_new(FALSE, 2);
   gtk_container_add(GTK_CONTAINER(help), box);
@@ -167,14 +168,14 @@ void mivor_gtk_callback_help() {
   gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD);
   gtk_widget_set_size_request(view, 600, 450);
   gtk_widget_add_events(view, GDK_POINTER_MOTION_MASK | GDK_VISIBILITY_NOTIFY_MASK);
-  g_signal_connect(view, "key-press-event", G_CALLBACK(on_key_press), nullptr);
-  g_signal_connect(view, "event-after", G_CALLBACK(on_event_after), nullptr);
-  g_signal_connect(view, "motion-notify-event", G_CALLBACK(on_motion), record);
-  g_signal_connect(view, "visibility-notify-event", G_CALLBACK(on_visibility), record);
+  g_signal_connect(view, "key-press-event", G_CALLBACK(guarded<on_key_press>), nullptr);
+  g_signal_connect(view, "event-after", G_CALLBACK(guarded<on_event_after>), nullptr);
+  g_signal_connect(view, "motion-notify-event", G_CALLBACK(guarded<on_motion>), record);
+  g_signal_connect(view, "visibility-notify-event", G_CALLBACK(guarded<on_visibility>), record);
   gtk_container_add(GTK_CONTAINER(scrolled), view);
 
   GtkWidget* close = gtk_button_new_from_stock(GTK_STOCK_CLOSE);
-  g_signal_connect_swapped(close, "clicked", G_CALLBACK(gtk_widget_destroy), help);
+  g_signal_connect_swapped(close, "clicked", G_CALLBACK(guarded<gtk_widget_destroy>), help);
   gtk_box_pack_start(GTK_BOX(box), close, FALSE, FALSE, 0);
 
   show_page(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), 1);

@@ -22,6 +22,7 @@
 #include "render/view.h"
 #include "ui/gl_scope.h"
 #include "ui/gtk_notifier.h"
+#include "ui/guarded.h"
 #include "ui/keyboard.h"
 #include "ui/menus.h"
 #include "ui/side_panel.h"
@@ -175,13 +176,13 @@ GtkWidget* make_drawing_area(GdkGLConfig* config) {
   gtk_widget_add_events(area, GDK_EXPOSURE_MASK | GDK_BUTTON1_MOTION_MASK | GDK_BUTTON2_MOTION_MASK |
                                   GDK_BUTTON3_MOTION_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                                   GDK_SCROLL_MASK);
-  g_signal_connect_after(area, "realize", G_CALLBACK(on_realize), nullptr);
-  g_signal_connect(area, "configure_event", G_CALLBACK(on_configure), nullptr);
-  g_signal_connect(area, "expose_event", G_CALLBACK(on_expose), nullptr);
-  g_signal_connect(area, "motion_notify_event", G_CALLBACK(on_motion), nullptr);
-  g_signal_connect(area, "button_press_event", G_CALLBACK(on_button_press), nullptr);
-  g_signal_connect(area, "button_release_event", G_CALLBACK(on_button_release), nullptr);
-  g_signal_connect(area, "scroll-event", G_CALLBACK(mivor_gtk_mouse_scroll), nullptr);
+  g_signal_connect_after(area, "realize", G_CALLBACK(guarded<on_realize>), nullptr);
+  g_signal_connect(area, "configure_event", G_CALLBACK(guarded<on_configure>), nullptr);
+  g_signal_connect(area, "expose_event", G_CALLBACK(guarded<on_expose>), nullptr);
+  g_signal_connect(area, "motion_notify_event", G_CALLBACK(guarded<on_motion>), nullptr);
+  g_signal_connect(area, "button_press_event", G_CALLBACK(guarded<on_button_press>), nullptr);
+  g_signal_connect(area, "button_release_event", G_CALLBACK(guarded<on_button_release>), nullptr);
+  g_signal_connect(area, "scroll-event", G_CALLBACK(guarded<mivor_gtk_mouse_scroll>), nullptr);
   return area;
 }
 
@@ -205,10 +206,10 @@ void Init_Gui(int argc, char** argv) {
   GdkGLConfig* config = gtk_gl_init_check(&argc, &argv) ? gl_config() : nullptr;
 
   window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  g_signal_connect(window, "delete_event", G_CALLBACK(on_delete), nullptr);
+  g_signal_connect(window, "delete_event", G_CALLBACK((guarded<on_delete, TRUE>)), nullptr);
   set_mivor_icon(window);
-  g_signal_connect(window, "key_press_event", G_CALLBACK(mivor_gtk_key_press), nullptr);
-  g_signal_connect(window, "key_release_event", G_CALLBACK(mivor_gtk_key_release), nullptr);
+  g_signal_connect(window, "key_press_event", G_CALLBACK(guarded<mivor_gtk_key_press>), nullptr);
+  g_signal_connect(window, "key_release_event", G_CALLBACK(guarded<mivor_gtk_key_release>), nullptr);
 
   GtkWidget* vbox = gtk_vbox_new(FALSE, 0);
   gtk_container_add(GTK_CONTAINER(window), vbox);

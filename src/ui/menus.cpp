@@ -13,7 +13,6 @@
 #include "formats/file_names.h"
 #include "formats/file_types.h"
 #include "molecule/bonding.h"
-#include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
@@ -21,6 +20,7 @@
 #include "render/view.h"
 #include "ui/file_dialogs.h"
 #include "ui/gl_scope.h"
+#include "ui/guarded.h"
 #include "ui/screenshot.h"
 #include "ui/settings_dialogs.h"
 #include "ui/widgets.h"
@@ -49,27 +49,10 @@ void rebuild_and_redraw() {
   invalidate_drawing_area();
 }
 
-// A menu command and its data. It runs within the memory guard: a command
-// that runs out of memory is told and the window keeps running.
-struct guarded_command_t {
-  void (*run)(gpointer data, gpointer item);
-  gpointer data;
-};
-
-void run_guarded(gpointer command, gpointer item) {
-  const auto* g = static_cast<const guarded_command_t*>(command);
-  run_within_memory([g, item] { g->run(g->data, item); }, "ERROR: Not enough memory");
-}
-
-void free_guarded(gpointer command, GClosure*) { delete static_cast<guarded_command_t*>(command); }
-
 GtkWidget* add_item(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data = nullptr) {
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-  if (callback) {
-    // Connected swapped, as the commands expect: data first, then the item.
-    auto* g = new guarded_command_t{reinterpret_cast<void (*)(gpointer, gpointer)>(callback), data};
-    g_signal_connect_data(item, "activate", G_CALLBACK(run_guarded), g, free_guarded, G_CONNECT_SWAPPED);
-  }
+  // Connected swapped, as the commands expect: data first, then the item.
+  if (callback) g_signal_connect_swapped(item, "activate", callback, data);
   return item;
 }
 
@@ -193,60 +176,62 @@ void on_about() {
 
 void file_menu(GtkWidget* bar) {
   GtkWidget* menu = submenu(bar, "_File");
-  stock(menu, GTK_STOCK_OPEN, G_CALLBACK(callback_open_file));
-  menu_item_save = stock(menu, GTK_STOCK_SAVE, G_CALLBACK(callback_save_file));
-  stock(menu, GTK_STOCK_SAVE_AS, G_CALLBACK(callback_save_as_file));
+  stock(menu, GTK_STOCK_OPEN, G_CALLBACK(guarded<callback_open_file>));
+  menu_item_save = stock(menu, GTK_STOCK_SAVE, G_CALLBACK(guarded<callback_save_file>));
+  stock(menu, GTK_STOCK_SAVE_AS, G_CALLBACK(guarded<callback_save_as_file>));
   separator(menu);
-  stock(menu, GTK_STOCK_CLOSE, G_CALLBACK(callback_close_file));
+  stock(menu, GTK_STOCK_CLOSE, G_CALLBACK(guarded<callback_close_file>));
   separator(menu);
-  stock(menu, GTK_STOCK_QUIT, G_CALLBACK(on_quit));
+  stock(menu, GTK_STOCK_QUIT, G_CALLBACK(guarded<on_quit>));
 }
 
 void edit_menu(GtkWidget* bar) {
   GtkWidget* menu = submenu(bar, "_Edit");
-  menu_undo = labelled_stock(menu, "Undo", GTK_STOCK_UNDO, G_CALLBACK(on_undo));
+  menu_undo = labelled_stock(menu, "Undo", GTK_STOCK_UNDO, G_CALLBACK(guarded<on_undo>));
   separator(menu);
-  menu_item_xyz_edit = plain(menu, "xyz editor", G_CALLBACK(callback_xyz_edit));
+  menu_item_xyz_edit = plain(menu, "xyz editor", G_CALLBACK(guarded<callback_xyz_edit>));
   separator(menu);
-  menu_editable = check(menu, "Editable", true, G_CALLBACK(on_editable));
+  menu_editable = check(menu, "Editable", true, G_CALLBACK(guarded<on_editable>));
   separator(menu);
   for (int kind = 0; kind < n_color_dialogs; ++kind) {
-    labelled_stock(menu, color_menu_label(kind), GTK_STOCK_SELECT_COLOR, G_CALLBACK(show_color_dialog),
+    labelled_stock(menu, color_menu_label(kind), GTK_STOCK_SELECT_COLOR, G_CALLBACK(guarded<show_color_dialog>),
                    GINT_TO_POINTER(kind));
   }
   separator(menu);
-  labelled_stock(menu, "Change font", GTK_STOCK_SELECT_FONT, G_CALLBACK(show_font_dialog));
+  labelled_stock(menu, "Change font", GTK_STOCK_SELECT_FONT, G_CALLBACK(guarded<show_font_dialog>));
   separator(menu);
-  plain(menu, "Atom properties", G_CALLBACK(callback_adjust_atom_properties));
+  plain(menu, "Atom properties", G_CALLBACK(guarded<callback_adjust_atom_properties>));
   separator(menu);
-  menu_automatic_bonding = check(menu, "Determine bonding", Input_Data.auto_rebond != 0, G_CALLBACK(on_bonding));
+  menu_automatic_bonding =
+      check(menu, "Determine bonding", Input_Data.auto_rebond != 0, G_CALLBACK(guarded<on_bonding>));
   separator(menu);
-  plain(menu, "Save settings", G_CALLBACK(on_save_settings));
+  plain(menu, "Save settings", G_CALLBACK(guarded<on_save_settings>));
 }
 
 void view_menu(GtkWidget* bar) {
   GtkWidget* menu = submenu(bar, "_View");
-  plain(menu, "Move light", G_CALLBACK(on_move_light));
+  plain(menu, "Move light", G_CALLBACK(guarded<on_move_light>));
   separator(menu);
-  plain(menu, "Create viewpoint", G_CALLBACK(on_viewpoint), GINT_TO_POINTER(0));
-  plain(menu, "Restore viewpoint", G_CALLBACK(on_viewpoint), GINT_TO_POINTER(1));
+  plain(menu, "Create viewpoint", G_CALLBACK(guarded<on_viewpoint>), GINT_TO_POINTER(0));
+  plain(menu, "Restore viewpoint", G_CALLBACK(guarded<on_viewpoint>), GINT_TO_POINTER(1));
   separator(menu);
-  check(menu, "Grayscale", Input_Data.grayscale != 0, G_CALLBACK(on_switch), &Input_Data.grayscale);
+  check(menu, "Grayscale", Input_Data.grayscale != 0, G_CALLBACK(guarded<on_switch>), &Input_Data.grayscale);
   separator(menu);
-  state.animate_item = labelled_stock(menu, "Animate", GTK_STOCK_MEDIA_PLAY, G_CALLBACK(toggle_animation));
+  state.animate_item = labelled_stock(menu, "Animate", GTK_STOCK_MEDIA_PLAY, G_CALLBACK(guarded<toggle_animation>));
   separator(menu);
-  check(menu, "Show atoms", !Input_Data.hide_atoms, G_CALLBACK(on_inverse_switch), &Input_Data.hide_atoms);
-  check(menu, "Show bonds", !Input_Data.hide_bonds, G_CALLBACK(on_inverse_switch), &Input_Data.hide_bonds);
-  check(menu, "Show axes", Input_Data.show_axes != 0, G_CALLBACK(on_switch), &Input_Data.show_axes);
+  check(menu, "Show atoms", !Input_Data.hide_atoms, G_CALLBACK(guarded<on_inverse_switch>), &Input_Data.hide_atoms);
+  check(menu, "Show bonds", !Input_Data.hide_bonds, G_CALLBACK(guarded<on_inverse_switch>), &Input_Data.hide_bonds);
+  check(menu, "Show axes", Input_Data.show_axes != 0, G_CALLBACK(guarded<on_switch>), &Input_Data.show_axes);
   separator(menu);
-  check(menu, "Dot/line", Input_Data.dotted_bonds != 0, G_CALLBACK(on_switch), &Input_Data.dotted_bonds);
-  labelled_stock(menu, "Maximize", GTK_STOCK_FULLSCREEN, G_CALLBACK(callback_maximize));
+  check(menu, "Dot/line", Input_Data.dotted_bonds != 0, G_CALLBACK(guarded<on_switch>), &Input_Data.dotted_bonds);
+  labelled_stock(menu, "Maximize", GTK_STOCK_FULLSCREEN, G_CALLBACK(guarded<callback_maximize>));
 }
 
 void labels_menu(GtkWidget* bar) {
   GtkWidget* menu = submenu(bar, "_Labels");
   auto label_item = [menu](const char* text, int bit) {
-    return check(menu, text, (Input_Data.label_flags & bit) != 0, G_CALLBACK(on_label_flag), GINT_TO_POINTER(bit));
+    return check(menu, text, (Input_Data.label_flags & bit) != 0, G_CALLBACK(guarded<on_label_flag>),
+                 GINT_TO_POINTER(bit));
   };
   label_item("Show indices", LABEL_FLAG_INDICES);
   menu_label_numeration = label_item("Show numeration", LABEL_FLAG_NUMERATION);
@@ -260,11 +245,11 @@ void labels_menu(GtkWidget* bar) {
 }
 
 void other_menus(GtkWidget* bar) {
-  plain(submenu(bar, "_Screenshot"), "Screenshot", G_CALLBACK(callback_screenshot));
+  plain(submenu(bar, "_Screenshot"), "Screenshot", G_CALLBACK(guarded<callback_screenshot>));
   GtkWidget* help = submenu(bar, "_Help");
-  stock(help, GTK_STOCK_HELP, G_CALLBACK(mivor_gtk_callback_help));
+  stock(help, GTK_STOCK_HELP, G_CALLBACK(guarded<mivor_gtk_callback_help>));
   separator(help);
-  stock(help, GTK_STOCK_ABOUT, G_CALLBACK(on_about));
+  stock(help, GTK_STOCK_ABOUT, G_CALLBACK(guarded<on_about>));
 }
 
 // The text shown by a menu item: its label, or the stock item's label.

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "edit/orbital_tiles.h"
@@ -27,6 +28,7 @@
 #include "render/scene.h"
 #include "render/view.h"
 #include "ui/gl_scope.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* multi_view_win = nullptr;
@@ -255,18 +257,22 @@ void place_new_tile(int k) {
 // One step of building the tiles, small enough to keep the main loop
 // answering: first each tile's widgets (its OpenGL context is made when it
 // is first shown), then each tile's surfaces. False when all are there.
+// The source's number is kept only while the builder goes on: a step that
+// fails (memory ran out) ends it, and the next window makes a new one.
 gboolean build_next_tile(gpointer) {
+  const guint id = std::exchange(state.idle, 0);
   for (size_t k = 0; k < state.od.size(); ++k) {
     if (state.od[k].frame) continue;
     place_new_tile(static_cast<int>(k));
+    state.idle = id;
     return TRUE;
   }
   for (tile_record_t& t : state.od) {
     if (t.built) continue;
     rebuild_tile_surfaces(t, Input_Data.auto_select_level != 0);
+    state.idle = id;
     return TRUE;
   }
-  state.idle = 0;
   return FALSE;
 }
 
@@ -286,12 +292,12 @@ GtkWidget* mivor_gtk_wsub_create(int k, int size) {
   }
   gtk_widget_add_events(t.area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
   const gpointer data = GINT_TO_POINTER(k);
-  g_signal_connect_after(t.area, "realize", G_CALLBACK(on_realize), data);
-  g_signal_connect(t.area, "configure_event", G_CALLBACK(on_configure), data);
-  g_signal_connect(t.area, "expose_event", G_CALLBACK(on_expose), data);
-  g_signal_connect(t.area, "button_press_event", G_CALLBACK(on_button_press), data);
-  g_signal_connect(t.area, "button_release_event", G_CALLBACK(on_button_release), data);
-  g_signal_connect(t.area, "motion_notify_event", G_CALLBACK(on_motion), data);
+  g_signal_connect_after(t.area, "realize", G_CALLBACK(guarded<on_realize>), data);
+  g_signal_connect(t.area, "configure_event", G_CALLBACK(guarded<on_configure>), data);
+  g_signal_connect(t.area, "expose_event", G_CALLBACK(guarded<on_expose>), data);
+  g_signal_connect(t.area, "button_press_event", G_CALLBACK(guarded<on_button_press>), data);
+  g_signal_connect(t.area, "button_release_event", G_CALLBACK(guarded<on_button_release>), data);
+  g_signal_connect(t.area, "motion_notify_event", G_CALLBACK(guarded<on_motion>), data);
   gtk_box_pack_start(GTK_BOX(box), t.area, TRUE, TRUE, 0);
 
   GtkWidget* labels = gtk_hbox_new(TRUE, 0);
@@ -351,7 +357,7 @@ void make_tiles() {
   const tile_place_t area = multiview_area_size(static_cast<int>(orbitals.size()), state.columns, size);
   gtk_layout_set_size(GTK_LAYOUT(state.layout), static_cast<guint>(area.x), static_cast<guint>(area.y));
   if (orbitals.empty()) mivor_gtk_push_message_to_statusbar1("The molecule has no orbitals to show");
-  if (!state.od.empty() && !state.idle) state.idle = g_idle_add(build_next_tile, nullptr);
+  if (!state.od.empty() && !state.idle) state.idle = g_idle_add(guarded<build_next_tile>, nullptr);
 }
 
 // Destroys the tiles' widgets first (their handlers check the array), then
@@ -384,9 +390,9 @@ gboolean mivor_multi_view_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
   return TRUE;
 }
 
-GtkWidget* zoom_button(const char* stock, void (*action)()) {
+GtkWidget* zoom_button(const char* stock, GCallback action) {
   GtkWidget* b = gtk_button_new_from_stock(stock);
-  g_signal_connect_swapped(b, "clicked", G_CALLBACK(action), nullptr);
+  g_signal_connect_swapped(b, "clicked", action, nullptr);
   return b;
 }
 
@@ -401,8 +407,8 @@ void mivor_gtk_show_multiorb_window() {
   multi_view_win = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(multi_view_win), "Mivor multiview");
   set_mivor_icon(multi_view_win);
-  g_signal_connect(multi_view_win, "delete-event", G_CALLBACK(kill_multi_view_win), nullptr);
-  g_signal_connect(multi_view_win, "key_press_event", G_CALLBACK(mivor_multi_view_key_press), nullptr);
+  g_signal_connect(multi_view_win, "delete-event", G_CALLBACK((guarded<kill_multi_view_win, TRUE>)), nullptr);
+  g_signal_connect(multi_view_win, "key_press_event", G_CALLBACK(guarded<mivor_multi_view_key_press>), nullptr);
 
   GtkWidget* box = gtk_vbox_new(FALSE, 0);
   gtk_container_add(GTK_CONTAINER(multi_view_win), box);
@@ -414,8 +420,10 @@ void mivor_gtk_show_multiorb_window() {
   state.layout = gtk_layout_new(nullptr, nullptr);
   gtk_container_add(GTK_CONTAINER(state.scrolled), state.layout);
   GtkWidget* row = gtk_hbox_new(FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(row), zoom_button(GTK_STOCK_ZOOM_IN, magnify_frames), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(row), zoom_button(GTK_STOCK_ZOOM_OUT, extenuate_frames), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(row), zoom_button(GTK_STOCK_ZOOM_IN, G_CALLBACK(guarded<magnify_frames>)), FALSE, FALSE,
+                     0);
+  gtk_box_pack_start(GTK_BOX(row), zoom_button(GTK_STOCK_ZOOM_OUT, G_CALLBACK(guarded<extenuate_frames>)), FALSE, FALSE,
+                     0);
   gtk_box_pack_start(GTK_BOX(box), row, FALSE, FALSE, 0);
 
   make_tiles();

@@ -18,6 +18,7 @@
 #include "molecule/settings.h"
 #include "render/gl/label_images.h"
 #include "render/gl/textbox_editing.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -115,7 +116,7 @@ void build_textbox(GtkWidget* box, const textbox_t& text_box) {
   pack(r, entry(std::to_string(text_box.x), 6));
   pack(r, entry(std::to_string(text_box.y), 6));
   GtkWidget* move = gtk_button_new_with_label("click on the display for new position");
-  g_signal_connect(move, "clicked", G_CALLBACK(on_move_textbox), nullptr);
+  g_signal_connect(move, "clicked", G_CALLBACK(guarded<on_move_textbox>), nullptr);
   pack(box, move);
 }
 
@@ -196,7 +197,7 @@ void mivor_gtk_modify_3Dobject(GtkWidget*, gpointer object) {
   } else {
     build_drawn_object(box, *m);
   }
-  g_signal_connect(state.dialog, "response", G_CALLBACK(on_response), nullptr);
+  g_signal_connect(state.dialog, "response", G_CALLBACK(guarded<on_response>), nullptr);
   gtk_widget_show_all(state.dialog);
 }
 

@@ -9,6 +9,7 @@
 #include "edit/orbital_list_model.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* treeview = nullptr;
@@ -149,7 +150,7 @@ void add_type_column() {
   GtkCellRenderer* combo = gtk_cell_renderer_combo_new();
   g_object_set(combo, "model", types, "text-column", 0, "has-entry", FALSE, "editable", TRUE, nullptr);
   g_object_unref(types);
-  g_signal_connect(combo, "edited", G_CALLBACK(on_type_edited), nullptr);
+  g_signal_connect(combo, "edited", G_CALLBACK(guarded<on_type_edited>), nullptr);
   gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(treeview), -1, "orbital type", combo, "text", COL_TYPE,
                                               nullptr);
 }
@@ -159,7 +160,8 @@ void add_text_column(const char* title, int column, bool sortable) {
   const int n = gtk_tree_view_insert_column_with_attributes(GTK_TREE_VIEW(treeview), -1, title,
                                                             gtk_cell_renderer_text_new(), "text", column, nullptr);
   if (!sortable) return;
-  gtk_tree_sortable_set_sort_func(GTK_TREE_SORTABLE(store), column, compare_rows, GINT_TO_POINTER(column), nullptr);
+  gtk_tree_sortable_set_sort_func(GTK_TREE_SORTABLE(store), column, guarded<compare_rows>, GINT_TO_POINTER(column),
+                                  nullptr);
   gtk_tree_view_column_set_sort_column_id(gtk_tree_view_get_column(GTK_TREE_VIEW(treeview), n - 1), column);
 }
 

@@ -20,6 +20,7 @@
 #include "render/gl/view_gl.h"
 #include "render/isosurface.h"
 #include "ui/gl_scope.h"
+#include "ui/guarded.h"
 #include "ui/orbital_list.h"
 #include "ui/widgets.h"
 
@@ -161,16 +162,16 @@ void on_vibration_amplitude(GtkAdjustment* adj) {
 GtkWidget* make_vibrations_page() {
   vbox_vibration = gtk_vbox_new(FALSE, 2);
   GtkAdjustment* speed = adjustment(Input_Data.vibration_speed, 0, 1, 0.01, 0.1);
-  g_signal_connect(speed, "value-changed", G_CALLBACK(on_vibration_speed), nullptr);
+  g_signal_connect(speed, "value-changed", G_CALLBACK(guarded<on_vibration_speed>), nullptr);
   pack(vbox_vibration, framed("vibration speed", hscale(speed, 2, false)));
   GtkAdjustment* amplitude = adjustment(Input_Data.vibration_amplitude, 0, 2, 1, 1);
-  g_signal_connect(amplitude, "value-changed", G_CALLBACK(on_vibration_amplitude), nullptr);
+  g_signal_connect(amplitude, "value-changed", G_CALLBACK(guarded<on_vibration_amplitude>), nullptr);
   pack(vbox_vibration, framed("amplitude", hscale(amplitude, 0, false)));
   vbox_freqs = gtk_vbox_new(FALSE, 0);
   state.freqs_window = scrolled_box(vbox_freqs);
   pack(vbox_vibration, state.freqs_window, true);
   vib_spectrum_button = gtk_button_new_with_label("vibrational spectrum");
-  g_signal_connect(vib_spectrum_button, "clicked", G_CALLBACK(mivor_gtk_show_vib_spectrum), nullptr);
+  g_signal_connect(vib_spectrum_button, "clicked", G_CALLBACK(guarded<mivor_gtk_show_vib_spectrum>), nullptr);
   pack(vbox_vibration, vib_spectrum_button);
   return vbox_vibration;
 }
@@ -201,7 +202,8 @@ void rebuild_frequency_buttons() {
     gtk_misc_set_alignment(GTK_MISC(label), 0, 0.5);
     GtkWidget* button = gtk_button_new();
     gtk_container_add(GTK_CONTAINER(button), label);
-    g_signal_connect_swapped(button, "clicked", G_CALLBACK(on_frequency), GINT_TO_POINTER(static_cast<int>(i)));
+    g_signal_connect_swapped(button, "clicked", G_CALLBACK(guarded<on_frequency>),
+                             GINT_TO_POINTER(static_cast<int>(i)));
     pack(vbox_freqs, button);
     gtk_widget_show_all(button);
     state.freq_buttons.push_back(button);
@@ -219,9 +221,9 @@ GtkWidget* make_orbitals_page() {
 
   GtkWidget* buttons = gtk_hbox_new(TRUE, 2);
   GtkWidget* remove = gtk_button_new_from_stock(GTK_STOCK_DELETE);
-  g_signal_connect_swapped(remove, "clicked", G_CALLBACK(delete_orbital_from_list), nullptr);
+  g_signal_connect_swapped(remove, "clicked", G_CALLBACK(guarded<delete_orbital_from_list>), nullptr);
   GtkWidget* restore = gtk_button_new_from_stock(GTK_STOCK_UNDELETE);
-  g_signal_connect_swapped(restore, "clicked", G_CALLBACK(undelete_all_orbitals_from_list), nullptr);
+  g_signal_connect_swapped(restore, "clicked", G_CALLBACK(guarded<undelete_all_orbitals_from_list>), nullptr);
   pack(buttons, remove, true);
   pack(buttons, restore, true);
   pack(vbox_orbitals, buttons);
@@ -230,7 +232,7 @@ GtkWidget* make_orbitals_page() {
   pack(filter, gtk_label_new("filter"));
   GtkWidget* entry = gtk_entry_new();
   gtk_entry_set_width_chars(GTK_ENTRY(entry), 10);
-  g_signal_connect(entry, "activate", G_CALLBACK(orbital_filter_callback), nullptr);
+  g_signal_connect(entry, "activate", G_CALLBACK(guarded<orbital_filter_callback>), nullptr);
   guard_keys(entry);
   pack(filter, entry, true);
   pack(vbox_orbitals, filter);
@@ -259,7 +261,8 @@ void add_custom_grid_buttons() {
     GtkWidget* button = gtk_button_new_with_label(title.c_str());
     gtk_label_set_ellipsize(GTK_LABEL(gtk_bin_get_child(GTK_BIN(button))), PANGO_ELLIPSIZE_END);
     gtk_widget_set_tooltip_text(button, title.c_str());
-    g_signal_connect_swapped(button, "clicked", G_CALLBACK(on_custom_grid), GINT_TO_POINTER(static_cast<int>(j)));
+    g_signal_connect_swapped(button, "clicked", G_CALLBACK(guarded<on_custom_grid>),
+                             GINT_TO_POINTER(static_cast<int>(j)));
     pack(vbox_orbitals, button);
     gtk_widget_show(button);
     state.button_custom_grid.push_back(button);
@@ -319,14 +322,14 @@ GtkWidget* make_zoom_expander() {
   gtk_combo_box_append_text(GTK_COMBO_BOX(combo_button), "Move molecule");
   gtk_combo_box_append_text(GTK_COMBO_BOX(combo_button), "Move camera");
   gtk_combo_box_set_active(GTK_COMBO_BOX(combo_button), move_camera ? 1 : 0);
-  g_signal_connect(combo_button, "changed", G_CALLBACK(on_move_mode), nullptr);
+  g_signal_connect(combo_button, "changed", G_CALLBACK(guarded<on_move_mode>), nullptr);
   pack(box, combo_button);
 
   GtkWidget* arrows = gtk_table_new(3, 3, TRUE);
   const auto place = [arrows](GtkWidget* button, guint column, guint row) {
     gtk_table_attach(GTK_TABLE(arrows), button, column, column + 1, row, row + 1, GTK_SHRINK, GTK_SHRINK, 0, 0);
   };
-  const GCallback move = G_CALLBACK(on_move);
+  const GCallback move = G_CALLBACK(guarded<on_move>);
   place(stock_icon_button(GTK_STOCK_GO_UP, "move up", move, GINT_TO_POINTER(MOVE_UP)), 1, 0);
   place(stock_icon_button(GTK_STOCK_GO_BACK, "move left", move, GINT_TO_POINTER(MOVE_LEFT)), 0, 1);
   GdkPixbuf* center = gdk_pixbuf_new_from_xpm_data(center_xpm);
@@ -339,9 +342,11 @@ GtkWidget* make_zoom_expander() {
   pack(box, centred);
 
   GtkWidget* zoom = gtk_hbox_new(TRUE, 2);
-  pack(zoom, stock_icon_button(GTK_STOCK_ZOOM_OUT, "zoom out", G_CALLBACK(on_zoom), GINT_TO_POINTER(-1)), true);
-  pack(zoom, stock_icon_button(GTK_STOCK_ZOOM_100, "Normal size", G_CALLBACK(on_zoom), GINT_TO_POINTER(0)), true);
-  pack(zoom, stock_icon_button(GTK_STOCK_ZOOM_IN, "zoom in", G_CALLBACK(on_zoom), GINT_TO_POINTER(1)), true);
+  pack(zoom, stock_icon_button(GTK_STOCK_ZOOM_OUT, "zoom out", G_CALLBACK(guarded<on_zoom>), GINT_TO_POINTER(-1)),
+       true);
+  pack(zoom, stock_icon_button(GTK_STOCK_ZOOM_100, "Normal size", G_CALLBACK(guarded<on_zoom>), GINT_TO_POINTER(0)),
+       true);
+  pack(zoom, stock_icon_button(GTK_STOCK_ZOOM_IN, "zoom in", G_CALLBACK(guarded<on_zoom>), GINT_TO_POINTER(1)), true);
   pack(box, zoom);
   return expander;
 }
@@ -396,19 +401,19 @@ GtkWidget* make_geometries_expander() {
   gtk_container_add(GTK_CONTAINER(geo_expander), box);
   pack(box, gtk_hseparator_new());
   geo_button = gtk_button_new_with_label("graphical info");
-  g_signal_connect(geo_button, "clicked", G_CALLBACK(mivor_gtk_show_graphical_energies), nullptr);
+  g_signal_connect(geo_button, "clicked", G_CALLBACK(guarded<mivor_gtk_show_graphical_energies>), nullptr);
   pack(box, geo_button);
 
   GtkWidget* row = gtk_hbox_new(TRUE, 2);
-  pack(row, stock_icon_button(GTK_STOCK_GOTO_FIRST, "first geometry", G_CALLBACK(on_first_geometry)), true);
+  pack(row, stock_icon_button(GTK_STOCK_GOTO_FIRST, "first geometry", G_CALLBACK(guarded<on_first_geometry>)), true);
   state.play_image = gtk_image_new_from_stock(GTK_STOCK_MEDIA_PLAY, GTK_ICON_SIZE_BUTTON);
-  geo_play_button = icon_button(state.play_image, "Play trajectory", G_CALLBACK(on_play));
+  geo_play_button = icon_button(state.play_image, "Play trajectory", G_CALLBACK(guarded<on_play>));
   pack(row, geo_play_button, true);
-  pack(row, stock_icon_button(GTK_STOCK_GOTO_LAST, "last geometry", G_CALLBACK(on_last_geometry)), true);
+  pack(row, stock_icon_button(GTK_STOCK_GOTO_LAST, "last geometry", G_CALLBACK(guarded<on_last_geometry>)), true);
   pack(box, row);
 
   adj_geoms = adjustment(0, 0, n_geometries(), 1, 1);
-  g_signal_connect(adj_geoms, "value-changed", G_CALLBACK(on_geometry_slider), nullptr);
+  g_signal_connect(adj_geoms, "value-changed", G_CALLBACK(guarded<on_geometry_slider>), nullptr);
   geo_slider = hscale(adj_geoms, 0, true);
   pack(box, geo_slider);
   label_igeo = gtk_label_new("");
@@ -456,20 +461,21 @@ GtkWidget* make_surface_expander() {
   gtk_container_add(GTK_CONTAINER(grid_expander), box);
 
   tranparency_level = adjustment(Input_Data.plus_color.alpha, 0, 1, 0.01, 0.1);
-  g_signal_connect(tranparency_level, "value-changed", G_CALLBACK(on_transparency), nullptr);
+  g_signal_connect(tranparency_level, "value-changed", G_CALLBACK(guarded<on_transparency>), nullptr);
   grid_frame_transp = framed("transparency", hscale(tranparency_level, 2, true));
   pack(box, grid_frame_transp);
 
   isosurface_level = adjustment(Input_Data.isolevel, 0, 0.2, 0.001, 0.01);
-  g_signal_connect(isosurface_level, "value-changed", G_CALLBACK(on_isolevel), nullptr);
+  g_signal_connect(isosurface_level, "value-changed", G_CALLBACK(guarded<on_isolevel>), nullptr);
   grid_frame_isosurf = framed("isosurface", hscale(isosurface_level, 3, true));
   pack(box, grid_frame_isosurf);
 
   all_orbitals_button = gtk_button_new_with_label("View all orbitals");
-  g_signal_connect_swapped(all_orbitals_button, "clicked", G_CALLBACK(mivor_gtk_show_multiorb_window), nullptr);
+  g_signal_connect_swapped(all_orbitals_button, "clicked", G_CALLBACK(guarded<mivor_gtk_show_multiorb_window>),
+                           nullptr);
   pack(box, all_orbitals_button);
   epot_button = gtk_button_new_with_label("Show electrostatic potential");
-  g_signal_connect_swapped(epot_button, "clicked", G_CALLBACK(on_show_epot), nullptr);
+  g_signal_connect_swapped(epot_button, "clicked", G_CALLBACK(guarded<on_show_epot>), nullptr);
   pack(box, epot_button);
   return grid_expander;
 }
@@ -579,8 +585,8 @@ void mivor_gtk_set_editing_pages_sensitive() {
 
 // Typing into an entry must not trigger key commands.
 void guard_keys(GtkWidget* entry) {
-  g_signal_connect(entry, "focus-in-event", G_CALLBACK(on_entry_focus_in), nullptr);
-  g_signal_connect(entry, "focus-out-event", G_CALLBACK(on_entry_focus_out), nullptr);
+  g_signal_connect(entry, "focus-in-event", G_CALLBACK(guarded<on_entry_focus_in>), nullptr);
+  g_signal_connect(entry, "focus-out-event", G_CALLBACK(guarded<on_entry_focus_out>), nullptr);
 }
 
 void geo_play_button_play(int flag) {
@@ -606,7 +612,7 @@ void callback_geo_back() {
 
 void mivor_gtk_show_isolevel() {
   if (!isosurface_level) return;
-  g_signal_handlers_block_by_func(isosurface_level, reinterpret_cast<gpointer>(on_isolevel), nullptr);
+  g_signal_handlers_block_by_func(isosurface_level, reinterpret_cast<gpointer>(guarded<on_isolevel>), nullptr);
   gtk_adjustment_set_value(isosurface_level, Input_Data.isolevel);
-  g_signal_handlers_unblock_by_func(isosurface_level, reinterpret_cast<gpointer>(on_isolevel), nullptr);
+  g_signal_handlers_unblock_by_func(isosurface_level, reinterpret_cast<gpointer>(guarded<on_isolevel>), nullptr);
 }

@@ -8,6 +8,7 @@
 #include "molecule/bonding.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* vbox_symmetry = nullptr;
@@ -23,9 +24,9 @@ GtkWidget* button_mirror_symm = nullptr;
 
 namespace {
 
-GtkWidget* command_button(const char* label, void (*command)()) {
+GtkWidget* command_button(const char* label, GCallback command) {
   GtkWidget* button = gtk_button_new_with_label(label);
-  g_signal_connect_swapped(button, "clicked", G_CALLBACK(command), nullptr);
+  g_signal_connect_swapped(button, "clicked", command, nullptr);
   return button;
 }
 
@@ -54,26 +55,26 @@ GtkWidget* make_symmetry_page() {
   vbox_symmetry = gtk_vbox_new(FALSE, 2);
   const auto pack = [](GtkWidget* child) { gtk_box_pack_start(GTK_BOX(vbox_symmetry), child, FALSE, FALSE, 0); };
 
-  button_symmetry = command_button("Symmetry", mivor_gtk_alpply_symmetry);
+  button_symmetry = command_button("Symmetry", G_CALLBACK(guarded<mivor_gtk_alpply_symmetry>));
   gtk_widget_set_tooltip_text(button_symmetry, "analyze the symmetry of the molecule and display symmetry elements");
   pack(button_symmetry);
-  button_average_symm = command_button("Average symmetry", mivor_gtk_force_symmetry);
+  button_average_symm = command_button("Average symmetry", G_CALLBACK(guarded<mivor_gtk_force_symmetry>));
   pack(button_average_symm);
-  button_inversion_symm = command_button("apply inversion symmetry", mivor_gtk_alpply_symmetry);
+  button_inversion_symm = command_button("apply inversion symmetry", G_CALLBACK(guarded<mivor_gtk_alpply_symmetry>));
   pack(button_inversion_symm);
 
-  button_trans_symm = command_button("apply translation", mivor_gtk_apply_translation);
+  button_trans_symm = command_button("apply translation", G_CALLBACK(guarded<mivor_gtk_apply_translation>));
   translation_magnitude = GTK_ADJUSTMENT(gtk_adjustment_new(Input_Data.translation_length, 0, 100, 1, 1, 0));
-  g_signal_connect(translation_magnitude, "value-changed", G_CALLBACK(on_translation_magnitude), nullptr);
+  g_signal_connect(translation_magnitude, "value-changed", G_CALLBACK(guarded<on_translation_magnitude>), nullptr);
   spin_transl_vect = gtk_spin_button_new(translation_magnitude, 1, 2);
   pack(button_with_spin(button_trans_symm, " r=", spin_transl_vect));
 
-  button_c2 = command_button("apply Cn symmetry", mivor_gtk_alpply_rot_symmetry);
+  button_c2 = command_button("apply Cn symmetry", G_CALLBACK(guarded<mivor_gtk_alpply_rot_symmetry>));
   spin_axis = gtk_spin_button_new(GTK_ADJUSTMENT(gtk_adjustment_new(rot_axis_order, 2, 100, 1, 1, 0)), 1, 0);
-  g_signal_connect(spin_axis, "value-changed", G_CALLBACK(on_axis_order), nullptr);
+  g_signal_connect(spin_axis, "value-changed", G_CALLBACK(guarded<on_axis_order>), nullptr);
   pack(button_with_spin(button_c2, " n=", spin_axis));
 
-  button_mirror_symm = command_button("apply mirror symmetry", mivor_gtk_alpply_symmetry);
+  button_mirror_symm = command_button("apply mirror symmetry", G_CALLBACK(guarded<mivor_gtk_alpply_symmetry>));
   pack(button_mirror_symm);
   return vbox_symmetry;
 }

@@ -1,5 +1,6 @@
 // The GLib timers of the window: the file watch every 10 seconds, the idle
-// animation and the vibration redraw. Each timer ends by returning false.
+// animation and the vibration redraw. Each timer ends by returning false;
+// one that runs out of memory says so and ends, except the file watch.
 
 #include <glib.h>
 
@@ -8,6 +9,7 @@
 #include "render/gl/scene_gl.h"
 #include "render/gl/view_gl.h"
 #include "ui/gl_scope.h"
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -38,6 +40,8 @@ gboolean animation_tick(gpointer generation) {
 }
 
 gboolean mivor_freq_timer(gpointer) {
+  // Cleared first: a tick that fails ends this timer and the next start makes another.
+  vibration_timer_running = false;
   const bool keep = vibration_tick();
   invalidate_drawing_area();
   vibration_timer_running = keep;
@@ -46,16 +50,16 @@ gboolean mivor_freq_timer(gpointer) {
 
 }  // namespace
 
-void start_check_for_changes() { g_timeout_add_seconds(file_watch_seconds, check_for_changes, nullptr); }
+void start_check_for_changes() { g_timeout_add_seconds(file_watch_seconds, guarded<check_for_changes, TRUE>, nullptr); }
 
 void start_animation_timer() {
   const double ms = Input_Data.snapshot_delay * 1000.0;
   const guint interval = ms < 1.0 ? 1u : ms > 3600000.0 ? 3600000u : static_cast<guint>(ms);
-  g_timeout_add(interval, animation_tick, GINT_TO_POINTER(++animation_generation));
+  g_timeout_add(interval, guarded<animation_tick>, GINT_TO_POINTER(++animation_generation));
 }
 
 void mivor_gtk_freq_timer() {
   if (vibration_timer_running) return;
   vibration_timer_running = true;
-  g_timeout_add(vibration_milliseconds, mivor_freq_timer, nullptr);
+  g_timeout_add(vibration_milliseconds, guarded<mivor_freq_timer>, nullptr);
 }

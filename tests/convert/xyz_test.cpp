@@ -62,6 +62,20 @@ TEST(Xyz, BadFilesAreRefusedWithTheLine) {
   }
 }
 
+// However many digits a coordinate takes, its line is written whole and
+// reads back to the same numbers.
+TEST(Xyz, HugeCoordinatesKeepTheirLinesWhole) {
+  std::vector<out_geometry_t> frames(1), again;
+  frames[0].atoms.push_back({"C", {1e300, -2.5, 0}});
+  frames[0].atoms.push_back({"H", {0, 0, 1}});
+  std::string error;
+  ASSERT_TRUE(read_xyz(xyz_text(frames), again, error)) << error;
+  ASSERT_EQ(again.size(), 1u);
+  ASSERT_EQ(again[0].atoms.size(), 2u);
+  EXPECT_EQ(again[0].atoms[0].xyz, (vec3{1e300, -2.5, 0}));
+  EXPECT_EQ(again[0].atoms[1].xyz, (vec3{0, 0, 1}));
+}
+
 // The converters as the program runs them: forward and back, a bad file
 // refused with one line and nothing written, a newer native file kept.
 TEST(Xyz, ConvertersKeepTheUsersFiles) {

@@ -23,9 +23,8 @@ namespace {
 // Sources in a folder missing here are reported, so a new folder gets a place.
 std::optional<int> folder_rank(const std::string& folder) {
   static constexpr std::pair<std::string_view, int> kRanks[] = {
-      {"molecule", 1}, {"formats", 2},   {"render", 3}, {"document", 4}, {"edit", 5},
-      {"app", 6},      {"render/gl", 7}, {"export", 8}, {"ui", 9},       {"cli", 9},
-      {"convert", 9},  {"calc", 10},
+      {"molecule", 1},  {"formats", 2}, {"render", 3}, {"document", 4}, {"edit", 5},    {"app", 6},
+      {"render/gl", 7}, {"export", 8},  {"ui", 9},     {"cli", 9},      {"convert", 9}, {"calc", 10},
   };
   for (const auto& [name, rank] : kRanks)
     if (name == folder) return rank;
@@ -66,66 +65,6 @@ struct SourceFile {
   std::string path;    // relative to the root, with '/' separators
   std::string folder;  // relative to the root; empty directly under it
 };
-
-// The text with its comments blanked out, line breaks kept. String and
-// character literals are stepped over so that a "/*" inside one opens no comment;
-// they end with their line at the latest, so a stray quote cannot hide the rest.
-std::string without_comments(const std::string& text) {
-  enum class In { kCode, kLineComment, kBlockComment, kString, kChar } in = In::kCode;
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-    if (c == '\n') {
-      if (in != In::kBlockComment) in = In::kCode;
-      out += c;
-      continue;
-    }
-    switch (in) {
-      case In::kCode:
-        if (c == '/' && next == '/') {
-          in = In::kLineComment;
-          continue;
-        }
-        if (c == '/' && next == '*') {
-          in = In::kBlockComment;
-          out += ' ';
-          ++i;
-          continue;
-        }
-        if (c == '"') {
-          in = In::kString;
-        } else if (c == '\'') {
-          // A quote right after a letter or digit separates digits (1'000'000).
-          const bool after_word =
-              !out.empty() && (std::isalnum(static_cast<unsigned char>(out.back())) || out.back() == '_');
-          if (!after_word) in = In::kChar;
-        }
-        out += c;
-        break;
-      case In::kLineComment:
-        break;
-      case In::kBlockComment:
-        if (c == '*' && next == '/') {
-          in = In::kCode;
-          ++i;
-        }
-        break;
-      case In::kString:
-      case In::kChar:
-        out += c;
-        if (c == '\\' && next != '\n' && next != '\0') {
-          out += next;
-          ++i;
-        } else if (c == (in == In::kString ? '"' : '\'')) {
-          in = In::kCode;
-        }
-        break;
-    }
-  }
-  return out;
-}
 
 // `# include "path"` or `# include <path>`, with white space allowed around the '#'.
 std::optional<Include> parse_include(const std::string& line, int number) {
@@ -267,6 +206,66 @@ std::vector<std::vector<std::string>> circles(const std::map<std::string, std::s
 }
 
 }  // namespace
+
+// The text with its comments blanked out, line breaks kept. String and
+// character literals are stepped over so that a "/*" inside one opens no comment;
+// they end with their line at the latest, so a stray quote cannot hide the rest.
+std::string without_comments(const std::string& text) {
+  enum class In { kCode, kLineComment, kBlockComment, kString, kChar } in = In::kCode;
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (c == '\n') {
+      if (in != In::kBlockComment) in = In::kCode;
+      out += c;
+      continue;
+    }
+    switch (in) {
+      case In::kCode:
+        if (c == '/' && next == '/') {
+          in = In::kLineComment;
+          continue;
+        }
+        if (c == '/' && next == '*') {
+          in = In::kBlockComment;
+          out += ' ';
+          ++i;
+          continue;
+        }
+        if (c == '"') {
+          in = In::kString;
+        } else if (c == '\'') {
+          // A quote right after a letter or digit separates digits (1'000'000).
+          const bool after_word =
+              !out.empty() && (std::isalnum(static_cast<unsigned char>(out.back())) || out.back() == '_');
+          if (!after_word) in = In::kChar;
+        }
+        out += c;
+        break;
+      case In::kLineComment:
+        break;
+      case In::kBlockComment:
+        if (c == '*' && next == '/') {
+          in = In::kCode;
+          ++i;
+        }
+        break;
+      case In::kString:
+      case In::kChar:
+        out += c;
+        if (c == '\\' && next != '\n' && next != '\0') {
+          out += next;
+          ++i;
+        } else if (c == (in == In::kString ? '"' : '\'')) {
+          in = In::kCode;
+        }
+        break;
+    }
+  }
+  return out;
+}
 
 std::vector<std::string> check_layering(const fs::path& src_root) {
   const fs::path& root = src_root;

@@ -11,3 +11,7 @@
 // empty when the tree follows the layers. Throws std::filesystem::filesystem_error
 // when the tree cannot be walked.
 std::vector<std::string> check_layering(const std::filesystem::path& src_root);
+
+// The text with its comments blanked out and its line breaks kept, so that a
+// scan of the code finds nothing in a comment and still knows each line.
+std::string without_comments(const std::string& text);

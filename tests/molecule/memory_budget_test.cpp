@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -29,6 +31,81 @@ TEST(MemoryBudget, TheUsersLimitNarrowsWhatTheSystemAllows) {
     ScopedEnv limit("MIVOR_MEMORY_LIMIT", ignored);
     EXPECT_GT(memory_budget(), free / 2) << ignored;
   }
+}
+
+constexpr size_t MiB = size_t{1} << 20;
+
+// A fake control-group tree: version 2 files at the root and in groups below
+// it, version 1 files under memory/, and the membership file naming the group.
+struct FakeCgroups {
+  TempDir dir;
+  std::string membership = dir.write("cgroup", "0::/\n");
+  void file(const std::string& path, const std::string& text) {
+    const size_t slash = path.rfind('/');
+    if (slash != std::string::npos) std::filesystem::create_directories(dir.file(path.substr(0, slash)));
+    dir.write(path, text);
+  }
+  size_t headroom() const { return cgroup_memory_headroom(dir.path(), membership); }
+};
+
+// Version 2: the limit less what the group uses beyond the page cache it may
+// drop; "max" is no limit; a group below a limited one is held by it, and the
+// tighter of the two holds.
+TEST(MemoryBudget, ControlGroupVersion2LimitsWhatTheGroupAndItsParentsAllow) {
+  FakeCgroups g;
+  EXPECT_EQ(g.headroom(), SIZE_MAX);
+  g.file("memory.max", "1073741824\n");
+  g.file("memory.current", "268435456\n");
+  g.file("memory.stat", "anon 1\ninactive_file 134217728\nactive_file 5\n");
+  EXPECT_EQ(g.headroom(), 896 * MiB);
+  g.file("memory.max", "max\n");
+  EXPECT_EQ(g.headroom(), SIZE_MAX);
+
+  g.membership = g.dir.write("cgroup", "12:cpu:/elsewhere\n0::/job/step/\n");
+  g.file("job/memory.max", "536870912\n");
+  g.file("job/memory.current", "134217728\n");
+  g.file("job/step/memory.max", "max\n");
+  EXPECT_EQ(g.headroom(), 384 * MiB);
+  g.file("job/step/memory.max", "209715200\n");
+  g.file("job/step/memory.current", "104857600\n");
+  EXPECT_EQ(g.headroom(), 100 * MiB);
+  // A usage beyond the limit leaves nothing.
+  g.file("job/step/memory.current", "309715200\n");
+  EXPECT_EQ(g.headroom(), 0u);
+}
+
+// Version 1, read when version 2 sets no limit: its "unlimited" is a number
+// near the largest one.
+TEST(MemoryBudget, ControlGroupVersion1LimitAndItsUnlimitedValue) {
+  FakeCgroups g;
+  g.file("memory/memory.limit_in_bytes", "2147483648\n");
+  g.file("memory/memory.usage_in_bytes", "1610612736\n");
+  g.file("memory/memory.stat", "cache 9\ntotal_inactive_file 536870912\n");
+  EXPECT_EQ(g.headroom(), 1024 * MiB);
+  g.file("memory/memory.limit_in_bytes", "9223372036854771712\n");
+  EXPECT_EQ(g.headroom(), SIZE_MAX);
+}
+
+// Files that are missing, empty or hold anything but a number set no limit
+// and never make the budget zero; a membership that climbs out of the tree
+// names the root.
+TEST(MemoryBudget, UnreadableControlGroupFilesAreNoLimit) {
+  FakeCgroups g;
+  for (const char* garbage : {"", "lots\n", "-5\n", "12 34\n", "99999999999999999999999\n", "0x10\n"}) {
+    g.file("memory.max", garbage);
+    g.file("memory/memory.limit_in_bytes", garbage);
+    EXPECT_EQ(g.headroom(), SIZE_MAX) << garbage;
+  }
+  g.file("memory.max", "1073741824\n");
+  for (const char* garbage : {"", "junk\n", "-5\n", "1e9\n"}) {
+    g.file("memory.current", garbage);
+    g.file("memory.stat", std::string("inactive_file ") + garbage);
+    EXPECT_EQ(g.headroom(), 1024 * MiB) << garbage;
+  }
+  g.membership = g.dir.write("cgroup", "0::/../../etc\n");
+  EXPECT_EQ(g.headroom(), 1024 * MiB);
+  g.membership = g.dir.file("absent");
+  EXPECT_EQ(g.headroom(), 1024 * MiB);
 }
 
 // Memory that runs out inside the work is a message and a false, whether
