@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -39,8 +40,8 @@ void open_dialog(const std::string& what) {
   gtk_label_set_width_chars(GTK_LABEL(label), 40);
   wait_state.bar = gtk_progress_bar_new();
   GtkWidget* stop = gtk_button_new_with_label("Stop");
-  g_signal_connect(stop, "clicked", G_CALLBACK(stop_pressed), nullptr);
-  g_signal_connect(d, "delete-event", G_CALLBACK(refuse_delete), nullptr);
+  g_signal_connect(stop, "clicked", G_CALLBACK(guarded<stop_pressed>), nullptr);
+  g_signal_connect(d, "delete-event", G_CALLBACK((guarded<refuse_delete, TRUE>)), nullptr);
   GtkWidget* row = gtk_hbutton_box_new();
   gtk_button_box_set_layout(GTK_BUTTON_BOX(row), GTK_BUTTONBOX_END);
   gtk_box_pack_start(GTK_BOX(row), stop, FALSE, FALSE, 0);
