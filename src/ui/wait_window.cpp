@@ -77,7 +77,11 @@ bool wait_window_pulse(const std::string& what) {
   // Short runs show nothing; a run the user notices gets the dialog.
   if (!wait_state.dialog && clock_type::now() - wait_state.since > std::chrono::milliseconds(300))
     open_dialog(what);
-  if (wait_state.bar) gtk_progress_bar_pulse(GTK_PROGRESS_BAR(wait_state.bar));
+  // Events are handled only while the modal window holds the grab: before
+  // it, a click or key on the main window would run in the middle of the
+  // caller's work.
+  if (!wait_state.dialog) return true;
+  gtk_progress_bar_pulse(GTK_PROGRESS_BAR(wait_state.bar));
   handle_pending_events();
   return !wait_state.stop;
 }
@@ -85,5 +89,4 @@ bool wait_window_pulse(const std::string& what) {
 void wait_window_close() {
   if (wait_state.dialog) gtk_widget_destroy(wait_state.dialog);
   wait_state = wait_state_t{};
-  if (gdk_display_get_default()) handle_pending_events();
 }
