@@ -2,7 +2,7 @@
 # Remakes the fixtures of the converter tests in tests/data/convert/ with
 # the real programs (Debian's psi4 and openbabel): Molden files of
 # formaldehyde with spherical and with Cartesian d functions, of the NH2
-# radical (UHF) and of hydrogen fluoride with g functions (spherical and
+# radical and triplet O2 (UHF) and of hydrogen fluoride with g functions (spherical and
 # Cartesian), the cube files psi4 writes for some of their orbitals and for
 # the density, PDB, mol2 and SDF files written by Open Babel, and the output
 # of an NWChem optimisation of water.
@@ -17,10 +17,18 @@ mkdir -p "$out"
 
 # One psi4 run: $1 name, $2 geometry block, $3 extra options, $4 orbitals
 # to put on cubes (psi4 numbering: from 1 in order of energy, negative for
-# beta), $5 "density" to keep the density cube too. A basis block among the
-# options replaces cc-pVDZ.
+# beta; none: no cubes), $5 "density" to keep the density cube too. A basis
+# block among the options replaces cc-pVDZ.
 run_psi4() {
   local name=$1 geometry=$2 options=$3 orbitals=$4 density=${5:-}
+  local cubes=""
+  if [ -n "$orbitals" ]; then
+    cubes="set cubeprop_tasks ['orbitals', 'density']
+set cubeprop_orbitals [$orbitals]
+set cubic_grid_spacing [0.5, 0.5, 0.5]
+set cubic_grid_overage [2.5, 2.5, 2.5]
+cubeprop(wfn)"
+  fi
   mkdir -p "$work/$name"
   cat >"$work/$name/input.dat" <<INPUT
 memory 500 mb
@@ -32,18 +40,15 @@ set scf_type pk
 set e_convergence 10
 set d_convergence 10
 $options
-set cubeprop_tasks ['orbitals', 'density']
-set cubeprop_orbitals [$orbitals]
-set cubic_grid_spacing [0.5, 0.5, 0.5]
-set cubic_grid_overage [2.5, 2.5, 2.5]
 E, wfn = energy('scf', return_wfn=True)
 molden(wfn, '$name.molden')
-cubeprop(wfn)
+$cubes
 INPUT
   (cd "$work/$name" && psi4 -n 1 input.dat -o output.dat)
   cp "$work/$name/$name.molden" "$out/"
   for f in "$work/$name"/Psi_*.cube "$work/$name"/Dt.cube; do
     # Psi_a_8_1-B2.cube -> NAME_a_8.cube; Dt.cube -> NAME_density.cube
+    [ -e "$f" ] || continue
     local base
     base=$(basename "$f" .cube)
     case $base in
@@ -64,6 +69,12 @@ run_psi4 nh2_uhf "0 2
 N  0.000000  0.000000  0.000000
 H  0.000000  0.803000  0.570000
 H  0.000000 -0.803000  0.570000" "set reference uhf" "5, -4, -5"
+# An open shell in D2h: triplet O2 (UHF, 6-31G), whose alpha and beta
+# orbitals fill more than eight symmetries. No cubes.
+run_psi4 o2_uhf "0 3
+O  0.000000  0.000000 -0.604000
+O  0.000000  0.000000  0.604000" "set basis 6-31g
+set reference uhf" ""
 
 # g functions: hydrogen fluoride in cc-pVDZ with a contracted g shell added
 # on fluorine. The bond is tilted against all three axes and the run kept
@@ -111,8 +122,8 @@ for fmt in pdb mol2 sdf; do
   obabel "$work/ethanol.xyz" -O "$out/ethanol.$fmt" 2>/dev/null
 done
 
-# NWChem: an SCF optimisation of water (a few steps), its output as Open
-# Babel reads it (the format "nwo").
+# NWChem: an SCF optimisation of water (a few steps; "print low" keeps the
+# output small), read through Open Babel (its format "nwo").
 mkdir -p "$work/nwchem"
 cat >"$work/nwchem/h2o.nw" <<NW
 start h2o
@@ -128,6 +139,7 @@ end
 scf
   singlet
   rhf
+  print low
 end
 driver
   maxiter 20
