@@ -21,7 +21,7 @@ packages=(
 # Peers and fixture makers (benchmarks, scripts/make_converter_fixtures.sh):
 # installed with `scripts/install-deps.sh --peers`.
 if [ "${1:-}" = "--peers" ]; then
-  packages+=(openbabel pymol)
+  packages+=(openbabel pymol nwchem)
 fi
 
 missing=()

@@ -8,6 +8,7 @@
 
 #include <openbabel/atom.h>
 #include <openbabel/bond.h>
+#include <openbabel/data_utilities.h>
 #include <openbabel/generic.h>
 #include <openbabel/mol.h>
 #include <openbabel/obconversion.h>
@@ -22,7 +23,9 @@
 
 namespace {
 
-constexpr double kcal_per_hartree = 627.509474;
+// Open Babel's own factor: its readers multiply hartree by it, so dividing
+// by the same number gives back the energies the program printed.
+const double kcal_per_hartree = OpenBabel::HARTEE_TO_KCALPERMOL;
 
 const char* const formats_with_bonds[] = {"mol2", "ml2", "sy2", "sdf", "sd", "mol", "mdl", "cml", "mrv"};
 

@@ -10,7 +10,7 @@
 
 // How the Cartesian functions of a shell with l ≥ 2 are normalised: each on
 // its own (the Molden convention), or all with the factor of x^l (as psi4
-// 1.3.2 writes them: xy, xz, yz like xx).
+// 1.3.2 writes them: xy, xz, yz like xx, every g component like xxxx).
 enum class cartesian_norm_t { own, shared };
 
 struct basis_shell_t {

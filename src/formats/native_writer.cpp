@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "formats/grid_reader.h"
@@ -176,12 +177,12 @@ void write_vibration_block(FILE* file, const mol_data_t& rec) {
 }
 
 // The type letters of the orbitals of one symmetry, as read from the
-// embedded orbital file (the third character onwards of each line). The
-// counts line may claim more orbitals than the file lists: only the letters
-// the file holds are written again, so what is written is bounded by what
-// was read.
+// embedded orbital file (the third character onwards of each line), and
+// the count the counts line gives for it (-1 when it gives none). Only the
+// letters the file holds are written again, at most `count` of them, so
+// what is written is bounded by what was read.
 struct symmetry_types {
-  int count = 0;
+  int count = -1;
   std::string letters;
 };
 
@@ -208,6 +209,67 @@ bool orbital_file_line(line_source& in, std::string& line) {
   return false;
 }
 
+bool starts_with_digit(const std::string& line) {
+  return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
+}
+
+// The counts line: the number of symmetries in columns 1 to 8, then one
+// 8-column field per symmetry. Files written for readers that take at most
+// eight symmetries list only the first eight counts; a symmetry without a
+// field (or with a field that holds no digit) has no count, and its letters
+// are counted in its block.
+class counts_line {
+ public:
+  explicit counts_line(const std::string& text) : text_(text) {
+    while (!text_.empty() && (text_.back() == '\n' || text_.back() == '\r')) text_.pop_back();
+  }
+  int symmetries() const { return std::max(0, field(0).value_or(0)); }
+  // Orbitals of symmetry s (from 0), or -1 when the line gives none.
+  int orbitals(int s) const {
+    const std::optional<int> f = field(static_cast<size_t>(s) + 1);
+    return f ? std::max(0, *f) : -1;
+  }
+
+ private:
+  std::optional<int> field(size_t k) const {
+    if (k * 8 >= text_.size()) return std::nullopt;
+    const std::string f = text_.substr(k * 8, 8);
+    if (std::none_of(f.begin(), f.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+      return std::nullopt;
+    return parse_int(f.c_str());
+  }
+  std::string text_;
+};
+
+// Reads the block of one symmetry: its "* 1234567890" line (when there is
+// one), then every line that starts with a digit. False when neither comes
+// next (the orbital file has no further block).
+bool read_symmetry_block(line_source& in, symmetry_types& sym) {
+  std::string line;
+  bool any = false;
+  if (orbital_file_line(in, line)) {
+    if (!line.empty() && line[0] == '*')
+      any = true;
+    else
+      in.put_back(std::move(line));
+  }
+  while (orbital_file_line(in, line)) {
+    if (!starts_with_digit(line)) {
+      in.put_back(std::move(line));
+      break;
+    }
+    any = true;
+    size_t end = line.size();
+    while (end > 2 && std::isspace(static_cast<unsigned char>(line[end - 1]))) --end;
+    if (end > 2) sym.letters.append(line, 2, end - 2);
+  }
+  // Letters beyond the count are dropped rather than given to the next
+  // symmetry.
+  if (sym.count >= 0 && sym.letters.size() > static_cast<size_t>(sym.count))
+    sym.letters.resize(static_cast<size_t>(sym.count));
+  return any;
+}
+
 // Copies the embedded orbital file that follows the grid data of `rec` in
 // `source`, putting in the types the user changed. Only the orbital file of
 // this grid section is read: the copy stops where the section ends.
@@ -222,36 +284,28 @@ void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
   std::string counts;
   orbital_file_line(in, counts);
   std::fputs(counts.c_str(), file);
-  // Number of symmetries in columns 1 to 8, orbitals per symmetry in the
-  // following 8-column fields.
-  auto field = [&](size_t k) { return k * 8 < counts.size() ? parse_int(counts.substr(k * 8, 8).c_str()) : 0; };
-  const int nsym = std::max(0, std::min(field(0), 8));
-  std::vector<symmetry_types> syms(static_cast<size_t>(nsym));
-  for (int s = 0; s < nsym; ++s) syms[static_cast<size_t>(s)].count = std::max(0, field(static_cast<size_t>(s) + 1));
+  const counts_line per_symmetry(counts);
   while (orbital_file_line(in, line)) {
     std::fputs(line.c_str(), file);
     if (line.find("#INDEX") != std::string::npos) break;
   }
 
-  // Each symmetry: its "* 1234567890" line, then lines of a digit, a blank
-  // and up to ten letters; any other line ends its letters.
-  for (symmetry_types& sym : syms) {
-    if (orbital_file_line(in, line) && line[0] != '*') in.put_back(std::move(line));
-    while (static_cast<int>(sym.letters.size()) < sym.count && orbital_file_line(in, line)) {
-      if (!std::isdigit(static_cast<unsigned char>(line[0]))) {
-        in.put_back(std::move(line));
-        break;
-      }
-      for (size_t c = 2; c < line.size() && line[c] != '\n' && line[c] != '\r'; ++c) {
-        if (static_cast<int>(sym.letters.size()) >= sym.count) break;
-        sym.letters.push_back(line[c]);
-      }
-    }
+  // The first eight symmetries are written even when their blocks are
+  // missing (empty); further ones only as far as the file has blocks for
+  // them, so that a claimed number of symmetries sizes nothing.
+  std::vector<symmetry_types> syms;
+  for (int s = 0; s < per_symmetry.symmetries(); ++s) {
+    symmetry_types sym;
+    sym.count = per_symmetry.orbitals(s);
+    if (!read_symmetry_block(in, sym) && s >= 8) break;
+    syms.push_back(std::move(sym));
   }
   for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g) {
     if (!rec.grid->orb_type_changed[g]) continue;
     const int s = rec.grid->orb_sym[g] - 1, k = rec.grid->orb_index[g] - 1;
-    if (s < 0 || s >= nsym || k < 0 || static_cast<size_t>(k) >= syms[static_cast<size_t>(s)].letters.size()) continue;
+    if (s < 0 || static_cast<size_t>(s) >= syms.size() || k < 0 ||
+        static_cast<size_t>(k) >= syms[static_cast<size_t>(s)].letters.size())
+      continue;
     const int type = rec.grid->orb_type[g];
     syms[static_cast<size_t>(s)].letters[static_cast<size_t>(k)] = orb_desc_short[type >= 0 && type < 8 ? type : 0][0];
   }

@@ -70,6 +70,31 @@ TEST_F(Babel, EveryModelIsAGeometry) {
   EXPECT_NEAR(mol[2].xyz[0][1], 0.3, 1e-9);
 }
 
+// A real NWChem 7 output (SCF optimisation of water, made by
+// scripts/make_converter_fixtures.sh): Open Babel gives the geometry of each
+// step as NWChem printed it (in its own orientation) with the step's energy
+// in hartree, the converged step twice as NWChem reports it twice, and no
+// charges.
+TEST_F(Babel, NWChemOptimisationStepsWithTheirEnergies) {
+  ASSERT_TRUE(open("qc2mvr", "h2o_nwchem.out").ok());
+  // The energies of NWChem's step table ("@" lines), to its eight decimals.
+  const double energies[] = {-76.00532352, -76.01072090, -76.01074617, -76.01074651, -76.01074651};
+  ASSERT_EQ(n_geometries(), 5);
+  for (int g = 0; g < 5; ++g) {
+    EXPECT_NEAR(mol[static_cast<size_t>(g)].energy, energies[g], 1e-9) << g;
+    ASSERT_EQ(mol[static_cast<size_t>(g)].natom(), 3);
+    EXPECT_FALSE(mol[static_cast<size_t>(g)].flags & FLAG_MULLIKEN);
+  }
+  EXPECT_EQ(atom_element(mol[0], 0).name, "O");
+  EXPECT_EQ(atom_element(mol[0], 2).name, "H");
+  EXPECT_DOUBLE_EQ(mol[0].xyz[0][2], 0.12);
+  EXPECT_DOUBLE_EQ(mol[0].xyz[1][0], -0.8);
+  EXPECT_DOUBLE_EQ(mol[4].xyz[0][2], 0.10227159);
+  EXPECT_DOUBLE_EQ(mol[4].xyz[2][0], 0.75410192);
+  EXPECT_DOUBLE_EQ(mol[4].xyz[2][2], -0.4711358);
+  EXPECT_EQ(mol[0].nbond(), 2);  // bonded by the program itself
+}
+
 TEST_F(Babel, ProgramOutputsAreToldByTheirContent) {
   EXPECT_EQ(output_format_of(" Entering Gaussian System, Link 0=g16\n"), "g09");
   EXPECT_EQ(output_format_of("                                 * O   R   C   A *\n"), "orca");

@@ -4,10 +4,14 @@
 
 #include <cmath>
 #include <numeric>
+#include <tuple>
 
 #include "convert/convert_support.h"
 #include "convert/molden_grids.h"
 #include "convert/text_lines.h"
+#include "document/open_close.h"
+#include "document/save.h"
+#include "formats/grid_reader.h"
 #include "molecule/mol_data.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
@@ -40,15 +44,30 @@ class Molden : public ::testing::Test {
 
 // The orbitals on psi4's lattice equal psi4's own cube values (rounded to
 // six digits there), with spherical d functions, with Cartesian ones (psi4
-// normalises xy, xz, yz like xx) and for both spins of an open shell.
+// normalises xy, xz, yz like xx), with spherical and Cartesian g functions
+// (psi4 normalises every Cartesian g component like xxxx; hydrogen fluoride
+// tilted off the axes, so that orbitals mix every component, and one cube
+// of a mostly-g orbital) and for both spins of an open shell.
 TEST_F(Molden, OrbitalsMatchPsi4OnItsLattice) {
-  for (const char* name : {"h2co", "h2co_cart"}) {
+  const struct {
+    const char* name;
+    std::vector<const char*> cubes;
+  } closed[] = {
+      {"h2co", {"a_8", "a_9"}},
+      {"h2co_cart", {"a_8", "a_9"}},
+      {"hf_g", {"a_5", "a_22"}},
+      {"hf_g_cart", {"a_5", "a_31"}},
+  };
+  for (const auto& c : closed) {
+    const std::string name = c.name;
     molden_options_t o;
-    o.like = fixture(std::string(name) + "_a_8.cube");
-    ASSERT_EQ(run(fixture(std::string(name) + ".molden"), o), "") << name;
-    EXPECT_LT(best_match(fixture(std::string(name) + "_a_8.cube")), 1e-5) << name;
-    EXPECT_LT(best_match(fixture(std::string(name) + "_a_9.cube")), 1e-5) << name;
+    o.like = fixture(name + "_" + c.cubes[0] + ".cube");
+    o.all = true;
+    ASSERT_EQ(run(fixture(name + ".molden"), o), "") << name;
+    for (const char* cube : c.cubes)
+      EXPECT_LT(best_match(fixture(name + "_" + cube + ".cube")), 1e-5) << name << " " << cube;
     EXPECT_TRUE(told.warnings.empty()) << name;
+    for (const auto& st : told.statuses) EXPECT_EQ(st.second.find("not orthonormal"), std::string::npos) << name;
   }
   molden_options_t o;
   o.like = fixture("nh2_uhf_a_5.cube");
@@ -105,6 +124,54 @@ TEST_F(Molden, OpenShellShowsAlphaAndBetaApart) {
     said = said || st.second == "Open shell: alpha orbitals in symmetries 1-4, beta orbitals in symmetries 5-8";
   EXPECT_TRUE(said);
   EXPECT_EQ(*std::max_element(r.grid->net.begin(), r.grid->net.end()), 30);
+}
+
+// Types assigned to orbitals of any symmetry are saved in the embedded
+// orbital file, beyond the eighth symmetry too (triplet O2 in D2h: alpha
+// orbitals in symmetries 1-6, beta in 7-12), whether its counts line lists
+// every symmetry or, as files for readers of at most eight do, only eight.
+TEST_F(Molden, OrbitalTypesOfEverySymmetryAreSaved) {
+  molden_options_t o;
+  o.net = 8;
+  ASSERT_EQ(run(fixture("o2_uhf.molden"), o), "");
+  const std::string converted = read_file(dir.file("out.mvr"));
+  const std::string all_counts =
+      "      12       5       5       2       2       2       2       5       5       2"
+      "       2       2       2\n";
+  ASSERT_NE(converted.find("#INPORB 2.2\n" + all_counts), std::string::npos);
+  std::string eight_counts = converted;
+  eight_counts.replace(eight_counts.find(all_counts), all_counts.size(), all_counts.substr(0, 72) + "\n");
+
+  auto orbital_file = [](const std::string& text) {
+    const size_t from = text.find("#INDEX\n");
+    return from == std::string::npos ? "" : text.substr(from, text.find(" </INPORB>") - from);
+  };
+  auto block = [](const char* letters) { return std::string("* 1234567890\n0 ") + letters + "\n"; };
+  const std::string want = "#INDEX\n" + block("uuuuu") + block("uuuuu") + block("su") + block("uu") + block("uu") +
+                           block("uu") + block("uuuuu") + block("uuuuu") + block("uu") + block("ud") + block("uu") +
+                           block("uu");
+  for (const std::string& text : {converted, eight_counts}) {
+    open_file(dir.write("o2.mvr", text), std::nullopt);
+    ASSERT_EQ(n_geometries(), 1);
+    for (const auto& [sym, index, type] : {std::tuple{3, 1, 6}, std::tuple{10, 2, 7}}) {
+      const int g = get_orbital(sym, index);
+      ASSERT_GE(g, 0) << sym;
+      m->grid.edit().orb_type[static_cast<size_t>(g)] = type;
+      m->grid.edit().orb_type_changed[static_cast<size_t>(g)] = 1;
+    }
+    const std::string saved[] = {dir.file("save1.mvr"), dir.file("save2.mvr"), dir.file("save3.mvr")};
+    for (const std::string& path : saved) {
+      ASSERT_TRUE(save_zev_file(path));
+      open_file(path, std::nullopt);
+    }
+    const std::string first = read_file(saved[0]);
+    EXPECT_EQ(orbital_file(first), want);
+    EXPECT_NE(first.find(text.substr(text.find("#INPORB"), text.find("#INDEX") - text.find("#INPORB"))),
+              std::string::npos);  // the counts line and the comment as they were
+    EXPECT_EQ(m->grid->orb_type[static_cast<size_t>(get_orbital(10, 2))], 7);
+    EXPECT_EQ(read_file(saved[1]), read_file(saved[2]));
+    EXPECT_EQ(orbital_file(read_file(saved[2])), want);
+  }
 }
 
 std::string molden_with(const std::string& gto, const std::string& mo) {

@@ -495,6 +495,26 @@ TEST_F(NativeFile, SavedGridSectionKeepsDescriptionsAndChangedOrbitalTypes) {
   EXPECT_EQ(m->grid.edit().n_points, 0);
 }
 
+// An orbital file that claims more than it holds: a symmetry's letters
+// beyond its count are dropped (not given to the next symmetry), a symmetry
+// without a count keeps the letters of its block, and symmetries beyond the
+// eighth are written only as far as the file has blocks for them.
+TEST_F(NativeFile, SavedOrbitalFileIsBoundedByWhatItHolds) {
+  std::string text = grid_file();
+  std::string blocks = "* 1234567890\n0 iiiiiiiiii\n1 ii\n* 1234567890\n0 ss\n";
+  for (int s = 3; s <= 9; ++s) blocks += "* 1234567890\n0 u\n";
+  text.replace(text.find("       1       2\n"), std::string::npos,
+               "99999999       3\n#INDEX\n" + blocks + " </INPORB>\n </GRID>\n <END>\n");
+  open_text(text);
+  ASSERT_EQ(m->ngrid(), 2);
+  m->grid.edit().orb_type[0] = 6;
+  m->grid.edit().orb_type_changed[0] = 1;
+  const std::string out = written();
+  std::string want = "#INPORB 2.2\n99999999       3\n#INDEX\n* 1234567890\n0 sii\n* 1234567890\n0 ss\n";
+  for (int s = 3; s <= 9; ++s) want += "* 1234567890\n0 u\n";
+  EXPECT_EQ(out.substr(out.find("#INPORB")), want + " </INPORB>\n </GRID>\n <END>\n");
+}
+
 TEST_F(NativeFile, GridDataAreSkippedWhenGeometriesAreCounted) {
   open_text(grid_file() + grid_file());
   EXPECT_EQ(n_geometries(), 2);
