@@ -73,7 +73,7 @@ bool NumberStream::fill() {
   const size_t rest = size_ - pos_;
   if (buffer_.empty() || rest > buffer_.size() / 2) {
     std::vector<char, large_block_allocator<char>> bigger(std::max(2 * rest, piece_ + piece_ / 8 + 64));
-    std::memcpy(bigger.data(), buffer_.data() + pos_, rest);
+    if (rest > 0) std::memcpy(bigger.data(), buffer_.data() + pos_, rest);
     buffer_.swap(bigger);
   } else if (rest > 0) {
     std::memmove(buffer_.data(), buffer_.data() + pos_, rest);
