@@ -54,8 +54,7 @@ bool stored_grid(int g, cube_grid_t& cube, grid_values_t& values, std::string& e
 }  // namespace
 
 int command_export_grid(const options_t& o, MessageCollector& told) {
-  if (o.files.size() != 1 || !o.grid || !o.cube || !o.only({"--geometry", "--grid", "--cube"}))
-    return 2;
+  if (o.files.size() != 1 || !o.grid || !o.cube || !o.only({"--geometry", "--grid", "--cube"})) return 2;
   if (!open_input(o.files[0])) {
     print_messages_to_stderr(told);
     return 1;

@@ -1,8 +1,8 @@
 #include "formats/safe_file.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -75,8 +75,7 @@ bool wait_window_pulse(const std::string& what) {
     wait_state.since = clock_type::now();
   }
   // Short runs show nothing; a run the user notices gets the dialog.
-  if (!wait_state.dialog && clock_type::now() - wait_state.since > std::chrono::milliseconds(300))
-    open_dialog(what);
+  if (!wait_state.dialog && clock_type::now() - wait_state.since > std::chrono::milliseconds(300)) open_dialog(what);
   // Events are handled only while the modal window holds the grab: before
   // it, a click or key on the main window would run in the middle of the
   // caller's work.

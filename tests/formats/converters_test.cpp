@@ -129,7 +129,8 @@ TEST_F(Converters, StoppedConverterEndsWithWhatItStartedAndTheMoleculeStays) {
   const std::string p = dir.write("x.slow", "C 0 0 0\n");
   open_file(p, std::nullopt);
   EXPECT_EQ(told.waits.size(), 3u);
-  EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't process file: " + p + "\nThe converter was stopped."});
+  EXPECT_EQ(told.warnings,
+            std::vector<std::string>{"ERROR: Can't process file: " + p + "\nThe converter was stopped."});
   EXPECT_EQ(m->natom(), 2);
   EXPECT_EQ(input_file_name, shown);
   EXPECT_FALSE(file_exists(dir.file("x.mvr")));

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "molecule/large_blocks.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 
@@ -121,6 +122,32 @@ TEST(MemoryBudget, RunningOutOfMemoryIsAMessage) {
       },
       "ERROR: Not enough memory"));
   EXPECT_EQ(told.warnings, (std::vector<std::string>{"ERROR: Not enough memory", "ERROR: Not enough memory"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Large blocks of every size around the huge-page boundary hold what is put
+// in them, side by side, while others come and go: a block given back with
+// the wrong size, or an alignment that cuts into a neighbour, shows here.
+TEST(LargeBlocks, BlocksOfEverySizeKeepTheirValuesWhileOthersComeAndGo) {
+  const size_t huge = size_t{2} << 20;
+  std::vector<grid_values_t> kept;
+  for (size_t bytes : {size_t{8}, huge - 8, huge, huge + 8, 3 * huge + 4096, 5 * huge}) {
+    grid_values_t v(bytes / sizeof(double));
+    for (size_t i = 0; i < v.size(); ++i) v[i] = static_cast<double>(i) + 0.5;
+    kept.push_back(std::move(v));
+    grid_values_t passing(bytes / sizeof(double) + 1, 1.0);  // made and given back between the kept ones
+    passing.push_back(2.0);
+  }
+  for (const grid_values_t& v : kept)
+    for (size_t i = 0; i < v.size(); i += 997) ASSERT_EQ(v[i], static_cast<double>(i) + 0.5);
+  // Growing moves a block into a larger one and keeps the values.
+  grid_values_t grown;
+  for (int i = 0; i < 1 << 20; ++i) grown.push_back(i);
+  EXPECT_EQ(grown[123456], 123456.0);
+  EXPECT_EQ(grown.back(), (1 << 20) - 1.0);
 }
 
 }  // namespace
