@@ -59,6 +59,9 @@ converter_run_t run_converter(const std::string& program, const std::string& fil
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
+  // It reads its file, never the terminal: in a process group of its own a
+  // read from the terminal would stop it for good.
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   // A group of its own, so that stopping it reaches the programs it starts.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);

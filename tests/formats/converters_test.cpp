@@ -107,6 +107,14 @@ TEST_F(Converters, FailedConversionIsReportedAndTheMoleculeStays) {
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.message, "x: line 3: this is not a toy file");
   EXPECT_EQ(told.waits_done, 3);  // every run ended its wait, failed or not
+
+  // A converter that reads its standard input gets an empty one, never the
+  // terminal (which would stop it, being in a group of its own).
+  const std::string reader = dir.write("read2mvr", "#!/bin/sh\nread line\necho \"got [$line]\" >&2\nexit 4\n");
+  chmod(reader.c_str(), 0755);
+  const converter_run_t read_run = run_converter(reader, "x");
+  EXPECT_EQ(read_run.status, 4);
+  EXPECT_EQ(read_run.message, "got []");
 }
 
 // While a converter runs the window is told it waits; when the user stops
