@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "formats/fixed_text.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
 
@@ -42,8 +43,6 @@ std::string grid_name_value(const std::string& name) {
   const std::string n = single_line(name);
   return n.find_first_of(" \t") == std::string::npos ? n : "\"" + n + "\"";
 }
-
-void append_point(std::string& out, const vec3& p) { appendf(out, " %.6f  %.6f  %.6f\n", p[0], p[1], p[2]); }
 
 std::string grid_header(const out_grid_set_t& s) {
   const long long points = s.lattice.points();
@@ -101,8 +100,7 @@ std::string section_head(const out_geometry_t& g) {
   std::string out;
   appendf(out, "  %d\n", static_cast<int>(g.atoms.size()));
   out += single_line(g.comment) + "\n";
-  for (const out_atom_t& a : g.atoms)
-    appendf(out, " %s  %15.9f  %15.9f  %15.9f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1], a.xyz[2]);
+  for (const out_atom_t& a : g.atoms) append_atom_line(out, a.symbol, a.xyz);
   if (!g.charges.empty() && g.charges.size() == g.atoms.size()) {
     out += " <ATOM>\n";
     for (double q : g.charges) appendf(out, "MULLIKEN_CHARGE = %f \n", q);

@@ -9,12 +9,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "formats/fixed_text.h"
 #include "formats/grid_reader.h"
 #include "formats/line_source.h"
 #include "formats/text_words.h"
@@ -49,27 +49,6 @@ class chunked_text {
   std::string text_;
 };
 
-// printf's "%W.Pf" of `v` (width W, P decimals), byte for byte: std::to_chars
-// rounds as printf does, without printf's cost of reading the format.
-void append_fixed(std::string& out, double v, int width, int precision) {
-  // Any double: a sign, up to 309 digits before the point, the point, the decimals.
-  char digits[320 + 16];
-  const std::to_chars_result r =
-      std::to_chars(digits, digits + sizeof digits, v, std::chars_format::fixed, std::min(precision, 15));
-  const size_t n = static_cast<size_t>(r.ptr - digits);
-  if (n < static_cast<size_t>(width)) out.append(static_cast<size_t>(width) - n, ' ');
-  out.append(digits, n);
-}
-
-// " X  Y  Z" with each coordinate as "%.6f", one line.
-void append_point(std::string& out, const vec3& p) {
-  for (int c = 0; c < 3; ++c) {
-    out += c == 0 ? " " : "  ";
-    append_fixed(out, p[static_cast<size_t>(c)], 0, 6);
-  }
-  out += '\n';
-}
-
 void write_point(FILE* file, const vec3& p) {
   chunked_text out(file);
   append_point(out.text(), p);
@@ -93,14 +72,7 @@ void write_atom_lines(FILE* file, const mol_data_t& rec) {
   chunked_text out(file);
   std::string& line = out.text();
   for (int i = 0; i < rec.natom(); ++i) {
-    const vec3& p = rec.xyz[static_cast<size_t>(i)];
-    line += ' ';
-    line += quoted_if_needed(atom_element(rec, i).name);
-    for (size_t c = 0; c < 3; ++c) {
-      line += "  ";
-      append_fixed(line, p[c], 15, 9);
-    }
-    line += '\n';
+    append_atom_line(line, quoted_if_needed(atom_element(rec, i).name), rec.xyz[static_cast<size_t>(i)]);
     out.line_done();
   }
 }
