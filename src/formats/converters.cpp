@@ -82,24 +82,25 @@ converter_run_t run_converter(const std::string& program, const std::string& fil
   // wait, so that it stays painted and the user can stop the converter.
   const std::string what = "Converting " + file;
   bool stopped = false;
-  std::string text;
-  char buffer[4096];
-  for (bool open = true; open && !stopped;) {
-    if (!notifier().waiting(what)) {
+  // Asks whether to go on; when the user says no, the converter's group
+  // is ended. True once it was stopped.
+  auto stop_asked = [&] {
+    if (!stopped && !notifier().waiting(what)) {
       kill(-pid, SIGTERM);
       stopped = true;
-      break;
     }
+    return stopped;
+  };
+  std::string text;
+  char buffer[4096];
+  while (!stop_asked()) {
     pollfd p{pipe_fds[0], POLLIN, 0};
     const int ready = poll(&p, 1, 50);
     if (ready < 0 && errno != EINTR) break;
     if (ready <= 0) continue;
     const ssize_t got = read(pipe_fds[0], buffer, sizeof buffer);
     if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (got <= 0) {
-      open = false;
-      continue;
-    }
+    if (got <= 0) break;
     std::fwrite(buffer, 1, static_cast<size_t>(got), stderr);
     text.append(buffer, static_cast<size_t>(got));
     if (text.size() > 16384) text.erase(0, text.size() - 8192);
@@ -107,20 +108,13 @@ converter_run_t run_converter(const std::string& program, const std::string& fil
   close(pipe_fds[0]);
   // A converter that closed its standard error may still run.
   int status = 0;
-  for (;;) {
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) break;
-    if (done < 0 && errno != EINTR) {
-      notifier().waiting_done();
-      return run;
-    }
-    if (!stopped && !notifier().waiting(what)) {
-      kill(-pid, SIGTERM);
-      stopped = true;
-    }
+  pid_t done;
+  while ((done = waitpid(pid, &status, WNOHANG)) != pid && (done >= 0 || errno == EINTR)) {
+    stop_asked();
     poll(nullptr, 0, 20);
   }
   notifier().waiting_done();
+  if (done != pid) return run;
   run.status = WIFEXITED(status) && !stopped ? WEXITSTATUS(status) : -1;
   run.message = stopped ? std::string() : last_line(text);
   return run;
