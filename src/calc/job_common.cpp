@@ -4,14 +4,14 @@
 #include "convert/native_in.h"
 #include "convert/text_lines.h"
 
-std::optional<out_geometry_t> last_geometry(const std::string& file, std::string& error) {
-  std::vector<out_geometry_t> geometries;
+std::optional<geometry_section_t> last_geometry(const std::string& file, std::string& error) {
+  std::vector<geometry_section_t> geometries;
   if (!read_native(file, geometries, error)) return std::nullopt;
-  if (geometries.empty() || geometries.back().atoms.empty()) {
+  if (geometries.empty() || geometries.back().rec.natom() == 0) {
     error = "the molecule has no atoms";
     return std::nullopt;
   }
-  return geometries.back();
+  return std::move(geometries.back());
 }
 
 std::string option_text(const job_options_t& options, const char* name, const std::string& fallback) {

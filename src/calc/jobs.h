@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/native_out.h"
+#include "formats/geometry_section.h"
 
 constexpr int job_done = 0;
 constexpr int job_failed = 1;
@@ -44,12 +44,12 @@ struct psi4_settings_t {
 // reorientation, no shift), exact integrals (scf_type pk), restricted
 // orbitals for a singlet and unrestricted ones otherwise, and the orbitals
 // written as Molden to "orbitals.molden".
-std::string psi4_input_text(const out_geometry_t& g, const psi4_settings_t& s);
+std::string psi4_input_text(const mol_data_t& g, const psi4_settings_t& s);
 
 // ---- Shared by the jobs (job_common.cpp) ----
 // The last geometry of the native file; null with `error` set when the
 // file holds none with atoms.
-std::optional<out_geometry_t> last_geometry(const std::string& file, std::string& error);
+std::optional<geometry_section_t> last_geometry(const std::string& file, std::string& error);
 // An option's value: its text, or `fallback` when absent or empty.
 std::string option_text(const job_options_t& options, const char* name, const std::string& fallback);
 // An option read as an integer within [lo, hi]; null when it is not one.

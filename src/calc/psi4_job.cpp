@@ -23,21 +23,22 @@ bool is_name(const std::string& s, const char* signs) {
   return true;
 }
 
-bool symbols_are_names(const out_geometry_t& g) {
-  for (const out_atom_t& a : g.atoms)
-    if (!is_name(a.symbol, "")) return false;
+bool symbols_are_names(const mol_data_t& g) {
+  for (int i = 0; i < g.natom(); ++i)
+    if (!is_name(atom_element(g, i).name, "")) return false;
   return true;
 }
 
 }  // namespace
 
-std::string psi4_input_text(const out_geometry_t& g, const psi4_settings_t& s) {
+std::string psi4_input_text(const mol_data_t& g, const psi4_settings_t& s) {
   std::string text = "# psi4 input written by psi4-orbitals for Mivor\nmolecule {\n";
   char line[256];
   std::snprintf(line, sizeof line, "%d %d\n", s.charge, s.multiplicity);
   text += line;
-  for (const out_atom_t& a : g.atoms) {
-    std::snprintf(line, sizeof line, "%s %.10f %.10f %.10f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1], a.xyz[2]);
+  for (int i = 0; i < g.natom(); ++i) {
+    const vec3& p = g.xyz[static_cast<size_t>(i)];
+    std::snprintf(line, sizeof line, "%s %.10f %.10f %.10f\n", atom_element(g, i).name.c_str(), p[0], p[1], p[2]);
     text += line;
   }
   text += "units angstrom\nno_reorient\nno_com\n}\n";
@@ -63,11 +64,11 @@ int run_psi4_orbitals(const job_options_t& options, const std::string& file) {
   s.multiplicity = *multiplicity;
 
   std::string error;
-  const std::optional<out_geometry_t> g = last_geometry(file, error);
+  const std::optional<geometry_section_t> g = last_geometry(file, error);
   if (!g) return job_failure(job, file + ": " + error);
-  if (!symbols_are_names(*g)) return job_failure(job, "an atom's symbol is not an element symbol");
+  if (!symbols_are_names(g->rec)) return job_failure(job, "an atom's symbol is not an element symbol");
   ScratchDir scratch;
-  if (scratch.path().empty() || !write_file_atomically(scratch.file("input.dat"), psi4_input_text(*g, s)))
+  if (scratch.path().empty() || !write_file_atomically(scratch.file("input.dat"), psi4_input_text(g->rec, s)))
     return job_failure(job, "can't write the input of psi4 in a scratch folder");
 
   const run_result_t r = run_program_in({"psi4", "input.dat", "output.dat"}, scratch.path(),

@@ -12,6 +12,7 @@
 #include "calc/xtb_output.h"
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
+#include "formats/native_writer.h"
 #include "formats/safe_file.h"
 
 namespace {
@@ -23,7 +24,7 @@ const char* const levels[] = {"crude", "sloppy", "loose", "lax", "normal", "tigh
 struct xtb_run_t {
   std::string job;
   std::string file;
-  out_geometry_t geometry;
+  geometry_section_t geometry;
   ScratchDir scratch;
   std::vector<std::string> argv;
 
@@ -36,14 +37,14 @@ struct xtb_run_t {
       return false;
     }
     std::string error;
-    std::optional<out_geometry_t> g = last_geometry(file, error);
+    std::optional<geometry_section_t> g = last_geometry(file, error);
     if (!g) {
       status = job_failure(job, file + ": " + error);
       return false;
     }
-    geometry = *g;
-    out_geometry_t input = geometry;
-    input.energy.reset();
+    geometry = std::move(*g);
+    geometry_section_t input = geometry;
+    input.rec.flags &= ~FLAG_ENERGY;
     input.comment = "input of " + job;
     if (scratch.path().empty() || !write_file_atomically(scratch.file("input.xyz"), xyz_text({input}))) {
       status = job_failure(job, "can't write the input of xtb in a scratch folder");
@@ -66,9 +67,9 @@ struct xtb_run_t {
     return job_failure(job, "xtb failed; its last lines:\n" + said);
   }
 
-  bool write(const std::vector<out_geometry_t>& geometries, int& status) const {
+  bool write(const std::vector<geometry_section_t>& geometries, int& status) const {
     std::string error;
-    if (write_native(file, geometries, error)) return true;
+    if (write_geometry_sections(file, geometries, error)) return true;
     status = job_failure(job, error);
     return false;
   }
@@ -79,10 +80,10 @@ bool ended_well(const run_result_t& r) {
 }
 
 bool same_atoms(const xtb_step_t& a, const xtb_step_t& b) {
-  if (a.atoms.size() != b.atoms.size()) return false;
-  for (size_t i = 0; i < a.atoms.size(); ++i)
+  if (a.atoms.natom() != b.atoms.natom()) return false;
+  for (size_t i = 0; i < a.atoms.xyz.size(); ++i)
     for (size_t c = 0; c < 3; ++c)
-      if (std::abs(a.atoms[i].xyz[c] - b.atoms[i].xyz[c]) > 1e-9) return false;
+      if (std::abs(a.atoms.xyz[i][c] - b.atoms.xyz[i][c]) > 1e-9) return false;
   return true;
 }
 
@@ -132,11 +133,14 @@ int run_xtb_frequencies(const job_options_t& options, const std::string& file) {
   if (!ended_well(r)) return run.failed(r);
 
   std::string g98, output, error;
-  out_geometry_t result = run.geometry;
-  if (!read_whole_file(run.scratch.file("g98.out"), g98, error) ||
-      !parse_g98_modes(g98, result.atoms.size(), result.modes, error))
+  geometry_section_t result = run.geometry;
+  if (!read_whole_file(run.scratch.file("g98.out"), g98, error) || !parse_g98_modes(g98, result.rec, error))
     return job_failure(run.job, error);
-  if (read_whole_file(run.scratch.file("xtb.out"), output, error)) result.energy = xtb_total_energy(output);
+  if (read_whole_file(run.scratch.file("xtb.out"), output, error)) {
+    const std::optional<double> energy = xtb_total_energy(output);
+    result.rec.energy = energy.value_or(0.0);
+    result.rec.flags = energy ? result.rec.flags | FLAG_ENERGY : result.rec.flags & ~FLAG_ENERGY;
+  }
   result.comment = "xtb frequencies";
   return run.write({result}, status) ? job_done : status;
 }

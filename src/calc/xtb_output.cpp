@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "convert/text_lines.h"
+#include "molecule/elements.h"
 
 namespace {
 
@@ -32,15 +33,15 @@ bool read_step(LineCursor& cursor, xtb_step_t& step) {
   step = xtb_step_t{};
   step.energy = *energy;
   step.gnorm = *gnorm;
+  atom_appender atoms(step.atoms);
   for (long long a = 0; a < n; ++a) {
     if (!cursor.next(line)) return false;
     const std::vector<std::string_view> w = split_words(line);
-    out_atom_t atom;
     if (w.size() < 4) return false;
-    atom.symbol = std::string(w[0]);
+    vec3 p;
     for (size_t c = 0; c < 3; ++c)
-      if (!word_to_double(w[c + 1], atom.xyz[c])) return false;
-    step.atoms.push_back(atom);
+      if (!word_to_double(w[c + 1], p[c])) return false;
+    atoms.add(std::string(w[0]), p);
   }
   return true;
 }
@@ -58,21 +59,29 @@ std::vector<xtb_step_t> parse_xtb_steps(const std::string& text) {
   return steps;
 }
 
-std::vector<out_geometry_t> steps_to_geometries(const std::vector<xtb_step_t>& steps) {
-  std::vector<out_geometry_t> geometries;
+std::vector<geometry_section_t> steps_to_geometries(const std::vector<xtb_step_t>& steps) {
+  std::vector<geometry_section_t> geometries;
   for (size_t k = 0; k < steps.size(); ++k) {
-    out_geometry_t g;
+    geometry_section_t g;
     g.comment = "xtb optimisation step " + std::to_string(k);
-    g.atoms = steps[k].atoms;
-    g.energy = steps[k].energy;
-    g.rms_grad = steps[k].gnorm / std::sqrt(3.0 * static_cast<double>(steps[k].atoms.size()));
+    g.rec = steps[k].atoms;
+    g.rec.energy = steps[k].energy;
+    g.rec.rms_grad = steps[k].gnorm / std::sqrt(3.0 * static_cast<double>(steps[k].atoms.natom()));
+    g.rec.flags |= FLAG_ENERGY | FLAG_RMS_GRAD;
     geometries.push_back(std::move(g));
   }
   return geometries;
 }
 
-bool parse_g98_modes(const std::string& text, size_t natoms, std::vector<out_mode_t>& modes, std::string& error) {
-  modes.clear();
+namespace {
+
+struct g98_mode_t {
+  double freq = 0;
+  std::optional<double> ir;
+  std::vector<vec3> displacement;
+};
+
+bool read_g98_modes(const std::string& text, size_t natoms, std::vector<g98_mode_t>& modes, std::string& error) {
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.next(line)) {
@@ -82,7 +91,7 @@ bool parse_g98_modes(const std::string& text, size_t natoms, std::vector<out_mod
     std::vector<std::string_view> w = split_words(line);
     const size_t first = modes.size();
     for (size_t i = 2; i < w.size(); ++i) {
-      out_mode_t mode;
+      g98_mode_t mode;
       if (!word_to_double(w[i], mode.freq)) break;
       modes.push_back(mode);
     }
@@ -123,6 +132,25 @@ bool parse_g98_modes(const std::string& text, size_t natoms, std::vector<out_mod
     error = "xtb wrote no normal modes";
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool parse_g98_modes(const std::string& text, mol_data_t& rec, std::string& error) {
+  std::vector<g98_mode_t> modes;
+  if (!read_g98_modes(text, static_cast<size_t>(rec.natom()), modes, error)) return false;
+  vibration_data_t v;
+  bool ir = false;
+  for (g98_mode_t& mode : modes) {
+    v.freq.push_back(mode.freq);
+    v.ir_intensity.push_back(mode.ir.value_or(0.0));
+    v.raman_intensity.push_back(0.0);
+    v.normal_mode.push_back(std::move(mode.displacement));
+    ir = ir || mode.ir.has_value();
+  }
+  rec.vib.edit() = std::move(v);
+  if (ir) rec.flags |= FLAG_IR;
   return true;
 }
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "convert/native_out.h"
+#include "formats/geometry_section.h"
 
 struct xtb_step_t {
-  std::vector<out_atom_t> atoms;
+  mol_data_t atoms;
   double energy = 0;  // hartree
   double gnorm = 0;   // norm of the gradient, hartree/bohr
 };
@@ -21,11 +21,12 @@ struct xtb_step_t {
 std::vector<xtb_step_t> parse_xtb_steps(const std::string& text);
 // The steps as native geometries: the energy and the RMS gradient
 // (gnorm / sqrt(3N)) of each.
-std::vector<out_geometry_t> steps_to_geometries(const std::vector<xtb_step_t>& steps);
+std::vector<geometry_section_t> steps_to_geometries(const std::vector<xtb_step_t>& steps);
 
-// The normal modes of "g98.out" for `natoms` atoms: frequency (cm⁻¹), IR
-// intensity (km/mol) and displacement of each atom. False with `error`
-// set when the file holds no modes or a mode block does not read.
-bool parse_g98_modes(const std::string& text, size_t natoms, std::vector<out_mode_t>& modes, std::string& error);
+// The normal modes of "g98.out" for the atoms of `rec`, given to `rec`:
+// frequency (cm⁻¹), IR intensity (km/mol) and displacement of each atom.
+// False with `error` set (and `rec` unchanged) when the file holds no modes
+// or a mode block does not read.
+bool parse_g98_modes(const std::string& text, mol_data_t& rec, std::string& error);
 // The "TOTAL ENERGY" of xtb's summary; null when the output has none.
 std::optional<double> xtb_total_energy(const std::string& output);

@@ -35,11 +35,7 @@ bool stored_grid(int g, cube_grid_t& cube, grid_values_t& values, std::string& e
   }
   values = std::move(m->grid.edit().epot_values);
   m->grid.edit().epot_values.clear();
-  cube.origin = m->grid->origin / bohr_to_angstrom;
-  for (size_t a = 0; a < 3; ++a) {
-    cube.net[a] = m->grid->net[a];
-    cube.step[a] = m->grid->axis[a] / (bohr_to_angstrom * std::max(m->grid->net[a] - 1, 1));
-  }
+  cube.lattice = m->grid->lattice().scaled(1 / bohr_to_angstrom);
   for (size_t i = 0; i < m->xyz.size(); ++i)
     cube.atoms.push_back(
         {std::max(0, number_of_symbol(atom_element(*m, static_cast<int>(i)).name)), m->xyz[i] / bohr_to_angstrom});

@@ -19,7 +19,9 @@
 #include <sstream>
 
 #include "formats/element_numbers.h"
+#include "formats/native_writer.h"
 #include "formats/safe_file.h"
+#include "molecule/elements.h"
 
 namespace {
 
@@ -42,33 +44,40 @@ bool is_program_output(const std::string& format) {
 }
 
 // The frames of one molecule: each conformer, with its energy.
-void add_frames(OpenBabel::OBMol& mol, bool bonds, bool program_output, std::vector<out_geometry_t>& frames) {
+void add_frames(OpenBabel::OBMol& mol, bool bonds, bool program_output, std::vector<geometry_section_t>& frames) {
   const int conformers = std::max(1, mol.NumConformers());
   const std::vector<double> energies = mol.GetEnergies();
   const bool charges = mol.HasData("PartialCharges");
   for (int c = 0; c < conformers; ++c) {
     if (mol.NumConformers() > 0) mol.SetConformer(static_cast<unsigned>(c));
-    out_geometry_t g;
+    geometry_section_t g;
+    mol_data_t& rec = g.rec;
+    atom_appender atoms(rec);
+    std::vector<double> partial;
     FOR_ATOMS_OF_MOL(a, mol) {
-      out_atom_t atom;
-      atom.symbol = symbol_of_number(static_cast<int>(a->GetAtomicNum()));
-      if (atom.symbol.empty()) atom.symbol = "X";
-      atom.xyz = {a->GetX(), a->GetY(), a->GetZ()};
-      g.atoms.push_back(atom);
-      if (charges) g.charges.push_back(a->GetPartialCharge());
+      std::string symbol = symbol_of_number(static_cast<int>(a->GetAtomicNum()));
+      if (symbol.empty()) symbol = "X";
+      atoms.add(symbol, {a->GetX(), a->GetY(), a->GetZ()});
+      if (charges) partial.push_back(a->GetPartialCharge());
     }
+    for (size_t i = 0; i < partial.size(); ++i) set_atom_mulliken(rec, static_cast<int>(i), partial[i]);
     if (bonds) {
-      g.bonds_given = true;
+      g.bonds_final = true;
       FOR_BONDS_OF_MOL(b, mol) {
         const int order = static_cast<int>(b->GetBondOrder());
-        g.bonds.push_back({static_cast<int>(b->GetBeginAtomIdx()) - 1, static_cast<int>(b->GetEndAtomIdx()) - 1,
-                           order >= 1 && order <= 3 ? order : 1});
+        rec.bond.push_back({static_cast<int>(b->GetBeginAtomIdx()) - 1, static_cast<int>(b->GetEndAtomIdx()) - 1,
+                            order >= 1 && order <= 3 ? order : 1});
       }
     }
+    std::optional<double> energy;
     if (static_cast<size_t>(c) < energies.size() && energies[static_cast<size_t>(c)] != 0)
-      g.energy = energies[static_cast<size_t>(c)] / kcal_per_hartree;
+      energy = energies[static_cast<size_t>(c)] / kcal_per_hartree;
     else if (program_output && c == conformers - 1 && mol.GetEnergy() != 0)
-      g.energy = mol.GetEnergy() / kcal_per_hartree;
+      energy = mol.GetEnergy() / kcal_per_hartree;
+    if (energy) {
+      rec.energy = *energy;
+      rec.flags |= FLAG_ENERGY;
+    }
     frames.push_back(std::move(g));
   }
 }
@@ -115,7 +124,7 @@ bool babel_to_native(const std::string& format, const std::string& path, const s
     error = "can't open " + path;
     return false;
   }
-  std::vector<out_geometry_t> frames;
+  std::vector<geometry_section_t> frames;
   OpenBabel::OBMol mol;
   const bool bonds = lists_bonds(in_format), output = is_program_output(in_format);
   for (bool more = conv.Read(&mol, &in); more; more = conv.Read(&mol)) {
@@ -126,11 +135,11 @@ bool babel_to_native(const std::string& format, const std::string& path, const s
     error = "Open Babel found no atoms in it (format " + in_format + ")";
     return false;
   }
-  for (out_geometry_t& g : frames) g.comment = "converted from " + path + " by mivor-convert";
-  return write_native(target, frames, error);
+  for (geometry_section_t& g : frames) g.comment = "converted from " + path + " by mivor-convert";
+  return write_geometry_sections(target, frames, error);
 }
 
-bool babel_from_native(const std::string& format, const std::vector<out_geometry_t>& geometries,
+bool babel_from_native(const std::string& format, const std::vector<geometry_section_t>& geometries,
                        const std::string& target, std::string& error) {
   OpenBabel::obErrorLog.StopLogging();
   OpenBabel::OBConversion conv;
@@ -141,23 +150,26 @@ bool babel_from_native(const std::string& format, const std::vector<out_geometry
   std::ostringstream out;
   conv.SetOutStream(&out);
   for (size_t k = 0; k < geometries.size(); ++k) {
-    const out_geometry_t& g = geometries[k];
+    const geometry_section_t& g = geometries[k];
+    const mol_data_t& rec = g.rec;
+    const bool charges = (rec.flags & FLAG_MULLIKEN) != 0;
     OpenBabel::OBMol mol;
     mol.BeginModify();
-    for (size_t i = 0; i < g.atoms.size(); ++i) {
+    for (int i = 0; i < rec.natom(); ++i) {
       OpenBabel::OBAtom* a = mol.NewAtom();
-      a->SetAtomicNum(static_cast<unsigned>(std::max(0, number_of_symbol(g.atoms[i].symbol))));
-      a->SetVector(g.atoms[i].xyz[0], g.atoms[i].xyz[1], g.atoms[i].xyz[2]);
-      if (g.charges.size() == g.atoms.size()) a->SetPartialCharge(g.charges[i]);
+      const vec3& p = rec.xyz[static_cast<size_t>(i)];
+      a->SetAtomicNum(static_cast<unsigned>(std::max(0, number_of_symbol(atom_element(rec, i).name))));
+      a->SetVector(p[0], p[1], p[2]);
+      if (charges) a->SetPartialCharge(atom_mulliken(rec, i));
     }
-    for (const out_bond_t& b : g.bonds) mol.AddBond(b.a1 + 1, b.a2 + 1, b.type >= 1 && b.type <= 3 ? b.type : 1);
+    for (const bond_t& b : rec.bond) mol.AddBond(b.a1 + 1, b.a2 + 1, b.type >= 1 && b.type <= 3 ? b.type : 1);
     mol.EndModify();
-    if (g.charges.size() == g.atoms.size()) mol.SetPartialChargesPerceived();
-    if (!g.bonds_given && g.bonds.empty()) {
+    if (charges) mol.SetPartialChargesPerceived();
+    if (!g.bonds_final && rec.bond.empty()) {
       mol.ConnectTheDots();
       mol.PerceiveBondOrders();
     }
-    if (g.energy) mol.SetEnergy(*g.energy * kcal_per_hartree);
+    if (rec.flags & FLAG_ENERGY) mol.SetEnergy(rec.energy * kcal_per_hartree);
     mol.SetTitle(g.comment.c_str());
     conv.SetLast(k + 1 == geometries.size());
     if (!conv.Write(&mol)) {

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "convert/native_out.h"
+#include "formats/geometry_section.h"
 
 // Reads `path` in Open Babel's format `format` ("qc": the output of a
 // quantum-chemistry program, told by its content) and writes the native file
 // `target`.
 bool babel_to_native(const std::string& format, const std::string& path, const std::string& target, std::string& error);
 // Writes the geometries to `target` in Open Babel's format `format`.
-bool babel_from_native(const std::string& format, const std::vector<out_geometry_t>& geometries,
+bool babel_from_native(const std::string& format, const std::vector<geometry_section_t>& geometries,
                        const std::string& target, std::string& error);
 // The Open Babel format of a program output, told by its first lines; empty
 // when no known program wrote it.

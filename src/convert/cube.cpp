@@ -22,8 +22,10 @@
 #include "convert/number_scan.h"
 #include "convert/text_lines.h"
 #include "formats/element_numbers.h"
+#include "formats/native_writer.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
+#include "molecule/elements.h"
 
 namespace {
 
@@ -74,7 +76,9 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
     error = std::string("cube files with ") + text + " values per point are not supported";
     return false;
   }
-  h.lattice.origin = {v[1], v[2], v[3]};
+  vec3 origin{v[1], v[2], v[3]};
+  std::array<int, 3> net{};
+  std::array<vec3, 3> steps{};
   bool angstrom = false;
   for (size_t a = 0; a < 3; ++a) {
     if (!read_line_into(file, line) || !numbers_of_line(line, 4, v) || !is_integer(v[0]) || v[0] == 0 ||
@@ -82,37 +86,37 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
       error = "not a cube file: line " + std::to_string(a + 4) + " must hold a point count and a step vector";
       return false;
     }
-    h.lattice.net[a] = static_cast<int>(std::fabs(v[0]));
+    net[a] = static_cast<int>(std::fabs(v[0]));
     // A negative count: this axis (and, for the first, the origin and the
     // atoms) in Ångström.
-    const double scale = v[0] < 0 ? 1 / conv_bohr : 1.0;
+    const double scale = v[0] < 0 ? 1 / bohr_to_angstrom : 1.0;
     if (a == 0) angstrom = v[0] < 0;
-    h.lattice.step[a] = vec3{v[1], v[2], v[3]} * scale;
+    steps[a] = vec3{v[1], v[2], v[3]} * scale;
   }
-  if (angstrom) h.lattice.origin *= 1 / conv_bohr;
-  if (1.0 * h.lattice.net[0] * h.lattice.net[1] * h.lattice.net[2] > max_points) {
-    error = "the lattice of " + std::to_string(h.lattice.net[0]) + "x" + std::to_string(h.lattice.net[1]) + "x" +
-            std::to_string(h.lattice.net[2]) + " points is too large";
+  if (angstrom) origin *= 1 / bohr_to_angstrom;
+  h.lattice = lattice_t::from_steps(net, origin, steps);
+  if (1.0 * net[0] * net[1] * net[2] > max_points) {
+    error = "the lattice of " + std::to_string(net[0]) + "x" + std::to_string(net[1]) + "x" + std::to_string(net[2]) +
+            " points is too large";
     return false;
   }
   if (std::llabs(natoms) > bytes_left(file) / 10) {
     error = "the atom count " + std::to_string(natoms) + " does not fit in the file";
     return false;
   }
+  atom_appender atoms(h.molecule);
   for (long long k = 0; k < std::llabs(natoms); ++k) {
     if (!read_line_into(file, line) || !numbers_of_line(line, 5, v) || !is_integer(v[0])) {
       error = "atom " + std::to_string(k + 1) + " of " + std::to_string(std::llabs(natoms)) +
               ": a line of atomic number, charge and position was expected";
       return false;
     }
-    out_atom_t atom;
-    atom.symbol = v[0] >= 0 && v[0] <= 200 ? symbol_of_number(static_cast<int>(v[0])) : std::string();
-    if (atom.symbol.empty()) {
+    const std::string symbol = v[0] >= 0 && v[0] <= 200 ? symbol_of_number(static_cast<int>(v[0])) : std::string();
+    if (symbol.empty()) {
       error = "atom " + std::to_string(k + 1) + ": no element has the number " + std::to_string(v[0]);
       return false;
     }
-    atom.xyz = vec3{v[2], v[3], v[4]} * (angstrom ? 1.0 : conv_bohr);
-    h.atoms.push_back(atom);
+    atoms.add(symbol, vec3{v[2], v[3], v[4]} * (angstrom ? 1.0 : bohr_to_angstrom));
   }
   if (natoms < 0) {
     // The orbital count and the orbitals, over as many lines as they take.
@@ -153,31 +157,22 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
   return true;
 }
 
-std::vector<out_grid_t> cube_grids(const cube_header_t& h) {
-  std::vector<out_grid_t> grids;
-  for (int index : h.orbitals) {
-    out_grid_t g;
-    g.orbital = true;
-    g.index = index;
-    grids.push_back(g);
-  }
-  if (!grids.empty()) return grids;
+void describe_cube_grids(const cube_header_t& h, mol_data_t& rec) {
+  set_grid_lattice(rec, h.lattice);
+  for (int index : h.orbitals) add_orbital_grid(rec, 1, index, 0, 0);
+  if (!h.orbitals.empty()) return;
   const std::string text = lower(h.title + " " + h.comment);
-  out_grid_t g;
   if (text.find("potential") != std::string::npos || text.find("property: esp") != std::string::npos) {
-    g.name = "Electrostatic potential";
+    add_named_grid(rec, "Electrostatic potential");
   } else if (const int index = psi4_orbital_index(h.comment); index > 0) {
-    g.orbital = true;
-    g.index = index;
+    add_orbital_grid(rec, 1, index, 0, 0);
   } else if (text.find("spin density") != std::string::npos || text.find("property: ds") != std::string::npos) {
-    g.name = "Spin density";
+    add_named_grid(rec, "Spin density");
   } else if (text.find("density") != std::string::npos || text.find("property: d") != std::string::npos) {
-    g.name = "Density";
+    add_named_grid(rec, "Density");
   } else {
-    g.name = "Grid";
+    add_named_grid(rec, "Grid");
   }
-  grids.push_back(g);
-  return grids;
 }
 
 namespace {
@@ -273,8 +268,8 @@ bool write_orbital_values(cube_source_t& c, FILE* out, std::string& error) {
 
 bool same_lattice(const lattice_t& a, const lattice_t& b) {
   if (a.net != b.net || distance(a.origin, b.origin) > 1e-4) return false;
-  for (size_t k = 0; k < 3; ++k)
-    if (distance(a.step[k], b.step[k]) > 1e-6) return false;
+  for (int k = 0; k < 3; ++k)
+    if (distance(a.step(k), b.step(k)) > 1e-6) return false;
   return true;
 }
 
@@ -284,34 +279,33 @@ bool convert_cube(const std::string& path, const std::optional<std::string>& epo
                   std::string& error) {
   cube_source_t main, potential;
   if (!open_cube(path, main, error)) return false;
-  out_grid_set_t set;
-  set.lattice = main.header.lattice;
-  set.grids = cube_grids(main.header);
+  std::vector<geometry_section_t> sections(1);
+  geometry_section_t& geometry = sections[0];
+  geometry.comment = "converted from " + path + " by mivor-convert";
+  geometry.rec = std::move(main.header.molecule);
+  mol_data_t& rec = geometry.rec;
+  describe_cube_grids(main.header, rec);
   if (epot) {
     if (!open_cube(*epot, potential, error)) return false;
     if (potential.header.grids() != 1 || !same_lattice(main.header.lattice, potential.header.lattice)) {
       error = *epot + ": the potential must be one grid on the lattice of " + path;
       return false;
     }
-    out_grid_t g;
-    g.name = "Electrostatic potential";
-    set.grids.push_back(g);
+    add_named_grid(rec, "Electrostatic potential");
   }
   int highest = 0;
-  for (const out_grid_t& g : set.grids)
-    if (g.orbital) highest = std::max(highest, g.index);
+  for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g)
+    if (rec.grid->grid_kind[g] == GRID_ORBITAL) highest = std::max(highest, rec.grid->orb_index[g]);
+  grid_output_t output;
   if (highest > 0) {
-    set.n_mo = highest;
-    set.orbitals_per_symmetry = {highest};
-    set.orbital_file_info = "orbitals of " + path;
+    rec.grid.edit().n_mo = highest;
+    rec.grid.edit().index_counts[0] = highest;
+    output.orbital_file = new_orbital_file("orbitals of " + path, {highest});
   }
-  set.write_values = [&](FILE* out, std::string& err) {
+  output.write_values = [&](FILE* out, std::string& err) {
     const bool ok = main.header.orbitals.empty() ? stream_values(main, out, err) : write_orbital_values(main, out, err);
     return ok && (!epot || stream_values(potential, out, err));
   };
-  out_geometry_t geometry;
-  geometry.comment = "converted from " + path + " by mivor-convert";
-  geometry.atoms = main.header.atoms;
-  geometry.grids = &set;
-  return write_native(target, {geometry}, error);
+  geometry.grids = &output;
+  return write_geometry_sections(target, sections, error);
 }

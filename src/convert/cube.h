@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "convert/native_out.h"
+#include "formats/geometry_section.h"
 
 struct cube_header_t {
   std::string title, comment;
-  lattice_t lattice;  // bohr
-  std::vector<out_atom_t> atoms;
+  lattice_t lattice;          // bohr
+  mol_data_t molecule;        // the atoms
   std::vector<int> orbitals;  // the orbital list of an orbital cube
   int grids() const { return orbitals.empty() ? 1 : static_cast<int>(orbitals.size()); }
 };
@@ -22,8 +22,9 @@ struct cube_header_t {
 // `error` set when the header is not a cube header or claims more than the
 // file can hold.
 bool read_cube_header(FILE* file, cube_header_t& header, std::string& error);
-// What the grids of a cube are: their names, kinds and orbital indices.
-std::vector<out_grid_t> cube_grids(const cube_header_t& header);
+// Describes the grids of the cube in `rec`: their names, kinds and orbital
+// indices, on the cube's lattice.
+void describe_cube_grids(const cube_header_t& header, mol_data_t& rec);
 
 // Converts the cube `path` to the native file `target`; with `epot`, the
 // potential cube of the same lattice is added as "Electrostatic potential".

@@ -212,7 +212,7 @@ std::vector<double> overlap_times(const basis_t& basis, const std::vector<double
 bool lattice_is_axis_aligned(const lattice_t& lat) {
   for (int a = 0; a < 3; ++a)
     for (int c = 0; c < 3; ++c)
-      if (a != c && lat.step[static_cast<size_t>(a)][static_cast<size_t>(c)] != 0) return false;
+      if (a != c && lat.axis[static_cast<size_t>(a)][static_cast<size_t>(c)] != 0) return false;
   return true;
 }
 
@@ -223,7 +223,7 @@ BasisOnLattice::BasisOnLattice(const basis_t& basis, const lattice_t& lattice) :
     std::vector<double>* pw[3] = {&t.px, &t.py, &t.pz};
     for (int a = 0; a < 3; ++a) {
       const int n = lattice.net[static_cast<size_t>(a)];
-      const double h = lattice.step[static_cast<size_t>(a)][static_cast<size_t>(a)];
+      const double h = lattice.step(a)[static_cast<size_t>(a)];
       const double o = lattice.origin[static_cast<size_t>(a)] - s.centre[static_cast<size_t>(a)];
       for (double alpha : s.alpha)
         for (int i = 0; i < n; ++i) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "convert/molden.h"
-#include "convert/native_out.h"
+#include "molecule/lattice.h"
 
 // How the Cartesian functions of a shell with l ≥ 2 are normalised: each on
 // its own (the Molden convention), or all with the factor of x^l (as psi4

@@ -21,6 +21,7 @@
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
 #include "formats/file_names.h"
+#include "formats/native_writer.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
 #include "molecule/elements.h"
@@ -130,10 +131,10 @@ bool forward(const command_t& c, std::string& error) {
   if (!may_replace(c.file, target, error)) return false;
   if (c.format == "xyz") {
     std::string text;
-    std::vector<out_geometry_t> frames;
+    std::vector<geometry_section_t> frames;
     if (!read_whole_file(c.file, text, error) || !read_xyz(text, frames, error)) return false;
-    for (out_geometry_t& g : frames) g.comment = "converted from " + c.file + " by mivor-convert";
-    return write_native(target, frames, error);
+    for (geometry_section_t& g : frames) g.comment = "converted from " + c.file + " by mivor-convert";
+    return write_geometry_sections(target, frames, error);
   }
   if (c.format == "cube" || c.format == "cub") return convert_cube(c.file, c.epot, target, error);
   if (c.format == "molden") return convert_molden(c.file, c.molden, target, error);
@@ -141,7 +142,7 @@ bool forward(const command_t& c, std::string& error) {
 }
 
 bool backward(const command_t& c, std::string& error) {
-  std::vector<out_geometry_t> geometries;
+  std::vector<geometry_section_t> geometries;
   if (!read_native(c.file, geometries, error)) return false;
   const std::string target = name_before_extension(c.file) + "." + c.format;
   if (c.format == "xyz") {

@@ -13,6 +13,7 @@
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
 #include "formats/element_numbers.h"
+#include "molecule/elements.h"
 
 int molden_t::basis_functions() const {
   int n = 0;
@@ -22,7 +23,7 @@ int molden_t::basis_functions() const {
 
 namespace {
 
-constexpr double bohr = conv_bohr;
+constexpr double bohr = bohr_to_angstrom;
 
 struct section_t {
   std::string name;    // lower case, without brackets
@@ -95,6 +96,7 @@ bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
   const double scale = s.option.find("angs") != std::string::npos ? 1.0 : bohr;
   Reader r(s, error);
   std::string_view line;
+  atom_appender atoms(m.atoms);
   while (r.next(line)) {
     const std::vector<std::string_view> w = split_words(line);
     double v[4];
@@ -102,15 +104,13 @@ bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
     for (size_t k = 0; k < 4; ++k)
       if (!word_to_double(w[k + 2], v[k]))
         return r.fail("'" + std::string(w[k + 2].substr(0, 24)) + "' is not a number");
-    out_atom_t atom;
     const bool number = v[0] >= 0 && v[0] <= 200 && v[0] == static_cast<int>(v[0]);
-    atom.symbol = number ? symbol_of_number(static_cast<int>(v[0])) : std::string();
-    if (atom.symbol.empty()) atom.symbol = element_of_label(std::string(w[0]));
-    if (atom.symbol.empty()) return r.fail("no element has the atomic number " + std::string(w[2]));
-    const vec3 p{v[1], v[2], v[3]};
-    atom.xyz = p * scale;
-    m.atoms.push_back(atom);
-    m.centres.push_back(atom.xyz * (1 / bohr));
+    std::string symbol = number ? symbol_of_number(static_cast<int>(v[0])) : std::string();
+    if (symbol.empty()) symbol = element_of_label(std::string(w[0]));
+    if (symbol.empty()) return r.fail("no element has the atomic number " + std::string(w[2]));
+    const vec3 p = vec3{v[1], v[2], v[3]} * scale;
+    atoms.add(symbol, p);
+    m.centres.push_back(p * (1 / bohr));
   }
   return true;
 }
@@ -132,7 +132,7 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
     const std::vector<std::string_view> w = split_words(line);
     long long index;
     if (w.size() >= 1 && word_to_long(w[0], index)) {
-      if (index < 1 || index > static_cast<long long>(m.atoms.size()))
+      if (index < 1 || index > static_cast<long long>(m.atoms.natom()))
         return r.fail("basis functions for atom " + std::string(w[0]) + ", which is not in [Atoms]");
       atom = static_cast<int>(index - 1);
       continue;
@@ -218,15 +218,14 @@ bool read_fr_coord(const section_t& s, molden_t& m, std::string& error) {
   Reader r(s, error);
   std::string_view line;
   std::vector<double> v;
+  atom_appender atoms(m.fr_atoms);
   while (r.next(line)) {
     const std::vector<std::string_view> w = split_words(line);
     if (w.size() < 4) return r.fail("an atom line is: name, x, y, z");
-    out_atom_t atom;
-    atom.symbol = element_of_label(std::string(w[0]));
-    if (atom.symbol.empty()) return r.fail("'" + std::string(w[0].substr(0, 20)) + "' is not an element");
+    const std::string symbol = element_of_label(std::string(w[0]));
+    if (symbol.empty()) return r.fail("'" + std::string(w[0].substr(0, 20)) + "' is not an element");
     if (!r.numbers(line.substr(static_cast<size_t>(w[1].data() - line.data())), v, 3)) return false;
-    atom.xyz = vec3{v[0], v[1], v[2]} * bohr;
-    m.fr_atoms.push_back(atom);
+    atoms.add(symbol, vec3{v[0], v[1], v[2]} * bohr);
   }
   return true;
 }
@@ -257,11 +256,11 @@ bool read_norm_coords(const section_t& s, molden_t& m, size_t natoms, std::strin
   size_t mode = 0;
   while (r.next(line)) {
     if (!starts_with_nocase(trim(line), "vibration")) return r.fail("'vibration N' was expected");
-    if (mode >= m.modes.size()) return r.fail("more modes than frequencies in [FREQ]");
+    if (mode >= m.modes.freq.size()) return r.fail("more modes than frequencies in [FREQ]");
     for (size_t a = 0; a < natoms; ++a) {
       if (!r.next(line)) return r.fail("the mode ends early");
       if (!r.numbers(line, v, 3)) return false;
-      m.modes[mode].displacement.push_back({v[0], v[1], v[2]});
+      m.modes.normal_mode[mode].push_back({v[0], v[1], v[2]});
     }
     ++mode;
   }
@@ -305,11 +304,14 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     Reader r(*s, error);
     std::vector<double> freq;
     if (!read_column(r, freq, false)) return false;
-    for (double f : freq) m.modes.push_back({f, std::nullopt, {}});
-    if (const section_t* n = find("fr-norm-coord"); n && !read_norm_coords(*n, m, m.fr_atoms.size(), error))
-      return false;
-    for (const out_mode_t& mode : m.modes)
-      if (mode.displacement.size() != m.fr_atoms.size()) {
+    const size_t natoms = static_cast<size_t>(m.fr_atoms.natom());
+    m.modes.freq = freq;
+    m.modes.ir_intensity.assign(freq.size(), 0.0);
+    m.modes.raman_intensity.assign(freq.size(), 0.0);
+    m.modes.normal_mode.assign(freq.size(), {});
+    if (const section_t* n = find("fr-norm-coord"); n && !read_norm_coords(*n, m, natoms, error)) return false;
+    for (const std::vector<vec3>& mode : m.modes.normal_mode)
+      if (mode.size() != natoms) {
         error = "[FR-NORM-COORD] does not give every mode of [FREQ] for every atom of [FR-COORD]";
         return false;
       }
@@ -317,11 +319,16 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
       Reader ri(*in, error);
       std::vector<double> ir;
       if (!read_column(ri, ir, false)) return false;
-      if (ir.size() == m.modes.size())
-        for (size_t k = 0; k < ir.size(); ++k) m.modes[k].ir = ir[k];
+      if (ir.size() == freq.size()) {
+        m.modes.ir_intensity = ir;
+        m.ir = true;
+      }
     }
   }
-  if (m.fr_atoms.empty()) m.modes.clear();
+  if (m.fr_atoms.natom() == 0) {
+    m.modes = vibration_data_t{};
+    m.ir = false;
+  }
   if (const section_t* s = find("geometries")) {
     if (s->option.find("zmat") != std::string::npos) {
       error = "[GEOMETRIES] (ZMAT) is not supported";
@@ -342,10 +349,13 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
         break;
       }
       if (energies.size() == m.steps.size())
-        for (size_t k = 0; k < energies.size(); ++k) m.steps[k].energy = energies[k];
+        for (size_t k = 0; k < energies.size(); ++k) {
+          m.steps[k].rec.energy = energies[k];
+          m.steps[k].rec.flags |= FLAG_ENERGY;
+        }
     }
   }
-  if (m.atoms.empty() && m.fr_atoms.empty() && m.steps.empty()) {
+  if (m.atoms.natom() == 0 && m.fr_atoms.natom() == 0 && m.steps.empty()) {
     error = "no atoms in [Atoms], [FR-COORD] or [GEOMETRIES]";
     return false;
   }

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "convert/native_out.h"
+#include "formats/geometry_section.h"
 
 // One contracted shell as written: angular momentum l (0 … 4), whether it
 // is spherical, exponents and contraction coefficients (for normalised
@@ -27,16 +27,18 @@ struct molden_mo_t {
 };
 
 struct molden_t {
-  std::vector<out_atom_t> atoms;  // ångström
-  std::vector<vec3> centres;      // the same, bohr
+  mol_data_t atoms;           // [Atoms]
+  std::vector<vec3> centres;  // their positions in bohr
   std::vector<shell_t> shells;
   std::vector<molden_mo_t> mos;
   bool has_basis = false;
-  // Vibrations, with the geometry they belong to.
-  std::vector<out_atom_t> fr_atoms;
-  std::vector<out_mode_t> modes;
+  // Vibrations, with the geometry of [FR-COORD] they belong to; `ir` when
+  // [INT] gives every mode's intensity.
+  mol_data_t fr_atoms;
+  vibration_data_t modes;
+  bool ir = false;
   // Optimisation steps with their energies (when [GEOCONV] gives them).
-  std::vector<out_geometry_t> steps;
+  std::vector<geometry_section_t> steps;
   int basis_functions() const;
 };
 

@@ -31,6 +31,7 @@
 #include "convert/gaussian_basis.h"
 #include "convert/text_lines.h"
 #include "formats/element_numbers.h"
+#include "formats/native_writer.h"
 #include "formats/safe_file.h"
 
 namespace {
@@ -151,31 +152,38 @@ bool convert_molden(const std::string& path, const molden_options_t& o, const st
   text.clear();
   text.shrink_to_fit();
   const std::string comment = "converted from " + path + " by mivor-convert";
-  std::vector<out_geometry_t> geometries;
-  if (!m.atoms.empty()) {
+  const bool has_atoms = m.atoms.natom() > 0;
+  std::vector<geometry_section_t> geometries;
+  if (has_atoms) {
     geometries.emplace_back();
-    geometries.back().atoms = m.atoms;
+    geometries.back().rec = m.atoms;
   }
-  if (!m.modes.empty()) {
-    if (geometries.empty() || geometries[0].atoms.size() != m.fr_atoms.size()) {
+  if (!m.modes.freq.empty()) {
+    if (geometries.empty() || geometries[0].rec.natom() != m.fr_atoms.natom()) {
       geometries.emplace_back();
-      geometries.back().atoms = m.fr_atoms;
+      geometries.back().rec = m.fr_atoms;
     }
-    geometries.back().modes = m.modes;
+    mol_data_t& rec = geometries.back().rec;
+    rec.vib.edit() = m.modes;
+    if (m.ir) rec.flags |= FLAG_IR;
   }
-  for (out_geometry_t& step : m.steps) geometries.push_back(std::move(step));
-  for (out_geometry_t& g : geometries) g.comment = comment;
+  for (geometry_section_t& step : m.steps) geometries.push_back(std::move(step));
+  for (geometry_section_t& g : geometries) g.comment = comment;
 
-  out_grid_set_t set;
+  lattice_t lattice;
+  grid_output_t output;
   grid_plan_t plan;
   basis_t basis;
   std::vector<std::string> notes;
-  if (!m.atoms.empty() && !m.mos.empty()) {
+  if (has_atoms && !m.mos.empty()) {
+    mol_data_t& rec = geometries[0].rec;
     std::vector<double> weights;
-    for (const out_atom_t& a : m.atoms) weights.push_back(std::pow(std::max(1, number_of_symbol(a.symbol)), 2));
-    if (!choose_lattice(m.centres, weights, o, set.lattice, error)) return false;
+    for (int i = 0; i < m.atoms.natom(); ++i)
+      weights.push_back(std::pow(std::max(1, number_of_symbol(atom_element(m.atoms, i).name)), 2));
+    if (!choose_lattice(m.centres, weights, o, lattice, error)) return false;
     std::vector<std::string> labels;
-    const std::vector<chosen_orbital_t> numbers = number_orbitals(m, set.orbitals_per_symmetry, labels);
+    std::vector<int> per_symmetry;
+    const std::vector<chosen_orbital_t> numbers = number_orbitals(m, per_symmetry, labels);
     const std::vector<int> chosen = o.density_only ? std::vector<int>() : select_orbitals(m, o.all);
     const bool beta = open_shell(m);
     // Every orbital needed: the chosen ones, and the occupied ones for the
@@ -214,25 +222,37 @@ bool convert_molden(const std::string& path, const molden_options_t& o, const st
       notes.push_back(line);
       std::fprintf(stderr, "%s: %s\n", path.c_str(), line);
     }
+    set_grid_lattice(rec, lattice);
     if (std::any_of(m.mos.begin(), m.mos.end(), occupied)) {
       plan.total_density = 0;
-      set.grids.push_back({"Density", false, 0, 0, 0, 0});
+      add_named_grid(rec, "Density");
       if (beta) {
         plan.spin_density = 1;
-        set.grids.push_back({"Spin density", false, 0, 0, 0, 0});
+        add_named_grid(rec, "Spin density");
       }
     }
     for (size_t r = 0; r < chosen.size(); ++r) {
       const chosen_orbital_t& c = numbers[static_cast<size_t>(chosen[r])];
       const molden_mo_t& mo = m.mos[static_cast<size_t>(chosen[r])];
-      plan.orbital_grids.emplace_back(static_cast<int>(set.grids.size()), static_cast<int>(r));
-      set.grids.push_back({"Orbital", true, c.sym, c.index, mo.energy, mo.occ});
+      plan.orbital_grids.emplace_back(rec.ngrid(), static_cast<int>(r));
+      add_orbital_grid(rec, c.sym, c.index, mo.energy, mo.occ);
     }
-    set.n_mo = static_cast<int>(m.mos.size());
-    std::string info = "orbitals of " + path + "; symmetries:";
-    for (size_t k = 0; k < labels.size(); ++k)
-      info += " " + std::to_string(k + 1) + " " + labels[k] + (k + 1 < labels.size() ? "," : "");
-    set.orbital_file_info = info;
+    if (rec.ngrid() > 0) {
+      grid_data_t& g = rec.grid.edit();
+      g.n_mo = static_cast<int>(m.mos.size());
+      for (int n : per_symmetry) g.index_counts[0] += n;
+      std::string info = "orbitals of " + path + "; symmetries:";
+      for (size_t k = 0; k < labels.size(); ++k)
+        info += " " + std::to_string(k + 1) + " " + labels[k] + (k + 1 < labels.size() ? "," : "");
+      output.orbital_file = new_orbital_file(info, per_symmetry);
+      const size_t grids = static_cast<size_t>(rec.ngrid());
+      output.write_values = [&, grids](FILE* out, std::string& err_text) {
+        return write_grid_values(basis, lattice, m, plan, grids, out, err_text);
+      };
+      geometries[0].grids = &output;
+    } else {
+      deallocate_grids(rec);
+    }
     if (beta) {
       const size_t n = labels.size() / 2;
       notes.push_back(n == 1
@@ -240,15 +260,11 @@ bool convert_molden(const std::string& path, const molden_options_t& o, const st
                           : "Open shell: alpha orbitals in symmetries 1-" + std::to_string(n) +
                                 ", beta orbitals in symmetries " + std::to_string(n + 1) + "-" + std::to_string(2 * n));
     }
-    set.write_values = [&](FILE* out, std::string& err_text) {
-      return write_grid_values(basis, set.lattice, m, plan, set.grids.size(), out, err_text);
-    };
-    if (!set.grids.empty()) geometries[0].grids = &set;
   }
   if (!notes.empty()) {
     std::string message;
     for (const std::string& n : notes) message += (message.empty() ? "" : "; ") + n;
     geometries[0].message = message;
   }
-  return write_native(target, geometries, error);
+  return write_geometry_sections(target, geometries, error);
 }

@@ -10,6 +10,7 @@
 #include "formats/element_numbers.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
+#include "molecule/elements.h"
 
 namespace {
 
@@ -35,35 +36,37 @@ bool skip_grid_section(FILE* file) {
   return true;
 }
 
-void read_atom_block(FILE* file, out_geometry_t& g) {
+void read_atom_block(FILE* file, geometry_section_t& g) {
   std::string line;
   std::vector<double> charges;
   bool any = false;
-  while (read_line_into(file, line) && !has(line, "</ATOM>") && charges.size() < g.atoms.size()) {
+  const size_t natoms = static_cast<size_t>(g.rec.natom());
+  while (read_line_into(file, line) && !has(line, "</ATOM>") && charges.size() < natoms) {
     const std::optional<double> q = key_dble_value(line, "MULLIKEN_CHARGE");
     any = any || q.has_value();
     charges.push_back(q.value_or(0.0));
   }
-  if (any && charges.size() == g.atoms.size()) g.charges = charges;
+  if (any && charges.size() == natoms)
+    for (size_t i = 0; i < natoms; ++i) set_atom_mulliken(g.rec, static_cast<int>(i), charges[i]);
 }
 
-void read_bond_block(FILE* file, out_geometry_t& g) {
+void read_bond_block(FILE* file, geometry_section_t& g) {
   std::string line;
-  g.bonds_given = true;
+  g.bonds_final = true;
   while (read_line_into(file, line) && !has(line, "</BOND>")) {
     if (has(line, "AUTOMATIC")) {
-      if (parse_int(line.c_str() + line.find('=') + 1) != 0) g.bonds_given = false;
+      if (parse_int(line.c_str() + line.find('=') + 1) != 0) g.bonds_final = false;
       continue;
     }
     const char* p = line.c_str();
     const int a = parse_int(p, &p), b = parse_int(p, &p), type = parse_int(p, &p);
-    const int n = static_cast<int>(g.atoms.size());
-    if (a >= 1 && a <= n && b >= 1 && b <= n && a != b) g.bonds.push_back({a - 1, b - 1, type});
+    const int n = g.rec.natom();
+    if (a >= 1 && a <= n && b >= 1 && b <= n && a != b) g.rec.bond.push_back({a - 1, b - 1, type});
   }
 }
 
 // One geometry section from its first line; false at the end of the file.
-bool read_section(FILE* file, out_geometry_t& g, bool& more, std::string& error) {
+bool read_section(FILE* file, geometry_section_t& g, bool& more, std::string& error) {
   std::string line;
   more = false;
   if (!read_line_into(file, line)) return false;
@@ -75,14 +78,15 @@ bool read_section(FILE* file, out_geometry_t& g, bool& more, std::string& error)
   }
   const std::string comment = read_line(file);
   g.comment = std::string(trim(comment));
+  atom_appender atoms(g.rec);
   for (long long a = 0; a < count; ++a) {
     if (!read_line_into(file, line)) break;
     const std::vector<std::string_view> w = split_words(line);
-    out_atom_t atom;
-    atom.symbol = w.empty() ? std::string() : element_of_label(std::string(w[0]));
-    if (atom.symbol.empty()) atom.symbol = w.empty() ? "X" : std::string(w[0]);
-    for (size_t c = 0; c < 3; ++c) atom.xyz[c] = c + 1 < w.size() ? parse_double(std::string(w[c + 1]).c_str()) : 0.0;
-    g.atoms.push_back(atom);
+    std::string symbol = w.empty() ? std::string() : element_of_label(std::string(w[0]));
+    if (symbol.empty()) symbol = w.empty() ? "X" : std::string(w[0]);
+    vec3 p;
+    for (size_t c = 0; c < 3; ++c) p[c] = c + 1 < w.size() ? parse_double(std::string(w[c + 1]).c_str()) : 0.0;
+    atoms.add(symbol, p);
   }
   while (read_line_into(file, line)) {
     if (has(line, "<END>")) {
@@ -92,7 +96,8 @@ bool read_section(FILE* file, out_geometry_t& g, bool& more, std::string& error)
     if (has(line, "<ATOM>")) {
       read_atom_block(file, g);
     } else if (has(line, "<energy>")) {
-      g.energy = parse_double(read_line(file).c_str());
+      g.rec.energy = parse_double(read_line(file).c_str());
+      g.rec.flags |= FLAG_ENERGY;
     } else if (has(line, "<BOND>")) {
       read_bond_block(file, g);
     } else if (has(line, "<GRID>")) {
@@ -104,7 +109,7 @@ bool read_section(FILE* file, out_geometry_t& g, bool& more, std::string& error)
 
 }  // namespace
 
-bool read_native(const std::string& path, std::vector<out_geometry_t>& geometries, std::string& error) {
+bool read_native(const std::string& path, std::vector<geometry_section_t>& geometries, std::string& error) {
   file_ptr file = open_file_ptr(path, "rb");
   if (!file) {
     error = "can't open " + path;
@@ -112,10 +117,10 @@ bool read_native(const std::string& path, std::vector<out_geometry_t>& geometrie
   }
   geometries.clear();
   for (bool more = true; more;) {
-    out_geometry_t g;
+    geometry_section_t g;
     if (!read_section(file.get(), g, more, error)) break;
     // A section after the last "<END>" that holds nothing is not a geometry.
-    if (!more && g.atoms.empty()) break;
+    if (!more && g.rec.natom() == 0) break;
     geometries.push_back(std::move(g));
   }
   if (!error.empty()) return false;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/native_out.h"
+#include "formats/geometry_section.h"
 
 // False with `error` set when the file can't be read or holds no geometry.
-bool read_native(const std::string& path, std::vector<out_geometry_t>& geometries, std::string& error);
+bool read_native(const std::string& path, std::vector<geometry_section_t>& geometries, std::string& error);

@@ -3,6 +3,7 @@
 #include "convert/orbital_choice.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -103,24 +104,27 @@ bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>&
     return false;
   }
   long long points = 1;
+  std::array<int, 3> net{};
+  vec3 origin{};
+  std::array<vec3, 3> steps{};
   for (size_t a = 0; a < 3; ++a) {
     const double n = std::ceil(edge[a] / h - 1e-9) + 1;
     if (n > max_points) {
       error = "a lattice of that spacing is too large";
       return false;
     }
-    lattice.net[a] = static_cast<int>(n);
-    points *= lattice.net[a];
+    net[a] = static_cast<int>(n);
+    points *= net[a];
     if (points > max_points) {
       error = "the lattice would have more than " + std::to_string(max_points) +
               " points; choose a larger --spacing or a smaller --net";
       return false;
     }
-    lattice.origin[a] = (low[a] + high[a]) / 2 - h * (lattice.net[a] - 1) / 2;
-    lattice.origin[a] += lattice_phase(centres, weights, a, lattice.origin[a], h);
-    lattice.step[a] = vec3{};
-    lattice.step[a][a] = h;
+    origin[a] = (low[a] + high[a]) / 2 - h * (net[a] - 1) / 2;
+    origin[a] += lattice_phase(centres, weights, a, origin[a], h);
+    steps[a][a] = h;
   }
+  lattice = lattice_t::from_steps(net, origin, steps);
   return true;
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "convert/molden.h"
-#include "convert/native_out.h"
+#include "molecule/lattice.h"
 
 struct molden_options_t {
   double spacing = 0.2;             // bohr

@@ -1,11 +1,13 @@
 #include "convert/xyz.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 
 #include "convert/text_lines.h"
 #include "formats/element_numbers.h"
 #include "formats/text_words.h"
+#include "molecule/elements.h"
 
 namespace {
 
@@ -28,9 +30,29 @@ std::optional<double> comment_energy(std::string_view comment) {
 
 std::string at_line(int n) { return "line " + std::to_string(n) + ": "; }
 
+// Appends printf-style text to `out`, however long it turns out.
+__attribute__((format(printf, 2, 3))) void appendf(std::string& out, const char* format, ...) {
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (n < 0) return;
+  if (static_cast<size_t>(n) < sizeof buffer) {
+    out.append(buffer, static_cast<size_t>(n));
+    return;
+  }
+  std::string big(static_cast<size_t>(n) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(big.data(), big.size(), format, args);
+  va_end(args);
+  big.pop_back();
+  out += big;
+}
+
 }  // namespace
 
-bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std::string& error) {
+bool read_xyz(const std::string& text, std::vector<geometry_section_t>& frames, std::string& error) {
   LineCursor lines(text);
   std::string_view line;
   std::string last_label, last_symbol;
@@ -48,14 +70,18 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
       error = at_line(lines.number()) + std::to_string(count) + " atoms can't fit in the rest of the file";
       return false;
     }
-    out_geometry_t frame;
+    geometry_section_t frame;
     if (!lines.next(line)) {
       error = at_line(lines.number() + 1) + "the file ends before the comment line";
       return false;
     }
     frame.comment = std::string(trim(line));
-    frame.energy = comment_energy(line);
-    frame.atoms.reserve(static_cast<size_t>(count));
+    if (const std::optional<double> energy = comment_energy(line)) {
+      frame.rec.energy = *energy;
+      frame.rec.flags |= FLAG_ENERGY;
+    }
+    frame.rec.xyz.reserve(static_cast<size_t>(count));
+    atom_appender atoms(frame.rec);
     for (long long a = 0; a < count; ++a) {
       if (!lines.next(line)) {
         error = "the file ends after " + std::to_string(a) + " of " + std::to_string(count) + " atoms of frame " +
@@ -63,7 +89,6 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
         return false;
       }
       const std::vector<std::string_view> w = split_words(line);
-      out_atom_t atom;
       if (w.size() < 4) {
         error = at_line(lines.number()) + "an atom line needs a symbol and three coordinates";
         return false;
@@ -73,18 +98,18 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
         last_label.assign(w[0]);
         last_symbol = element_of_label(last_label);
       }
-      atom.symbol = last_symbol;
-      if (atom.symbol.empty()) {
+      if (last_symbol.empty()) {
         error = at_line(lines.number()) + "'" + std::string(w[0].substr(0, 20)) + "' is not an element";
         return false;
       }
+      vec3 p;
       for (int c = 0; c < 3; ++c)
-        if (!word_to_double(w[static_cast<size_t>(c) + 1], atom.xyz[static_cast<size_t>(c)])) {
+        if (!word_to_double(w[static_cast<size_t>(c) + 1], p[static_cast<size_t>(c)])) {
           error = at_line(lines.number()) + "'" + std::string(w[static_cast<size_t>(c) + 1].substr(0, 20)) +
                   "' is not a coordinate";
           return false;
         }
-      frame.atoms.push_back(std::move(atom));
+      atoms.add(last_symbol, p);
     }
     frames.push_back(std::move(frame));
   }
@@ -95,18 +120,20 @@ bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std:
   return true;
 }
 
-std::string xyz_text(const std::vector<out_geometry_t>& geometries) {
+std::string xyz_text(const std::vector<geometry_section_t>& geometries) {
   std::string out;
-  for (const out_geometry_t& g : geometries) {
-    out += std::to_string(g.atoms.size()) + "\n";
-    if (g.energy) {
-      appendf(out, "energy=%.10f\n", *g.energy);
+  for (const geometry_section_t& g : geometries) {
+    out += std::to_string(g.rec.natom()) + "\n";
+    if (g.rec.flags & FLAG_ENERGY) {
+      appendf(out, "energy=%.10f\n", g.rec.energy);
     } else {
       out += single_line(g.comment) + "\n";
     }
     // However long a coordinate's digits run, the line stays whole.
-    for (const out_atom_t& a : g.atoms)
-      appendf(out, "%-2s %15.9f %15.9f %15.9f\n", a.symbol.c_str(), a.xyz[0], a.xyz[1], a.xyz[2]);
+    for (int i = 0; i < g.rec.natom(); ++i) {
+      const vec3& p = g.rec.xyz[static_cast<size_t>(i)];
+      appendf(out, "%-2s %15.9f %15.9f %15.9f\n", atom_element(g.rec, i).name.c_str(), p[0], p[1], p[2]);
+    }
   }
   return out;
 }

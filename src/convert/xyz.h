@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "convert/native_out.h"
+#include "formats/geometry_section.h"
 
 // Reads XYZ text; false with `error` set (naming the line) when the text is
 // not an XYZ file.
-bool read_xyz(const std::string& text, std::vector<out_geometry_t>& frames, std::string& error);
+bool read_xyz(const std::string& text, std::vector<geometry_section_t>& frames, std::string& error);
 // The XYZ text of the geometries: comment "energy=…" when the energy is
 // known, else the geometry's comment.
-std::string xyz_text(const std::vector<out_geometry_t>& geometries);
+std::string xyz_text(const std::vector<geometry_section_t>& geometries);

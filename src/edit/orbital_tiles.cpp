@@ -88,8 +88,7 @@ tile_surface_t build_tile_surface(const orbital_tile_t& tile, double level, bool
   const auto& net = g.net;
   const size_t points = values.size();
   const double* second = points > 0 && g.epot_values.size() >= points ? g.epot_values.data() : nullptr;
-  const vec3 extents{g.axis[0][0], g.axis[1][1], g.axis[2][2]};
   if (net[0] > 0 && net[1] > 0 && net[2] > 0 && static_cast<size_t>(net[0]) * net[1] * net[2] <= points)
-    mcubes(surface, net[0], net[1], net[2], values.data(), second, result.level, g.origin, extents, true);
+    mcubes_on_lattice(surface, g.lattice(), values.data(), second, result.level, true, SIZE_MAX);
   return result;
 }

@@ -11,11 +11,13 @@ namespace {
 std::string header_text(const cube_grid_t& g) {
   std::string out = single_line(g.title) + "\n" + single_line(g.comment) + "\n";
   char line[128];
-  std::snprintf(line, sizeof line, "%5d %11.6f %11.6f %11.6f\n", static_cast<int>(g.atoms.size()), g.origin[0],
-                g.origin[1], g.origin[2]);
+  const vec3& o = g.lattice.origin;
+  std::snprintf(line, sizeof line, "%5d %11.6f %11.6f %11.6f\n", static_cast<int>(g.atoms.size()), o[0], o[1], o[2]);
   out += line;
-  for (size_t a = 0; a < 3; ++a) {
-    std::snprintf(line, sizeof line, "%5d %11.6f %11.6f %11.6f\n", g.net[a], g.step[a][0], g.step[a][1], g.step[a][2]);
+  for (int a = 0; a < 3; ++a) {
+    const vec3 step = g.lattice.step(a);
+    std::snprintf(line, sizeof line, "%5d %11.6f %11.6f %11.6f\n", g.lattice.net[static_cast<size_t>(a)], step[0],
+                  step[1], step[2]);
     out += line;
   }
   for (const cube_atom_t& atom : g.atoms) {
@@ -27,13 +29,13 @@ std::string header_text(const cube_grid_t& g) {
 }
 
 size_t row_count(const cube_grid_t& g) {
-  const size_t n3 = static_cast<size_t>(g.net[2] > 0 ? g.net[2] : 0);
+  const size_t n3 = static_cast<size_t>(std::max(g.lattice.net[2], 0));
   return g.values && n3 > 0 ? g.values->size() / n3 : 0;
 }
 
 // The values of rows [from, to) of the third axis.
 std::string rows_text(const cube_grid_t& g, size_t from, size_t to) {
-  const size_t n3 = static_cast<size_t>(g.net[2]);
+  const size_t n3 = static_cast<size_t>(g.lattice.net[2]);
   const grid_values_t& v = *g.values;
   std::string out;
   out.reserve((to - from) * (n3 * 13 + n3 / 6 + 1));

@@ -1,11 +1,11 @@
 // Writing one grid as a Gaussian cube file, the format other programs read.
 #pragma once
 
-#include <array>
 #include <string>
 #include <vector>
 
 #include "molecule/large_blocks.h"
+#include "molecule/lattice.h"
 #include "molecule/types.h"
 
 struct cube_atom_t {
@@ -15,11 +15,9 @@ struct cube_atom_t {
 
 struct cube_grid_t {
   std::string title, comment;  // the two comment lines
-  vec3 origin{};               // bohr
-  std::array<int, 3> net{};
-  std::array<vec3, 3> step{};  // bohr
+  lattice_t lattice;           // bohr
   std::vector<cube_atom_t> atoms;
-  const grid_values_t* values = nullptr;  // net[0]·net[1]·net[2], z fastest
+  const grid_values_t* values = nullptr;  // the lattice's points, z fastest
 };
 
 // The text of the cube: the header in bohr, then the values of each row of

@@ -129,9 +129,7 @@ struct grid_header_t {
   double cutoff = 0;
   bool bohr = false;
   std::array<int, 7> index_counts{};
-  std::array<int, 3> net{};
-  vec3 origin{};
-  std::array<vec3, 3> axis{};
+  lattice_t lattice;  // bohr
   long long orboff = 0;
 };
 
@@ -169,9 +167,9 @@ grid_header_t parse_header(const std::string& key_line, SectionLines& lines) {
   h.n_p = header_int(key_line, "N_P");
   h.bohr = has(key_line, "BOHR");
   ints_after_equals(lines.next(), h.index_counts);
-  ints_after_equals(lines.next(), h.net);
-  reals_after_equals(lines.next(), h.origin);
-  for (vec3& a : h.axis) reals_after_equals(lines.next(), a);
+  ints_after_equals(lines.next(), h.lattice.net);
+  reals_after_equals(lines.next(), h.lattice.origin);
+  for (vec3& a : h.lattice.axis) reals_after_equals(lines.next(), a);
   const std::string orboff = lines.next();
   h.orboff = parse_long(after_equals(orboff));
   return h;
@@ -181,7 +179,7 @@ grid_header_t parse_header(const std::string& key_line, SectionLines& lines) {
 // limit; computed so that nothing overflows.
 bool points_match_net(const grid_header_t& h) {
   long long product = 1;
-  for (int n : h.net) {
+  for (int n : h.lattice.net) {
     if (n < 0 || n > max_grid_points) return false;
     product *= n;
     if (product > max_grid_points) return false;
@@ -233,28 +231,9 @@ void take_header(mol_data_t& rec, const grid_header_t& h) {
   grid_of(rec).cutoff = h.cutoff;
   grid_of(rec).n_p = h.n_p;
   grid_of(rec).index_counts = h.index_counts;
-  grid_of(rec).net = h.net;
-  for (int c = 0; c < 3; ++c) {
-    grid_of(rec).origin[c] = h.origin[c] * bohr_to_angstrom;
-    for (int a = 0; a < 3; ++a) grid_of(rec).axis[a][c] = h.axis[a][c] * bohr_to_angstrom;
-  }
+  grid_of(rec).lattice() = h.lattice.scaled(bohr_to_angstrom);
   allocate_grids(rec, h.n_grids);
 }
-
-// Position along coordinate c of the lattice point with indices ijk:
-// origin + axis1·i/(n1-1) + axis2·j/(n2-1) + axis3·k/(n3-1). An axis of one
-// point has no spacing (its point lies at the origin). For a finite lattice
-// the result is monotonic in each index, rounding included.
-struct lattice_t {
-  const grid_data_t& g;
-  double d[3];
-  explicit lattice_t(const grid_data_t& grid)
-      : g(grid),
-        d{double(std::max(g.net[0] - 1, 1)), double(std::max(g.net[1] - 1, 1)), double(std::max(g.net[2] - 1, 1))} {}
-  double at(int c, const std::array<int, 3>& ijk) const {
-    return g.origin[c] + g.axis[0][c] * ijk[0] / d[0] + g.axis[1][c] * ijk[1] / d[1] + g.axis[2][c] * ijk[2] / d[2];
-  }
-};
 
 // The stretch [begin, end) of 0 … n-1 where `holds` is true, for a condition
 // that is true on a stretch at one end of the range, everywhere or nowhere.
@@ -284,7 +263,7 @@ std::pair<int, int> stretch(int n, Holds holds) {
 void build_cutoff_mask(mol_data_t& rec) {
   const double r = grid_of(rec).cutoff_radius;
   grid_of(rec).cutoff_mask.assign(static_cast<size_t>(grid_of(rec).n_points), 0);
-  const lattice_t lattice(grid_of(rec));
+  const lattice_t& lattice = grid_of(rec).lattice();
   const std::array<int, 3> n = grid_of(rec).net;
   const std::array<size_t, 3> stride = {static_cast<size_t>(n[1]) * static_cast<size_t>(n[2]),
                                         static_cast<size_t>(n[2]), 1};

@@ -6,8 +6,6 @@
 
 #include "molecule/mol_data.h"
 
-// 1 bohr in ångström.
-constexpr double bohr_to_angstrom = 0.52917721067;
 // Largest grid the reader accepts (points per grid).
 constexpr long long max_grid_points = 1LL << 27;
 

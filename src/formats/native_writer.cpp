@@ -1,8 +1,17 @@
 // Writer of the native format. Each geometry is written as its coordinate
-// part followed by its blocks in a fixed order; energies, gradients and the
-// editable flag are not written. Grid sections keep only the grid
+// part followed by its blocks in a fixed order.
+//
+// Two dialects: a save writes the program's sections (energies, gradients
+// and the editable flag are not written; grid sections keep the grid
 // descriptions and the embedded orbital file, copied from the native file
-// the grids were read from with the orbital types the user changed.
+// the grids were read from with the orbital types the user changed, but no
+// values). A converter's section also gives the energy, the RMS gradient and
+// a status message; its grid section holds all values, one block per grid
+// (Block_Size = N_of_Points, N_Blocks = 1, so grid g starts 8·g·P bytes
+// after the "<DENSITY>" line), and a new orbital file. The two have always
+// differed in a few spellings (the digits of the lattice, a blank after
+// "GridName=", atom colours); each keeps its own so that files compare byte
+// for byte with those written before.
 #include "formats/native_writer.h"
 
 #include <sys/types.h>
@@ -16,12 +25,14 @@
 
 #include "formats/fixed_text.h"
 #include "formats/grid_reader.h"
-#include "formats/line_source.h"
+#include "formats/safe_file.h"
 #include "formats/text_words.h"
 #include "molecule/notify.h"
 #include "molecule/version.h"
 
 namespace {
+
+enum class dialect_t { saved, converted };
 
 double d(float v) { return static_cast<double>(v); }
 
@@ -77,7 +88,8 @@ void write_atom_lines(FILE* file, const mol_data_t& rec) {
   }
 }
 
-void write_additional_atom_info_block(FILE* file, const mol_data_t& rec) {
+// A converter gives an atom a colour only where it has its own.
+void write_additional_atom_info_block(FILE* file, const mol_data_t& rec, dialect_t dialect) {
   if (!(rec.flags & ATOM_BLOCK_FLAGS)) return;
   std::fputs(" <ATOM>\n", file);
   for (int i = 0; i < rec.natom(); ++i) {
@@ -87,17 +99,30 @@ void write_additional_atom_info_block(FILE* file, const mol_data_t& rec) {
     if (rec.flags & FLAG_LOPROP) std::fprintf(file, "LOPROP_CHARGE = %f ", atom_loprop(rec, i));
     if (rec.flags & FLAG_ATOM_NUMBERS) std::fprintf(file, "NUMBER = %d ", atom_number(rec, i));
     if (rec.flags & FLAG_ATOM_SYMMETRY) std::fprintf(file, "SYMMETRY = %d ", atom_symmetry(rec, i));
-    const color_t c = atom_color(rec, i);
-    std::fprintf(file, "RED=%f GREEN=%f BLUE=%f\n", d(c.red), d(c.green), d(c.blue));
+    if (dialect == dialect_t::saved || (rec.flags & FLAG_ATOM_COLORS)) {
+      const color_t c = atom_color(rec, i);
+      std::fprintf(file, "RED=%f GREEN=%f BLUE=%f", d(c.red), d(c.green), d(c.blue));
+    }
+    std::fputs("\n", file);
   }
   std::fputs(" </ATOM>\n", file);
 }
 
-void write_bond_block(FILE* file, const mol_data_t& rec) {
-  if (rec.bond.empty()) return;
+// `bonds_final`: the block (which turns automatic bonding off) is written
+// even without bonds.
+void write_bond_block(FILE* file, const mol_data_t& rec, bool bonds_final) {
+  if (rec.bond.empty() && !bonds_final) return;
   std::fputs(" <BOND>\n AUTOMATIC = 0\n", file);
   for (const bond_t& b : rec.bond) std::fprintf(file, " %d  %d  %d\n", b.a1 + 1, b.a2 + 1, b.type);
   std::fputs(" </BOND>\n", file);
+}
+
+// What a converter's section says beyond the save's: the energy, the RMS
+// gradient and a message for the status bar.
+void write_converted_blocks(FILE* file, const geometry_section_t& g) {
+  if (g.rec.flags & FLAG_ENERGY) std::fprintf(file, " <ENERGY>\n %.10f\n </ENERGY>\n", g.rec.energy);
+  if (g.rec.flags & FLAG_RMS_GRAD) std::fprintf(file, " <RMS_GRAD>\n %.10f\n </RMS_GRAD>\n", g.rec.rms_grad);
+  if (g.message) std::fprintf(file, " <WRITE>\n%s\n </WRITE>\n", single_line(*g.message).c_str());
 }
 
 void write_dipole_block(FILE* file, const mol_data_t& rec) {
@@ -148,190 +173,170 @@ void write_vibration_block(FILE* file, const mol_data_t& rec) {
   }
 }
 
-// The type letters of the orbitals of one symmetry, as read from the
-// embedded orbital file (the third character onwards of each line), and
-// the count the counts line gives for it (-1 when it gives none). Only the
-// letters the file holds are written again, at most `count` of them, so
-// what is written is bounded by what was read.
-struct symmetry_types {
-  int count = -1;
-  std::string letters;
+// What a grid header says of the values after it: none in a save (the
+// values stay in the file they were read from), all of them in a
+// converter's section.
+struct values_layout_t {
+  long long points = 0, block_size = 0, bytes = 0;
+  int n_blocks = 0, is_cutoff = 0, n_p = 0;
+  std::array<int, 3> net{};
 };
 
-void write_symmetry_types(FILE* file, const std::string& letters) {
-  std::fputs("* 1234567890", file);
-  for (size_t k = 0; k < letters.size(); ++k) {
-    if (k % 10 == 0) std::fprintf(file, "\n%d ", static_cast<int>((k / 10) % 10));
-    std::fputc(letters[k], file);
-  }
-  std::fputs("\n", file);
+values_layout_t layout_without_values(const grid_data_t& g) {
+  values_layout_t l;
+  l.is_cutoff = g.is_cutoff;
+  return l;
 }
 
-// Whether a line ends the grid section (or the geometry) the orbital file
-// belongs to: nothing after it is part of that orbital file.
-bool ends_grid_section(const std::string& line) {
-  return find_nocase(line, "/grid") != std::string::npos || find_nocase(line, "<END>") != std::string::npos;
+values_layout_t layout_of_all_values(const mol_data_t& rec) {
+  values_layout_t l;
+  l.points = rec.grid->points();
+  l.block_size = l.points;
+  l.n_blocks = l.points > 0 ? 1 : 0;
+  l.net = rec.grid->net;
+  l.bytes = 8 * rec.ngrid() * l.points;
+  return l;
 }
 
-// The next line of the orbital file, or false at its end.
-bool orbital_file_line(line_source& in, std::string& line) {
-  if (!in.next(line)) return false;
-  if (!ends_grid_section(line)) return true;
-  in.put_back(std::move(line));
-  return false;
-}
-
-bool starts_with_digit(const std::string& line) {
-  return !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
-}
-
-// The counts line: the number of symmetries in columns 1 to 8, then one
-// 8-column field per symmetry. Files written for readers that take at most
-// eight symmetries list only the first eight counts; a symmetry without a
-// field (or with a field that holds no digit) has no count, and its letters
-// are counted in its block.
-class counts_line {
- public:
-  explicit counts_line(const std::string& text) : text_(text) {
-    while (!text_.empty() && (text_.back() == '\n' || text_.back() == '\r')) text_.pop_back();
-  }
-  int symmetries() const { return std::max(0, field(0).value_or(0)); }
-  // Orbitals of symmetry s (from 0), or -1 when the line gives none.
-  int orbitals(int s) const {
-    const std::optional<int> f = field(static_cast<size_t>(s) + 1);
-    return f ? std::max(0, *f) : -1;
-  }
-
- private:
-  std::optional<int> field(size_t k) const {
-    if (k * 8 >= text_.size()) return std::nullopt;
-    const std::string f = text_.substr(k * 8, 8);
-    if (std::none_of(f.begin(), f.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-      return std::nullopt;
-    return parse_int(f.c_str());
-  }
-  std::string text_;
-};
-
-// Reads the block of one symmetry: its "* 1234567890" line (when there is
-// one), then every line that starts with a digit. False when neither comes
-// next (the orbital file has no further block).
-bool read_symmetry_block(line_source& in, symmetry_types& sym) {
-  std::string line;
-  bool any = false;
-  if (orbital_file_line(in, line)) {
-    if (!line.empty() && line[0] == '*')
-      any = true;
-    else
-      in.put_back(std::move(line));
-  }
-  while (orbital_file_line(in, line)) {
-    if (!starts_with_digit(line)) {
-      in.put_back(std::move(line));
-      break;
+// The header and grid names, up to the line after which the values start.
+void write_grid_header(FILE* file, const mol_data_t& rec, const values_layout_t& l, dialect_t dialect) {
+  const grid_data_t& g = *rec.grid;
+  std::fputs(" <GRID>\n", file);
+  std::fprintf(file,
+               " N_of_MO=%d N_of_Grids=%d N_of_Points=%lld Block_Size=%lld N_Blocks=%d Is_cutoff=%d CutOff=%8.4f "
+               "N_P=%d\n",
+               g.n_mo, rec.ngrid(), l.points, l.block_size, l.n_blocks, l.is_cutoff, g.cutoff, l.n_p);
+  const auto& ic = g.index_counts;
+  std::fprintf(file, " N_INDEX= %d %d %d %d %d %d %d\n", ic[0], ic[1], ic[2], ic[3], ic[4], ic[5], ic[6]);
+  std::fprintf(file, " Net= %d %d %d\n", l.net[0], l.net[1], l.net[2]);
+  // The lattice in bohr, as the reader takes it.
+  const lattice_t bohr = g.lattice().scaled(1 / bohr_to_angstrom);
+  const char* const point = dialect == dialect_t::saved ? " %s= %lf %lf %lf\n" : " %s= %.10f %.10f %.10f\n";
+  std::fprintf(file, point, "Origin", bohr.origin[0], bohr.origin[1], bohr.origin[2]);
+  const char* const axis_names[3] = {"Axis_1", "Axis_2", "Axis_3"};
+  for (size_t a = 0; a < 3; ++a)
+    std::fprintf(file, point, axis_names[a], bohr.axis[a][0], bohr.axis[a][1], bohr.axis[a][2]);
+  std::fprintf(file, " ORBOFF = %lld\n", l.bytes);
+  for (size_t k = 0; k < g.grid_kind.size(); ++k) {
+    const std::string name = g.grid_name[k].value_or("");
+    if (name.find("Orbital") != std::string::npos) {
+      const int type = g.orb_type[k];
+      std::fprintf(file, " GridName= Orbital  sym= %d index=%d Energ=%f occ=%f type=%s\n", g.orb_sym[k], g.orb_index[k],
+                   g.orb_energy[k], g.orb_occ[k], orb_desc_short[type >= 0 && type < 8 ? type : 0]);
+    } else {
+      std::fprintf(file, dialect == dialect_t::saved ? " GridName=%s\n" : " GridName= %s\n",
+                   quoted_if_needed(single_line(name)).c_str());
     }
-    any = true;
-    size_t end = line.size();
-    while (end > 2 && std::isspace(static_cast<unsigned char>(line[end - 1]))) --end;
-    if (end > 2) sym.letters.append(line, 2, end - 2);
   }
-  // Letters beyond the count are dropped rather than given to the next
-  // symmetry.
-  if (sym.count >= 0 && sym.letters.size() > static_cast<size_t>(sym.count))
-    sym.letters.resize(static_cast<size_t>(sym.count));
-  return any;
+  std::fputs(" <DENSITY>\n", file);
 }
 
-// Copies the embedded orbital file that follows the grid data of `rec` in
-// `source`, putting in the types the user changed. Only the orbital file of
-// this grid section is read: the copy stops where the section ends.
-void copy_orbital_file(FILE* file, FILE* source, const mol_data_t& rec) {
-  if (fseeko(source, static_cast<off_t>(rec.grid->grid_data_start + rec.grid->grid_data_size), SEEK_SET) != 0) return;
-  line_source in(source);
-  std::string line;
-  do {
-    if (!orbital_file_line(in, line)) return;
-  } while (find_nocase(line, "INPORB") == std::string::npos);
-  std::fputs(line.c_str(), file);
-  std::string counts;
-  orbital_file_line(in, counts);
-  std::fputs(counts.c_str(), file);
-  const counts_line per_symmetry(counts);
-  while (orbital_file_line(in, line)) {
-    std::fputs(line.c_str(), file);
-    if (line.find("#INDEX") != std::string::npos) break;
-  }
+// The closing lines after the values, with the orbital file when there is
+// one.
+void write_grid_trailer(FILE* file, const std::optional<orbital_file_t>& orbitals) {
+  std::fputs(" </DENSITY>\n <BASIS>\n </BASIS>\n", file);
+  if (orbitals) write_orbital_file(file, *orbitals);
+  std::fputs(" </GRID>\n", file);
+}
 
-  // The first eight symmetries are written even when their blocks are
-  // missing (empty); further ones only as far as the file has blocks for
-  // them, so that a claimed number of symmetries sizes nothing.
-  std::vector<symmetry_types> syms;
-  for (int s = 0; s < per_symmetry.symmetries(); ++s) {
-    symmetry_types sym;
-    sym.count = per_symmetry.orbitals(s);
-    if (!read_symmetry_block(in, sym) && s >= 8) break;
-    syms.push_back(std::move(sym));
+// How one section is written.
+struct section_form_t {
+  dialect_t dialect = dialect_t::saved;
+  const geometry_section_t* converted = nullptr;  // the converter's section, in that dialect
+  bool grid = false;                              // the grid section is written
+  FILE* grid_source = nullptr;                    // a save's orbital files come from here
+  std::string* values_error = nullptr;            // why a converter's values could not be written
+};
+
+// False when a converter's values could not be written.
+bool write_section(FILE* file, const mol_data_t& rec, const section_form_t& form) {
+  const geometry_section_t* converted = form.converted;
+  std::fprintf(file, "  %d\n", rec.natom());
+  if (converted)
+    std::fprintf(file, "%s\n", single_line(converted->comment).c_str());
+  else
+    std::fprintf(file, "File generated by %s version %s\n", program_name, program_version);
+  write_atom_lines(file, rec);
+  write_additional_atom_info_block(file, rec, form.dialect);
+  write_bond_block(file, rec, converted && converted->bonds_final);
+  if (converted) write_converted_blocks(file, *converted);
+  write_dipole_block(file, rec);
+  for (const decoration_group_t& g : decoration_groups) write_decoration_blocks(file, rec, g);
+  write_textbox_block(file, rec);
+  if (form.grid && rec.ngrid() > 0) {
+    if (converted && converted->grids) {
+      write_grid_header(file, rec, layout_of_all_values(rec), form.dialect);
+      std::string error;
+      if (!converted->grids->write_values(file, error)) {
+        if (form.values_error) *form.values_error = error;
+        return false;
+      }
+      write_grid_trailer(file, converted->grids->orbital_file);
+    } else {
+      write_inporb_block(file, rec, form.grid_source);
+    }
   }
-  for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g) {
-    if (!rec.grid->orb_type_changed[g]) continue;
-    const int s = rec.grid->orb_sym[g] - 1, k = rec.grid->orb_index[g] - 1;
-    if (s < 0 || static_cast<size_t>(s) >= syms.size() || k < 0 ||
-        static_cast<size_t>(k) >= syms[static_cast<size_t>(s)].letters.size())
-      continue;
-    const int type = rec.grid->orb_type[g];
-    syms[static_cast<size_t>(s)].letters[static_cast<size_t>(k)] = orb_desc_short[type >= 0 && type < 8 ? type : 0][0];
-  }
-  for (const symmetry_types& sym : syms) write_symmetry_types(file, sym.letters);
-  std::fputs(" </INPORB>\n </GRID>\n", file);
+  write_vibration_block(file, rec);
+  std::fputs(" <END>\n", file);
+  return true;
 }
 
 }  // namespace
 
 void write_inporb_block(FILE* file, const mol_data_t& rec, FILE* source) {
-  std::fputs(" <GRID>\n", file);
-  std::fprintf(file,
-               " N_of_MO=%d N_of_Grids=%d N_of_Points=%d Block_Size=%d N_Blocks=%d Is_cutoff=%d CutOff=%8.4f N_P=%d\n",
-               rec.grid->n_mo, rec.ngrid(), 0, 0, 0, rec.grid->is_cutoff, rec.grid->cutoff, 0);
-  const auto& ic = rec.grid->index_counts;
-  std::fprintf(file, " N_INDEX= %d %d %d %d %d %d %d\n", ic[0], ic[1], ic[2], ic[3], ic[4], ic[5], ic[6]);
-  std::fprintf(file, " Net= %d %d %d\n", 0, 0, 0);
-  // The lattice in bohr, as the reader takes it.
-  const vec3 origin = rec.grid->origin / bohr_to_angstrom;
-  std::fprintf(file, " Origin= %lf %lf %lf\n", origin[0], origin[1], origin[2]);
-  for (int a = 0; a < 3; ++a) {
-    const vec3 v = rec.grid->axis[static_cast<size_t>(a)] / bohr_to_angstrom;
-    std::fprintf(file, " Axis_%d= %lf %lf %lf\n", a + 1, v[0], v[1], v[2]);
-  }
-  std::fprintf(file, " ORBOFF = %d", 0);
-  for (size_t g = 0; g < rec.grid->grid_kind.size(); ++g) {
-    const std::string name = rec.grid->grid_name[g].value_or("");
-    if (name.find("Orbital") != std::string::npos) {
-      const int type = rec.grid->orb_type[g];
-      std::fprintf(file, "\n GridName= Orbital  sym= %d index=%d Energ=%f occ=%f type=%s", rec.grid->orb_sym[g],
-                   rec.grid->orb_index[g], rec.grid->orb_energy[g], rec.grid->orb_occ[g],
-                   orb_desc_short[type >= 0 && type < 8 ? type : 0]);
-    } else {
-      std::fprintf(file, "\n GridName=%s", quoted_if_needed(name).c_str());
-    }
-  }
-  std::fputs("\n <DENSITY>\n </DENSITY>\n <BASIS>\n </BASIS>\n", file);
-  if (source) copy_orbital_file(file, source, rec);
+  write_grid_header(file, rec, layout_without_values(*rec.grid), dialect_t::saved);
+  std::optional<orbital_file_t> orbitals = read_orbital_file(source, rec);
+  if (orbitals) apply_changed_types(*orbitals, *rec.grid);
+  write_grid_trailer(file, orbitals);
 }
 
 void write_mol_section(FILE* file, const mol_data_t& rec, int grid, FILE* grid_source) {
-  std::fprintf(file, "  %d\n", rec.natom());
-  std::fprintf(file, "File generated by %s version %s\n", program_name, program_version);
-  write_atom_lines(file, rec);
-  write_additional_atom_info_block(file, rec);
-  write_bond_block(file, rec);
-  write_dipole_block(file, rec);
-  for (const decoration_group_t& g : decoration_groups) write_decoration_blocks(file, rec, g);
-  write_textbox_block(file, rec);
-  if (grid && rec.ngrid() > 0) write_inporb_block(file, rec, grid_source);
-  write_vibration_block(file, rec);
-  std::fputs(" <END>\n", file);
+  section_form_t form;
+  form.grid = grid != 0;
+  form.grid_source = grid_source;
+  write_section(file, rec, form);
 }
 
 void write_all_data_to_output(FILE* file, int grid, FILE* grid_source) {
   for (const mol_data_t& rec : mol) write_mol_section(file, rec, grid, grid_source);
+}
+
+bool write_geometry_sections(const std::string& path, const std::vector<geometry_section_t>& sections,
+                             std::string& error) {
+  std::string values_error;
+  const AtomicWrite result = write_file_atomically(path, [&](FILE* file) {
+    section_form_t form;
+    form.dialect = dialect_t::converted;
+    form.grid = true;
+    form.values_error = &values_error;
+    for (const geometry_section_t& g : sections) {
+      form.converted = &g;
+      if (!write_section(file, g.rec, form) || std::ferror(file)) return false;
+    }
+    return true;
+  });
+  if (result == AtomicWrite::done) return true;
+  if (!values_error.empty())
+    error = values_error;
+  else if (result == AtomicWrite::not_created)
+    error = "can't create a file in the directory of " + path;
+  else if (result == AtomicWrite::not_written)
+    error = "can't write " + path + " (disk full?)";
+  else
+    error = "can't rename the new file to " + path;
+  return false;
+}
+
+std::string geometry_section_text(const geometry_section_t& g) {
+  file_ptr file(std::tmpfile(), std::fclose);
+  if (!file) return {};
+  section_form_t form;
+  form.dialect = dialect_t::converted;
+  form.converted = &g;
+  write_section(file.get(), g.rec, form);
+  std::rewind(file.get());
+  std::string text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) text.append(buffer, n);
+  return text;
 }

@@ -115,6 +115,18 @@ void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, 
   rec.atoms.edit().kind = std::move(which);
 }
 
+void atom_appender::add(const std::string& symbol, const vec3& p) {
+  if (!any_ || symbol != last_) {
+    kind_ = kind_for_symbol(rec_, symbol);
+    last_ = symbol;
+    any_ = true;
+  }
+  const int i = rec_.natom();
+  allocate_atoms(rec_, i + 1);
+  rec_.xyz[static_cast<size_t>(i)] = p;
+  set_atom_kind(rec_, i, kind_);
+}
+
 void refresh_atom_elements(mol_data_t& rec) {
   if (!rec.atoms.exists()) return;
   for (element_t& kind : rec.atoms.edit().kinds) fill_from_table(kind);

@@ -2,6 +2,7 @@
 // element, built in and replaceable by the user's "atoms.rc".
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,19 @@ void set_atom_symbol(mol_data_t& rec, int i, const std::string& symbol);
 // The same for atoms 0, 1, … of `which` at once: atom i gets the symbol
 // symbols[which[i]] (each distinct symbol is looked up once).
 void set_atom_symbols(mol_data_t& rec, const std::vector<std::string>& symbols, std::vector<uint32_t> which);
+// Appends atoms to a record one after another, each with a copy of its
+// element's data; a symbol like the one before costs no lookup.
+class atom_appender {
+ public:
+  explicit atom_appender(mol_data_t& rec) : rec_(rec) {}
+  void add(const std::string& symbol, const vec3& p);
+
+ private:
+  mol_data_t& rec_;
+  std::string last_;
+  uint32_t kind_ = 0;
+  bool any_ = false;
+};
 // Copies the table's data again into every atom of `rec`, after the table
 // changed.
 void refresh_atom_elements(mol_data_t& rec);

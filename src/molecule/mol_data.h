@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "molecule/large_blocks.h"
+#include "molecule/lattice.h"
 #include "molecule/types.h"
 
 // Bits of `mol_data_t::flags`: which optional data are present.
@@ -103,10 +104,11 @@ struct atom_data_t {
   }
 };
 
-// The grid section of a geometry: the descriptions of its grids, the
-// lattice, where the values lie in the file, and the values of the current
-// grid (with the potential grid's, when loaded).
-struct grid_data_t {
+// The grid section of a geometry: its lattice (`net`, `origin`, `axis`, in
+// ångström), the descriptions of its grids, where the values lie in the
+// file, and the values of the current grid (with the potential grid's, when
+// loaded).
+struct grid_data_t : lattice_t {
   std::vector<int> grid_kind;
   std::vector<double> orb_energy;
   std::vector<double> orb_occ;
@@ -120,7 +122,6 @@ struct grid_data_t {
   int n_grid_header = 0;
   int n_mo = 0;
   int n_points = 0;
-  std::array<int, 3> net{};
   int block_size = 0;
   int n_blocks = 0;
   int is_cutoff = 0;
@@ -131,14 +132,15 @@ struct grid_data_t {
   // geometry only (empty otherwise).
   std::vector<uint8_t> cutoff_mask;
   std::vector<int64_t> block_offset;
-  vec3 origin{};
-  std::array<vec3, 3> axis{};
   std::array<int, 7> index_counts{};
   double grid_min = 0, grid_max = 0;
   double iso_value = 0;
   std::array<double, 21> iso_levels{};
   grid_values_t grid_values;
   grid_values_t epot_values;  // empty: no potential grid loaded
+
+  lattice_t& lattice() { return *this; }
+  const lattice_t& lattice() const { return *this; }
 };
 
 // Vibrational modes: one displacement block of natom points per mode.

@@ -84,9 +84,9 @@ constexpr int edge_corner[12][2] = {{0, 1}, {1, 2}, {3, 2}, {0, 3}, {4, 5}, {5, 
 // The axis along which each edge runs.
 constexpr int edge_axis[12] = {0, 1, 0, 1, 0, 1, 0, 1, 2, 2, 2, 2};
 
-// The lattice of one extraction: values, optional second field, sizes,
-// strides of the x-slowest layout and spacing.
-struct lattice_t {
+// The values of one extraction on their lattice: values, optional second
+// field, sizes, strides of the x-slowest layout and spacing.
+struct field_t {
   const double* values;
   const double* second;
   int n[3];
@@ -94,7 +94,7 @@ struct lattice_t {
   vec3 origin;
   double step[3];
 
-  lattice_t(int nx, int ny, int nz, const double* v, const double* s, const vec3& o, const vec3& extents)
+  field_t(int nx, int ny, int nz, const double* v, const double* s, const vec3& o, const vec3& extents)
       : values(v), second(s), n{nx, ny, nz}, origin(o) {
     stride[2] = 1;
     stride[1] = static_cast<size_t>(nz);
@@ -243,7 +243,7 @@ void find_flips(const uint8_t* s, int nz, int& lo, int& hi) {
   while (s[hi] == s[hi + 1]) --hi;
 }
 
-void classify_plane(const lattice_t& L, const classifier_t& test, int x, plane_t& plane) {
+void classify_plane(const field_t& L, const classifier_t& test, int x, plane_t& plane) {
   const int ny = L.n[1], nz = L.n[2];
   const double* f = L.values + x * L.stride[0];
   for (int y = 0; y < ny; ++y, f += nz) {
@@ -288,7 +288,7 @@ struct corner_t {
   double s;
 };
 
-corner_t corner_at(const lattice_t& L, const int (&i)[3], size_t p) {
+corner_t corner_at(const field_t& L, const int (&i)[3], size_t p) {
   corner_t c;
   for (int a = 0; a < 3; ++a) {
     c.p[a] = L.origin[a] + i[a] * L.step[a];
@@ -301,7 +301,7 @@ corner_t corner_at(const lattice_t& L, const int (&i)[3], size_t p) {
 // The crossing of level v on the edge from point i (index p) one step along
 // `axis`: every cube sharing the edge runs it the same way, so one
 // computation serves them all.
-edge_point_t make_edge_point(const lattice_t& L, const int (&i)[3], size_t p, int axis, double v, bool negate) {
+edge_point_t make_edge_point(const field_t& L, const int (&i)[3], size_t p, int axis, double v, bool negate) {
   int j[3] = {i[0], i[1], i[2]};
   ++j[axis];
   const size_t q = p + L.stride[axis];
@@ -323,7 +323,7 @@ edge_point_t make_edge_point(const lattice_t& L, const int (&i)[3], size_t p, in
 // first use. `slots` maps an edge (x parity of its first point, y, z, axis)
 // to a number, valid when that point's key names the same edge: walking the
 // cubes plane by plane, an edge is still mapped when its last cube comes.
-uint32_t edge_point_number(const lattice_t& L, const crossing_cube_t& cube, int edge, pass_t& pass,
+uint32_t edge_point_number(const field_t& L, const crossing_cube_t& cube, int edge, pass_t& pass,
                            std::vector<uint32_t>& slots) {
   const int a = edge_corner[edge][0], axis = edge_axis[edge];
   const int i[3] = {cube.x + corner_offset[a][0], cube.y + corner_offset[a][1], cube.z + corner_offset[a][2]};
@@ -338,7 +338,7 @@ uint32_t edge_point_number(const lattice_t& L, const crossing_cube_t& cube, int 
 }
 
 // Numbers the crossings on the edges of cubes [begin, end) of `pass`.
-void find_edge_points(const lattice_t& L, pass_t& pass, size_t begin, size_t end, std::vector<uint32_t>& slots) {
+void find_edge_points(const field_t& L, pass_t& pass, size_t begin, size_t end, std::vector<uint32_t>& slots) {
   for (size_t c = begin; c < end; ++c) {
     crossing_cube_t& cube = pass.cubes[c];
     const int32_t* row = cases[cube.index];
@@ -380,7 +380,7 @@ void release(std::vector<T>& v) {
 // Returns the triangles the cubes make. Once they exceed `max_triangles`
 // nothing more is kept: the sweep only counts, one slab at a time, and the
 // passes are left empty.
-size_t find_crossings(const lattice_t& L, pass_t (&passes)[2], int n_passes, size_t max_triangles) {
+size_t find_crossings(const field_t& L, pass_t (&passes)[2], int n_passes, size_t max_triangles) {
   const classifier_t test(passes);
   const unsigned face_mask = n_passes == 2 ? 0xFF : 0x0F;
   const int ny = L.n[1], nz = L.n[2];
@@ -430,7 +430,7 @@ size_t find_crossings(const lattice_t& L, pass_t (&passes)[2], int n_passes, siz
 
 // The visiting order (z, y, x) of cubes listed in memory order (x, y, z): a
 // stable counting sort on z·(ny - 1) + y.
-void sort_into_visiting_order(const lattice_t& L, pass_t& pass) {
+void sort_into_visiting_order(const field_t& L, pass_t& pass) {
   const size_t rows = static_cast<size_t>(L.n[1] - 1);
   std::vector<size_t> start(rows * (L.n[2] - 1) + 1, 0);
   const auto key = [rows](const crossing_cube_t& c) { return static_cast<size_t>(c.z) * rows + c.y; };
@@ -525,12 +525,10 @@ void make_surfaces(bool choose_level) {
   srf_t* surface = msrf_New_Surface(*All_Surfaces);
   surf[static_cast<size_t>(iorb)] = surface;
   const double* second = rec.grid->epot_values.size() >= points ? rec.grid->epot_values.data() : nullptr;
-  const vec3 extents{rec.grid->axis[0][0], rec.grid->axis[1][1], rec.grid->axis[2][2]};
   const bool made = run_within_memory(
       [&] {
-        surface_outcome =
-            mcubes_within(surface, net[0], net[1], net[2], rec.grid->grid_values.data(), second, Input_Data.isolevel,
-                          rec.grid->origin, extents, true, memory_budget() / surface_bytes_per_triangle);
+        surface_outcome = mcubes_on_lattice(surface, rec.grid->lattice(), rec.grid->grid_values.data(), second,
+                                            Input_Data.isolevel, true, memory_budget() / surface_bytes_per_triangle);
       },
       "ERROR: Not enough memory for the surface; raise the isovalue");
   if (!made) {
@@ -565,11 +563,18 @@ int mcubes(srf_t* surface, int nx, int ny, int nz, const double* values, const d
   return 0;
 }
 
+surface_outcome_t mcubes_on_lattice(srf_t* surface, const lattice_t& lattice, const double* values,
+                                    const double* second, double level, bool two_sided, size_t max_triangles) {
+  const vec3 extents{lattice.axis[0][0], lattice.axis[1][1], lattice.axis[2][2]};
+  return mcubes_within(surface, lattice.net[0], lattice.net[1], lattice.net[2], values, second, level, lattice.origin,
+                       extents, two_sided, max_triangles);
+}
+
 surface_outcome_t mcubes_within(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second,
                                 double level, const vec3& origin, const vec3& extents, bool two_sided,
                                 size_t max_triangles) {
   if (!surface || !values || nx < 2 || ny < 2 || nz < 2) return {};
-  const lattice_t lattice(nx, ny, nz, values, second, origin, extents);
+  const field_t lattice(nx, ny, nz, values, second, origin, extents);
   pass_t passes[2] = {{level, 0, {}, {}, {}, {}}, {-level, 1, {}, {}, {}, {}}};
   const int n_passes = two_sided ? 2 : 1;
   const size_t triangles = find_crossings(lattice, passes, n_passes, max_triangles);

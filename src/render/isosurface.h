@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "molecule/lattice.h"
 #include "render/surface_store.h"
 
 // One surface slot per grid of the geometry; `surf[i]` is the surface of
@@ -49,6 +50,9 @@ constexpr size_t surface_bytes_per_triangle = 320;
 surface_outcome_t mcubes_within(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second,
                                 double level, const vec3& origin, const vec3& extents, bool two_sided,
                                 size_t max_triangles);
+// The same for values on `lattice`, whose axes lie along x, y and z.
+surface_outcome_t mcubes_on_lattice(srf_t* surface, const lattice_t& lattice, const double* values,
+                                    const double* second, double level, bool two_sided, size_t max_triangles);
 // The outcome of the last `make_surfaces`. Its extraction is refused, with
 // the warning "surface too large: N triangles; raise the isovalue", when
 // the triangles would not fit in the memory budget.

@@ -54,8 +54,8 @@ program_result run_calc(const std::string& name, const std::vector<std::string>&
   return run_program(argv, {{"MIVOR_DIR", std::string(MIVOR_BUILD_RCDIR)}}, cwd);
 }
 
-std::vector<out_geometry_t> read_result(const std::string& path) {
-  std::vector<out_geometry_t> g;
+std::vector<geometry_section_t> read_result(const std::string& path) {
+  std::vector<geometry_section_t> g;
   std::string error;
   EXPECT_TRUE(read_native(path, g, error)) << error;
   return g;
@@ -84,12 +84,13 @@ TEST(XtbOutput, StepsAreReadUpToTheLastCompleteFrame) {
     const std::vector<xtb_step_t> steps = parse_xtb_steps(frame1 + frame2 + tail);
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_DOUBLE_EQ(steps[1].energy, -5.069910584);
-    EXPECT_DOUBLE_EQ(steps[1].atoms[2].xyz[1], -0.72);
+    EXPECT_DOUBLE_EQ(steps[1].atoms.xyz[2][1], -0.72);
   }
-  const std::vector<out_geometry_t> g = steps_to_geometries(parse_xtb_steps(frame1));
+  const std::vector<geometry_section_t> g = steps_to_geometries(parse_xtb_steps(frame1));
   ASSERT_EQ(g.size(), 1u);
-  EXPECT_DOUBLE_EQ(*g[0].energy, -5.061198006);
-  EXPECT_NEAR(*g[0].rms_grad, 0.146158262 / 3.0, 1e-12);  // gnorm / sqrt(3 N)
+  ASSERT_EQ(g[0].rec.flags & (FLAG_ENERGY | FLAG_RMS_GRAD), FLAG_ENERGY | FLAG_RMS_GRAD);
+  EXPECT_DOUBLE_EQ(g[0].rec.energy, -5.061198006);
+  EXPECT_NEAR(g[0].rec.rms_grad, 0.146158262 / 3.0, 1e-12);  // gnorm / sqrt(3 N)
 
   // A mode block that misses an atom is an error, not a short mode.
   const std::string g98 =
@@ -98,15 +99,18 @@ TEST(XtbOutput, StepsAreReadUpToTheLastCompleteFrame) {
       "  Atom AN      X      Y      Z        X      Y      Z\n"
       "    1   8   0.00  0.05 -0.28     0.00  0.19 -0.10\n"
       "    2   1   0.00  0.27  0.57     0.00 -0.84  0.48\n";
-  std::vector<out_mode_t> modes;
+  mol_data_t two, three;
+  two.xyz.resize(2);
+  three.xyz.resize(3);
   std::string error;
-  ASSERT_TRUE(parse_g98_modes(g98, 2, modes, error)) << error;
-  ASSERT_EQ(modes.size(), 2u);
-  EXPECT_DOUBLE_EQ(modes[1].freq, 2664.0494);
-  EXPECT_DOUBLE_EQ(modes[0].ir.value_or(0), 133.025);
-  EXPECT_DOUBLE_EQ(modes[1].displacement[1][1], -0.84);
-  EXPECT_FALSE(parse_g98_modes(g98, 3, modes, error));
-  EXPECT_TRUE(modes.empty());
+  ASSERT_TRUE(parse_g98_modes(g98, two, error)) << error;
+  ASSERT_EQ(two.nvibr(), 2);
+  EXPECT_TRUE(two.flags & FLAG_IR);
+  EXPECT_DOUBLE_EQ(two.vib->freq[1], 2664.0494);
+  EXPECT_DOUBLE_EQ(two.vib->ir_intensity[0], 133.025);
+  EXPECT_DOUBLE_EQ(two.vib->normal_mode[1][1][1], -0.84);
+  EXPECT_FALSE(parse_g98_modes(g98, three, error));
+  EXPECT_EQ(three.nvibr(), 0);
 }
 
 TEST_F(CalcPrograms, WrongCallsChangeNothing) {
@@ -137,7 +141,7 @@ TEST_F(CalcPrograms, XtbOptimisationReachesXtbsOwnOptimumStepByStep) {
       EXPECT_LE(mol[k].energy, mol[k - 1].energy + 1e-9) << "step " << k;
     }
   }
-  const std::vector<out_geometry_t> steps = read_result(file);
+  const std::vector<geometry_section_t> steps = read_result(file);
 
   // xtb's own optimisation of the same molecule.
   const std::string own = dir.subdir("own");
@@ -149,9 +153,9 @@ TEST_F(CalcPrograms, XtbOptimisationReachesXtbsOwnOptimumStepByStep) {
   std::getline(in, line);
   vec3 atoms[3];
   for (vec3& a : atoms) in >> line >> a[0] >> a[1] >> a[2];
-  const std::vector<out_atom_t>& last = steps.back().atoms;
-  for (int h : {1, 2}) EXPECT_NEAR(distance(last[0].xyz, last[h].xyz), distance(atoms[0], atoms[h]), 0.01);
-  EXPECT_NEAR(angle_degrees(last[1].xyz, last[0].xyz, last[2].xyz), angle_degrees(atoms[1], atoms[0], atoms[2]), 1.0);
+  const std::vector<vec3>& last = steps.back().rec.xyz;
+  for (int h : {1, 2}) EXPECT_NEAR(distance(last[0], last[h]), distance(atoms[0], atoms[h]), 0.01);
+  EXPECT_NEAR(angle_degrees(last[1], last[0], last[2]), angle_degrees(atoms[1], atoms[0], atoms[2]), 1.0);
 }
 
 TEST_F(CalcPrograms, XtbFrequenciesMatchXtbsOwnSpectrum) {
@@ -199,10 +203,10 @@ TEST_F(CalcPrograms, Psi4OrbitalEnergiesAreThoseOfPsi4) {
 
   // psi4 itself on the input the program writes, its orbital energies as
   // printed ("1Ap   -20.559955 ...").
-  std::vector<out_geometry_t> g = read_result(file);
+  std::vector<geometry_section_t> g = read_result(file);
   ASSERT_FALSE(g.empty());
   const std::string own = dir.subdir("own");
-  dir.write("own/input.dat", psi4_input_text(g.back(), psi4_settings_t{}));
+  dir.write("own/input.dat", psi4_input_text(g.back().rec, psi4_settings_t{}));
   ASSERT_EQ(run_program({path_of("psi4"), "input.dat", "output.dat"}, {{"PSI_SCRATCH", own}}, own).status, 0);
   std::istringstream in(read_file(own + "/output.dat"));
   std::vector<double> theirs;

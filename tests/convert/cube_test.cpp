@@ -34,10 +34,10 @@ TEST_F(Cube, Psi4DensityBecomesADensityGrid) {
   const mol_data_t& r = mol[0];
   EXPECT_EQ(r.natom(), 4);
   EXPECT_EQ(atom_element(r, 1).name, "O");
-  EXPECT_NEAR(r.xyz[1][2], 1.139675 * conv_bohr, 1e-9);
+  EXPECT_NEAR(r.xyz[1][2], 1.139675 * bohr_to_angstrom, 1e-9);
   EXPECT_EQ(r.grid->net, (std::array<int, 3>{11, 19, 18}));
-  EXPECT_NEAR(r.grid->origin[0], -2.5 * conv_bohr, 1e-9);
-  EXPECT_NEAR(r.grid->axis[1][1], 0.5 * 18 * conv_bohr, 1e-9);
+  EXPECT_NEAR(r.grid->origin[0], -2.5 * bohr_to_angstrom, 1e-9);
+  EXPECT_NEAR(r.grid->axis[1][1], 0.5 * 18 * bohr_to_angstrom, 1e-9);
   ASSERT_EQ(r.ngrid(), 1);
   EXPECT_EQ(r.grid->grid_name[0], "Density");
   EXPECT_EQ(values[0], cube_values(fixture("h2co_density.cube")));
@@ -148,9 +148,8 @@ TEST(CubeText, HeaderAndRowsAsOtherProgramsReadThem) {
   cube_grid_t g;
   g.title = "t";
   g.comment = "c\nd";
-  g.origin = {-1, 0, 0.5};
-  g.net = {1, 1, 8};
-  g.step = {vec3{0.2, 0, 0}, vec3{0, 0.2, 0}, vec3{0, 0, 0.25}};
+  // An axis of one point gives its edge as its step.
+  g.lattice = {{1, 1, 8}, {-1, 0, 0.5}, {vec3{0.2, 0, 0}, vec3{0, 0.2, 0}, vec3{0, 0, 1.75}}};
   g.atoms = {{8, {0, 0, 1}}};
   g.values = &v;
   EXPECT_EQ(cube_text(g),

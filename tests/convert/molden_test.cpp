@@ -87,7 +87,7 @@ TEST_F(Molden, DensityIntegratesToTheElectronCount) {
   ASSERT_EQ(values.size(), 1u);
   const mol_data_t& r = mol[0];
   double cell = 1;
-  for (int a = 0; a < 3; ++a) cell *= r.grid->axis[a][a] / (r.grid->net[a] - 1) / conv_bohr;
+  for (int a = 0; a < 3; ++a) cell *= r.grid->axis[a][a] / (r.grid->net[a] - 1) / bohr_to_angstrom;
   EXPECT_NEAR(cell, 0.001, 1e-12);
   const double electrons = std::accumulate(values[0].begin(), values[0].end(), 0.0) * cell;
   EXPECT_NEAR(electrons, 16.0, 16.0 * 0.005);
@@ -103,7 +103,7 @@ TEST_F(Molden, DensityIntegratesToTheElectronCount) {
   EXPECT_DOUBLE_EQ(s.grid->orb_occ[8], 2.0);
   EXPECT_EQ(s.grid->orb_occ[9], 0.0);
   for (int g = 2; g < s.ngrid(); ++g) EXPECT_LE(s.grid->orb_energy[g - 1], s.grid->orb_energy[g]);
-  EXPECT_NEAR(s.grid->axis[0][0] / (s.grid->net[0] - 1), 0.2 * conv_bohr, 1e-9);
+  EXPECT_NEAR(s.grid->axis[0][0] / (s.grid->net[0] - 1), 0.2 * bohr_to_angstrom, 1e-9);
 }
 
 // Open shells: beta orbitals in symmetries after the alpha ones, a spin
@@ -241,7 +241,7 @@ TEST_F(Molden, VibrationsAndOptimisationSteps) {
   EXPECT_EQ(mol[0].nvibr(), 2);
   EXPECT_DOUBLE_EQ(mol[0].vib->freq[1], 3700.25);
   EXPECT_DOUBLE_EQ(mol[0].vib->ir_intensity[0], 70.5);
-  EXPECT_NEAR(mol[0].xyz[1][1], 1.4 * conv_bohr, 1e-9);
+  EXPECT_NEAR(mol[0].xyz[1][1], 1.4 * bohr_to_angstrom, 1e-9);
   EXPECT_DOUBLE_EQ(mol[0].vib->normal_mode[0][1][2], -0.5);
   EXPECT_DOUBLE_EQ(mol[1].energy, -76.0);
   EXPECT_DOUBLE_EQ(mol[2].energy, -76.5);

@@ -6,14 +6,17 @@
 #include <filesystem>
 
 #include "convert/convert_support.h"
+#include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+std::string symbol(const geometry_section_t& g, int i) { return atom_element(g.rec, i).name; }
+
 TEST(Xyz, FramesEnergiesAndAtomLabels) {
-  std::vector<out_geometry_t> frames;
+  std::vector<geometry_section_t> frames;
   std::string error;
   ASSERT_TRUE(
       read_xyz("3\n-76.25\nO 0 0 0\nH1 0.96 0 0\n1 -0.24 0.93 0\n"
@@ -23,14 +26,14 @@ TEST(Xyz, FramesEnergiesAndAtomLabels) {
                frames, error))
       << error;
   ASSERT_EQ(frames.size(), 3u);
-  EXPECT_EQ(frames[0].energy, -76.25);
-  EXPECT_EQ(frames[0].atoms[1].symbol, "H");
-  EXPECT_EQ(frames[0].atoms[2].symbol, "H");  // by its atomic number
-  EXPECT_EQ(frames[1].energy, -0.15);
-  EXPECT_EQ(frames[1].atoms[0].symbol, "Cl");
-  EXPECT_EQ(frames[1].atoms[1].xyz[0], 2.5);
-  EXPECT_FALSE(frames[2].energy.has_value());
-  EXPECT_DOUBLE_EQ(frames[2].atoms[0].xyz[0], 0.1);
+  EXPECT_EQ(frames[0].rec.energy, -76.25);
+  EXPECT_EQ(symbol(frames[0], 1), "H");
+  EXPECT_EQ(symbol(frames[0], 2), "H");  // by its atomic number
+  EXPECT_EQ(frames[1].rec.energy, -0.15);
+  EXPECT_EQ(symbol(frames[1], 0), "Cl");
+  EXPECT_EQ(frames[1].rec.xyz[1][0], 2.5);
+  EXPECT_FALSE(frames[2].rec.flags & FLAG_ENERGY);
+  EXPECT_DOUBLE_EQ(frames[2].rec.xyz[0][0], 0.1);
 
   EXPECT_EQ(xyz_text({frames[0], frames[2]}),
             "3\nenergy=-76.2500000000\n"
@@ -55,7 +58,7 @@ TEST(Xyz, BadFilesAreRefusedWithTheLine) {
       {"3\nc\nC 0 0 0 extra\nH 1 1 1 \n\n\n", "line 5: an atom line needs a symbol and three coordinates"},
   };
   for (const auto& c : cases) {
-    std::vector<out_geometry_t> frames;
+    std::vector<geometry_section_t> frames;
     std::string error;
     EXPECT_FALSE(read_xyz(c.text, frames, error)) << c.text;
     EXPECT_EQ(error, c.error) << c.text;
@@ -65,15 +68,16 @@ TEST(Xyz, BadFilesAreRefusedWithTheLine) {
 // However many digits a coordinate takes, its line is written whole and
 // reads back to the same numbers.
 TEST(Xyz, HugeCoordinatesKeepTheirLinesWhole) {
-  std::vector<out_geometry_t> frames(1), again;
-  frames[0].atoms.push_back({"C", {1e300, -2.5, 0}});
-  frames[0].atoms.push_back({"H", {0, 0, 1}});
+  std::vector<geometry_section_t> frames(1), again;
+  atom_appender atoms(frames[0].rec);
+  atoms.add("C", {1e300, -2.5, 0});
+  atoms.add("H", {0, 0, 1});
   std::string error;
   ASSERT_TRUE(read_xyz(xyz_text(frames), again, error)) << error;
   ASSERT_EQ(again.size(), 1u);
-  ASSERT_EQ(again[0].atoms.size(), 2u);
-  EXPECT_EQ(again[0].atoms[0].xyz, (vec3{1e300, -2.5, 0}));
-  EXPECT_EQ(again[0].atoms[1].xyz, (vec3{0, 0, 1}));
+  ASSERT_EQ(again[0].rec.natom(), 2);
+  EXPECT_EQ(again[0].rec.xyz[0], (vec3{1e300, -2.5, 0}));
+  EXPECT_EQ(again[0].rec.xyz[1], (vec3{0, 0, 1}));
 }
 
 // The converters as the program runs them: forward and back, a bad file

@@ -1,5 +1,3 @@
-#include "convert/native_out.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,13 +6,15 @@
 #include "document/current_file.h"
 #include "document/open_close.h"
 #include "document/save.h"
+#include "formats/native_writer.h"
+#include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-class NativeOut : public ::testing::Test {
+class ConvertedSection : public ::testing::Test {
  protected:
   void SetUp() override { reset_core_state(); }
   void TearDown() override { close_test_file(); }
@@ -22,21 +22,29 @@ class NativeOut : public ::testing::Test {
   RecordingNotifier told;
 };
 
-out_geometry_t water() {
-  out_geometry_t g;
+geometry_section_t water() {
+  geometry_section_t g;
   g.comment = "water\nsecond line";
-  g.atoms = {{"O", {0, 0, 0}}, {"H", {0.5, 1.25, -2}}};
-  g.charges = {-0.8, 0.4};
-  g.bonds = {{0, 1, 1}};
-  g.energy = -76.5;
-  g.rms_grad = 0.00125;
+  mol_data_t& rec = g.rec;
+  atom_appender atoms(rec);
+  atoms.add("O", {0, 0, 0});
+  atoms.add("H", {0.5, 1.25, -2});
+  set_atom_mulliken(rec, 0, -0.8);
+  set_atom_mulliken(rec, 1, 0.4);
+  rec.bond = {{0, 1, 1}};
+  rec.energy = -76.5;
+  rec.rms_grad = 0.00125;
+  rec.flags |= FLAG_ENERGY | FLAG_RMS_GRAD | FLAG_IR;
   g.message = "hello";
-  g.modes = {{1600.5, 12.25, {{0, 0, 0.1}, {0, 0.5, -0.25}}}};
+  allocate_vibs(rec, 1);
+  rec.vib.edit().freq[0] = 1600.5;
+  rec.vib.edit().ir_intensity[0] = 12.25;
+  rec.vib.edit().normal_mode[0] = {{0, 0, 0.1}, {0, 0.5, -0.25}};
   return g;
 }
 
-TEST_F(NativeOut, GeometryBlocksAreWrittenAsTheReaderExpectsThem) {
-  EXPECT_EQ(native_section_text(water()),
+TEST_F(ConvertedSection, GeometryBlocksAreWrittenAsTheReaderExpectsThem) {
+  EXPECT_EQ(geometry_section_text(water()),
             "  2\n"
             "water second line\n"
             " O      0.000000000      0.000000000      0.000000000\n"
@@ -53,25 +61,25 @@ TEST_F(NativeOut, GeometryBlocksAreWrittenAsTheReaderExpectsThem) {
 
 // A grid section with its values and orbital file, read back by the program
 // and saved again with an orbital type the user set.
-TEST_F(NativeOut, GridSectionRoundTripsThroughTheProgram) {
-  out_grid_set_t set;
-  set.lattice.net = {2, 1, 2};
-  set.lattice.origin = {1, 2, 3};
-  set.lattice.step = {vec3{0.5, 0, 0}, vec3{0, 0.25, 0}, vec3{0, 0, 1}};
-  set.grids = {{"Density", false, 0, 0, 0, 0}, {"Orbital", true, 2, 3, -0.5, 2}};
-  set.n_mo = 4;
-  set.orbitals_per_symmetry = {1, 3};
-  set.orbital_file_info = "test";
-  set.write_values = [](FILE* f, std::string&) {
+TEST_F(ConvertedSection, GridSectionRoundTripsThroughTheProgram) {
+  geometry_section_t g = water();
+  deallocate_vibrations(g.rec);
+  set_grid_lattice(g.rec,
+                   lattice_t::from_steps({2, 1, 2}, {1, 2, 3}, {vec3{0.5, 0, 0}, vec3{0, 0.25, 0}, vec3{0, 0, 1}}));
+  add_named_grid(g.rec, "Density");
+  add_orbital_grid(g.rec, 2, 3, -0.5, 2);
+  g.rec.grid.edit().n_mo = 4;
+  g.rec.grid.edit().index_counts[0] = 4;
+  grid_output_t output;
+  output.orbital_file = new_orbital_file("test", {1, 3});
+  output.write_values = [](FILE* f, std::string&) {
     const double v[8] = {1, 2, 3, 4, -1, -2, -3, -4};
     return std::fwrite(v, sizeof(double), 8, f) == 8;
   };
-  out_geometry_t g = water();
-  g.modes.clear();
-  g.grids = &set;
+  g.grids = &output;
   const std::string path = dir.file("w.mvr");
   std::string error;
-  ASSERT_TRUE(write_native(path, {g, water()}, error)) << error;
+  ASSERT_TRUE(write_geometry_sections(path, {g, water()}, error)) << error;
   const std::string text = read_file(path);
   const std::string header =
       " <GRID>\n"
@@ -109,7 +117,7 @@ TEST_F(NativeOut, GridSectionRoundTripsThroughTheProgram) {
   EXPECT_EQ(r.grid->grid_kind[1], GRID_ORBITAL);
   EXPECT_EQ(r.grid->orb_sym[1], 2);
   EXPECT_EQ(r.grid->orb_index[1], 3);
-  EXPECT_NEAR(r.grid->origin[2], 3 * conv_bohr, 1e-12);
+  EXPECT_NEAR(r.grid->origin[2], 3 * bohr_to_angstrom, 1e-12);
   EXPECT_EQ(values, (std::vector<std::vector<double>>{{1, 2, 3, 4}, {-1, -2, -3, -4}}));
   EXPECT_EQ(mol[1].nvibr(), 1);
   bool shown = false;
@@ -124,19 +132,19 @@ TEST_F(NativeOut, GridSectionRoundTripsThroughTheProgram) {
   EXPECT_NE(read_file(dir.file("saved.mvr")).find("* 1234567890\n0 uus\n"), std::string::npos);
 }
 
-TEST_F(NativeOut, FailedWriteLeavesTheTargetAsItWas) {
+TEST_F(ConvertedSection, FailedWriteLeavesTheTargetAsItWas) {
   const std::string path = dir.write("keep.mvr", "precious");
-  out_grid_set_t set;
-  set.lattice.net = {1, 1, 1};
-  set.grids = {{"Density", false, 0, 0, 0, 0}};
-  set.write_values = [](FILE*, std::string& e) {
+  geometry_section_t g = water();
+  set_grid_lattice(g.rec, lattice_t::from_steps({1, 1, 1}, {}, {}));
+  add_named_grid(g.rec, "Density");
+  grid_output_t output;
+  output.write_values = [](FILE*, std::string& e) {
     e = "the values ran out";
     return false;
   };
-  out_geometry_t g = water();
-  g.grids = &set;
+  g.grids = &output;
   std::string error;
-  EXPECT_FALSE(write_native(path, {g}, error));
+  EXPECT_FALSE(write_geometry_sections(path, {g}, error));
   EXPECT_EQ(error, "the values ran out");
   EXPECT_EQ(read_file(path), "precious");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);

@@ -1,0 +1,34 @@
+// The orbital file a grid section embeds after its values: its opening
+// lines and the type letter of every orbital of every symmetry. Saving puts
+// the types the user changed into it; converters write a new one.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "molecule/mol_data.h"
+
+struct orbital_file_t {
+  // From the line holding "INPORB" to the "#INDEX" line, line ends included:
+  // the version, the counts line and the free lines.
+  std::string head;
+  // The type letters of each symmetry, in order.
+  std::vector<std::string> letters;
+};
+
+// A new orbital file: version 2.2, the counts of `orbitals_per_symmetry`, an
+// "#INFO" comment of one line and every orbital of type "u".
+orbital_file_t new_orbital_file(const std::string& info, const std::vector<int>& orbitals_per_symmetry);
+// The orbital file that follows the grid data of `rec` in `source` (the
+// native file its grid section was read from); none when that grid section
+// has none. Only this grid section is read, and only the letters the file
+// holds are kept, at most as many per symmetry as its counts line gives.
+std::optional<orbital_file_t> read_orbital_file(FILE* source, const mol_data_t& rec);
+// Puts the type of every grid of `grid` whose type was changed into the
+// letter of its orbital (symmetry and index), where the file has one.
+void apply_changed_types(orbital_file_t& file, const grid_data_t& grid);
+// The orbital file as written: the head, each symmetry as "* 1234567890"
+// and lines of up to ten letters numbered 0 … 9, then " </INPORB>".
+void write_orbital_file(FILE* out, const orbital_file_t& file);
