@@ -1,11 +1,12 @@
 // Makes the palette images of the fragment library with the program's own
 // drawing code: each fragment file is drawn as it attaches (its atoms from
 // the third on, with a dummy atom where the receiving atom sits), seen from
-// where it looks flattest with the attachment pointing left, on white, in an offscreen OpenGL context four times the
-// image size, then scaled down smoothly and saved as PNG.
+// where it looks flattest with the attachment pointing left, on white, in an
+// offscreen framebuffer four times the image size, then scaled down smoothly
+// and saved as PNG.
 //
 //   fragment_images OUTPUT_FOLDER FRAGMENT_FILE...
-// needs an X display with GLX (xvfb-run); see scripts/make_fragment_images.sh.
+// draws offscreen without an X server; see scripts/make_fragment_images.sh.
 #include <GL/gl.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
@@ -117,10 +118,14 @@ int main(int argc, char** argv) {
   set_default_settings();
   use_builtin_element_table();
   Input_Data.background_color = {1, 1, 1, 0};
-  if (!open_offscreen_context(frame_size, frame_size)) {
-    std::fputs("no OpenGL pbuffer on $DISPLAY\n", stderr);
+  OffscreenContext context;
+  OffscreenFramebuffer frame(frame_size, frame_size);
+  if (!context || !frame) {
+    std::fprintf(stderr, "%s\n", context ? "no offscreen framebuffer of that size" : context.error().c_str());
     return 1;
   }
+  scene_realize();
+  view_realize();
   int status = 0;
   for (int i = 2; i < argc; ++i) {
     fragment_t f;

@@ -10,13 +10,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/offscreen_context.h"
 #include "edit/moves.h"
 #include "export/picture_gl.h"
 #include "export/postscript_output.h"
 #include "export/raster.h"
 #include "molecule/settings.h"
 #include "render/gl/label_images.h"
+#include "render/gl/offscreen_context.h"
 #include "render/povray_output.h"
 #include "render/view.h"
 

@@ -3,7 +3,10 @@
 // the screen, without the window.
 #pragma once
 
+#include <optional>
+
 #include "export/raster.h"
+#include "render/gl/offscreen_context.h"
 #include "render/view.h"
 
 // Largest picture side.
@@ -30,8 +33,7 @@ class OffscreenPicture {
 
  private:
   bool saved_state_ = false, drawn_ = false;
-  int previous_framebuffer_ = 0;
-  unsigned framebuffer_ = 0, renderbuffers_[2] = {0, 0};
+  std::optional<OffscreenFramebuffer> framebuffer_;
 };
 
 // Draws the picture offscreen and reads it back into `out`; false as above.
