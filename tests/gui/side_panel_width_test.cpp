@@ -1,7 +1,7 @@
 // The side panel at the width the window gives it: the fragment palette
 // lays its buttons out in as many columns as fit, in the library's order,
 // each shown whole and inserting its fragment when clicked, and follows the
-// panel's width.
+// panel's width; no page of the panel is cut off at its right edge.
 #include <gtest/gtest.h>
 // After the test framework: the X headers define macros such as None.
 #include <X11/Xlib.h>
@@ -212,6 +212,67 @@ TEST_F(Palette, EveryButtonShowsWholeInsertsItsFragmentAndFollowsThePanelsWidth)
   EXPECT_EQ(allocations, 0);
   EXPECT_FALSE(gtk_events_pending());
   expect_every_button_shown_whole();
+}
+
+// Widgets that ask for more width than they have, or stand beyond the
+// panel's edges: "page: type 'text' at left..right, wants width". The
+// content of a scrolled window that scrolls sideways is left out: it is
+// meant to be wider.
+void find_cut(GtkWidget* widget, const box_t& panel_box, const std::string& page, std::vector<std::string>& cut) {
+  if (!GTK_WIDGET_MAPPED(widget)) return;
+  GtkRequisition wanted;
+  gtk_widget_get_child_requisition(widget, &wanted);
+  const box_t box = on_screen(widget);
+  if (wanted.width > widget->allocation.width || box.x < panel_box.x || box.right() > panel_box.right()) {
+    std::string text;
+    if (GTK_IS_LABEL(widget)) text = gtk_label_get_text(GTK_LABEL(widget));
+    cut.push_back(page + ": " + G_OBJECT_TYPE_NAME(widget) + " '" + text + "' at " + std::to_string(box.x) + ".." +
+                  std::to_string(box.right()) + ", wants " + std::to_string(wanted.width));
+  }
+  if (GTK_IS_SCROLLED_WINDOW(widget)) {
+    GtkPolicyType across = GTK_POLICY_NEVER;
+    gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(widget), &across, nullptr);
+    if (across != GTK_POLICY_NEVER) return;
+  }
+  if (!GTK_IS_CONTAINER(widget)) return;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+  for (GList* c = children; c; c = c->next) find_cut(GTK_WIDGET(c->data), panel_box, page, cut);
+  g_list_free(children);
+}
+
+TEST(SidePanel, NoPageIsCutAtThePanelsWidth) {
+  Viewer& viewer = Viewer::get();
+  std::vector<GtkWidget*> expanders = find_all(panel(), GTK_TYPE_EXPANDER);
+  std::vector<gboolean> open;
+  for (GtkWidget* expander : expanders) open.push_back(gtk_expander_get_expanded(GTK_EXPANDER(expander)));
+  // Each file shows other pages and expanders: modes, orbitals and grids,
+  // geometries.
+  for (const char* file : {"vibrations.mvr", "formaldehyde_orbitals.mvr", "trajectory.mvr"}) {
+    open_editable_example(file);
+    for (GtkWidget* expander : expanders) gtk_expander_set_expanded(GTK_EXPANDER(expander), TRUE);
+    // The window grows to take them.
+    viewer.settle(500);
+    std::vector<std::string> cut;
+    for (int k = 0; k < gtk_notebook_get_n_pages(GTK_NOTEBOOK(notebook)); ++k) {
+      GtkWidget* page = gtk_notebook_get_nth_page(GTK_NOTEBOOK(notebook), k);
+      if (!GTK_WIDGET_VISIBLE(page)) continue;
+      show_page(page);
+      find_cut(panel(), on_screen(panel()), gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(notebook), page), cut);
+    }
+    EXPECT_EQ(cut, std::vector<std::string>{}) << file;
+  }
+  // Titles cut short by the panel are whole in their tooltips: those of
+  // the calculation page, the only expanders on a page.
+  const std::vector<GtkWidget*> titled = find_all(notebook, GTK_TYPE_EXPANDER);
+  EXPECT_FALSE(titled.empty());
+  for (GtkWidget* expander : titled) {
+    GtkWidget* title = gtk_expander_get_label_widget(GTK_EXPANDER(expander));
+    gchar* tip = gtk_widget_get_tooltip_text(title);
+    EXPECT_EQ(std::string(tip ? tip : ""), gtk_label_get_text(GTK_LABEL(title)));
+    g_free(tip);
+  }
+  for (size_t i = 0; i < expanders.size(); ++i) gtk_expander_set_expanded(GTK_EXPANDER(expanders[i]), open[i]);
+  viewer.settle();
 }
 
 }  // namespace
