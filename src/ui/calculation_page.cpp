@@ -54,9 +54,23 @@ void on_execute(GtkWidget*, gpointer index) {
   mivor_start_calculation(static_cast<int>(k), file, texts);
 }
 
+// The expander of a definition under its title. A title wider than the
+// panel ends in an ellipsis, and its tooltip shows it whole.
+GtkWidget* titled_expander(const std::string& title) {
+  GtkWidget* label = gtk_label_new(title.c_str());
+  gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+  gtk_misc_set_alignment(GTK_MISC(label), 0, 0.5);
+  gtk_widget_set_tooltip_text(label, title.c_str());
+  GtkWidget* expander = gtk_expander_new(nullptr);
+  gtk_expander_set_label_widget(GTK_EXPANDER(expander), label);
+  // The label takes the width the expander has, not only what it asks for.
+  gtk_expander_set_label_fill(GTK_EXPANDER(expander), TRUE);
+  return expander;
+}
+
 GtkWidget* make_definition_expander(size_t k) {
   const calc_def_t& def = calc_defs[k];
-  GtkWidget* expander = gtk_expander_new(def.description.value_or(def.plugin).c_str());
+  GtkWidget* expander = titled_expander(def.description.value_or(def.plugin));
   GtkWidget* box = gtk_vbox_new(FALSE, 2);
   calc_keys_t keys;
   if (def.file) {

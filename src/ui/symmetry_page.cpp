@@ -34,8 +34,13 @@ void on_translation_magnitude(GtkAdjustment* adj) { change_translation_magnitude
 
 void on_axis_order(GtkSpinButton* spin) { change_rotation_axis_order(gtk_spin_button_get_value_as_int(spin)); }
 
-// A button with its spin button beside it: " r=" or " n=".
-GtkWidget* button_with_spin(GtkWidget* button, const char* label, GtkWidget* spin) {
+// A button with its spin button beside it: " r=" or " n=". The spin button
+// is `chars` characters wide, so that the row fits the side panel with the
+// button's label whole; where it still would not (another font), the label
+// ends in an ellipsis rather than being cut.
+GtkWidget* button_with_spin(GtkWidget* button, const char* label, GtkWidget* spin, gint chars) {
+  gtk_label_set_ellipsize(GTK_LABEL(gtk_bin_get_child(GTK_BIN(button))), PANGO_ELLIPSIZE_END);
+  gtk_entry_set_width_chars(GTK_ENTRY(spin), chars);
   GtkWidget* row = gtk_hbox_new(FALSE, 2);
   gtk_box_pack_start(GTK_BOX(row), button, TRUE, TRUE, 0);
   gtk_box_pack_start(GTK_BOX(row), gtk_label_new(label), FALSE, FALSE, 0);
@@ -67,12 +72,12 @@ GtkWidget* make_symmetry_page() {
   translation_magnitude = GTK_ADJUSTMENT(gtk_adjustment_new(Input_Data.translation_length, 0, 100, 1, 1, 0));
   g_signal_connect(translation_magnitude, "value-changed", G_CALLBACK(guarded<on_translation_magnitude>), nullptr);
   spin_transl_vect = gtk_spin_button_new(translation_magnitude, 1, 2);
-  pack(button_with_spin(button_trans_symm, " r=", spin_transl_vect));
+  pack(button_with_spin(button_trans_symm, " r=", spin_transl_vect, 5));
 
   button_c2 = command_button("apply Cn symmetry", G_CALLBACK(guarded<mivor_gtk_alpply_rot_symmetry>));
   spin_axis = gtk_spin_button_new(GTK_ADJUSTMENT(gtk_adjustment_new(rot_axis_order, 2, 100, 1, 1, 0)), 1, 0);
   g_signal_connect(spin_axis, "value-changed", G_CALLBACK(guarded<on_axis_order>), nullptr);
-  pack(button_with_spin(button_c2, " n=", spin_axis));
+  pack(button_with_spin(button_c2, " n=", spin_axis, 3));
 
   button_mirror_symm = command_button("apply mirror symmetry", G_CALLBACK(guarded<mivor_gtk_alpply_symmetry>));
   pack(button_mirror_symm);
