@@ -3,9 +3,9 @@
 // (or its name when the image can't be read); a click inserts the fragment.
 #include <string>
 
+#include "app/guarded.h"
 #include "edit/fragment_insert.h"
 #include "edit/fragment_library.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* table_fragments = nullptr;
