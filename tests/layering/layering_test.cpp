@@ -9,37 +9,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
+
+#include "temp_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A fresh temporary folder holding a fake src/, removed with everything in it.
-class TempTree {
- public:
-  TempTree() {
-    std::string name = (fs::temp_directory_path() / "layering-XXXXXX").string();
-    if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
-    dir_ = name;
-  }
-  ~TempTree() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  TempTree(const TempTree&) = delete;
-  TempTree& operator=(const TempTree&) = delete;
-
-  fs::path src() const { return dir_ / "src"; }
-  fs::path outside(const std::string& name) const { return dir_ / name; }
-  void write(const std::string& path, const std::string& text) const {
-    fs::create_directories((src() / path).parent_path());
-    std::ofstream(src() / path) << text;
-  }
-
- private:
-  fs::path dir_;
-};
 
 void write_good_tree(const TempTree& tree) {
   tree.write("molecule/mol_data.h", "#pragma once\n#include <vector>\n");
