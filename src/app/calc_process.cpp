@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "app/guarded.h"
 #include "formats/text_tail.h"
 
 namespace {
@@ -15,6 +16,7 @@ namespace {
 // The standard error kept: the end of what was written, enough for the
 // last lines of a message.
 constexpr size_t kept_stderr_bytes = 16384;
+constexpr size_t stderr_read_bytes = 4096;
 constexpr guint force_kill_seconds = 3;
 
 struct process_state_t {
@@ -29,10 +31,11 @@ struct process_state_t {
 
 void child_setup(gpointer) { setpgid(0, 0); }
 
-// Reads what the pipe holds now, without waiting; false at its end.
+// Reads what the pipe holds now, without waiting; false at its end. The
+// text's room is reserved at the start, so reading allocates nothing.
 bool drain_stderr() {
   if (process.stderr_fd < 0) return false;
-  char buffer[4096];
+  char buffer[stderr_read_bytes];
   for (;;) {
     const ssize_t got = read(process.stderr_fd, buffer, sizeof buffer);
     if (got > 0) {
@@ -53,6 +56,8 @@ void close_stderr() {
   process.stderr_fd = -1;
 }
 
+// Runs again when memory ran out (guarded<on_stderr, TRUE>): a pipe that
+// nobody reads fills up and stops the program writing to it.
 gboolean on_stderr(GIOChannel*, GIOCondition, gpointer) {
   if (drain_stderr()) return TRUE;
   process.stderr_watch = 0;
@@ -61,6 +66,9 @@ gboolean on_stderr(GIOChannel*, GIOCondition, gpointer) {
   return FALSE;
 }
 
+// GLib has reaped the child before this runs, and nothing here allocates
+// before the process is marked ended and its run told; what the run does
+// when told may run out of memory, and the run's timer then ends it.
 void on_child_end(GPid pid, gint wait_status, gpointer) {
   g_spawn_close_pid(pid);
   drain_stderr();
@@ -73,6 +81,8 @@ void on_child_end(GPid pid, gint wait_status, gpointer) {
   if (on_end) on_end(wait_status);
 }
 
+// Once only: it allocates nothing, and memory running out would stop it
+// like its own FALSE.
 gboolean force_kill(gpointer generation) {
   if (process.alive && GPOINTER_TO_INT(generation) == process.generation) kill(-process.pid, SIGKILL);
   return FALSE;
@@ -86,6 +96,8 @@ bool spawn_calculation_process(const std::vector<std::string>& argv, const std::
     error = process.alive ? "a calculation is running" : "no program to start";
     return false;
   }
+  // Room for what the pipe's watch keeps, before there is a program to lose.
+  process.stderr_text.reserve(kept_stderr_bytes + stderr_read_bytes);
   std::vector<gchar*> args;
   for (const std::string& a : argv) args.push_back(const_cast<gchar*>(a.c_str()));
   args.push_back(nullptr);
@@ -108,10 +120,10 @@ bool spawn_calculation_process(const std::vector<std::string>& argv, const std::
   process.stderr_fd = err_fd;
   fcntl(err_fd, F_SETFL, fcntl(err_fd, F_GETFL) | O_NONBLOCK);
   GIOChannel* channel = g_io_channel_unix_new(err_fd);
-  process.stderr_watch =
-      g_io_add_watch(channel, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), on_stderr, nullptr);
+  process.stderr_watch = g_io_add_watch(channel, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                                        guarded<on_stderr, TRUE>, nullptr);
   g_io_channel_unref(channel);
-  g_child_watch_add(pid, on_child_end, nullptr);
+  g_child_watch_add(pid, guarded<on_child_end>, nullptr);
   return true;
 }
 
@@ -120,7 +132,7 @@ bool calculation_process_alive() { return process.alive; }
 void stop_calculation_process() {
   if (!process.alive) return;
   kill(-process.pid, SIGTERM);
-  g_timeout_add_seconds(force_kill_seconds, force_kill, GINT_TO_POINTER(process.generation));
+  g_timeout_add_seconds(force_kill_seconds, guarded<force_kill>, GINT_TO_POINTER(process.generation));
 }
 
 std::string calculation_stderr_tail(int lines) { return last_lines(process.stderr_text, lines); }

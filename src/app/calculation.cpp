@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/calc_process.h"
+#include "app/guarded.h"
 #include "document/current_file.h"
 #include "document/open_close.h"
 #include "document/save.h"
@@ -80,9 +81,9 @@ void show_geometry_index(int target) {
 // program that wrote several steps before the first look shows where it
 // has got to.
 void follow_file() {
-  run.following = true;
   close_file();
   open_file(run.name, std::nullopt);
+  run.following = true;
   show_geometry_index(n_geometries() - 1);
 }
 
@@ -99,22 +100,39 @@ void reload_if_changed() {
   show_geometry_index(std::max(0, at_last ? n - 1 : std::min(before, n - 1)));
 }
 
-gboolean check_if_calc_runs(gpointer) {
-  if (!run.following) {
-    follow_file();
-  } else {
-    reload_if_changed();
-  }
-  if (!run.exited) {
-    say(calc_running_text);
-    return TRUE;
-  }
-  run.calc_timer = 0;
+// A program that failed before the window changed to its file: the
+// molecule on show stays.
+bool failed_before_following() { return run.exited && !run.following && !run.stopped && !exited_well(run.wait_status); }
+
+// Says how the run ended and ends it. What allocates comes before the run is
+// reset, so that running out of memory leaves the run to be ended again.
+void finish_run() {
   const bool well = exited_well(run.wait_status);
   const std::string message = run.stopped || well ? "" : failure_message();
   say(run.stopped ? calc_stopped_text : well ? calc_completed_text : calc_failed_text);
   end_run();
   if (!message.empty()) make_warning(message);
+}
+
+// The follow-up of run `number`, every second. Guarded to run again when
+// memory ran out (guarded<check_if_calc_runs, TRUE>): the next tick tries
+// again, so a run is followed and ended even when one tick failed; a tick
+// whose run has ended or been replaced stops.
+gboolean check_if_calc_runs(gpointer number) {
+  if (GPOINTER_TO_INT(number) != run_number || !run.active) return FALSE;
+  if (!failed_before_following()) {
+    if (!run.following) {
+      follow_file();
+    } else {
+      reload_if_changed();
+    }
+    if (!run.exited) {
+      say(calc_running_text);
+      return TRUE;
+    }
+  }
+  run.calc_timer = 0;
+  finish_run();
   return FALSE;
 }
 
@@ -122,12 +140,7 @@ void mivor_calculation_over(int number, int wait_status) {
   if (number != run_number || !run.active) return;
   run.exited = true;
   run.wait_status = wait_status;
-  if (run.following || run.stopped || exited_well(wait_status)) return;
-  // Failed before the window changed to its file: the molecule on show stays.
-  const std::string message = failure_message();
-  say(calc_failed_text);
-  end_run();
-  make_warning(message);
+  if (failed_before_following()) finish_run();
 }
 
 bool file_exists(const std::string& path) {
@@ -208,7 +221,7 @@ bool set_calculation(const std::vector<std::string>& argv, const std::string& na
   run.active = true;
   run.name = name;
   run.program = argv.front();
-  run.calc_timer = g_timeout_add(follow_milliseconds, check_if_calc_runs, nullptr);
+  run.calc_timer = g_timeout_add(follow_milliseconds, guarded<check_if_calc_runs, TRUE>, GINT_TO_POINTER(number));
   say(calc_started_text);
   notifier().calculation_changed();
   return true;

@@ -50,7 +50,7 @@ struct file_reading_t {
 
 // One section being read: the lines, the record, and the bonds of the
 // record by atom pair, made when the first bond block comes.
-struct section_t {
+struct section_reading_t {
   line_source& in;
   mol_data_t& rec;
   file_reading_t& file;
@@ -166,7 +166,7 @@ void read_atom_line(mol_data_t& rec, int k, std::string line) {
   }
 }
 
-void read_additional_atom_block(section_t& s) {
+void read_additional_atom_block(section_reading_t& s) {
   std::string line;
   for (int k = 0; k < s.rec.natom(); ++k) {
     if (!next_block_line(s.in, line) || has(line, "</atom>")) return;
@@ -192,7 +192,7 @@ bool parse_bond_line(const std::string& line, int natom, bond_t& b) {
   return true;
 }
 
-void read_bond_block(section_t& s) {
+void read_bond_block(section_reading_t& s) {
   std::string line;
   if (!next_block_line(s.in, line)) return;
   if (const size_t at = find_nocase(line, "AUTOMATIC"); at != std::string::npos) {
@@ -209,14 +209,14 @@ void read_bond_block(section_t& s) {
   } while (next_block_line(s.in, line));
 }
 
-void read_dipole_block(section_t& s) {
+void read_dipole_block(section_reading_t& s) {
   s.rec.dipole = read_point(s.in);
   s.rec.flags |= FLAG_DIPOLE;
 }
 
 // One block of a decoration group: a key line with the colour and the
 // group's reals, then one line per point.
-void read_decoration_block(section_t& s, const decoration_group_t& g) {
+void read_decoration_block(section_reading_t& s, const decoration_group_t& g) {
   const std::string keys = block_line(s.in);
   const size_t k = static_cast<size_t>(add_decoration(s.rec, g, {}));
   decoration_data_t& d = s.rec.deco.edit();
@@ -234,7 +234,7 @@ std::optional<std::string> text_line(line_source& in) {
   return line;
 }
 
-void read_textbox_block(section_t& s) {
+void read_textbox_block(section_reading_t& s) {
   const std::string keys = block_line(s.in);
   allocate_textbox(s.rec);
   textbox_t& box = s.rec.deco.edit().textbox.back();
@@ -251,7 +251,7 @@ void read_textbox_block(section_t& s) {
 // One mode: a key line, then one displacement per atom. A mode cut short
 // keeps the displacements it has (the atoms after them do not move in it)
 // and is reported; the next block stays whole.
-void read_vibration_block(section_t& s) {
+void read_vibration_block(section_reading_t& s) {
   const std::string keys = block_line(s.in);
   vibration_data_t& vib = s.rec.vib.edit();
   vib.freq.push_back(0.0);
@@ -274,7 +274,7 @@ void read_vibration_block(section_t& s) {
   if (mode.size() < s.rec.xyz.size()) s.file.warn(msg_displacements_missing);
 }
 
-void read_editable_block(section_t& s) {
+void read_editable_block(section_reading_t& s) {
   const std::string line = block_line(s.in);
   if (has(line, "yes"))
     s.rec.editable = 1;
@@ -282,13 +282,13 @@ void read_editable_block(section_t& s) {
     s.rec.editable = 0;
 }
 
-void read_write_block(section_t& s) {
+void read_write_block(section_reading_t& s) {
   std::string line = block_line(s.in, true);
   if (!line.empty() && line.back() == '\n') line.pop_back();
   notifier().status(StatusBar::lower, line);
 }
 
-double read_real_line(section_t& s) { return parse_double(block_line(s.in).c_str()); }
+double read_real_line(section_reading_t& s) { return parse_double(block_line(s.in).c_str()); }
 
 // The decoration group whose opening marker the line holds (the first in
 // the groups' order), or null.
@@ -305,7 +305,7 @@ const decoration_group_t* decoration_block(const std::string& line) {
 
 // Dispatches one line of a section on the first marker it holds; false at
 // the section's "<END>".
-bool read_block(section_t& s, const std::string& line) {
+bool read_block(section_reading_t& s, const std::string& line) {
   mol_data_t& rec = s.rec;
   if (has(line, "<atom>")) {
     read_additional_atom_block(s);
@@ -391,7 +391,7 @@ int read_geo_positions(line_source& in) {
 
 // The atom count, the comment and up to that many atom lines; a line that
 // begins with a marker or holds "<END>" ends the atoms early.
-void read_coord_block(section_t& s) {
+void read_coord_block(section_reading_t& s) {
   std::string line;
   // A section that is only its "<END>" line (or begins with a block) has
   // no atoms, and no comment either.
@@ -458,7 +458,7 @@ void read_coord_block(section_t& s) {
 void read_section(line_source& in, int i, mol_data_t& rec, file_reading_t& file) {
   if (i < 0 || i >= n_geometries() || static_cast<size_t>(i) >= geo_file_position.size()) return;
   in.seek(geo_file_position[static_cast<size_t>(i)]);
-  section_t s{in, rec, file, nullptr};
+  section_reading_t s{in, rec, file, nullptr};
   read_coord_block(s);
   for (std::string line; in.next(line);)
     if (!read_block(s, line)) break;

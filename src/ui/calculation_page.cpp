@@ -9,7 +9,7 @@
 
 #include "app/calc_defs.h"
 #include "app/calculation.h"
-#include "ui/guarded.h"
+#include "app/guarded.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <string>
 
+#include "app/guarded.h"
 #include "edit/coordinate_edit.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 #include "render/gl/label_images.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkListStore* atom_list = nullptr;

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "app/guarded.h"
 #include "edit/atom_edit.h"
 #include "edit/edit_keys.h"
 #include "edit/object_edit.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/gl/textbox_editing.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* vbox_draw = nullptr;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/guarded.h"
 #include "edit/atom_edit.h"
 #include "edit/atom_order.h"
 #include "edit/bond_edit.h"
@@ -25,7 +26,6 @@
 #include "edit/watched.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* vbox_edit = nullptr;

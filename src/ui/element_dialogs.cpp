@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/config_files.h"
+#include "app/guarded.h"
 #include "edit/element_edit.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/guarded.h"
 #include "edit/fragment_insert.h"
 #include "edit/fragment_library.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* table_fragments = nullptr;

@@ -3,10 +3,10 @@
 // window at most; a click in it makes the nearest geometry or mode current.
 #include <gtk/gtk.h>
 
+#include "app/guarded.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "render/graph_data.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {

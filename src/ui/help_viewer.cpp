@@ -6,8 +6,8 @@
 // window; each keeps its cursors in a record freed with the window.
 #include <gdk/gdkkeysyms.h>
 
+#include "app/guarded.h"
 #include "app/help_pages.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -26,8 +26,8 @@
 #include "edit/marking.h"
 #include "edit/moves.h"
 #include "edit/selection.h"
-#include "edit/watched.h"
 #include "edit/symmetry_ops.h"
+#include "edit/watched.h"
 #include "molecule/decorations.h"
 #include "molecule/memory_budget.h"
 #include "molecule/notify.h"
@@ -41,13 +41,13 @@
 
 namespace {
 
-using condition_t = bool (*)(const key_context_t&);
-using command_t = void (*)(const key_context_t&);
+using key_condition_t = bool (*)(const key_context_t&);
+using key_command_t = void (*)(const key_context_t&);
 
 struct key_row_t {
   std::vector<unsigned> keys;
-  condition_t when;  // null: always
-  command_t run;
+  key_condition_t when;  // null: always
+  key_command_t run;
   bool needs_gl = false;  // runs only with the drawing area's context current
 };
 

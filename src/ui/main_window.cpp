@@ -5,6 +5,7 @@
 #include <gtk/gtkgl.h>
 
 #include "app/config_dir.h"
+#include "app/guarded.h"
 #include "app/startup.h"
 #include "document/undo.h"
 #include "edit/selection.h"
@@ -22,7 +23,6 @@
 #include "render/view.h"
 #include "ui/gl_scope.h"
 #include "ui/gtk_notifier.h"
-#include "ui/guarded.h"
 #include "ui/keyboard.h"
 #include "ui/menus.h"
 #include "ui/side_panel.h"

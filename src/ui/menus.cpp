@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/guarded.h"
 #include "app/settings_file.h"
 #include "document/open_close.h"
 #include "document/save.h"
@@ -20,7 +21,6 @@
 #include "render/view.h"
 #include "ui/file_dialogs.h"
 #include "ui/gl_scope.h"
-#include "ui/guarded.h"
 #include "ui/screenshot.h"
 #include "ui/settings_dialogs.h"
 #include "ui/widgets.h"

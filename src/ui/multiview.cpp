@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/guarded.h"
 #include "edit/orbital_tiles.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
@@ -28,7 +29,6 @@
 #include "render/scene.h"
 #include "render/view.h"
 #include "ui/gl_scope.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* multi_view_win = nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/guarded.h"
 #include "document/undo.h"
 #include "edit/object_edit.h"
 #include "molecule/decorations.h"
@@ -18,7 +19,6 @@
 #include "molecule/settings.h"
 #include "render/gl/label_images.h"
 #include "render/gl/textbox_editing.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {

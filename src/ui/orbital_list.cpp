@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/guarded.h"
 #include "document/native_file.h"
 #include "edit/orbital_list_model.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* treeview = nullptr;

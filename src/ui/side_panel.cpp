@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/config_dir.h"
+#include "app/guarded.h"
 #include "document/native_file.h"
 #include "edit/selection_readout.h"
 #include "molecule/mol_data.h"
@@ -20,7 +21,6 @@
 #include "render/gl/view_gl.h"
 #include "render/isosurface.h"
 #include "ui/gl_scope.h"
-#include "ui/guarded.h"
 #include "ui/orbital_list.h"
 #include "ui/widgets.h"
 

@@ -4,11 +4,11 @@
 // acts depends on how many atoms are selected; the others are insensitive.
 #include <string>
 
+#include "app/guarded.h"
 #include "edit/symmetry_ops.h"
 #include "molecule/bonding.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 GtkWidget* vbox_symmetry = nullptr;

@@ -4,12 +4,12 @@
 
 #include <glib.h>
 
+#include "app/guarded.h"
 #include "document/open_close.h"
 #include "molecule/settings.h"
 #include "render/gl/scene_gl.h"
 #include "render/gl/view_gl.h"
 #include "ui/gl_scope.h"
-#include "ui/guarded.h"
 #include "ui/widgets.h"
 
 namespace {

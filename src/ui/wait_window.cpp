@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "ui/guarded.h"
+#include "app/guarded.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <sstream>
 #include <thread>
 
@@ -64,6 +65,31 @@ std::vector<std::string> lines_of(const std::string& text) {
 double seconds_since_epoch(clock_type::time_point t) {
   return std::chrono::duration<double>(t.time_since_epoch()).count();
 }
+
+// Hands warnings and status texts on to `to`, but runs out of memory the
+// first time `starved` is to be said.
+class StarvedNotifier final : public Notifier {
+ public:
+  StarvedNotifier(RecordingNotifier& to, std::string starved) : to_(to), starved_(std::move(starved)) {
+    set_notifier(this);
+  }
+  ~StarvedNotifier() override { set_notifier(&to_); }
+  StarvedNotifier(const StarvedNotifier&) = delete;
+  StarvedNotifier& operator=(const StarvedNotifier&) = delete;
+
+  void warning(const std::string& text) override { to_.warning(text); }
+  void status(StatusBar bar, const std::string& text) override {
+    if (!starved_.empty() && text == starved_) {
+      starved_.clear();
+      throw std::bad_alloc();
+    }
+    to_.status(bar, text);
+  }
+
+ private:
+  RecordingNotifier& to_;
+  std::string starved_;
+};
 
 class Calculation : public ::testing::Test {
  protected:
@@ -217,6 +243,48 @@ TEST_F(Calculation, StopEndsTheProgramAndWhatItStarted) {
   EXPECT_TRUE(run_until([&] { return kill(child, 0) != 0; }, 2.0)) << "the program's own child still runs";
   // The file keeps the molecule as saved.
   EXPECT_EQ(m->natom(), 1);
+}
+
+// Memory that runs out while a run ends, in the follow-up timer or in the
+// child's watch, is one message: the run still ends as it would have, a
+// failed one without replacing the molecule on show, and the next one starts.
+TEST_F(Calculation, RunningOutOfMemoryAtTheEndStillEndsTheRun) {
+  const std::string writes = dir.write("writes.sh",
+                                       "#!/bin/sh\neval out=\\${$#}\n"
+                                       "printf '  2\\nstep\\n H 0 0 0\\n H 0 0 1\\n <END>\\n' > \"$out.tmp\"\n"
+                                       "mv \"$out.tmp\" \"$out\"\n");
+  chmod(writes.c_str(), 0755);
+  ASSERT_TRUE(read_calc_defs(dir.write("calculation.rc", "plugin=" + writes + "\n")));
+  {
+    StarvedNotifier starved(notes, calc_completed_text);
+    ASSERT_TRUE(mivor_start_calculation(0, std::nullopt, {}));
+    ASSERT_TRUE(run_until([] { return !calculation_running(); }, 5.0));
+  }
+  EXPECT_EQ(notes.warnings, std::vector<std::string>{"ERROR: Not enough memory"});
+  EXPECT_EQ(count_status(calc_completed_text), 1);
+  EXPECT_EQ(m->natom(), 2);
+
+  notes.warnings.clear();
+  const std::string shown = input_file_name;
+  const std::string failing = dir.write("failing.sh", "#!/bin/sh\necho 'no basis set' >&2\nexit 3\n");
+  chmod(failing.c_str(), 0755);
+  ASSERT_TRUE(read_calc_defs(dir.write("calculation.rc", "plugin=" + failing + "\n")));
+  {
+    StarvedNotifier starved(notes, calc_failed_text);
+    ASSERT_TRUE(mivor_start_calculation(0, std::nullopt, {}));
+    ASSERT_TRUE(run_until([] { return !calculation_running(); }, 5.0));
+  }
+  ASSERT_EQ(notes.warnings.size(), 2u);
+  EXPECT_EQ(notes.warnings[0], "ERROR: Not enough memory");
+  EXPECT_NE(notes.warnings[1].find("exited with status 3"), std::string::npos) << notes.warnings[1];
+  EXPECT_NE(notes.warnings[1].find("no basis set"), std::string::npos) << notes.warnings[1];
+  EXPECT_EQ(count_status(calc_failed_text), 1);
+  EXPECT_EQ(input_file_name, shown);
+  EXPECT_EQ(m->natom(), 2);
+
+  ASSERT_TRUE(mivor_start_calculation(0, std::nullopt, {}));
+  EXPECT_TRUE(run_until([] { return !calculation_running(); }, 5.0));
+  EXPECT_EQ(count_status(calc_failed_text), 2);
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 //  - G_CALLBACK( names a guarded handler: G_CALLBACK(guarded<f>) or, with a
 //    second template argument, G_CALLBACK((guarded<f, TRUE>));
 //  - no callback type is made by a cast, which would bypass the first rule;
-//  - a call that registers a function (signals, timeouts, idles, foreach,
-//    sort, cell-data and similar functions) names a guarded handler among its
+//  - a call that registers a function (signals, timeouts, idles, child and
+//    io watches, a source's callback, foreach, sort, cell-data and similar
+//    functions) names a guarded handler among its
 //    arguments, or, for a signal, hands on a GCallback variable (made by the
 //    first rule where it was filled). Blocking a handler by its function
 //    counts as such a call: it must name the guarded function that was
@@ -89,7 +90,8 @@ std::vector<std::string> unguarded_callbacks(const std::string& name, const std:
   static const std::regex registration(
       R"(\b(g_signal_connect\w*|g_timeout_add\w*|g_idle_add\w*|g_child_watch_add\w*|g_io_add_watch\w*|)"
       R"(gdk_threads_add_\w+|g_signal_add_emission_hook|gtk_quit_add\w*|gtk_key_snooper_install|)"
-      R"(gtk_accel_group_connect\w*|g_cclosure_new\w*|gtk_clipboard_request_\w+|)"
+      R"(gtk_accel_group_connect\w*|g_cclosure_new\w*|gtk_clipboard_request_\w+|g_source_set_callback\w*|)"
+      R"(g_(s?list|ptr_array|array)_sort\w*|g_qsort_with_data|)"
       R"((g|gtk|gdk)_\w+_foreach|(g|gtk|gdk)_\w+_func(_full)?)\s*\()");
   for (auto it = std::sregex_iterator(text.begin(), text.end(), registration); it != std::sregex_iterator(); ++it) {
     const std::string function = (*it)[1];
@@ -107,7 +109,7 @@ std::vector<std::string> unguarded_callbacks(const std::string& name, const std:
 
 std::vector<std::string> check_callbacks(const fs::path& src_root) {
   std::vector<std::string> problems;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(src_root / "ui")) {
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(src_root)) {
     const std::string ext = entry.path().extension().string();
     if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h")) continue;
     std::ifstream in(entry.path(), std::ios::binary);

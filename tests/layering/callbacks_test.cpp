@@ -1,8 +1,11 @@
 // Tests of the callback check on small made-up sources: each way of handing
-// a handler to the toolkit, guarded and not, and a comment that must not count.
+// a handler to GLib or the toolkit, guarded and not, and a comment that must
+// not count; and on a made-up tree, every folder of it.
 #include "callbacks.h"
 
 #include <gtest/gtest.h>
+
+#include "temp_tree.h"
 
 namespace {
 
@@ -31,6 +34,36 @@ TEST(CallbackCheck, NamesEachUnguardedCallbackByFileAndLine) {
                 "ui/x.cpp:4: G_CALLBACK without guarded<…>",
                 "ui/x.cpp:4: g_signal_connect_swapped without guarded<…>",
                 "ui/x.cpp:9: g_idle_add without guarded<…>",
+            }));
+}
+
+// Every folder is scanned, not only the window's: timers and watches of the
+// layers below are named by folder, file and line; headers count, other files
+// do not.
+TEST(CallbackCheck, ScansEveryFolderOfTheTree) {
+  TempTree tree;
+  tree.write("ui/timers.cpp", "g_timeout_add(30, guarded<tick>, nullptr);\n");
+  tree.write("app/calculation.cpp",
+             "#include <glib.h>\n\n"
+             "guint t = g_timeout_add(1000, check_if_calc_runs, nullptr);\n"
+             "guint u = g_timeout_add(1000, guarded<check_if_calc_runs, TRUE>, GINT_TO_POINTER(n));\n");
+  tree.write("app/calc_process.cpp",
+             "g_child_watch_add(pid, guarded<on_child_end>, nullptr);\n"
+             "g_io_add_watch(channel, G_IO_IN, on_stderr, nullptr);\n"
+             "g_timeout_add_seconds(3, (GSourceFunc)force_kill, nullptr);\n");
+  tree.write("render/gl/labels.h", "inline void later() { g_idle_add(make_labels, nullptr); }\n");
+  tree.write("document/watch.cpp",
+             "// g_timeout_add(500, check_file, nullptr) was here\n"
+             "g_source_set_callback(source, check_file, nullptr, nullptr);\n");
+  tree.write("app/notes.txt", "g_idle_add(not_a_source_file, nullptr);\n");
+  EXPECT_EQ(check_callbacks(tree.src()),
+            (std::vector<std::string>{
+                "app/calc_process.cpp:2: g_io_add_watch without guarded<…>",
+                "app/calc_process.cpp:3: a callback made by a cast, not by G_CALLBACK(guarded<…>)",
+                "app/calc_process.cpp:3: g_timeout_add_seconds without guarded<…>",
+                "app/calculation.cpp:3: g_timeout_add without guarded<…>",
+                "document/watch.cpp:2: g_source_set_callback without guarded<…>",
+                "render/gl/labels.h:1: g_idle_add without guarded<…>",
             }));
 }
 

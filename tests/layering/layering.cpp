@@ -14,8 +14,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 // The layer order. A file may include files of its own folder and of folders
 // with a strictly lower rank, so that each layer builds and tests without the
 // ones above it; two folders of the same rank stay independent of each other.
@@ -30,6 +28,8 @@ std::optional<int> folder_rank(const std::string& folder) {
     if (name == folder) return rank;
   return std::nullopt;
 }
+
+namespace {
 
 bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
@@ -207,10 +207,41 @@ std::vector<std::vector<std::string>> circles(const std::map<std::string, std::s
 
 }  // namespace
 
+namespace {
+
+enum class Literals { kKeep, kBlank };
+
+// Whether a '"' after `code` opens a raw string literal: R, or u8R, uR, UR,
+// LR, not at the end of a longer identifier.
+bool opens_raw_string(const std::string& code) {
+  if (code.empty() || code.back() != 'R') return false;
+  size_t start = code.size() - 1;
+  for (const std::string_view prefix : {"u8", "u", "U", "L"})
+    if (start >= prefix.size() && code.compare(start - prefix.size(), prefix.size(), prefix) == 0) {
+      start -= prefix.size();
+      break;
+    }
+  return start == 0 || !(std::isalnum(static_cast<unsigned char>(code[start - 1])) || code[start - 1] == '_');
+}
+
+// Where the raw string literal whose opening '"' is at `quote` ends (its
+// closing '"'), or npos when there is no well-formed one.
+size_t raw_string_end(const std::string& text, size_t quote) {
+  const size_t paren = text.find('(', quote + 1);
+  if (paren == std::string::npos || paren - quote - 1 > 16) return std::string::npos;
+  const std::string delimiter = text.substr(quote + 1, paren - quote - 1);
+  if (delimiter.find_first_of(" \t\n\\)") != std::string::npos) return std::string::npos;
+  const size_t close = text.find(")" + delimiter + "\"", paren);
+  return close == std::string::npos ? close : close + delimiter.size() + 1;
+}
+
 // The text with its comments blanked out, line breaks kept. String and
 // character literals are stepped over so that a "/*" inside one opens no comment;
-// they end with their line at the latest, so a stray quote cannot hide the rest.
-std::string without_comments(const std::string& text) {
+// they end with their line at the latest, so a stray quote cannot hide the rest,
+// except raw string literals, which end where their delimiter says. With
+// Literals::kBlank the literals' contents are blanked too, their quotes kept.
+std::string strip_comments(const std::string& text, Literals literals) {
+  const bool blank = literals == Literals::kBlank;
   enum class In { kCode, kLineComment, kBlockComment, kString, kChar } in = In::kCode;
   std::string out;
   out.reserve(text.size());
@@ -234,6 +265,15 @@ std::string without_comments(const std::string& text) {
           ++i;
           continue;
         }
+        if (c == '"' && opens_raw_string(out)) {
+          if (const size_t end = raw_string_end(text, i); end != std::string::npos) {
+            out += c;
+            for (size_t k = i + 1; k < end; ++k) out += blank && text[k] != '\n' ? ' ' : text[k];
+            out += '"';
+            i = end;
+            continue;
+          }
+        }
         if (c == '"') {
           in = In::kString;
         } else if (c == '\'') {
@@ -254,18 +294,27 @@ std::string without_comments(const std::string& text) {
         break;
       case In::kString:
       case In::kChar:
-        out += c;
         if (c == '\\' && next != '\n' && next != '\0') {
-          out += next;
+          out += blank ? ' ' : c;
+          out += blank ? ' ' : next;
           ++i;
         } else if (c == (in == In::kString ? '"' : '\'')) {
+          out += c;
           in = In::kCode;
+        } else {
+          out += blank ? ' ' : c;
         }
         break;
     }
   }
   return out;
 }
+
+}  // namespace
+
+std::string without_comments(const std::string& text) { return strip_comments(text, Literals::kKeep); }
+
+std::string code_only(const std::string& text) { return strip_comments(text, Literals::kBlank); }
 
 std::vector<std::string> check_layering(const fs::path& src_root) {
   const fs::path& root = src_root;

@@ -9,37 +9,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
+
+#include "temp_tree.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A fresh temporary folder holding a fake src/, removed with everything in it.
-class TempTree {
- public:
-  TempTree() {
-    std::string name = (fs::temp_directory_path() / "layering-XXXXXX").string();
-    if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
-    dir_ = name;
-  }
-  ~TempTree() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  TempTree(const TempTree&) = delete;
-  TempTree& operator=(const TempTree&) = delete;
-
-  fs::path src() const { return dir_ / "src"; }
-  fs::path outside(const std::string& name) const { return dir_ / name; }
-  void write(const std::string& path, const std::string& text) const {
-    fs::create_directories((src() / path).parent_path());
-    std::ofstream(src() / path) << text;
-  }
-
- private:
-  fs::path dir_;
-};
 
 void write_good_tree(const TempTree& tree) {
   tree.write("molecule/mol_data.h", "#pragma once\n#include <vector>\n");
@@ -74,6 +49,8 @@ TEST(Layering, EachBreakIsReportedOnceNamingItsFile) {
   tree.write("ui/main_window.cpp", "#include \"cli/json_writer.h\"\n#include \"nowhere.h\"\n");
   tree.write("render/view.cpp", "const char* open = \"/*\"; /* a\ncomment */\n#include <gtk/gtk.h>\n");
   tree.write("edit/moves.cpp", "#include <GL/gl.h>\n");
+  // A raw string ends at its delimiter, not at a quote inside it.
+  tree.write("export/eps_prolog.cpp", "const char p[] = R\"(/x { \"/*\" } def\n)\";\n#include <gtk/gtk.h>\n");
   tree.write("formats/png.cpp", "#include <gdk-pixbuf/gdk-pixbuf.h>\n");
   tree.write("molecule/bonding.cpp", "#include <ui/main_window.h>\n");
   // Circles between units, not files: no file includes one that includes it back.
@@ -92,6 +69,7 @@ TEST(Layering, EachBreakIsReportedOnceNamingItsFile) {
       {"ui/main_window.cpp:2: ", "unknown include \"nowhere.h\""},
       {"render/view.cpp:3: ", "<gtk/gtk.h>"},
       {"edit/moves.cpp:1: ", "<GL/gl.h>"},
+      {"export/eps_prolog.cpp:3: ", "<gtk/gtk.h>"},
       {"formats/png.cpp:1: ", "<gdk-pixbuf/gdk-pixbuf.h>"},
       {"molecule/bonding.cpp:1: ", "ui/main_window.h from a higher layer"},
       {"edit/fragments.cpp:1: ", "app/startup.h from a higher layer"},
@@ -135,6 +113,17 @@ TEST(LayeringCheck, ExitStatusTellsCleanBrokenAndUnusable) {
             "molecule/mol_data.cpp:1: includes ui/main_window.h from a higher layer (ui, rank 9 > molecule, rank 1)\n"
             "molecule/mol_data.cpp:2: includes <gtk/gtk.h>; toolkit headers belong in ui only\n"
             "layering: 2 problems\n");
+
+  // One part of the check, or the other: a type in two layers is no include problem.
+  TempTree twice;
+  twice.write("render/view.cpp", "namespace {\nstruct state_t {};\n}\n");
+  twice.write("ui/timers.cpp", "struct state_t {};\n");
+  EXPECT_EQ(run_check("--includes '" + twice.src().string() + "'", twice.outside("out")), 0);
+  EXPECT_EQ(run_check("--types '" + twice.src().string() + "'", twice.outside("out")), 1);
+  EXPECT_EQ(read_text(twice.outside("out")),
+            "render/view.cpp:2: state_t is also defined in ui/timers.cpp:1\nlayering: 1 problems\n");
+  EXPECT_EQ(run_check("'" + twice.src().string() + "'", twice.outside("out")), 1);
+  EXPECT_EQ(run_check("--all '" + twice.src().string() + "'", twice.outside("out")), 2);
 
   EXPECT_EQ(run_check("'" + good.outside("missing").string() + "'", good.outside("out")), 2);
   EXPECT_EQ(run_check("'" + good.outside("out").string() + "'", good.outside("out2")), 2);  // a file, not a folder

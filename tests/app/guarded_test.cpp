@@ -1,7 +1,7 @@
 // The memory guard of the toolkit's callbacks, called as the toolkit calls
 // them: through a GLib main loop and through plain function pointers of the
 // handlers' own types.
-#include "ui/guarded.h"
+#include "app/guarded.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>

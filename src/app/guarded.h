@@ -1,7 +1,9 @@
-// Callbacks the toolkit calls run within the memory guard: when memory runs
-// out in one, the user is told and the callback returns a neutral value, so
-// that no exception crosses the toolkit's C frames (which would end the
-// program). Every connection in ui names its handler through `guarded`:
+// Callbacks that GLib or the toolkit call run within the memory guard: when
+// memory runs out in one, the user is told (through the Notifier, so the
+// window shows it whichever layer the callback lives in) and the callback
+// returns a neutral value, so that no exception crosses GLib's C frames
+// (which would end the program). Every timer, watch and signal connection of
+// the program names its handler through `guarded`:
 //   g_signal_connect(button, "clicked", G_CALLBACK(guarded<on_click>), data);
 //   g_timeout_add(30, guarded<on_tick>, nullptr);
 #pragma once
@@ -40,6 +42,7 @@ struct guarded_call<F, OnFailure, R (*)(A...)> {
 
 // The handler F wrapped; it returns OnFailure (FALSE or 0 by default)
 // when memory ran out in F. A "delete-event" handler passes TRUE, so that a
-// window whose closing failed stays open rather than being destroyed.
+// window whose closing failed stays open rather than being destroyed; a
+// timer or watch whose work must not be dropped passes TRUE to run again.
 template <auto F, auto OnFailure = 0>
 inline constexpr auto guarded = &guard_detail::guarded_call<F, OnFailure, decltype(F)>::call;
