@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <unordered_map>
 
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
+#include "molecule/bonding.h"
 
 std::vector<fragment_entry_t> frag;
 int last_fragment = 0;
@@ -42,18 +42,9 @@ bool parse_bond_line(const std::string& line, int (&v)[3]) {
   return line_is_empty(p);
 }
 
-// Where each pair of atoms stands in the fragment's bond list.
-using bond_index_t = std::unordered_map<uint64_t, size_t>;
-
 void set_bond(fragment_t& f, bond_index_t& index, int a, int b, int type) {
   if ((a == 0 && b == 2) || (a == 2 && b == 0)) f.attachment_type = type;
-  const uint64_t key = (static_cast<uint64_t>(std::min(a, b)) << 32) | static_cast<uint64_t>(std::max(a, b));
-  const auto [place, added] = index.emplace(key, f.bond.size());
-  if (added) {
-    f.bond.push_back({a, b, type});
-  } else {
-    f.bond[place->second].type = type;
-  }
+  index.add(a, b, type);
 }
 
 // Reads the bond block after its "<bond>" line; an empty string when it is
@@ -95,7 +86,7 @@ std::string read_fragment_body(fragment_t& f, FILE* file, int count) {
     f.symbol.push_back(get_one_word(symbol));
     f.xyz.push_back(p);
   }
-  bond_index_t index;
+  bond_index_t index(f.bond);
   while (read_line_into(file, line)) {
     ++line_number;
     if (find_nocase(line, "<end>") != std::string::npos) break;

@@ -92,17 +92,19 @@ void add_bond(mol_data_t& rec, int a1, int a2, int type) {
   rec.bond.push_back({a1, a2, type});
 }
 
-bond_index_t::bond_index_t(mol_data_t& rec) : rec_(rec) {
-  at_.reserve(rec.bond.size());
-  for (size_t k = 0; k < rec.bond.size(); ++k) at_.try_emplace(pair_key(rec.bond[k].a1, rec.bond[k].a2), k);
+bond_index_t::bond_index_t(std::vector<bond_t>& bonds) : bonds_(bonds) {
+  at_.reserve(bonds.size());
+  for (size_t k = 0; k < bonds.size(); ++k) at_.try_emplace(pair_key(bonds[k].a1, bonds[k].a2), k);
 }
 
+bond_index_t::bond_index_t(mol_data_t& rec) : bond_index_t(rec.bond) {}
+
 void bond_index_t::add(int a1, int a2, int type) {
-  const auto [it, fresh] = at_.try_emplace(pair_key(a1, a2), rec_.bond.size());
+  const auto [it, fresh] = at_.try_emplace(pair_key(a1, a2), bonds_.size());
   if (fresh)
-    rec_.bond.push_back({a1, a2, type});
+    bonds_.push_back({a1, a2, type});
   else
-    rec_.bond[it->second].type = type;
+    bonds_[it->second].type = type;
 }
 
 double atom_distance(const mol_data_t& rec, int i, int j) {

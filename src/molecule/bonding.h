@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
+
+#include "molecule/types.h"
 
 struct mol_data_t;
 
@@ -14,17 +17,18 @@ constexpr int max_atoms_for_bonding = 300;
 // Sets the type of the bond a1–a2 (either order) or appends it.
 void add_bond(mol_data_t& rec, int a1, int a2, int type);
 
-// The bonds of a record by atom pair, for adding many at once: each addition
-// finds its pair in a hash table instead of walking every bond. It holds
-// while the record's bonds change only through it.
+// A list of bonds (a record's, a fragment's) by atom pair, for adding many
+// at once: each addition finds its pair in a hash table instead of walking
+// every bond. It holds while the list changes only through it.
 class bond_index_t {
  public:
+  explicit bond_index_t(std::vector<bond_t>& bonds);
   explicit bond_index_t(mol_data_t& rec);
   // As `add_bond`.
   void add(int a1, int a2, int type);
 
  private:
-  mol_data_t& rec_;
+  std::vector<bond_t>& bonds_;
   std::unordered_map<uint64_t, std::size_t> at_;
 };
 // Distance of atoms i and j; 0 when either does not exist.
