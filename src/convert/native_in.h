@@ -1,6 +1,5 @@
-// Reading the native file back for the backward converters: atoms, Mulliken
-// charges, bonds and energies of every geometry; grid sections are stepped
-// over by their byte count, never read as text.
+// Reading the native file back for the backward converters and the
+// calculations, with the program's own reader.
 #pragma once
 
 #include <string>
@@ -8,5 +7,8 @@
 
 #include "formats/geometry_section.h"
 
-// False with `error` set when the file can't be read or holds no geometry.
+// Every geometry with its comment line, atoms (labels such as "C12" named
+// by their element's symbol), charges, bonds (final when the file says so;
+// no automatic bonding) and energy. False with `error` set when the file
+// can't be read or holds no geometry.
 bool read_native(const std::string& path, std::vector<geometry_section_t>& geometries, std::string& error);

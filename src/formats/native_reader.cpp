@@ -39,22 +39,33 @@ const char msg_displacements_missing[] = "WARNING: Broken file; some vibration d
 
 bool has(const std::string& line, const char* marker) { return find_nocase(line, marker) != std::string::npos; }
 
+// A line without the white space at its ends.
+std::string trimmed(const std::string& line) {
+  const char* const space = " \t\r\n\v\f";
+  const size_t first = line.find_first_not_of(space);
+  return first == std::string::npos ? std::string() : line.substr(first, line.find_last_not_of(space) - first + 1);
+}
+
 // What reading one file shares across its sections: the warnings given so
-// far (each is given once per file).
+// far (each is given once per file), and whether a geometry without a bond
+// block of "AUTOMATIC = 0" is bonded automatically.
 struct file_reading_t {
+  bool bond_automatically = true;
   std::set<std::string> warned;
   void warn(const char* message) {
     if (warned.insert(message).second) make_warning(message);
   }
 };
 
-// One section being read: the lines, the record, and the bonds of the
-// record by atom pair, made when the first bond block comes.
+// One section being read: the lines, the record, the bonds of the record
+// by atom pair (made when the first bond block comes), and where its
+// comment line goes (when anywhere).
 struct section_reading_t {
   line_source& in;
   mol_data_t& rec;
   file_reading_t& file;
   std::unique_ptr<bond_index_t> bonds;
+  std::string* comment = nullptr;
 };
 
 // The next line of a block; false at the end of the file or at a line that
@@ -375,18 +386,18 @@ bool looks_like_atom_line(const std::string& line) {
   return words[0] && !is_number(words[0]) && is_number(words[1]) && is_number(words[2]) && is_number(words[3]);
 }
 
-int read_geo_positions(line_source& in) {
-  geo_file_position.assign(1, in.tell());
+std::vector<int64_t> read_geo_positions(line_source& in) {
+  std::vector<int64_t> starts(1, in.tell());
   bool last_was_end = false;
   std::string line;
   while (in.next(line)) {
     if (has(line, "<BREAK>")) break;
     last_was_end = has(line, "<END>");
-    if (last_was_end) geo_file_position.push_back(in.tell());
+    if (last_was_end) starts.push_back(in.tell());
     if (has(line, "<GRID>")) skip_grid_data(in);
   }
-  if (last_was_end && geo_file_position.size() > 1) geo_file_position.pop_back();
-  return static_cast<int>(geo_file_position.size());
+  if (last_was_end && starts.size() > 1) starts.pop_back();
+  return starts;
 }
 
 // The atom count, the comment and up to that many atom lines; a line that
@@ -401,7 +412,12 @@ void read_coord_block(section_reading_t& s) {
     return;
   }
   const int n = parse_int(line.c_str());
-  if (s.in.next(line) && has(line, "<END>")) s.in.put_back(std::move(line));
+  if (s.in.next(line)) {
+    if (has(line, "<END>"))
+      s.in.put_back(std::move(line));
+    else if (s.comment)
+      *s.comment = trimmed(line);
+  }
   // Every atom line holds at least a symbol and a line end, so the rest of
   // the file bounds what the count may reserve.
   const long long most = s.in.bytes_left() / 2;
@@ -455,15 +471,18 @@ void read_coord_block(section_reading_t& s) {
   }
 }
 
-void read_section(line_source& in, int i, mol_data_t& rec, file_reading_t& file) {
-  if (i < 0 || i >= n_geometries() || static_cast<size_t>(i) >= geo_file_position.size()) return;
-  in.seek(geo_file_position[static_cast<size_t>(i)]);
-  section_reading_t s{in, rec, file, nullptr};
+// Reads the section that starts at `start` into `rec`; its comment line
+// goes to `comment` when that is given.
+void read_section(line_source& in, int64_t start, mol_data_t& rec, file_reading_t& file,
+                  std::string* comment = nullptr) {
+  should_bonding_be_determined = 1;
+  in.seek(start);
+  section_reading_t s{in, rec, file, nullptr, comment};
   read_coord_block(s);
   for (std::string line; in.next(line);)
     if (!read_block(s, line)) break;
   s.bonds.reset();
-  if (should_bonding_be_determined) determine_bonding(rec);
+  if (should_bonding_be_determined && file.bond_automatically) determine_bonding(rec);
 }
 
 }  // namespace
@@ -487,16 +506,26 @@ bool is_marker_line(const std::string& line) {
 void parse_zev_file(FILE* file) {
   deallocate_mol_data();
   line_source in(file);
-  const int n = read_geo_positions(in);
-  const std::vector<int64_t> starts = geo_file_position;
-  new_mol(n);
+  const std::vector<int64_t> starts = read_geo_positions(in);
+  new_mol(static_cast<int>(starts.size()));
   geo_file_position = starts;
   file_reading_t reading;
-  for (int i = 0; i < n; ++i) {
-    should_bonding_be_determined = 1;
-    read_section(in, i, mol[static_cast<size_t>(i)], reading);
-  }
+  for (size_t i = 0; i < starts.size(); ++i) read_section(in, starts[i], mol[i], reading);
   // The stream stands where reading stopped (undo reads on from there).
   in.raw();
   notifier().atom_list(AtomListChange::refilled, -1);
+}
+
+std::vector<geometry_section_t> read_geometry_sections(FILE* file) {
+  line_source in(file);
+  const std::vector<int64_t> starts = read_geo_positions(in);
+  std::vector<geometry_section_t> sections(starts.size());
+  file_reading_t reading;
+  reading.bond_automatically = false;
+  for (size_t i = 0; i < starts.size(); ++i) {
+    read_section(in, starts[i], sections[i].rec, reading, &sections[i].comment);
+    sections[i].bonds_final = should_bonding_be_determined == 0;
+  }
+  should_bonding_be_determined = 1;
+  return sections;
 }

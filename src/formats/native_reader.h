@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "formats/geometry_section.h"
 #include "molecule/mol_data.h"
 
 // Replaces all geometries by those of the file, from its current position,
@@ -15,3 +17,9 @@ void parse_zev_file(FILE* file);
 // opening or closing: "<ATOM>", "</VECTOR>", "<END>" and the like, in any
 // letter case. Such a line never belongs to the lines of a block.
 bool is_marker_line(const std::string& line);
+// Every geometry of a native file, from its current position, as the
+// converters and calculations take them: each record read as above (the
+// open file's records are left alone), with its comment line and whether
+// its bonds are final (a bond block with "AUTOMATIC = 0"); geometries
+// without such a block are not bonded automatically.
+std::vector<geometry_section_t> read_geometry_sections(FILE* file);
