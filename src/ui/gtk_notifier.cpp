@@ -17,6 +17,7 @@
 #include "render/scene_geometry.h"
 #include "render/view.h"
 #include "ui/gl_scope.h"
+#include "ui/move_commands.h"
 #include "ui/wait_window.h"
 #include "ui/widgets.h"
 
