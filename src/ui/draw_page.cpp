@@ -10,9 +10,9 @@
 #include "edit/atom_edit.h"
 #include "edit/edit_keys.h"
 #include "edit/object_edit.h"
+#include "edit/textbox_editing.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "render/gl/textbox_editing.h"
 #include "ui/guarded.h"
 #include "ui/widgets.h"
 

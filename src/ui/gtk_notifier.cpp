@@ -85,6 +85,8 @@ class GtkNotifier final : public Notifier {
     redraw();
   }
 
+  void textbox_image(int i) override { draw_pixdata_textbox(i); }
+
   void grid_loaded() override { mivor_gtk_show_isolevel(); }
 
   void mode_shown() override { set_current_graph_data(); }
