@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "edit/moves.h"
 #include "molecule/bonding.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
@@ -48,10 +49,11 @@ void build_molecule(int natom) {
     set_atom_symbol(*m, i, symbols[i % 7 == 0 ? 2 : i % 3 == 0 ? 1 : 0]);
   }
   determine_bonding(*m);
-  // The view the viewer gives a file it opens: the molecule fills the field.
+  // The view the viewer gives a file it opens when it moves the molecule:
+  // centred at the origin, filling the field.
   set_sizes();
   view_configure(frame_size, frame_size);
-  Do_center();
+  set_origin_molecule();
 }
 
 void BM_CompileSceneList(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #include "edit/edit_keys.h"
 
+#include <algorithm>
+
 #include "document/undo.h"
 #include "edit/atom_edit.h"
 #include "edit/bond_edit.h"
@@ -8,6 +10,24 @@
 #include "edit/watched.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
+
+namespace {
+
+// An editable geometry with two selected atoms steps their bond type, with
+// one its element; false when neither applies.
+bool page_edit(int step) {
+  if (!m->editable) return false;
+  if (m->n_selected == 2) {
+    step_bond_type(step);
+  } else if (m->n_selected == 1) {
+    change_element_by_one(step);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 void key_insert(const key_context_t& c) {
   if (!c.editable) return;
@@ -29,16 +49,27 @@ void key_delete(const key_context_t& c) {
   }
 }
 
-bool page_edit(int dir) {
-  if (!m || !m->editable) return false;
-  if (m->n_selected == 2) {
-    step_bond_type(dir == 1 ? 1 : -1);
-  } else if (m->n_selected == 1) {
-    change_element_by_one(dir == 1 ? 1 : -1);
-  } else {
-    return false;
+PageViewStep page_command(int dir, bool big) {
+  if (!m) return PageViewStep::none;
+  const int step = dir == 1 ? 1 : -1;
+  if (m->ngrid() > 0) {
+    // The orbital list walks to the next row (dir 1) or the previous one.
+    notifier().orbital_step(dir);
+    rerender_3d();
+  } else if (big) {
+    return PageViewStep::depth;
+  } else if (page_edit(step)) {
+    rerender_3d();
+    redraw();
+  } else if (m->nvibr() > 0) {
+    ivib = std::clamp(ivib + step, 0, m->nvibr() - 1);
+    notifier().mode_shown();
+    rerender_3d();
+    redraw();
+  } else if (n_geometries() > 0) {
+    return PageViewStep::geometry;
   }
-  return true;
+  return PageViewStep::none;
 }
 
 void key_escape(bool editable) {

@@ -4,13 +4,8 @@
 // rubber-band rectangle.
 #pragma once
 
-#include <functional>
-
 #include "molecule/mol_data.h"
-
-// Maps a model point to window pixels (x, y from the bottom); false when the
-// point can't be projected.
-using window_projector = std::function<bool(const vec3&, double&, double&)>;
+#include "render/view.h"
 
 void unmark_all();
 int is_atom_marked(int i);

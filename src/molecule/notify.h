@@ -51,6 +51,8 @@ class Notifier {
   // The pointer over the drawing area: the text cursor while a text box is
   // placed, the default one otherwise.
   virtual void text_cursor(bool) {}
+  // The text or font of text box i changed: its image must be made again.
+  virtual void textbox_image(int) {}
   // A geometry became current (read, stepped to, undone): label images and
   // the panels that show it must follow.
   virtual void geometry_shown() {}

@@ -1,6 +1,6 @@
 // View state and its arithmetic: field sizes, trackball steps, drag zoom,
-// and the text of the ".ViewPoint" file (written with "%lf", read back line
-// by line through a 64-byte buffer).
+// the Control-drag factor, and the text of the ".ViewPoint" file (written
+// with "%lf", read back line by line through a 64-byte buffer).
 #include "render/view.h"
 
 #include <climits>
@@ -82,6 +82,11 @@ bool accumulate_rotation(double angle) {
 std::optional<double> drag_zoom_scale(double x0, double y0, double x1, double y1, double scale) {
   if (!(std::fabs(x1 - x0) > 2.0 * std::fabs(y1 - y0))) return std::nullopt;
   return x1 > x0 ? scale * 1.02 : scale / 1.02;
+}
+
+std::optional<double> drag_expand_factor(double x0, double y0, double x1, double y1) {
+  if (!(std::fabs(x1 - x0) > 2.0 * std::fabs(y1 - y0))) return std::nullopt;
+  return (x1 - x0) / 10.0;
 }
 
 double* get_main_mvm() { return mvm.data(); }

@@ -1,12 +1,16 @@
 // How the scene is looked at: the orthographic field and its zoom, the
-// camera offset, the trackball rotation, the rubber band, and the
-// ".ViewPoint" text of saved viewing conditions. Pure state and arithmetic;
-// the OpenGL side (render/gl/view_gl.h) applies it to the matrices.
+// camera offset, the trackball rotation, the rubber band, the mapping of
+// model points to window pixels, and the ".ViewPoint" text of saved viewing
+// conditions. Pure state and arithmetic; the OpenGL side
+// (render/gl/view_gl.h) applies it to the matrices.
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
+
+#include "molecule/types.h"
 
 using matrix16 = std::array<double, 16>;  // column-major, as OpenGL returns it
 
@@ -36,6 +40,9 @@ void compute_field_sizes();
 // The zoom step of change_scale: k = −1 divides view_scale by 1.1, 0 resets
 // it to 1, 1 multiplies it by 1.1; false (nothing changed) for other k.
 bool step_view_scale(int k);
+// Maps a model point to window pixels (x, y from the bottom); false when the
+// point can't be projected.
+using window_projector = std::function<bool(const vec3&, double&, double&)>;
 // Normalised pointer coordinates of pixel (ex, ey) in a W × H area, y up.
 void normalised_pointer(int ex, int ey, int W, int H, double& x, double& y);
 
@@ -52,6 +59,10 @@ bool accumulate_rotation(double angle);
 // New view_scale for a button-2 drag step, or none when the move is not
 // mainly horizontal.
 std::optional<double> drag_zoom_scale(double x0, double y0, double x1, double y1, double scale);
+// The factor a Control-drag step from (x0, y0) to (x1, y1) hands to the
+// expand/retract edit: a tenth of the horizontal move (positive to the
+// right), or none when the move is not mainly horizontal.
+std::optional<double> drag_expand_factor(double x0, double y0, double x1, double y1);
 
 double* get_main_mvm();
 void get_sizes_data(double* hw, double* hh, double* scale, double* cx, double* cy, double* zh);

@@ -11,9 +11,9 @@
 #include "edit/atom_edit.h"
 #include "edit/edit_keys.h"
 #include "edit/object_edit.h"
+#include "edit/textbox_editing.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
-#include "render/gl/textbox_editing.h"
 #include "ui/widgets.h"
 
 GtkWidget* vbox_draw = nullptr;

@@ -17,6 +17,7 @@
 #include "render/scene_geometry.h"
 #include "render/view.h"
 #include "ui/gl_scope.h"
+#include "ui/move_commands.h"
 #include "ui/wait_window.h"
 #include "ui/widgets.h"
 
@@ -83,6 +84,8 @@ class GtkNotifier final : public Notifier {
     rebuild_scene();
     redraw();
   }
+
+  void textbox_image(int i) override { draw_pixdata_textbox(i); }
 
   void grid_loaded() override { mivor_gtk_show_isolevel(); }
 

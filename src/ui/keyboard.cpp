@@ -7,8 +7,9 @@
 // runs; a key whose rows all fail, or that no row names, does nothing. The
 // conditions read the key press and the molecule's state from
 // `key_context_t`; commands that change settings or the scene live in the
-// core (edit/key_commands.h), the window's own (dialogs, menus, the view in
-// OpenGL) here.
+// core (edit/key_commands.h, edit/edit_keys.h), those that choose between
+// moving the OpenGL view and editing the molecule in ui/move_commands.h, the
+// window's own (dialogs, menus, the view's camera) here.
 #include "ui/keyboard.h"
 
 #include <algorithm>
@@ -27,14 +28,15 @@
 #include "edit/moves.h"
 #include "edit/selection.h"
 #include "edit/symmetry_ops.h"
+#include "edit/textbox_editing.h"
 #include "edit/watched.h"
 #include "molecule/decorations.h"
 #include "molecule/memory_budget.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
-#include "render/gl/textbox_editing.h"
 #include "render/gl/view_gl.h"
 #include "ui/gl_scope.h"
+#include "ui/move_commands.h"
 #include "ui/screenshot.h"
 #include "ui/settings_dialogs.h"
 #include "ui/widgets.h"

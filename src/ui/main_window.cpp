@@ -8,7 +8,9 @@
 #include "app/guarded.h"
 #include "app/startup.h"
 #include "document/undo.h"
+#include "edit/internal_moves.h"
 #include "edit/selection.h"
+#include "edit/textbox_editing.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
@@ -17,7 +19,6 @@
 #include "render/gl/labels_gl.h"
 #include "render/gl/projection_gl.h"
 #include "render/gl/scene_gl.h"
-#include "render/gl/textbox_editing.h"
 #include "render/gl/view_gl.h"
 #include "render/scene.h"
 #include "render/view.h"
@@ -25,6 +26,7 @@
 #include "ui/gtk_notifier.h"
 #include "ui/keyboard.h"
 #include "ui/menus.h"
+#include "ui/move_commands.h"
 #include "ui/side_panel.h"
 #include "ui/window_icon.xpm.h"
 
@@ -125,7 +127,11 @@ gboolean on_motion(GtkWidget* widget, GdkEventMotion* event, gpointer) {
   if (!button) return FALSE;
   GlScope gl(widget);
   if (!gl) return FALSE;
-  if (view_motion(button, control_pressed != 0, static_cast<int>(event->x), static_cast<int>(event->y))) {
+  const view_motion_t motion =
+      view_motion(button, control_pressed != 0, static_cast<int>(event->x), static_cast<int>(event->y));
+  // Control-drag expands or retracts an editable molecule.
+  if (motion.expand && m && m->editable) do_expand_or_retract(*motion.expand);
+  if (motion.redraw) {
     if (button == 3) {
       mark_atoms_in_rectangle(view.x0, view.y0, view.x1, view.y1, view.screen_height, current_window_projector());
       rerender_3d();

@@ -13,12 +13,12 @@
 #include "app/guarded.h"
 #include "document/undo.h"
 #include "edit/object_edit.h"
+#include "edit/textbox_editing.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 #include "render/gl/label_images.h"
-#include "render/gl/textbox_editing.h"
 #include "ui/widgets.h"
 
 namespace {

@@ -21,6 +21,7 @@
 #include "render/gl/view_gl.h"
 #include "render/isosurface.h"
 #include "ui/gl_scope.h"
+#include "ui/move_commands.h"
 #include "ui/orbital_list.h"
 #include "ui/widgets.h"
 

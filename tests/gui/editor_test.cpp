@@ -35,6 +35,10 @@ class Editor : public ::testing::Test {
     const auto w = viewer.project(p[0], p[1], p[2]);
     return {int(std::lround(w[0])), int(std::lround(w[1]))};
   }
+  std::array<double, 2> atom_window(int i) {
+    const vec3& p = m->xyz[size_t(i)];
+    return viewer.project(p[0], p[1], p[2]);
+  }
   void click_atom(int button, int i) { viewer.click(button, atom(i)[0], atom(i)[1]); }
   void select(std::initializer_list<int> atoms) {
     viewer.click(2, 5, 5);  // clears a selection
@@ -352,6 +356,50 @@ TEST_F(Editor, KeysThatMustNotActAndTheSettingsKeys) {
   keys("q", 3);
   EXPECT_EQ(get_number_of_slices(), 4);
   EXPECT_EQ(get_number_of_stacks(), 4);
+}
+
+TEST_F(Editor, ArrowKeysMoveTheMoleculeOrItsSelectedAtomByAWindowDistance) {
+  open("3\nthree\nH -2 0 0\nC 0 0 0\nO 2 1 0\n <END>\n");
+  move_camera = 0;
+  auto windows = [&] {
+    std::vector<std::array<double, 2>> w;
+    for (int i = 0; i < 3; ++i) w.push_back(atom_window(i));
+    return w;
+  };
+  // Every atom (or only `moved`) shifted on the screen by (dx, dy), y down.
+  auto expect_shift = [&](const std::vector<std::array<double, 2>>& before, double dx, double dy, int moved = -1) {
+    const auto after = windows();
+    for (size_t i = 0; i < 3; ++i) {
+      const bool moves = moved < 0 || int(i) == moved;
+      EXPECT_NEAR(after[i][0] - before[i][0], moves ? dx : 0, 1e-6) << i;
+      EXPECT_NEAR(after[i][1] - before[i][1], moves ? dy : 0, 1e-6) << i;
+    }
+  };
+  auto before = windows();
+  viewer.key("Right");
+  expect_shift(before, 5, 0);
+  before = windows();
+  viewer.key("Up", true);
+  expect_shift(before, 0, -25);
+
+  select({0});
+  before = windows();
+  viewer.key("Left");
+  expect_shift(before, -5, 0, 0);
+  before = windows();
+  viewer.key("Down", true);
+  expect_shift(before, 0, 25, 0);
+
+  // Shift+Page Up pushes the view 0.1 along its z axis; Shift+Page Down
+  // leaves it (a step of 0.1 × 0). OpenGL keeps the matrix in floats.
+  const std::array<double, 16> mv = viewer.modelview();
+  viewer.key("Page_Up", true);
+  const std::array<double, 16> pushed = viewer.modelview();
+  for (size_t k = 0; k < 3; ++k) EXPECT_NEAR(pushed[12 + k], mv[12 + k] + 0.1 * mv[8 + k], 1e-6) << k;
+  viewer.key("Page_Down", true);
+  EXPECT_EQ(viewer.modelview(), pushed);
+  EXPECT_EQ(atom_element(*m, 0).name, "H");
+  move_camera = 1;
 }
 
 TEST_F(Editor, ControlDragToTheRightExpandsAnEditableMolecule) {

@@ -1,12 +1,12 @@
 // Atom labels and text boxes as they appear over the scene.
 #include <gtest/gtest.h>
 
+#include "edit/textbox_editing.h"
 #include "gui/viewer.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
 #include "render/gl/label_images.h"
-#include "render/gl/textbox_editing.h"
 #include "ui/main_window.h"
 #include "ui/menus.h"
 

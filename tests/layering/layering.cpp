@@ -126,6 +126,17 @@ std::optional<std::string> resolve_include(const fs::path& root, const SourceFil
   return beside.generic_string();
 }
 
+// Lower folders that a folder may still not use. The OpenGL drawing shows the
+// molecule and never changes it: it uses nothing of the editor or of the
+// document, which holds the undo history.
+bool is_barred(const std::string& from, const std::string& to) {
+  static constexpr std::pair<std::string_view, std::string_view> kBarred[] = {{"render/gl", "edit"},
+                                                                              {"render/gl", "document"}};
+  for (const auto& [user, used] : kBarred)
+    if (from == user && is_under(to, used)) return true;
+  return false;
+}
+
 // Why including a file of folder `to` from `from` breaks the layers, if it does.
 std::optional<std::string> layer_problem(const std::string& from, std::optional<int> from_rank, const std::string& to) {
   if (to == from) return std::nullopt;
@@ -137,6 +148,7 @@ std::optional<std::string> layer_problem(const std::string& from, std::optional<
            std::to_string(*from_rank) + ")";
   if (*to_rank == *from_rank)
     return "from a peer layer (" + to + " and " + from + " share rank " + std::to_string(*to_rank) + ")";
+  if (is_barred(from, to)) return "from a folder " + from + " may not use (the drawing never edits the molecule)";
   return std::nullopt;
 }
 

@@ -76,11 +76,17 @@ TEST_F(View, RotationSumRestartsOnlyAfterPassing45Degrees) {
   EXPECT_FALSE(accumulate_rotation(30));
 }
 
-TEST_F(View, DragZoomsOnlyForMainlyHorizontalMoves) {
+TEST_F(View, DragZoomsAndExpandsOnlyForMainlyHorizontalMoves) {
   EXPECT_DOUBLE_EQ(*drag_zoom_scale(0, 0, 0.1, 0.02, 1.0), 1.02);
   EXPECT_DOUBLE_EQ(*drag_zoom_scale(0.1, 0, 0, 0.02, 1.02), 1.0);
   EXPECT_FALSE(drag_zoom_scale(0, 0, 0.1, 0.05, 1.0));  // |dx| = 2|dy|
   EXPECT_FALSE(drag_zoom_scale(0, 0, 0.01, -0.3, 1.0));
+
+  // Control-drag: a tenth of the horizontal move, negative to the left.
+  EXPECT_DOUBLE_EQ(*drag_expand_factor(-0.2, 0.5, -0.1, 0.52), 0.01);
+  EXPECT_DOUBLE_EQ(*drag_expand_factor(0.3, 0, 0.1, 0), -0.02);
+  EXPECT_FALSE(drag_expand_factor(0, 0, 0.1, 0.05));
+  EXPECT_FALSE(drag_expand_factor(0, 0, 0, 0));
 }
 
 // Parses `text` and counts the "unreadable line" messages it printed.

@@ -25,6 +25,9 @@ class RecordingNotifier final : public Notifier {
   void drawing_area_size(int w, int h) override { size_requests.emplace_back(w, h); }
   void text_cursor(bool text) override { text_cursors.push_back(text); }
   void geometry_shown() override { ++geometries_shown; }
+  void textbox_image(int i) override { textbox_images.push_back(i); }
+  void orbital_step(int dir) override { orbital_steps.push_back(dir); }
+  void mode_shown() override { ++modes_shown; }
   // Waits are counted; the user "presses Stop" at wait number `stop_at`.
   bool waiting(const std::string& what) override {
     waits.push_back(what);
@@ -43,6 +46,9 @@ class RecordingNotifier final : public Notifier {
   std::vector<std::pair<int, int>> size_requests;
   std::vector<bool> text_cursors;
   int geometries_shown = 0;
+  std::vector<int> textbox_images;
+  std::vector<int> orbital_steps;
+  int modes_shown = 0;
   std::vector<std::string> waits;
   int stop_at = -1;
   int waits_done = 0;

@@ -1,20 +1,19 @@
 // The view applied to the current OpenGL context. The projection is an
 // orthographic field around the camera offset; mouse rotations are applied
 // in eye space (before the existing model-view matrix), so a drag always
-// turns the scene about axes fixed to the screen.
+// turns the scene about axes fixed to the screen. Nothing here edits the
+// molecule: a drag or key that does hands its numbers to the caller.
 #include "render/gl/view_gl.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
+#include <optional>
+#include <string>
 
-#include "edit/edit_keys.h"
-#include "edit/internal_moves.h"
-#include "edit/moves.h"
 #include "formats/safe_file.h"
+#include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 #include "render/surface_store.h"
@@ -60,12 +59,12 @@ void zoom_by_drag(double x, double y) {
   }
 }
 
-// Control-drag: a mainly horizontal step expands (right) or retracts (left)
-// the molecule by a tenth of the step.
-void expand_by_drag(double x, double y) {
-  if (!(std::fabs(x - view.last_x) > 2.0 * std::fabs(y - view.last_y))) return;
-  view.expand_factor = (x - view.last_x) / 10.0;
-  if (m && m->editable) do_expand_or_retract(view.expand_factor);
+// Control-drag: a mainly horizontal step gives the factor of the
+// expand/retract edit, which the caller runs.
+std::optional<double> expand_by_drag(double x, double y) {
+  const std::optional<double> f = drag_expand_factor(view.last_x, view.last_y, x, y);
+  if (f) view.expand_factor = *f;
+  return f;
 }
 
 // Right-button drag: the first event anchors the rectangle; later ones move
@@ -78,41 +77,6 @@ bool drag_rubber_band(int ex, int ey) {
   }
   view.x1 = ex, view.y1 = ey;
   return true;
-}
-
-// Moves the molecule by a window distance d along x (horizontal) or y.
-void move_molecule_on_screen(double d, bool horizontal) {
-  GLdouble model[16], proj[16];
-  GLint viewport[4];
-  glGetDoublev(GL_MODELVIEW_MATRIX, model);
-  glGetDoublev(GL_PROJECTION_MATRIX, proj);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  double wx = 0, wy = 0;
-  if (!horizontal) {
-    wx = viewport[0] + viewport[2] / 2.0;
-    wy = viewport[1] + viewport[3] / 2.0;
-  }
-  vec3 a, b;
-  const bool ok = gluUnProject(wx, wy, 0.0, model, proj, viewport, &a[0], &a[1], &a[2]) == GL_TRUE &&
-                  gluUnProject(horizontal ? wx + d : wx, horizontal ? wy : wy + d, 0.0, model, proj, viewport, &b[0],
-                               &b[1], &b[2]) == GL_TRUE;
-  if (!ok) {
-    std::fputs("ERROR in GluUnProject\n", stderr);
-    return;
-  }
-  translate({b[0] - a[0], b[1] - a[1], b[2] - a[2]});
-}
-
-// Arrow keys: pan the camera, or move the molecule by a window distance.
-void key_move(int dir, int big, bool horizontal) {
-  const double step = dir == 1 ? 5.0 : -5.0;
-  if (move_camera == 1) {
-    (horizontal ? view.camera_x : view.camera_y) += step * (big ? 0.2 : 0.02);
-    set_scale();
-    redraw();
-  } else {
-    move_molecule_on_screen(big ? step * 5.0 : step, horizontal);
-  }
 }
 
 // Makes geometry `igeo` current and lets the view and the panels follow.
@@ -208,15 +172,15 @@ void change_scale(int k) {
   if (step_view_scale(k)) set_scale();
 }
 
-void Do_center() {
-  if (move_camera == 0) {
-    set_origin_molecule();
-    return;
-  }
-  double x, y, z;
-  get_center(x, y, z);
+void center_camera(double x, double y) {
   view.camera_x = -x;
   view.camera_y = -y;
+  set_scale();
+  redraw();
+}
+
+void pan_camera(double d, bool horizontal) {
+  (horizontal ? view.camera_x : view.camera_y) += d;
   set_scale();
   redraw();
 }
@@ -225,20 +189,22 @@ void view_button_press(int ex, int ey) {
   normalised_pointer(ex, ey, view.screen_width, view.screen_height, view.last_x, view.last_y);
 }
 
-bool view_motion(int button, bool control, int ex, int ey) {
-  if (button == 3 && !drag_rubber_band(ex, ey)) return false;
+view_motion_t view_motion(int button, bool control, int ex, int ey) {
+  view_motion_t r;
+  if (button == 3 && !drag_rubber_band(ex, ey)) return r;
   double x, y;
   normalised_pointer(ex, ey, view.screen_width, view.screen_height, x, y);
   if (button == 1 && !control) {
     rotate_by_drag(x, y);
   } else if (button == 1) {
-    expand_by_drag(x, y);
+    r.expand = expand_by_drag(x, y);
   } else if (button == 2) {
     zoom_by_drag(x, y);
   }
   view.last_x = x;
   view.last_y = y;
-  return true;
+  r.redraw = true;
+  return r;
 }
 
 void view_button_release() {
@@ -246,34 +212,17 @@ void view_button_release() {
   redraw();
 }
 
-void Do_key_lr(int dir, int big) { key_move(dir, big, true); }
-void Do_key_ud(int dir, int big) { key_move(dir, big, false); }
+void page_depth_step(int dir) {
+  glMatrixMode(GL_MODELVIEW);
+  glTranslated(0.0, 0.0, 0.1 * dir);
+  redraw();
+}
 
-void do_key_page(int dir, int big) {
-  if (!m) return;
-  const int step = dir == 1 ? 1 : -1;
-  if (m->ngrid() > 0) {
-    // Grids: the orbital list walks to the next row (dir 1) or the previous one.
-    notifier().orbital_step(dir);
-    rerender_3d();
-  } else if (big) {
-    glMatrixMode(GL_MODELVIEW);
-    glTranslated(0.0, 0.0, 0.1 * dir);
-    redraw();
-  } else if (page_edit(dir)) {
-    // Two selected atoms stepped their bond type, one its element.
-    rerender_3d();
-    redraw();
-  } else if (m->nvibr() > 0) {
-    ivib = std::clamp(ivib + step, 0, m->nvibr() - 1);
-    notifier().mode_shown();
-    rerender_3d();
-    redraw();
-  } else if (n_geometries() > 0) {
-    igeo = std::clamp(igeo + step, 0, n_geometries() - 1);
-    show_geometry();
-    redraw();
-  }
+void step_geometry(int step) {
+  if (n_geometries() == 0) return;
+  igeo = std::clamp(igeo + step, 0, n_geometries() - 1);
+  show_geometry();
+  redraw();
 }
 
 void mivor_gtk_move_light_state() {

@@ -178,6 +178,28 @@ TEST_F(AtomLabels, OptionalKindsAreMadeOnlyWhenTheGeometryHasThem) {
   EXPECT_FALSE(has(0, LABEL_NAME) || has(0, LABEL_MULLIKEN));
 }
 
+// The image of a text box follows its own font (the label font when it has
+// none) and its text; a box without text has none.
+TEST_F(AtomLabels, TextBoxImageIsMadeFromTheBoxsFontAndText) {
+  allocate_textbox(*m);
+  allocate_textbox(*m);
+  textbox_t& box = m->deco.edit().textbox[0];
+  box.text = "Hi";
+  box.font = "Sans 14";
+  m->deco.edit().textbox[1].text = "Ho";
+  draw_all_textbox_pixdata();
+  EXPECT_EQ(label_image_renders(), 2);
+  EXPECT_EQ(box.image.pixels, make_text_image("Hi", "Sans 14").pixels);
+  EXPECT_EQ(m->deco->textbox[1].image.pixels, make_text_image("Ho", "Sans 12").pixels);
+
+  reset_label_image_renders();
+  box.text.reset();
+  draw_pixdata_textbox(0);
+  EXPECT_TRUE(box.image.pixels.empty());
+  for (int outside : {-1, 2}) draw_pixdata_textbox(outside);
+  EXPECT_EQ(label_image_renders(), 0);
+}
+
 // A 200 × 200 target on a 20 × 20 field: 10 pixels per unit.
 class LabelVisibility : public ::testing::Test {
  protected:

@@ -1,4 +1,4 @@
-#include "render/gl/textbox_editing.h"
+#include "edit/textbox_editing.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
-#include "render/gl/label_images.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 
@@ -65,20 +64,20 @@ TEST_F(TextboxEditing, NewBoxWaitsForItsPositionAndTheClickPassesOn) {
 }
 
 TEST_F(TextboxEditing, EveryKeyRemakesTheImageAndAClickFixesTheBox) {
-  reset_label_image_renders();
   place_and_type(10, 20, "Hi!");
   textbox_key(TextboxKey::backspace);
   textbox_key(TextboxKey::other);
-  EXPECT_EQ(label_image_renders(), 5);
+  EXPECT_EQ(told.textbox_images, (std::vector<int>{0, 0, 0, 0, 0}));
   EXPECT_EQ(m->deco.edit().textbox[0].text, std::optional<std::string>("Hi"));
-  EXPECT_EQ(m->deco.edit().textbox[0].image.pixels, make_text_image("Hi", "Sans 14").pixels);
 
   textbox_add_command();  // a box is already being typed
   EXPECT_EQ(m->ntextbox(), 1);
 
+  // The click that ends typing makes the finished box's image once more.
   EXPECT_TRUE(textbox_button_press(90, 90));
   EXPECT_EQ(textbox_state, 0);
   EXPECT_EQ(m->deco.edit().textbox[0].x, 10);
+  EXPECT_EQ(told.textbox_images.size(), 6u);
   EXPECT_EQ(backup_count, backups + 1);
   EXPECT_FALSE(textbox_key(TextboxKey::character, 'x'));
   EXPECT_FALSE(textbox_button_press(1, 1));

@@ -1,11 +1,10 @@
-#include "render/gl/textbox_editing.h"
+#include "edit/textbox_editing.h"
 
 #include "document/undo.h"
 #include "molecule/decorations.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
-#include "render/gl/label_images.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ bool textbox_button_press(int x, int y) {
       return false;
     case 2:
       textbox_state = 0;
-      draw_pixdata_textbox(last_box());
+      notifier().textbox_image(last_box());
       redraw();
       append_backup();
       return true;
@@ -92,7 +91,7 @@ bool textbox_key(TextboxKey key, char c) {
     case TextboxKey::other:
       break;
   }
-  if (key != TextboxKey::escape) draw_pixdata_textbox(last_box());
+  if (key != TextboxKey::escape) notifier().textbox_image(last_box());
   redraw();
   return true;
 }
