@@ -11,21 +11,68 @@
 
 namespace {
 
+// The number at the start of `s` (blanks and an opening quote skipped),
+// when it is a word of its own: the text ends after it, or a blank, a quote,
+// a comma or a semicolon follows.
+std::optional<double> number_at(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  if (!s.empty() && (s.front() == '"' || s.front() == '\'')) s.remove_prefix(1);
+  double v;
+  if (word_to_double(s.substr(0, s.find_first_of(" \t\"',;")), v)) return v;
+  return std::nullopt;
+}
+
+// Whether `key` starts a word at `at`: at the start of the line or after a
+// blank or a comma.
+bool starts_word(std::string_view text, size_t at) {
+  return at == 0 || std::isspace(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == ',';
+}
+
+// The value after an "energy" key (any case) that starts a word: "energy=X"
+// (extended XYZ, the value maybe quoted), "energy: X" (xtb), "Energy X",
+// "Energy = X".
+std::optional<double> energy_key_value(std::string_view comment) {
+  const std::string low = lower(comment);
+  for (size_t at = low.find("energy"); at != std::string::npos; at = low.find("energy", at + 1)) {
+    if (!starts_word(low, at)) continue;
+    std::string_view rest = comment.substr(at + 6);
+    const size_t sign = rest.find_first_not_of(" \t");
+    if (sign != std::string_view::npos && (rest[sign] == '=' || rest[sign] == ':'))
+      rest.remove_prefix(sign + 1);
+    else if (sign == 0)
+      continue;  // "energy" is only the start of a longer word
+    if (const std::optional<double> v = number_at(rest)) return v;
+  }
+  return std::nullopt;
+}
+
+// The value after a word "E": "E=X" or "E = X" anywhere, and "E X" after
+// ORCA's "Coordinates from ORCA-job NAME" of its trajectory files.
+std::optional<double> e_key_value(std::string_view comment) {
+  const size_t orca = comment.find("Coordinates from ORCA-job");
+  for (size_t at = comment.find('E'); at != std::string::npos; at = comment.find('E', at + 1)) {
+    if (!starts_word(comment, at) || at + 1 >= comment.size()) continue;
+    std::string_view rest = comment.substr(at + 1);
+    const size_t next = rest.find_first_not_of(" \t");
+    if (next == std::string_view::npos) continue;
+    if (rest[next] == '=') {
+      rest.remove_prefix(next + 1);
+    } else if (orca == std::string_view::npos || at < orca || next == 0) {
+      continue;
+    }
+    if (const std::optional<double> v = number_at(rest)) return v;
+  }
+  return std::nullopt;
+}
+
 // The energy a comment line gives: the whole line one number, or the value
-// of an "energy=" key (any case, the key starting a word, the value maybe
-// quoted).
+// of a key that names it (see above). A line of several numbers without
+// such a key gives none: which of them would be the energy is not known.
 std::optional<double> comment_energy(std::string_view comment) {
   double v;
   if (word_to_double(trim(comment), v)) return v;
-  const std::string low = lower(comment);
-  for (size_t at = low.find("energy="); at != std::string::npos; at = low.find("energy=", at + 1)) {
-    if (at > 0 && !std::isspace(static_cast<unsigned char>(low[at - 1]))) continue;
-    std::string_view value = comment.substr(at + 7);
-    if (!value.empty() && value.front() == '"') value.remove_prefix(1);
-    const size_t stop = value.find_first_of(" \t\"");
-    if (word_to_double(value.substr(0, stop), v)) return v;
-  }
-  return std::nullopt;
+  if (const std::optional<double> e = energy_key_value(comment)) return e;
+  return e_key_value(comment);
 }
 
 std::string at_line(int n) { return "line " + std::to_string(n) + ": "; }

@@ -1,6 +1,8 @@
 // XYZ files: every frame (atom count, comment, one line per atom) becomes a
-// geometry; an energy in the comment line (a bare number, or "energy=" as
-// extended XYZ writes it) becomes the geometry's energy. And the way back.
+// geometry; an energy in the comment line (a bare number, "energy=" as
+// extended XYZ writes it, "energy:" as xtb, "E" after ORCA's "Coordinates
+// from ORCA-job", "E=" or "Energy" before a number) becomes the geometry's
+// energy. And the way back.
 #pragma once
 
 #include <string>

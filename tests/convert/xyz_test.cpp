@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 
 #include "convert/convert_support.h"
@@ -42,6 +43,40 @@ TEST(Xyz, FramesEnergiesAndAtomLabels) {
             "H     -0.240000000     0.930000000     0.000000000\n"
             "1\nstep 3 of 5\n"
             "C      0.100000000     0.000000000     0.000000000\n");
+}
+
+// The comment lines that programs write their energies in, and lines whose
+// numbers are not an energy.
+TEST(Xyz, EnergiesFromTheCommentFormsOfPrograms) {
+  const struct {
+    const char* comment;
+    double energy;  // NAN: none
+  } cases[] = {
+      {" -19.98554 ", -19.98554},
+      {"Properties=species:S:1:pos:R:3 energy=\"-76.5\" pbc=\"F F F\"", -76.5},
+      {"free_energy=-3.0 energy=-2.5", -2.5},
+      {" energy: -19.985540123 gnorm: 0.000123 xtb: 6.6.1 (8d0f1dd)", -19.985540123},
+      {"Coordinates from ORCA-job h2o_opt E -52.421780091", -52.421780091},
+      {"step 4 E=-1.25D+01", -12.5},
+      {"mol E = -3.5, converged", -3.5},
+      {"Energy -40.125 kcal", -40.125},
+      {"SCF Energy: -0.75", -0.75},
+      {"step 3 -76.01 0.002", NAN},
+      {"E -76.0 (no ORCA marker)", NAN},
+      {"Energy(kcal/mol) unknown, E=x 12", NAN},
+      {"freeenergy=-1 Etot=-2 e=-3", NAN},
+  };
+  for (const auto& c : cases) {
+    std::vector<geometry_section_t> frames;
+    std::string error;
+    ASSERT_TRUE(read_xyz("1\n" + std::string(c.comment) + "\nHe 0 0 0\n", frames, error)) << error;
+    if (std::isnan(c.energy)) {
+      EXPECT_FALSE(frames[0].rec.flags & FLAG_ENERGY) << c.comment;
+    } else {
+      EXPECT_TRUE(frames[0].rec.flags & FLAG_ENERGY) << c.comment;
+      EXPECT_EQ(frames[0].rec.energy, c.energy) << c.comment;
+    }
+  }
 }
 
 TEST(Xyz, BadFilesAreRefusedWithTheLine) {
