@@ -6,9 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/guarded.h"
+#include "formats/child_limits.h"
 #include "formats/text_tail.h"
 
 namespace {
@@ -22,14 +24,20 @@ constexpr guint force_kill_seconds = 3;
 struct process_state_t {
   GPid pid = 0;
   bool alive = false;
-  int generation = 0;  // a new number for each start: old timers find out
+  int generation = 0;      // a new number for each start: old timers find out
+  bool timed_out = false;  // the last program was stopped at the time limit
+  guint limit_timer = 0;
   int stderr_fd = -1;
   guint stderr_watch = 0;
   std::string stderr_text;
   std::function<void(int)> on_end;
 } process;
 
-void child_setup(gpointer) { setpgid(0, 0); }
+// In the child: a group of its own, ended with the window.
+void child_setup(gpointer parent) {
+  setpgid(0, 0);
+  end_with_parent(static_cast<pid_t>(GPOINTER_TO_INT(parent)));
+}
 
 // Reads what the pipe holds now, without waiting; false at its end. The
 // text's room is reserved at the start, so reading allocates nothing.
@@ -75,6 +83,8 @@ void on_child_end(GPid pid, gint wait_status, gpointer) {
   close_stderr();
   process.alive = false;
   process.pid = 0;
+  if (process.limit_timer) g_source_remove(process.limit_timer);
+  process.limit_timer = 0;
   // The callback may start the next program: take it out first.
   std::function<void(int)> on_end = std::move(process.on_end);
   process.on_end = nullptr;
@@ -85,6 +95,18 @@ void on_child_end(GPid pid, gint wait_status, gpointer) {
 // like its own FALSE.
 gboolean force_kill(gpointer generation) {
   if (process.alive && GPOINTER_TO_INT(generation) == process.generation) kill(-process.pid, SIGKILL);
+  return FALSE;
+}
+
+// The time limit of the run `generation`: it is stopped with what it
+// started. Once only, allocating nothing.
+gboolean time_is_up(gpointer generation) {
+  if (GPOINTER_TO_INT(generation) != process.generation) return FALSE;
+  process.limit_timer = 0;
+  if (process.alive) {
+    process.timed_out = true;
+    stop_calculation_process();
+  }
   return FALSE;
 }
 
@@ -106,7 +128,7 @@ bool spawn_calculation_process(const std::vector<std::string>& argv, const std::
   GError* spawn_error = nullptr;
   const gboolean started =
       g_spawn_async_with_pipes(dir ? dir->c_str() : nullptr, args.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD,
-                               child_setup, nullptr, &pid, nullptr, nullptr, &err_fd, &spawn_error);
+                               child_setup, GINT_TO_POINTER(getpid()), &pid, nullptr, nullptr, &err_fd, &spawn_error);
   if (!started) {
     error = spawn_error ? spawn_error->message : "the program could not be started";
     if (spawn_error) g_error_free(spawn_error);
@@ -115,6 +137,7 @@ bool spawn_calculation_process(const std::vector<std::string>& argv, const std::
   ++process.generation;
   process.pid = pid;
   process.alive = true;
+  process.timed_out = false;
   process.stderr_text.clear();
   process.on_end = std::move(on_end);
   process.stderr_fd = err_fd;
@@ -124,8 +147,17 @@ bool spawn_calculation_process(const std::vector<std::string>& argv, const std::
                                         guarded<on_stderr, TRUE>, nullptr);
   g_io_channel_unref(channel);
   g_child_watch_add(pid, guarded<on_child_end>, nullptr);
+  const long long limit = calculation_time_limit();
+  process.limit_timer = g_timeout_add_seconds(static_cast<guint>(std::min<long long>(limit, G_MAXUINT)),
+                                              guarded<time_is_up>, GINT_TO_POINTER(process.generation));
   return true;
 }
+
+long long calculation_time_limit() {
+  return time_limit_seconds(calculation_time_limit_variable, calculation_time_limit_default);
+}
+
+bool calculation_process_timed_out() { return process.timed_out; }
 
 bool calculation_process_alive() { return process.alive; }
 

@@ -1,7 +1,8 @@
 // The program of an external calculation as a child process: started with
 // an argument vector and a working directory in a process group of its own,
 // its standard error kept (and echoed on ours), its end reported from the
-// GLib main loop, and stopped with everything it started. One at a time.
+// GLib main loop, and stopped with everything it started: on request, at
+// its time limit, and when the window ends. One at a time.
 #pragma once
 
 #include <functional>
@@ -18,6 +19,10 @@ bool spawn_calculation_process(const std::vector<std::string>& argv, const std::
                                std::function<void(int wait_status)> on_end, std::string& error);
 // True from a successful start until the program has ended.
 bool calculation_process_alive();
+// The time limit in seconds (MIVOR_CALCULATION_TIMEOUT, else three days),
+// and whether the last program was stopped because it ran past it.
+long long calculation_time_limit();
+bool calculation_process_timed_out();
 // Asks the program and every process it started to end (SIGTERM to its
 // process group); those still there three seconds later are killed.
 void stop_calculation_process();

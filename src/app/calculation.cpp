@@ -18,6 +18,7 @@
 #include "document/current_file.h"
 #include "document/open_close.h"
 #include "document/save.h"
+#include "formats/child_limits.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 
@@ -54,6 +55,9 @@ bool exited_well(int wait_status) { return WIFEXITED(wait_status) && WEXITSTATUS
 
 std::string failure_message() {
   std::string text = "The calculation " + run.program + " " + describe_wait_status(run.wait_status) + ".";
+  if (calculation_process_timed_out())
+    text = "The calculation " + run.program + " was stopped: it ran longer than " +
+           describe_seconds(calculation_time_limit()) + ", the time limit (" + calculation_time_limit_variable + ").";
   const std::string tail = calculation_stderr_tail(stderr_lines_shown);
   if (!tail.empty()) text += "\n\nThe last lines of its standard error:\n" + tail;
   return text;

@@ -7,12 +7,14 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <thread>
 
 #include "convert/text_lines.h"
+#include "formats/child_limits.h"
 #include "formats/text_tail.h"
 
 namespace {
@@ -22,13 +24,15 @@ volatile sig_atomic_t termination = 0;
 void on_termination(int) { termination = 1; }
 
 constexpr auto poll_interval = std::chrono::milliseconds(250);
-constexpr int kill_after_polls = 12;  // three seconds
+constexpr int kill_after_polls = static_cast<int>(std::chrono::seconds(kill_after_seconds) / poll_interval);
 
-// In the child: the working directory, the output files, the environment,
-// then the program. On failure the errno goes up the pipe.
+// In the child: ended with the wrapper, the working directory, the output
+// files, the environment, then the program. On failure the errno goes up
+// the pipe.
 [[noreturn]] void exec_child(const std::vector<std::string>& argv, const std::string& dir,
                              const std::map<std::string, std::string>& env, const std::string& out,
-                             const std::string& err, int report) {
+                             const std::string& err, pid_t parent, int report) {
+  end_with_parent(parent);
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -84,8 +88,9 @@ run_result_t run_program_in(const std::vector<std::string>& argv, const std::str
     return result;
   }
   const std::string out = dir + "/" + out_name, err = dir + "/" + err_name;
+  const pid_t parent = getpid();
   const pid_t pid = fork();
-  if (pid == 0) exec_child(argv, dir, env, out, err, report[1]);
+  if (pid == 0) exec_child(argv, dir, env, out, err, parent, report[1]);
   close(report[1]);
   if (pid < 0) {
     close(report[0]);
@@ -101,15 +106,22 @@ run_result_t run_program_in(const std::vector<std::string>& argv, const std::str
     return result;
   }
   result.started = true;
+  const long long limit = time_limit_seconds(calculation_time_limit_variable, calculation_time_limit_default);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limit);
   int polls_since_term = -1;
   for (;;) {
     const pid_t done = waitpid(pid, &result.wait_status, WNOHANG);
     if (done == pid) break;
     if (done < 0 && errno != EINTR) break;
-    if (termination_requested()) {
+    if (!result.timed_out && std::chrono::steady_clock::now() > deadline) {
+      result.timed_out = true;
+      std::fprintf(stderr, "%s was stopped: it ran longer than %s, the time limit (%s)\n", argv[0].c_str(),
+                   describe_seconds(limit).c_str(), calculation_time_limit_variable);
+    }
+    if (termination_requested() || result.timed_out) {
       if (polls_since_term < 0) kill(pid, SIGTERM);
       if (++polls_since_term == kill_after_polls) kill(pid, SIGKILL);
-      result.terminated = true;
+      result.terminated = termination_requested();
     } else if (progress) {
       progress();
     }

@@ -34,6 +34,7 @@ struct run_result_t {
   bool started = false;  // false: `error` says why the program could not start
   int wait_status = 0;
   bool terminated = false;  // ended because the wrapper was asked to end
+  bool timed_out = false;   // stopped at the time limit (said on standard error)
   std::string error;
 };
 
@@ -41,8 +42,10 @@ struct run_result_t {
 // `env` added to the environment, standard output into `dir`/`out_name`
 // and standard error into `dir`/`err_name`; calls `progress` about four
 // times a second while it runs, and once more after it ended. When the
-// wrapper is asked to end, the program is asked too (and killed after
-// three seconds).
+// wrapper is asked to end, or the program runs past the time limit of
+// calculations (MIVOR_CALCULATION_TIMEOUT seconds, else three days), the
+// program is asked to end (and killed after three seconds); it also ends
+// when the wrapper ends.
 run_result_t run_program_in(const std::vector<std::string>& argv, const std::string& dir,
                             const std::map<std::string, std::string>& env, const std::string& out_name,
                             const std::string& err_name, const std::function<void()>& progress);

@@ -3,17 +3,16 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 
+#include "formats/child_limits.h"
 #include "formats/file_types.h"
 #include "molecule/notify.h"
-
-extern char** environ;
 
 std::vector<std::string> converter_options;
 
@@ -38,9 +37,82 @@ std::string last_line(const std::string& text) {
 std::string reason(const converter_run_t& run) {
   if (!run.message.empty()) return "\n" + run.message;
   if (!run.started) return "";
+  if (run.timed_out)
+    return "\nThe converter was stopped: it ran longer than " + describe_seconds(run.time_limit) +
+           ", the time limit (" + converter_time_limit_variable + ").";
   if (run.status < 0) return "\nThe converter was stopped.";
   return "\nThe converter ended with status " + std::to_string(run.status) + ".";
 }
+
+// In the child: a process group of its own (so that stopping it reaches the
+// programs it starts), ended with its parent, standard error into the
+// pipe, standard input empty; then the converter. On failure the errno
+// goes up the report pipe.
+[[noreturn]] void exec_converter(const std::vector<char*>& argv, pid_t parent, int err_fd, int report_fd) {
+  setpgid(0, 0);
+  end_with_parent(parent);
+  // It reads its file, never the terminal: in a process group of its own a
+  // read from the terminal would stop it for good.
+  const int null_fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  int code = 0;
+  if (null_fd < 0 || dup2(null_fd, STDIN_FILENO) < 0 || dup2(err_fd, STDERR_FILENO) < 0) {
+    code = errno;
+  } else {
+    execv(argv[0], argv.data());
+    code = errno;
+  }
+  if (write(report_fd, &code, sizeof code) < 0) _exit(127);
+  _exit(127);
+}
+
+// Starts the converter; its pid, or -1 when it could not be started.
+pid_t start_converter(const std::vector<char*>& argv, int err_fd) {
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return -1;
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) exec_converter(argv, parent, err_fd, report[1]);
+  close(report[1]);
+  if (pid < 0) {
+    close(report[0]);
+    return -1;
+  }
+  setpgid(pid, pid);  // also here, so that the group exists before we signal it
+  int code = 0;
+  ssize_t got;
+  while ((got = read(report[0], &code, sizeof code)) < 0 && errno == EINTR) {
+  }
+  close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof code)) {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return -1;
+  }
+  return pid;
+}
+
+using run_clock = std::chrono::steady_clock;
+
+// Ends a converter's group: asked first, killed when it is still there
+// some seconds later.
+struct stopper_t {
+  pid_t pid;
+  bool stopped = false;
+  bool killed = false;
+  run_clock::time_point at{};
+  void stop() {
+    if (stopped) return;
+    kill(-pid, SIGTERM);
+    stopped = true;
+    at = run_clock::now();
+  }
+  void kill_when_overdue() {
+    if (stopped && !killed && run_clock::now() - at > std::chrono::seconds(kill_after_seconds)) {
+      kill(-pid, SIGKILL);
+      killed = true;
+    }
+  }
+};
 
 }  // namespace
 
@@ -56,40 +128,31 @@ converter_run_t run_converter(const std::string& program, const std::string& fil
   argv.push_back(nullptr);
   int pipe_fds[2];
   if (pipe2(pipe_fds, O_CLOEXEC) != 0) return run;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
-  // It reads its file, never the terminal: in a process group of its own a
-  // read from the terminal would stop it for good.
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  // A group of its own, so that stopping it reaches the programs it starts.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  pid_t pid;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t pid = start_converter(argv, pipe_fds[1]);
   close(pipe_fds[1]);
-  if (spawned != 0) {
+  if (pid < 0) {
     close(pipe_fds[0]);
     return run;
   }
   run.started = true;
   // Read to the end so that the converter never blocks on a full pipe;
   // keep the last few kilobytes. Between reads the window is told that we
-  // wait, so that it stays painted and the user can stop the converter.
+  // wait, so that it stays painted and the user can stop the converter;
+  // past the time limit it is stopped.
   const std::string what = "Converting " + file;
-  bool stopped = false;
-  // Asks whether to go on; when the user says no, the converter's group
-  // is ended. True once it was stopped.
+  run.time_limit = time_limit_seconds(converter_time_limit_variable, converter_time_limit_default);
+  const run_clock::time_point deadline = run_clock::now() + std::chrono::seconds(run.time_limit);
+  stopper_t stopper{pid};
+  // Whether to stop: the user said so, or the time is up. True once it was
+  // stopped; a group that does not end when asked is killed.
   auto stop_asked = [&] {
-    if (!stopped && !notifier().waiting(what)) {
-      kill(-pid, SIGTERM);
-      stopped = true;
+    if (!stopper.stopped && run_clock::now() > deadline) {
+      run.timed_out = true;
+      stopper.stop();
     }
-    return stopped;
+    if (!stopper.stopped && !notifier().waiting(what)) stopper.stop();
+    stopper.kill_when_overdue();
+    return stopper.stopped;
   };
   std::string text;
   char buffer[4096];
@@ -115,8 +178,8 @@ converter_run_t run_converter(const std::string& program, const std::string& fil
   }
   notifier().waiting_done();
   if (done != pid) return run;
-  run.status = WIFEXITED(status) && !stopped ? WEXITSTATUS(status) : -1;
-  run.message = stopped ? std::string() : last_line(text);
+  run.status = WIFEXITED(status) && !stopper.stopped ? WEXITSTATUS(status) : -1;
+  run.message = stopper.stopped ? std::string() : last_line(text);
   return run;
 }
 

@@ -245,6 +245,30 @@ TEST_F(Calculation, StopEndsTheProgramAndWhatItStarted) {
   EXPECT_EQ(m->natom(), 1);
 }
 
+// A program past its time limit is stopped with what it started, and the
+// warning says why.
+TEST_F(Calculation, ProgramPastItsTimeLimitIsStoppedAndSaysSo) {
+  ScopedEnv limit("MIVOR_CALCULATION_TIMEOUT", "1");
+  const std::string pid = dir.file("pid");
+  const std::string slow = dir.write("forever.sh", "#!/bin/sh\necho $$ > '" + pid + "'\nexec sleep 60\n");
+  chmod(slow.c_str(), 0755);
+  ASSERT_TRUE(read_calc_defs(dir.write("calculation.rc", "plugin=" + slow + "\n")));
+  ASSERT_TRUE(mivor_start_calculation(0, std::nullopt, {}));
+  ASSERT_TRUE(run_until([] { return !calculation_running(); }, 8.0));
+  EXPECT_EQ(count_status(calc_failed_text), 1);
+  ASSERT_EQ(notes.warnings.size(), 1u);
+  EXPECT_EQ(notes.warnings[0].rfind("The calculation " + slow +
+                                        " was stopped: it ran longer than 1 second, the time limit "
+                                        "(MIVOR_CALCULATION_TIMEOUT).",
+                                    0),
+            0u)
+      << notes.warnings[0];
+  pid_t program = 0;
+  std::ifstream(pid) >> program;
+  ASSERT_GT(program, 0);
+  EXPECT_NE(kill(program, 0), 0) << "the program still runs";  // ended and reaped
+}
+
 // Memory that runs out while a run ends, in the follow-up timer or in the
 // child's watch, is one message: the run still ends as it would have, a
 // failed one without replacing the molecule on show, and the next one starts.

@@ -1,12 +1,15 @@
 // The calculation programs: what they read of xtb's files, and real runs of
 // xtb and psi4 on water compared with what those programs say themselves.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
 
+#include "calc/child_run.h"
 #include "calc/jobs.h"
 #include "calc/xtb_output.h"
 #include "convert/native_in.h"
@@ -111,6 +114,22 @@ TEST(XtbOutput, StepsAreReadUpToTheLastCompleteFrame) {
   EXPECT_DOUBLE_EQ(two.vib->normal_mode[1][1][1], -0.84);
   EXPECT_FALSE(parse_g98_modes(g98, three, error));
   EXPECT_EQ(three.nvibr(), 0);
+}
+
+// A program a wrapper runs is stopped past the time limit of calculations
+// (asked, then killed), and the run says so.
+TEST(ChildRun, ProgramPastTheTimeLimitIsStopped) {
+  TempDir dir;
+  ScopedEnv limit("MIVOR_CALCULATION_TIMEOUT", "1");
+  const auto start = std::chrono::steady_clock::now();
+  const run_result_t r = run_program_in({"sh", "-c", "trap '' TERM; exec sleep 30"}, dir.path(), {}, "o", "e", nullptr);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(r.started);
+  EXPECT_TRUE(r.timed_out);
+  EXPECT_FALSE(r.terminated);
+  ASSERT_TRUE(WIFSIGNALED(r.wait_status));
+  EXPECT_EQ(WTERMSIG(r.wait_status), SIGKILL);  // it would not end when asked
+  EXPECT_LT(seconds, 6.0);
 }
 
 TEST_F(CalcPrograms, WrongCallsChangeNothing) {

@@ -1,11 +1,20 @@
 #include "formats/converters.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <thread>
 
 #include "document/open_close.h"
 #include "document/save.h"
 #include "document/undo.h"
+#include "formats/child_limits.h"
 #include "formats/file_types.h"
 #include "molecule/mol_data.h"
 #include "support/recording_notifier.h"
@@ -142,6 +151,68 @@ TEST_F(Converters, StoppedConverterEndsWithWhatItStartedAndTheMoleculeStays) {
   EXPECT_EQ(m->natom(), 2);
   EXPECT_EQ(input_file_name, shown);
   EXPECT_FALSE(file_exists(dir.file("x.mvr")));
+}
+
+// Whether process `pid` has ended (gone, or a zombie nobody reaped yet).
+bool process_gone(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  std::getline(stat, text);
+  const size_t close = text.rfind(')');
+  return close == std::string::npos || close + 2 >= text.size() || text[close + 2] == 'Z';
+}
+
+// Waits up to `seconds` for `done`.
+bool wait_for(const std::function<bool()>& done, double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+pid_t pid_in(const std::string& path) {
+  pid_t pid = 0;
+  std::ifstream(path) >> pid;
+  return pid;
+}
+
+// A converter never outlives the program that runs it: stopped at its time
+// limit with a message that says so, and ended when its caller is killed.
+TEST_F(Converters, HangingConverterIsStoppedAtItsLimitAndEndsWithItsCaller) {
+  const std::string plugins = std::string(MIVOR_SOURCE_DIR) + "/tests/data/plugins";
+  dir.subdir("rc");
+  const std::string rc = dir.write("rc/plugin.rc", "libpath=" + plugins + " forward=hang2mvr extension=hang\n");
+  read_input_filetypes(rc);
+  {
+    ScopedEnv limit("MIVOR_CONVERTER_TIMEOUT", "1");
+    const std::string p = dir.write("x.hang", "C 0 0 0\n");
+    const auto start = std::chrono::steady_clock::now();
+    open_file(p, std::nullopt);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1 + kill_after_seconds + 2));
+    EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Can't process file: " + p +
+                                                      "\nThe converter was stopped: it ran longer than 1 second, "
+                                                      "the time limit (MIVOR_CONVERTER_TIMEOUT)."});
+    EXPECT_TRUE(process_gone(pid_in(p + ".pid")));
+  }
+
+  // mivor-cli killed while its converter runs: the converter goes too.
+  const std::string p = dir.write("y.hang", "C 0 0 0\n");
+  ScopedEnv config("MIVOR_DIR", dir.file("rc").c_str());
+  const pid_t cli = fork();
+  if (cli == 0) {
+    execl(MIVOR_CLI_BINARY, MIVOR_CLI_BINARY, "info", p.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(cli, 0);
+  ASSERT_TRUE(wait_for([&] { return pid_in(p + ".pid") > 0; }, 10)) << "the converter did not start";
+  const pid_t converter = pid_in(p + ".pid");
+  EXPECT_FALSE(process_gone(converter));
+  kill(cli, SIGKILL);
+  waitpid(cli, nullptr, 0);
+  EXPECT_TRUE(wait_for([&] { return process_gone(converter); }, 5)) << "the converter outlived its caller";
+  if (!process_gone(converter)) kill(converter, SIGKILL);
 }
 
 }  // namespace
