@@ -11,6 +11,7 @@ packages=(
   libpango1.0-dev libcairo2-dev libgdk-pixbuf-2.0-dev libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libfast-float-dev
+  zlib1g-dev libbz2-dev liblzma-dev
   libopenbabel-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick libxtst-dev

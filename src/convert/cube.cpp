@@ -9,16 +9,21 @@
 // A one-grid cube is streamed into the native file as it is read; an orbital
 // cube is held whole (its values are interleaved by point) and written grid
 // by grid. Counts are checked against the bytes the file holds before
-// anything is allocated: every value takes at least two characters.
+// anything is allocated: every value takes at least two characters. A
+// compressed cube is read through the decompressor like a plain one; its
+// length is known only at its end, so its counts are checked as the values
+// come.
 #include "convert/cube.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "convert/input_file.h"
 #include "convert/number_scan.h"
 #include "convert/text_lines.h"
 #include "formats/element_numbers.h"
@@ -57,6 +62,10 @@ int psi4_orbital_index(const std::string& text) {
 }  // namespace
 
 bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
+  // What the rest of the file can hold: its bytes, or without bound for a
+  // decompressed stream (it has no file size; its values are counted as
+  // they come, and nothing is allocated from the header's claims).
+  const auto room = [file] { return fileno(file) < 0 ? LLONG_MAX : bytes_left(file); };
   std::string line;
   if (!read_line_into(file, h.title) || !read_line_into(file, h.comment)) {
     error = "not a cube file: the two comment lines are missing";
@@ -100,7 +109,7 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
             " points is too large";
     return false;
   }
-  if (std::llabs(natoms) > bytes_left(file) / 10) {
+  if (std::llabs(natoms) > room() / 10) {
     error = "the atom count " + std::to_string(natoms) + " does not fit in the file";
     return false;
   }
@@ -131,7 +140,7 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
         }
         list.push_back(x);
       }
-      if (!list.empty() && (list[0] < 1 || list[0] > max_orbitals || list[0] > bytes_left(file) / 2)) {
+      if (!list.empty() && (list[0] < 1 || list[0] > max_orbitals || list[0] > room() / 2)) {
         error = "the orbital count " + std::to_string(static_cast<long long>(list[0])) + " is not possible here";
         return false;
       }
@@ -149,7 +158,7 @@ bool read_cube_header(FILE* file, cube_header_t& h, std::string& error) {
     }
   }
   // Every value takes at least two characters.
-  if (h.lattice.points() * h.grids() > bytes_left(file) / 2) {
+  if (h.lattice.points() * h.grids() > room() / 2) {
     error = "the file is too short for the " + std::to_string(h.lattice.points() * h.grids()) +
             " values its header announces";
     return false;
@@ -178,33 +187,33 @@ void describe_cube_grids(const cube_header_t& h, mol_data_t& rec) {
 namespace {
 
 struct cube_source_t {
-  std::string path;
-  file_ptr file{nullptr, std::fclose};
+  InputFile input;
   cube_header_t header;
+  // Why reading failed: the damage of a compressed file (which explains any
+  // failure), else `fallback`.
+  std::string why(const std::string& fallback) {
+    const std::string& damage = input.damage();
+    return damage.empty() ? fallback : damage;
+  }
 };
 
 bool open_cube(const std::string& path, cube_source_t& c, std::string& error) {
-  c.path = path;
-  c.file = open_file_ptr(path, "rb");
-  if (!c.file) {
-    error = "can't open " + path;
-    return false;
-  }
-  if (!read_cube_header(c.file.get(), c.header, error)) {
-    error = path + ": " + error;
+  if (!c.input.open(path, error)) return false;
+  if (!read_cube_header(c.input.get(), c.header, error)) {
+    error = c.why(error);
     return false;
   }
   return true;
 }
 
-std::string count_mismatch(const std::string& path, long long got, long long want) {
-  return path + ": the file holds " + (got < want ? "only " : "") + std::to_string(got) +
+std::string count_mismatch(long long got, long long want) {
+  return std::string("the file holds ") + (got < want ? "only " : "") + std::to_string(got) +
          " values where its header announces " + std::to_string(want) + (got < want ? " (truncated?)" : "");
 }
 
 // Streams the values of a one-grid cube into `out`.
 bool stream_values(cube_source_t& c, FILE* out, std::string& error) {
-  NumberStream numbers(c.file.get());
+  NumberStream numbers(c.input.get());
   const long long want = c.header.lattice.points();
   long long got = 0;
   grid_values_t run;
@@ -212,7 +221,7 @@ bool stream_values(cube_source_t& c, FILE* out, std::string& error) {
     run.clear();
     const size_t n = numbers.next_run(run);
     if (got + static_cast<long long>(n) > want) {
-      error = count_mismatch(c.path, got + static_cast<long long>(n), want);
+      error = c.why(count_mismatch(got + static_cast<long long>(n), want));
       return false;
     }
     if (n > 0 && std::fwrite(run.data(), sizeof(double), n, out) != n) {
@@ -221,34 +230,36 @@ bool stream_values(cube_source_t& c, FILE* out, std::string& error) {
     }
     got += static_cast<long long>(n);
     if (!numbers.error().empty()) {
-      error = c.path + ": value " + std::to_string(got + 1) + ": " + numbers.error();
+      error = c.why("value " + std::to_string(got + 1) + ": " + numbers.error());
       return false;
     }
     if (n == 0) break;
   }
-  if (got != want) {
-    error = count_mismatch(c.path, got, want);
+  if (got != want || !c.input.error().empty()) {
+    error = c.why(count_mismatch(got, want));
     return false;
   }
   return true;
 }
 
 // Reads the interleaved values of an orbital cube and writes them grid by
-// grid.
+// grid. The room for them is taken at once when the file's size has shown
+// that it can hold them; a decompressed stream's values are counted as
+// they come.
 bool write_orbital_values(cube_source_t& c, FILE* out, std::string& error) {
   const size_t grids = static_cast<size_t>(c.header.grids());
   const size_t points = static_cast<size_t>(c.header.lattice.points());
   grid_values_t all;
-  all.reserve(grids * points);
-  NumberStream numbers(c.file.get());
+  if (!c.input.compressed()) all.reserve(grids * points);
+  NumberStream numbers(c.input.get());
   while (numbers.next_run(all) > 0 && all.size() <= grids * points) {
   }
   if (!numbers.error().empty()) {
-    error = c.path + ": value " + std::to_string(all.size() + 1) + ": " + numbers.error();
+    error = c.why("value " + std::to_string(all.size() + 1) + ": " + numbers.error());
     return false;
   }
-  if (all.size() != grids * points) {
-    error = count_mismatch(c.path, static_cast<long long>(all.size()), static_cast<long long>(grids * points));
+  if (all.size() != grids * points || !c.input.error().empty()) {
+    error = c.why(count_mismatch(static_cast<long long>(all.size()), static_cast<long long>(grids * points)));
     return false;
   }
   std::vector<double> buffer;
@@ -279,6 +290,9 @@ bool convert_cube(const std::string& path, const std::optional<std::string>& epo
                   std::string& error) {
   cube_source_t main, potential;
   if (!open_cube(path, main, error)) return false;
+  // Messages about the potential's file name it; the converter names the
+  // main file.
+  const auto about_potential = [&](const std::string& why) { return "--epot " + *epot + ": " + why; };
   std::vector<geometry_section_t> sections(1);
   geometry_section_t& geometry = sections[0];
   geometry.comment = "converted from " + path + " by mivor-convert";
@@ -286,9 +300,12 @@ bool convert_cube(const std::string& path, const std::optional<std::string>& epo
   mol_data_t& rec = geometry.rec;
   describe_cube_grids(main.header, rec);
   if (epot) {
-    if (!open_cube(*epot, potential, error)) return false;
+    if (!open_cube(*epot, potential, error)) {
+      error = about_potential(error);
+      return false;
+    }
     if (potential.header.grids() != 1 || !same_lattice(main.header.lattice, potential.header.lattice)) {
-      error = *epot + ": the potential must be one grid on the lattice of " + path;
+      error = about_potential("the potential must be one grid on the lattice of this cube");
       return false;
     }
     add_named_grid(rec, "Electrostatic potential");
@@ -304,7 +321,10 @@ bool convert_cube(const std::string& path, const std::optional<std::string>& epo
   }
   output.write_values = [&](FILE* out, std::string& err) {
     const bool ok = main.header.orbitals.empty() ? stream_values(main, out, err) : write_orbital_values(main, out, err);
-    return ok && (!epot || stream_values(potential, out, err));
+    if (!ok || !epot) return ok;
+    if (stream_values(potential, out, err)) return true;
+    err = about_potential(err);
+    return false;
   };
   geometry.grids = &output;
   return write_geometry_sections(target, sections, error);

@@ -26,7 +26,9 @@ bool read_cube_header(FILE* file, cube_header_t& header, std::string& error);
 // indices, on the cube's lattice.
 void describe_cube_grids(const cube_header_t& header, mol_data_t& rec);
 
-// Converts the cube `path` to the native file `target`; with `epot`, the
-// potential cube of the same lattice is added as "Electrostatic potential".
+// Converts the cube `path` (plain or compressed) to the native file
+// `target`; with `epot`, the potential cube of the same lattice is added as
+// "Electrostatic potential". Messages do not name `path` (the caller
+// does); those about the potential name its file.
 bool convert_cube(const std::string& path, const std::optional<std::string>& epot, const std::string& target,
                   std::string& error);

@@ -4,20 +4,20 @@
 #include <cctype>
 #include <cmath>
 
+#include "convert/input_file.h"
 #include "convert/number_scan.h"
-#include "formats/safe_file.h"
 
 bool read_whole_file(const std::string& path, std::string& out, std::string& error) {
-  file_ptr file = open_file_ptr(path, "rb");
-  if (!file) {
-    error = "can't open " + path;
+  InputFile file;
+  if (!file.open(path, error)) {
+    error = path + ": " + error;
     return false;
   }
   out.clear();
   char buffer[1 << 16];
   for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) out.append(buffer, got);
   if (std::ferror(file.get())) {
-    error = "can't read " + path;
+    error = path + ": " + (file.error().empty() ? "can't be read" : file.error());
     return false;
   }
   return true;

@@ -6,7 +6,9 @@
 #include <string_view>
 #include <vector>
 
-// Reads the whole file; false with `error` set when it can't.
+// Reads the whole text of the file, decompressed when its name says it is
+// compressed (see InputFile); false with `error` set ("PATH: why") when it
+// can't be opened or read to its end.
 bool read_whole_file(const std::string& path, std::string& out, std::string& error);
 
 class LineCursor {

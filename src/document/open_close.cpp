@@ -35,7 +35,7 @@ int foreign_type(const std::string& name, const std::optional<std::string>& desc
       if (input_filetypes[static_cast<size_t>(k)].description == *description) return k;
     return -1;
   }
-  const int k = get_filetype(name);
+  const int k = get_input_filetype(name);
   return k < n_input_types() ? k : -1;
 }
 

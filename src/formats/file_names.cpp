@@ -6,7 +6,10 @@
 
 #include "formats/file_types.h"
 
-std::string make_mivor_file_name(const std::string& name) {
+std::string make_mivor_file_name(const std::string& compressed_name) {
+  std::string name = without_compression_suffix(compressed_name);
+  const size_t inner = extension_dot(name);
+  if (inner != std::string::npos && name.compare(inner, std::string::npos, ".tar") == 0) name = compressed_name;
   const size_t dot = extension_dot(name);
   if (dot != std::string::npos && name.size() - dot - 1 <= 6) return name.substr(0, dot + 1) + native_extension;
   return name + "." + native_extension;

@@ -6,7 +6,10 @@
 
 // The name of the native file that belongs to `name`: its extension (when
 // it has one of at most 6 characters, see `extension_dot`) replaced by
-// ".mvr", else ".mvr" appended; always in the directory `name` names.
+// ".mvr", else ".mvr" appended; always in the directory `name` names. A
+// compressed file's name loses its compression suffix first
+// (water.cube.gz gives water.mvr), except a tar archive's (x.tar.gz gives
+// x.tar.mvr): that holds many files, not one compressed file.
 std::string make_mivor_file_name(const std::string& name);
 // `name` up to its extension dot (all of it without one).
 std::string name_before_extension(const std::string& name);

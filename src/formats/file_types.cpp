@@ -1,6 +1,7 @@
 #include "formats/file_types.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "formats/safe_file.h"
@@ -68,6 +69,26 @@ int get_filetype(const std::string& name) {
   for (int k = 0; k < n_input_types(); ++k)
     if (input_filetypes[static_cast<size_t>(k)].extension == ext) return k;
   return n_input_types();
+}
+
+std::string compression_suffix(const std::string& name) {
+  for (const char* suffix : {".gz", ".bz2", ".xz"}) {
+    const size_t n = std::strlen(suffix);
+    if (name.size() > n && name.compare(name.size() - n, n, suffix) == 0 && extension_dot(name) == name.size() - n)
+      return suffix;
+  }
+  return "";
+}
+
+std::string without_compression_suffix(const std::string& name) {
+  return name.substr(0, name.size() - compression_suffix(name).size());
+}
+
+int get_input_filetype(const std::string& name) {
+  const int type = get_filetype(name);
+  const std::string inner = without_compression_suffix(name);
+  if (type < n_input_types() || inner == name || extension_dot(inner) == std::string::npos) return type;
+  return get_filetype(inner);
 }
 
 void reset_input_filetypes() { input_filetypes.clear(); }

@@ -36,9 +36,19 @@ std::vector<missing_converter_t> read_input_filetypes(const std::string& path);
 // hidden file's dot); std::string::npos when there is none. A dot in a
 // directory's name never counts.
 size_t extension_dot(const std::string& name);
+// The compression suffix that ends `name` (".gz", ".bz2" or ".xz", compared
+// exactly, after the extension dot), or "" when it has none.
+std::string compression_suffix(const std::string& name);
+// `name` without its compression suffix.
+std::string without_compression_suffix(const std::string& name);
 // Index of the type whose extension is the text after the extension dot of
 // `name`; the last type for a name without one; n_input_types() for none.
 int get_filetype(const std::string& name);
+// The type of a file to open: as `get_filetype`, but a compressed file
+// (".gz", ".bz2", ".xz") whose compression suffix no type claims has the
+// type of its name without that suffix (water.cube.gz is a cube file); the
+// converters read it through the decompressor.
+int get_input_filetype(const std::string& name);
 
 // No file types (not even the native one) until the list is read again.
 void reset_input_filetypes();

@@ -1,6 +1,9 @@
 #include "convert/convert_support.h"
 
+#include <bzlib.h>
 #include <gtest/gtest.h>
+#include <lzma.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -58,4 +61,34 @@ double difference_up_to_sign(const std::vector<double>& a, const std::vector<dou
     minus = std::max(minus, std::fabs(a[k] + b[k]));
   }
   return std::min(plus, minus);
+}
+
+std::string compressed(const std::string& text, const std::string& suffix) {
+  std::string out(text.size() + text.size() / 100 + 1024, '\0');
+  if (suffix == ".gz") {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+  } else if (suffix == ".bz2") {
+    unsigned int size = static_cast<unsigned int>(out.size());
+    EXPECT_EQ(BZ2_bzBuffToBuffCompress(out.data(), &size, const_cast<char*>(text.data()),
+                                       static_cast<unsigned int>(text.size()), 9, 0, 0),
+              BZ_OK);
+    out.resize(size);
+  } else if (suffix == ".xz") {
+    size_t size = 0;
+    EXPECT_EQ(lzma_easy_buffer_encode(6, LZMA_CHECK_CRC64, nullptr, reinterpret_cast<const uint8_t*>(text.data()),
+                                      text.size(), reinterpret_cast<uint8_t*>(out.data()), &size, out.size()),
+              LZMA_OK);
+    out.resize(size);
+  } else {
+    out = text;
+  }
+  return out;
 }

@@ -16,5 +16,8 @@ std::vector<std::vector<double>> read_back(const std::string& path);
 std::vector<double> cube_values(const std::string& path);
 // Runs a converter of the build by its name ("xyz2mvr") on `file`.
 converter_run_t convert(const std::string& name, const std::string& file, const std::vector<std::string>& options = {});
+// `text` compressed as a file with the compression suffix `suffix` (".gz",
+// ".bz2", ".xz") holds it; `text` itself for "".
+std::string compressed(const std::string& text, const std::string& suffix);
 // Largest |a - s·b| over the points, with the sign s (±1) that fits best.
 double difference_up_to_sign(const std::vector<double>& a, const std::vector<double>& b);

@@ -4,6 +4,7 @@
 
 #include "app/config_dir.h"
 #include "app/config_files.h"
+#include "formats/file_names.h"
 #include "support/recording_notifier.h"
 #include "support/temp_dir.h"
 
@@ -104,6 +105,28 @@ TEST_F(FileTypes, TypeOfANameComesFromItsLastExtensionComparedExactly) {
   EXPECT_EQ(get_filetype("noextension"), 2);  // the last type
   EXPECT_EQ(get_filetype("v1.xyz/noextension"), 2);
   EXPECT_EQ(get_filetype("trailing."), 3);
+}
+
+// A compressed file has the type of its content unless a type claims its
+// compression suffix; its native file is named without the suffix, a tar
+// archive's excepted.
+TEST_F(FileTypes, CompressedNamesTakeTheTypeOfTheirContent) {
+  read("libpath=" + lib + " extension=cube\nlibpath=" + lib + " extension=xyz\n");
+  EXPECT_EQ(get_input_filetype("run.2/water.cube.gz"), 1);
+  EXPECT_EQ(get_input_filetype("water.cube.bz2"), 1);
+  EXPECT_EQ(get_input_filetype("traj.xyz.xz"), 2);
+  EXPECT_EQ(get_input_filetype("water.cube"), 1);
+  EXPECT_EQ(get_input_filetype("water.gz"), 3);       // no type inside
+  EXPECT_EQ(get_input_filetype("water.cube.GZ"), 3);  // suffixes compare exactly
+  EXPECT_EQ(get_filetype("water.cube.gz"), 3);        // saving: no such type
+  read("libpath=" + lib + " extension=cube\nlibpath=" + lib + " extension=gz\n");
+  EXPECT_EQ(get_input_filetype("water.cube.gz"), 2);  // a type of its own wins
+  EXPECT_EQ(make_mivor_file_name("dir.v2/water.cube.gz"), "dir.v2/water.mvr");
+  EXPECT_EQ(make_mivor_file_name("traj.xyz.xz"), "traj.mvr");
+  EXPECT_EQ(make_mivor_file_name("water.gz"), "water.mvr");
+  EXPECT_EQ(make_mivor_file_name("x.tar.bz2"), "x.tar.mvr");
+  EXPECT_EQ(make_mivor_file_name("dir.gz/water"), "dir.gz/water.mvr");
+  EXPECT_EQ(make_mivor_file_name(".gz"), ".gz.mvr");
 }
 
 }  // namespace
