@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 #include "convert/convert_support.h"
 #include "molecule/mol_data.h"
 #include "support/recording_notifier.h"
@@ -93,6 +96,45 @@ TEST_F(Babel, NWChemOptimisationStepsWithTheirEnergies) {
   EXPECT_DOUBLE_EQ(mol[4].xyz[2][0], 0.75410192);
   EXPECT_DOUBLE_EQ(mol[4].xyz[2][2], -0.4711358);
   EXPECT_EQ(mol[0].nbond(), 2);  // bonded by the program itself
+}
+
+// Made by scripts/make_output_fixtures.py in the layout of a Gaussian 16
+// and an ORCA 6 optimisation of water: every step is a geometry with its
+// SCF energy in hartree, read in well under a second (the Gaussian reader
+// begins again at the file's start on every call: read once, not forever),
+// and the same from a gzipped copy.
+TEST_F(Babel, GaussianAndOrcaOptimisationsGiveEveryStepInHartree) {
+  ScopedEnv limit("MIVOR_CONVERTER_TIMEOUT", "20");
+  const double gaussian[] = {-76.0097683180, -76.0107046391, -76.0107352874, -76.0107356092};
+  const double oxygen_z[] = {0.114016, 0.116834, 0.117620, 0.117694};
+  const std::string text = read_file(fixture("h2o_g16_opt.log"));
+  for (const char* suffix : {"", ".gz"}) {
+    const std::string name = std::string("h2o_g16_opt.log") + suffix;
+    const std::string path = dir.write(name, compressed(text, suffix));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(convert("qc2mvr", path).ok()) << name;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0) << name;
+    read_back(dir.file("h2o_g16_opt.mvr"));
+    ASSERT_EQ(n_geometries(), 4) << name;
+    for (size_t g = 0; g < 4; ++g) {
+      EXPECT_NEAR(mol[g].energy, gaussian[g], 1e-9) << g;
+      EXPECT_DOUBLE_EQ(mol[g].xyz[0][2], oxygen_z[g]) << g;
+    }
+    close_test_file();
+  }
+
+  // ORCA's energies are hartree already; its four steps and the final
+  // evaluation at the stationary point are all there, each with its own
+  // Mulliken charges.
+  ASSERT_TRUE(open("qc2mvr", "h2o_orca6_opt.out").ok());
+  ASSERT_EQ(n_geometries(), 5);
+  for (size_t g = 0; g < 5; ++g) {
+    EXPECT_NEAR(mol[g].energy, (g < 4 ? gaussian[g] : gaussian[3]) + 0.048771, 1e-9) << g;
+    EXPECT_DOUBLE_EQ(mol[g].xyz[0][2], oxygen_z[std::min<size_t>(g, 3)]) << g;
+    EXPECT_EQ(atom_element(mol[g], 1).name, "H");
+    EXPECT_NEAR(atom_mulliken(mol[g], 0), -0.33 + 0.01 * static_cast<double>(g), 1e-12) << g;
+  }
 }
 
 TEST_F(Babel, ProgramOutputsAreToldByTheirContent) {
