@@ -2,8 +2,9 @@
 // under one name per direction and format ("xyz2mvr", "mvr2pdb", …, links to
 // this program), or called as "mivor-convert NAME [options] FILE". A forward
 // converter writes the native file beside FILE (its extension replaced by
-// ".mvr"); a backward one reads the native file FILE and writes the file of
-// its format beside it. Exit status 0 when the file was written; otherwise
+// ".mvr"; a compressed FILE, "water.cube.gz", is read through the
+// decompressor and gives "water.mvr"); a backward one reads the native file
+// FILE and writes the file of its format beside it. Exit status 0 when the file was written; otherwise
 // one line on standard error says why, nothing is left under the target
 // name, and the status is 1 (2 for a wrong command line).
 #include <sys/stat.h>
@@ -114,7 +115,7 @@ bool may_replace(const std::string& source, const std::string& native, std::stri
   const bool newer = out.st_mtim.tv_sec > in.st_mtim.tv_sec ||
                      (out.st_mtim.tv_sec == in.st_mtim.tv_sec && out.st_mtim.tv_nsec > in.st_mtim.tv_nsec);
   if (!newer) return true;
-  error = native + " is newer than " + source + " and would be overwritten; open it, or move it away first";
+  error = native + " is newer than this file and would be overwritten; open it, or move it away first";
   return false;
 }
 
@@ -125,7 +126,7 @@ bool forward(const command_t& c, std::string& error) {
     return false;
   }
   if (!file_is_readable(c.file)) {
-    error = "can't open " + c.file;
+    error = "can't be opened";
     return false;
   }
   if (!may_replace(c.file, target, error)) return false;
@@ -167,7 +168,10 @@ int main(int argc, char** argv) {
   std::string error;
   const bool ok = c.forward ? forward(c, error) : backward(c, error);
   if (!ok) {
-    std::fprintf(stderr, "%s: %s\n", c.file.c_str(), error.c_str());
+    // One line that names the file once: messages of whole-file readers
+    // begin with it already.
+    const std::string named = c.file + ": ";
+    std::fprintf(stderr, "%s%s\n", error.compare(0, named.size(), named) == 0 ? "" : named.c_str(), error.c_str());
     return 1;
   }
   return 0;

@@ -26,7 +26,7 @@ void name_elements_by_symbol(mol_data_t& rec) {
 bool read_native(const std::string& path, std::vector<geometry_section_t>& geometries, std::string& error) {
   file_ptr file = open_file_ptr(path, "rb");
   if (!file) {
-    error = "can't open " + path;
+    error = "can't be opened";
     return false;
   }
   geometries = read_geometry_sections(file.get());
@@ -34,7 +34,7 @@ bool read_native(const std::string& path, std::vector<geometry_section_t>& geome
   // geometry.
   if (!geometries.empty() && geometries.back().rec.natom() == 0) geometries.pop_back();
   if (geometries.empty()) {
-    error = path + " holds no geometry";
+    error = "holds no geometry";
     return false;
   }
   for (geometry_section_t& g : geometries) name_elements_by_symbol(g.rec);
