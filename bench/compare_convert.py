@@ -3,7 +3,8 @@
 
   - a 200^3 cube (about 100 MB of text) converted and its isosurface built
     (mivor-cli surface on the converted file), against PyMOL loading the
-    same cube; peak memory of the converter against the values' size;
+    same cube; peak memory of the converter against the values' size; the
+    same cube gzipped against the plain one;
   - Molden to grids: benzene/cc-pVDZ (made once with psi4) on an 80^3
     lattice, every occupied orbital and ten virtuals evaluated; time per
     orbital, and the scaling with lattice points and basis size;
@@ -14,6 +15,7 @@
 Usage: bench/compare_convert.py [build-dir]    (inputs cached in build/bench-data)
 Medians of three runs; ratios are peer time / our time.
 """
+import gzip
 import math
 import os
 import resource
@@ -147,6 +149,16 @@ def main():
     print("  processor time: convert %.3f s, read and isosurface %.3f s, PyMOL %.3f s"
           % (CPU["cube2mvr"], CPU["mivor-cli"], CPU.get("pymol", float("nan"))))
     print("cube converter peak memory %.0f MB for %.0f MB of values (%.2fx)" % (peak, mb, peak / mb))
+    plain_cpu = CPU["cube2mvr"]
+    packed = cube + ".gz"
+    if not os.path.exists(packed):
+        with open(cube, "rb") as f, gzip.open(packed, "wb", compresslevel=6) as g:
+            shutil.copyfileobj(f, g)
+    gz = median_time([os.path.join(CONV, "cube2mvr"), packed])
+    gz_peak = peak_memory_mb([os.path.join(CONV, "cube2mvr"), packed])
+    print("gzipped cube (%.0f MB): convert %.3f s against %.3f s plain (%.2fx); processor %.3f s against %.3f s; "
+          "peak memory %.0f MB" % (os.path.getsize(packed) / 1e6, gz, ours, gz / ours, CPU["cube2mvr"], plain_cpu,
+                                   gz_peak))
 
     benzene = os.path.join(DATA, "benzene.molden")
     make_benzene_molden(benzene)
