@@ -4,6 +4,8 @@
 
 #include <gtk/gtk.h>
 
+#include <vector>
+
 #include "document/current_file.h"
 #include "document/save.h"
 #include "formats/file_names.h"
@@ -14,22 +16,27 @@ namespace {
 
 constexpr const char* type_key = "mivor-file-type";
 
-void add_filter(GtkWidget* chooser, const std::string& name, const std::string& pattern, int type) {
+void add_filter(GtkWidget* chooser, const std::string& name, const std::vector<std::string>& patterns, int type) {
   GtkFileFilter* filter = gtk_file_filter_new();
   gtk_file_filter_set_name(filter, name.c_str());
-  gtk_file_filter_add_pattern(filter, pattern.c_str());
+  for (const std::string& pattern : patterns) gtk_file_filter_add_pattern(filter, pattern.c_str());
   g_object_set_data(G_OBJECT(filter), type_key, GINT_TO_POINTER(type + 1));
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), filter);
 }
 
-// "all files", the native type, then every type with the wanted converter.
+// "all files", the native type, then every type with the wanted converter;
+// a forward converter's filter shows the compressed files it reads too.
 void add_filters(GtkWidget* chooser, bool forward) {
-  add_filter(chooser, "all files", "*", n_input_types());
+  add_filter(chooser, "all files", {"*"}, n_input_types());
   for (int i = 0; i < n_input_types(); ++i) {
     const input_filetype_t& t = input_filetypes[static_cast<size_t>(i)];
     if (!t.extension || !t.description) continue;
     const bool has_converter = i == 0 || (forward ? t.forward.has_value() : t.backward.has_value());
-    if (has_converter) add_filter(chooser, *t.description, "*." + *t.extension, i);
+    if (!has_converter) continue;
+    std::vector<std::string> patterns{"*." + *t.extension};
+    if (forward && i > 0)
+      for (const char* suffix : {".gz", ".bz2", ".xz"}) patterns.push_back("*." + *t.extension + suffix);
+    add_filter(chooser, *t.description, patterns, i);
   }
 }
 
