@@ -7,11 +7,11 @@
 #include <string>
 
 // Time limits, in seconds, and the environment variables that change them.
-// A conversion of the largest files takes seconds; ten minutes means the
-// converter hangs. A calculation may rightly run for days; three days is
+// A conversion of the largest files takes minutes (every orbital of a large
+// basis on a fine lattice); half an hour means the converter hangs. A calculation may rightly run for days; three days is
 // longer than any the window is kept open to follow, and still ends a
 // program that would otherwise run on forever unattended.
-constexpr long long converter_time_limit_default = 600;
+constexpr long long converter_time_limit_default = 1800;
 constexpr const char* converter_time_limit_variable = "MIVOR_CONVERTER_TIMEOUT";
 constexpr long long calculation_time_limit_default = 3 * 24 * 3600;
 constexpr const char* calculation_time_limit_variable = "MIVOR_CALCULATION_TIMEOUT";

@@ -20,7 +20,7 @@ extern std::vector<std::string> converter_options;
 
 // Runs `program` with `options` and then `file` as its arguments and waits
 // for it, telling the notifier that we wait; when the user stops it, or it
-// runs past the time limit (MIVOR_CONVERTER_TIMEOUT seconds, ten minutes
+// runs past the time limit (MIVOR_CONVERTER_TIMEOUT seconds, half an hour
 // unless set), it is ended with what it started and the run counts as
 // failed. It ends too when this program ends, however that happens. What
 // it writes on standard error is passed on to ours.
