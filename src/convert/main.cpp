@@ -40,7 +40,7 @@ const char usage[] =
 struct command_t {
   std::string format;
   bool forward = true;
-  molden_options_t molden;
+  grid_options_t molden;
   std::optional<std::string> epot;
   std::string file;
 };

@@ -8,18 +8,15 @@
 #include "convert/molden.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
+#include "convert/molden_conventions.h"
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
 #include "formats/element_numbers.h"
 #include "molecule/elements.h"
-
-int molden_t::basis_functions() const {
-  int n = 0;
-  for (const shell_t& s : shells) n += s.functions();
-  return n;
-}
 
 namespace {
 
@@ -96,7 +93,7 @@ bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
   const double scale = s.option.find("angs") != std::string::npos ? 1.0 : bohr;
   Reader r(s, error);
   std::string_view line;
-  atom_appender atoms(m.atoms);
+  atom_appender atoms(m.wf.atoms);
   while (r.next(line)) {
     const std::vector<std::string_view> w = split_words(line);
     double v[4];
@@ -110,7 +107,8 @@ bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
     if (symbol.empty()) return r.fail("no element has the atomic number " + std::string(w[2]));
     const vec3 p = vec3{v[1], v[2], v[3]} * scale;
     atoms.add(symbol, p);
-    m.centres.push_back(p * (1 / bohr));
+    m.wf.centres.push_back(p * (1 / bohr));
+    m.wf.charges.push_back(std::max(0, number_of_symbol(symbol)));
   }
   return true;
 }
@@ -132,7 +130,7 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
     const std::vector<std::string_view> w = split_words(line);
     long long index;
     if (w.size() >= 1 && word_to_long(w[0], index)) {
-      if (index < 1 || index > static_cast<long long>(m.atoms.natom()))
+      if (index < 1 || index > static_cast<long long>(m.wf.atoms.natom()))
         return r.fail("basis functions for atom " + std::string(w[0]) + ", which is not in [Atoms]");
       atom = static_cast<int>(index - 1);
       continue;
@@ -145,7 +143,7 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
     if (w.size() < 2 || !word_to_long(w[1], nprim) || nprim < 1) return r.fail("a shell line is: type, count, scale");
     if (static_cast<unsigned long long>(nprim) > r.bytes_left() / 4)
       return r.fail(std::to_string(nprim) + " primitives can't fit in the rest of the file");
-    shell_t shell, p_shell;
+    wf_shell_t shell, p_shell;
     shell.atom = p_shell.atom = atom;
     shell.l = l;
     p_shell.l = 1;
@@ -163,8 +161,8 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
     functions += shell.functions() + (sp ? 3 : 0);
     if (functions > max_basis_functions)
       return r.fail("more than " + std::to_string(max_basis_functions) + " basis functions");
-    m.shells.push_back(shell);
-    if (sp) m.shells.push_back(p_shell);
+    m.wf.shells.push_back(shell);
+    if (sp) m.wf.shells.push_back(p_shell);
   }
   m.has_basis = true;
   return true;
@@ -173,23 +171,39 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
 // Key lines of an orbital: "Sym=", "Ene=", "Spin=", "Occup=".
 bool is_key_line(std::string_view line) { return trim(line).find('=') != std::string_view::npos; }
 
+// The label's own index and irreducible representation ("5a1", "5.1"), or
+// the whole label with index 0.
+void split_label(const std::string& label, wf_orbital_t& mo) {
+  size_t digits = 0;
+  while (digits < label.size() && std::isdigit(static_cast<unsigned char>(label[digits]))) ++digits;
+  mo.index = 0;
+  mo.irrep = label.empty() ? "a" : label;
+  if (digits == 0 || digits > 6 || digits == label.size()) return;
+  size_t rest = digits;
+  if (label[rest] == '.') ++rest;
+  if (rest == label.size()) return;
+  mo.index = std::atoi(label.substr(0, digits).c_str());
+  mo.irrep = label.substr(rest);
+}
+
 bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
   Reader r(s, error);
   std::string_view line;
   std::vector<double> v;
   bool in_keys = false;
+  std::vector<wf_orbital_t>& mos = m.wf.orbitals;
   while (r.next(line)) {
     if (is_key_line(line)) {
-      if (!in_keys) m.mos.emplace_back();
+      if (!in_keys) mos.emplace_back().irrep = "a";
       in_keys = true;
-      molden_mo_t& mo = m.mos.back();
+      wf_orbital_t& mo = mos.back();
       const std::string_view t = trim(line);
       const size_t eq = t.find('=');
       const std::string key = lower(trim(t.substr(0, eq)));
       const std::string_view value = trim(t.substr(eq + 1));
       double x = 0;
       if (key == "sym") {
-        mo.sym = std::string(value.substr(0, 32));
+        split_label(std::string(value.substr(0, 32)), mo);
       } else if (key == "spin") {
         mo.beta = lower(value).find("beta") != std::string::npos;
       } else if (key == "ene" || key == "occup") {
@@ -200,7 +214,7 @@ bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
       continue;
     }
     in_keys = false;
-    if (m.mos.empty()) return r.fail("coefficients before the first orbital's keys");
+    if (mos.empty()) return r.fail("coefficients before the first orbital's keys");
     if (!r.numbers(line, v, 2)) return false;
     const double index = v[0];
     if (index < 1 || index > nbf || index != static_cast<int>(index)) {
@@ -209,7 +223,7 @@ bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
       return r.fail(std::string("coefficient of basis function ") + text + ", but the basis has " +
                     std::to_string(nbf));
     }
-    m.mos.back().coefficients.emplace_back(static_cast<int>(index) - 1, v[1]);
+    mos.back().sparse.emplace_back(static_cast<int>(index) - 1, v[1]);
   }
   return true;
 }
@@ -281,6 +295,7 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     return false;
   }
   if (const section_t* s = find("atoms"); s && !read_atoms(*s, m, error)) return false;
+  m.wf.conventions = molden_conventions();
   const section_t* gto = find("gto");
   if (gto && !read_gto(*gto, m, error)) return false;
   bool d5 = false, f7 = false, g9 = false;
@@ -290,14 +305,14 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     if (s.name == "7f") f7 = true;
     if (s.name == "9g") g9 = true;
   }
-  for (shell_t& shell : m.shells)
+  for (wf_shell_t& shell : m.wf.shells)
     shell.spherical = (shell.l == 2 && d5) || (shell.l == 3 && f7) || (shell.l == 4 && g9);
   if (const section_t* s = find("mo")) {
     if (!gto) {
       error = "the file has orbitals ([MO]) but no basis ([GTO])";
       return false;
     }
-    if (!read_mo(*s, m, m.basis_functions(), error)) return false;
+    if (!read_mo(*s, m, m.wf.basis_functions(), error)) return false;
   }
   if (const section_t* s = find("fr-coord"); s && !read_fr_coord(*s, m, error)) return false;
   if (const section_t* s = find("freq")) {
@@ -355,7 +370,7 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
         }
     }
   }
-  if (m.atoms.natom() == 0 && m.fr_atoms.natom() == 0 && m.steps.empty()) {
+  if (m.wf.atoms.natom() == 0 && m.fr_atoms.natom() == 0 && m.steps.empty()) {
     error = "no atoms in [Atoms], [FR-COORD] or [GEOMETRIES]";
     return false;
   }
