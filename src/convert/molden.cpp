@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "convert/molden_conventions.h"
+#include "convert/molden_sections.h"
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
 #include "formats/element_numbers.h"
@@ -22,97 +23,6 @@ namespace {
 
 constexpr double bohr = bohr_to_angstrom;
 
-struct section_t {
-  std::string name;    // lower case, without brackets
-  std::string option;  // what follows "]" on the line, lower case
-  int first_line = 0;  // of the section's content
-  std::string_view body;
-};
-
-// Splits the text at lines that start with "[".
-std::vector<section_t> sections_of(const std::string& text) {
-  std::vector<section_t> out;
-  LineCursor lines(text);
-  std::string_view line;
-  size_t body_start = 0;
-  auto close = [&](size_t end) {
-    if (!out.empty()) out.back().body = std::string_view(text).substr(body_start, end - body_start);
-  };
-  size_t offset = 0;
-  while (lines.next(line)) {
-    offset = static_cast<size_t>(line.data() - text.data());
-    const std::string_view t = trim(line);
-    if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {
-      close(offset);
-      section_t s;
-      const size_t end = t.find(']');
-      s.name = lower(trim(t.substr(1, end - 1)));
-      s.option = lower(trim(t.substr(end + 1)));
-      s.first_line = lines.number() + 1;
-      out.push_back(s);
-      body_start = std::min(text.size(), offset + line.size() + 1);
-    }
-  }
-  close(text.size());
-  return out;
-}
-
-class Reader {
- public:
-  Reader(const section_t& s, std::string& error) : lines_(s.body), first_(s.first_line), error_(error) {}
-  bool next(std::string_view& line) {
-    while (lines_.next(line))
-      if (!trim(line).empty()) return true;
-    return false;
-  }
-  void back() { lines_.back(); }
-  size_t bytes_left() const { return lines_.bytes_left(); }
-  bool fail(const std::string& what) {
-    error_ = "line " + std::to_string(first_ + lines_.number() - 1) + ": " + what;
-    return false;
-  }
-  // The words of a line as numbers; false (with the error) when one is not.
-  bool numbers(std::string_view line, std::vector<double>& out, size_t want) {
-    out.clear();
-    for (std::string_view w : split_words(line)) {
-      double v;
-      if (!word_to_double(w, v)) return fail("'" + std::string(w.substr(0, 24)) + "' is not a number");
-      out.push_back(v);
-    }
-    if (out.size() < want) return fail("expected " + std::to_string(want) + " numbers");
-    return true;
-  }
-
- private:
-  LineCursor lines_;
-  int first_;
-  std::string& error_;
-};
-
-bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
-  const double scale = s.option.find("angs") != std::string::npos ? 1.0 : bohr;
-  Reader r(s, error);
-  std::string_view line;
-  atom_appender atoms(m.wf.atoms);
-  while (r.next(line)) {
-    const std::vector<std::string_view> w = split_words(line);
-    double v[4];
-    if (w.size() < 6) return r.fail("an atom line is: name, number, atomic number, x, y, z");
-    for (size_t k = 0; k < 4; ++k)
-      if (!word_to_double(w[k + 2], v[k]))
-        return r.fail("'" + std::string(w[k + 2].substr(0, 24)) + "' is not a number");
-    const bool number = v[0] >= 0 && v[0] <= 200 && v[0] == static_cast<int>(v[0]);
-    std::string symbol = number ? symbol_of_number(static_cast<int>(v[0])) : std::string();
-    if (symbol.empty()) symbol = element_of_label(std::string(w[0]));
-    if (symbol.empty()) return r.fail("no element has the atomic number " + std::string(w[2]));
-    const vec3 p = vec3{v[1], v[2], v[3]} * scale;
-    atoms.add(symbol, p);
-    m.wf.centres.push_back(p * (1 / bohr));
-    m.wf.charges.push_back(std::max(0, number_of_symbol(symbol)));
-  }
-  return true;
-}
-
 int shell_l(std::string_view label) {
   static const char* const names[] = {"s", "p", "d", "f", "g"};
   for (int l = 0; l < 5; ++l)
@@ -120,8 +30,8 @@ int shell_l(std::string_view label) {
   return -1;
 }
 
-bool read_gto(const section_t& s, molden_t& m, std::string& error) {
-  Reader r(s, error);
+bool read_gto(const molden_section_t& s, molden_t& m, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   int atom = -1;
@@ -186,8 +96,8 @@ void split_label(const std::string& label, wf_orbital_t& mo) {
   mo.irrep = label.substr(rest);
 }
 
-bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
-  Reader r(s, error);
+bool read_mo(const molden_section_t& s, molden_t& m, int nbf, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   bool in_keys = false;
@@ -228,8 +138,8 @@ bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
   return true;
 }
 
-bool read_fr_coord(const section_t& s, molden_t& m, std::string& error) {
-  Reader r(s, error);
+bool read_fr_coord(const molden_section_t& s, molden_t& m, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   atom_appender atoms(m.fr_atoms);
@@ -245,7 +155,7 @@ bool read_fr_coord(const section_t& s, molden_t& m, std::string& error) {
 }
 
 // One number per line ([FREQ], [INT], the energies of [GEOCONV]).
-bool read_column(Reader& r, std::vector<double>& out, bool stop_at_text) {
+bool read_column(SectionReader& r, std::vector<double>& out, bool stop_at_text) {
   std::string_view line;
   std::vector<double> v;
   while (r.next(line)) {
@@ -263,8 +173,8 @@ bool read_column(Reader& r, std::vector<double>& out, bool stop_at_text) {
   return true;
 }
 
-bool read_norm_coords(const section_t& s, molden_t& m, size_t natoms, std::string& error) {
-  Reader r(s, error);
+bool read_norm_coords(const molden_section_t& s, molden_t& m, size_t natoms, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   size_t mode = 0;
@@ -281,25 +191,32 @@ bool read_norm_coords(const section_t& s, molden_t& m, size_t natoms, std::strin
   return true;
 }
 
+// What may name the program that wrote the file, in lower case: the title,
+// the program line, and the names of the sections (some programs add their
+// own, "[Molpro variables]").
+std::string program_marks(const std::vector<molden_section_t>& sections) {
+  std::string marks;
+  for (const molden_section_t& s : sections) {
+    marks += s.name + " " + s.option + "\n";
+    if (s.name == "title" || s.name == "program") marks += lower(s.body.substr(0, 400)) + "\n";
+  }
+  return marks;
+}
+
 }  // namespace
 
-bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
-  const std::vector<section_t> sections = sections_of(text);
-  auto find = [&](const char* name) -> const section_t* {
-    for (const section_t& s : sections)
-      if (s.name == name) return &s;
-    return nullptr;
-  };
+bool parse_molden_file(const std::vector<molden_section_t>& sections, molden_t& m, std::string& error) {
+  auto find = [&](const char* name) { return find_section(sections, name); };
   if (sections.empty() || !(find("molden format") || find("atoms") || find("geometries") || find("fr-coord"))) {
     error = "not a Molden file: no [Molden Format], [Atoms], [FR-COORD] or [GEOMETRIES] section";
     return false;
   }
-  if (const section_t* s = find("atoms"); s && !read_atoms(*s, m, error)) return false;
-  m.wf.conventions = molden_conventions();
-  const section_t* gto = find("gto");
+  if (!read_molden_atoms(sections, m, error)) return false;
+  m.wf.conventions = molden_conventions(program_marks(sections));
+  const molden_section_t* gto = find("gto");
   if (gto && !read_gto(*gto, m, error)) return false;
   bool d5 = false, f7 = false, g9 = false;
-  for (const section_t& s : sections) {
+  for (const molden_section_t& s : sections) {
     if (s.name == "5d" || s.name == "5d7f") d5 = f7 = true;
     if (s.name == "5d10f") d5 = true;
     if (s.name == "7f") f7 = true;
@@ -307,16 +224,16 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
   }
   for (wf_shell_t& shell : m.wf.shells)
     shell.spherical = (shell.l == 2 && d5) || (shell.l == 3 && f7) || (shell.l == 4 && g9);
-  if (const section_t* s = find("mo")) {
+  if (const molden_section_t* s = find("mo")) {
     if (!gto) {
       error = "the file has orbitals ([MO]) but no basis ([GTO])";
       return false;
     }
     if (!read_mo(*s, m, m.wf.basis_functions(), error)) return false;
   }
-  if (const section_t* s = find("fr-coord"); s && !read_fr_coord(*s, m, error)) return false;
-  if (const section_t* s = find("freq")) {
-    Reader r(*s, error);
+  if (const molden_section_t* s = find("fr-coord"); s && !read_fr_coord(*s, m, error)) return false;
+  if (const molden_section_t* s = find("freq")) {
+    SectionReader r(*s, error);
     std::vector<double> freq;
     if (!read_column(r, freq, false)) return false;
     const size_t natoms = static_cast<size_t>(m.fr_atoms.natom());
@@ -324,14 +241,14 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     m.modes.ir_intensity.assign(freq.size(), 0.0);
     m.modes.raman_intensity.assign(freq.size(), 0.0);
     m.modes.normal_mode.assign(freq.size(), {});
-    if (const section_t* n = find("fr-norm-coord"); n && !read_norm_coords(*n, m, natoms, error)) return false;
+    if (const molden_section_t* n = find("fr-norm-coord"); n && !read_norm_coords(*n, m, natoms, error)) return false;
     for (const std::vector<vec3>& mode : m.modes.normal_mode)
       if (mode.size() != natoms) {
         error = "[FR-NORM-COORD] does not give every mode of [FREQ] for every atom of [FR-COORD]";
         return false;
       }
-    if (const section_t* in = find("int")) {
-      Reader ri(*in, error);
+    if (const molden_section_t* in = find("int")) {
+      SectionReader ri(*in, error);
       std::vector<double> ir;
       if (!read_column(ri, ir, false)) return false;
       if (ir.size() == freq.size()) {
@@ -344,7 +261,7 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     m.modes = vibration_data_t{};
     m.ir = false;
   }
-  if (const section_t* s = find("geometries")) {
+  if (const molden_section_t* s = find("geometries")) {
     if (s->option.find("zmat") != std::string::npos) {
       error = "[GEOMETRIES] (ZMAT) is not supported";
       return false;
@@ -354,8 +271,8 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
       error = "[GEOMETRIES]: " + steps_error;
       return false;
     }
-    if (const section_t* c = find("geoconv")) {
-      Reader r(*c, error);
+    if (const molden_section_t* c = find("geoconv")) {
+      SectionReader r(*c, error);
       std::string_view line;
       std::vector<double> energies;
       while (r.next(line)) {

@@ -21,11 +21,17 @@ struct molden_t {
   bool ir = false;
   // Optimisation steps with their energies (when [GEOCONV] gives them).
   std::vector<geometry_section_t> steps;
+  // What the status message should say of the reading (a second Molden
+  // file in the text, read or not); warnings begin with "WARNING".
+  std::vector<std::string> notes;
 };
 
 // Largest basis the converter takes.
 constexpr int max_basis_functions = 20000;
 
 // Parses the text; false with `error` set (naming the line) when the file
-// can't be used. Sections the converter does not use are skipped.
+// can't be used. Sections the converter does not use are skipped. A text
+// of several Molden files one after another gives the first, with the beta
+// orbitals of the second when it describes the same atoms and basis
+// (molden_files.cpp).
 bool parse_molden(const std::string& text, molden_t& out, std::string& error);

@@ -1,5 +1,6 @@
 #include "convert/molden_grids.h"
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -31,5 +32,7 @@ bool convert_molden(const std::string& path, const grid_options_t& o, const std:
   }
   for (geometry_section_t& step : m.steps) geometries.push_back(std::move(step));
   for (geometry_section_t& g : geometries) g.comment = comment;
-  return write_wavefunction(m.wf, o, path, geometries, {}, target, error);
+  for (const std::string& note : m.notes)
+    if (note.rfind("WARNING", 0) == 0) std::fprintf(stderr, "%s: %s\n", path.c_str(), note.c_str());
+  return write_wavefunction(m.wf, o, path, geometries, m.notes, target, error);
 }

@@ -41,7 +41,7 @@ convention_fit_t best_convention(const wavefunction_t& wf, const std::vector<int
   convention_fit_t best;
   best.error = INFINITY;
   const std::vector<convention_t> all =
-      wf.conventions.empty() ? std::vector<convention_t>{standard_convention("Molden standard")} : wf.conventions;
+      wf.conventions.empty() ? std::vector<convention_t>{standard_convention("the Molden standard")} : wf.conventions;
   for (size_t k = 0; k < all.size(); ++k) {
     bool tried = false;
     for (size_t j = 0; j < k && !tried; ++j) tried = alike_for(wf, all[j], all[k]);
@@ -49,7 +49,7 @@ convention_fit_t best_convention(const wavefunction_t& wf, const std::vector<int
     basis_t basis = make_basis(wf, all[k]);
     const double error = orthonormality_error(basis, wf, mos, rows);
     if (error < best.error || k == 0) {
-      best.convention = k;
+      best.name = all[k].name;
       best.error = error;
       best.basis = std::move(basis);
     }

@@ -3,6 +3,7 @@
 // they are closest to it.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "convert/gaussian_basis.h"
@@ -15,12 +16,13 @@ double orthonormality_error(const basis_t& basis, const wavefunction_t& wf, cons
                             const std::vector<double>& rows);
 
 struct convention_fit_t {
-  size_t convention = 0;  // index into wf.conventions
-  double error = 0;       // orthonormality_error under it
-  basis_t basis;          // the basis as it normalises the shells
+  std::string name;  // the convention's
+  double error = 0;  // orthonormality_error under it
+  basis_t basis;     // the basis as it normalises the shells
 };
-// The convention of wf.conventions with the smallest error; of conventions
-// that treat every shell of the wavefunction alike only the first is
-// tried, so that it is the one named.
+// The convention of wf.conventions with the smallest error (the Molden
+// standard when it names none); of conventions that treat every shell of
+// the wavefunction alike only the first is tried, so that it is the one
+// named.
 convention_fit_t best_convention(const wavefunction_t& wf, const std::vector<int>& mos,
                                  const std::vector<double>& rows);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "molecule/elements.h"
 #include "molecule/mol_data.h"
 
 // One contracted shell as written: angular momentum l (0 … 4), whether it
@@ -69,7 +70,8 @@ struct wf_orbital_t {
 struct wavefunction_t {
   mol_data_t atoms;             // the geometry shown
   std::vector<vec3> centres;    // the atoms' positions in bohr
-  std::vector<double> charges;  // nuclear charge of each atom: Z, Z less the core electrons, or 0 (ghost)
+  std::vector<int> numbers;     // the atoms' atomic numbers (0: a dummy centre)
+  std::vector<double> charges;  // their nuclear charges: Z, Z less the core electrons, or 0 (ghost)
   std::vector<wf_shell_t> shells;
   std::vector<wf_orbital_t> orbitals;
   // The conventions the shells may be normalised in, the likeliest first;
@@ -77,6 +79,17 @@ struct wavefunction_t {
   std::vector<convention_t> conventions;
   int basis_functions() const;
 };
+
+// Adds an atom of atomic number z at `angstrom` (the same point as `bohr`)
+// with nuclear charge `charge` (`atoms` appends to wf.atoms). A ghost atom (charge 0, z > 0: basis
+// functions without a nucleus) is shown as a dummy atom, "Q", which is
+// never bonded, named after its element ("H ghost").
+void add_wavefunction_atom(wavefunction_t& wf, atom_appender& atoms, int z, double charge, const vec3& angstrom,
+                           const vec3& bohr);
+// What the atoms' charges mean for the density, for the status message:
+// the ghost atoms, and the core electrons that effective core potentials
+// take out of it. Empty when there are neither.
+std::vector<std::string> atom_charge_notes(const wavefunction_t& wf);
 
 // The Molden standard.
 convention_t standard_convention(const std::string& name);

@@ -17,7 +17,7 @@ namespace {
 
 // Largest deviation of CᵀSC from 1 that still counts as orthonormal: files
 // carry six to seventeen digits.
-constexpr double orthonormal_tolerance = 1e-3;
+constexpr double orthonormal_tolerance = 1e-4;
 // Values of the basis held at once.
 constexpr long long run_values = 1LL << 22;
 
@@ -104,13 +104,16 @@ std::vector<int> orbitals_needed(const wavefunction_t& wf, const std::vector<int
   return eval;
 }
 
-// The warning for orbitals that fit no convention.
-std::string not_orthonormal_note(double error) {
-  char line[200];
+// The convention used, or the warning for orbitals that fit none.
+std::string convention_note(const convention_fit_t& fit) {
+  if (fit.error <= orthonormal_tolerance)
+    return "Basis conventions: " + fit.name + ", under which the orbitals are orthonormal";
+  char line[320];
   std::snprintf(line, sizeof line,
-                "WARNING: the orbitals are not orthonormal in their basis (largest error %.2g): the basis and "
-                "the coefficients may not belong together",
-                error);
+                "WARNING: the orbitals are not orthonormal in their basis under any known conventions (largest error "
+                "%.2g, with those of %s): the basis and the coefficients may not belong together; the grids are "
+                "written with those conventions",
+                fit.error, fit.name.c_str());
   return line;
 }
 
@@ -195,10 +198,9 @@ bool write_wavefunction(const wavefunction_t& wf, const grid_options_t& o, const
     }
     plan.rows = coefficient_rows(wf, plan.eval, nbf);
     fit = best_convention(wf, plan.eval, plan.rows);
-    if (fit.error > orthonormal_tolerance) {
-      notes.push_back(not_orthonormal_note(fit.error));
-      std::fprintf(stderr, "%s: %s\n", source.c_str(), notes.back().c_str());
-    }
+    for (std::string& note : atom_charge_notes(wf)) notes.push_back(std::move(note));
+    notes.push_back(convention_note(fit));
+    if (fit.error > orthonormal_tolerance) std::fprintf(stderr, "%s: %s\n", source.c_str(), notes.back().c_str());
     set_grid_lattice(rec, lattice);
     const size_t symmetries = describe_grids(wf, chosen, source, rec, plan, output);
     if (rec.ngrid() > 0) {
