@@ -26,9 +26,6 @@ struct molden_t {
   std::vector<std::string> notes;
 };
 
-// Largest basis the converter takes.
-constexpr int max_basis_functions = 20000;
-
 // Parses the text; false with `error` set (naming the line) when the file
 // can't be used. Sections the converter does not use are skipped. A text
 // of several Molden files one after another gives the first, with the beta

@@ -67,6 +67,9 @@ struct wf_orbital_t {
   std::vector<double> dense;
 };
 
+// Largest basis the converters take.
+constexpr int max_basis_functions = 20000;
+
 struct wavefunction_t {
   mol_data_t atoms;             // the geometry shown
   std::vector<vec3> centres;    // the atoms' positions in bohr

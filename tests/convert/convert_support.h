@@ -18,3 +18,6 @@ std::vector<double> cube_values(const std::string& path);
 converter_run_t convert(const std::string& name, const std::string& file, const std::vector<std::string>& options = {});
 // Largest |a - s·b| over the points, with the sign s (±1) that fits best.
 double difference_up_to_sign(const std::vector<double>& a, const std::vector<double>& b);
+// Largest difference between the values of two sets of grids (infinite
+// when their shapes differ).
+double largest_difference(const std::vector<std::vector<double>>& a, const std::vector<std::vector<double>>& b);

@@ -121,9 +121,8 @@ TEST_F(Molden, OpenShellShowsAlphaAndBetaApart) {
   EXPECT_EQ(beta, 15);   // 4 occupied and 11 virtual
   bool said = false;
   for (const auto& st : told.statuses)
-    said = said ||
-           st.second.find("Open shell: alpha orbitals in symmetries 1-4, beta orbitals in symmetries 5-8") !=
-               std::string::npos;
+    said = said || st.second.find("Open shell: alpha orbitals in symmetries 1-4, beta orbitals in symmetries 5-8") !=
+                       std::string::npos;
   EXPECT_TRUE(said);
   EXPECT_EQ(*std::max_element(r.grid->net.begin(), r.grid->net.end()), 30);
 }

@@ -70,16 +70,6 @@ class MoldenWriters : public ::testing::Test {
   RecordingNotifier told;
 };
 
-double largest_difference(const std::vector<std::vector<double>>& a, const std::vector<std::vector<double>>& b) {
-  if (a.size() != b.size()) return INFINITY;
-  double worst = 0;
-  for (size_t g = 0; g < a.size(); ++g) {
-    if (a[g].size() != b[g].size()) return INFINITY;
-    for (size_t k = 0; k < a[g].size(); ++k) worst = std::max(worst, std::fabs(a[g][k] - b[g][k]));
-  }
-  return worst;
-}
-
 // Water with spherical and with Cartesian d, f and g shells, as psi4 1.3
 // writes it and rewritten as ORCA (pure f and g signs, unnormalised
 // primitives), psi4 before 1.0, Turbomole and CFOUR (Cartesian
@@ -112,8 +102,7 @@ TEST_F(MoldenWriters, EveryWritersConventionGivesTheSameGrids) {
   const std::string copy = dir.write("w.molden", read_file(fixture("h2o_turbomole.molden")));
   const program_result r =
       run_program({MIVOR_CLI_BINARY, "info", "--summary", copy}, {{"MIVOR_DIR", MIVOR_BUILD_RCDIR}}, dir.path());
-  EXPECT_NE(r.out.find("\"Basis conventions: Turbomole, under which the orbitals are orthonormal\""),
-            std::string::npos)
+  EXPECT_NE(r.out.find("\"Basis conventions: Turbomole, under which the orbitals are orthonormal\""), std::string::npos)
       << r.out;
 }
 
