@@ -183,3 +183,27 @@ TEST_F(MoldenWriters, EcpAndGhostAtomsKeepTheirElements) {
 }
 
 }  // namespace
+
+namespace {
+
+// The grid that mivor-cli info calls current on opening `file`.
+int current_grid(const TempDir& dir, const std::string& file) {
+  const program_result r =
+      run_program({MIVOR_CLI_BINARY, "info", file}, {{"MIVOR_DIR", MIVOR_BUILD_RCDIR}}, dir.path());
+  const size_t at = r.out.find("\"current\":");
+  return at == std::string::npos ? -1 : std::atoi(r.out.c_str() + at + 10);
+}
+
+// A file that comes through a converter opens on its highest occupied
+// orbital (the alpha one of an open shell), the native file it left on its
+// last grid.
+TEST(OpeningConverted, ShowsTheHighestOccupiedOrbital) {
+  TempDir dir;
+  const std::string closed = dir.write("h2co.molden", read_file(fixture("h2co.molden")));
+  const std::string open = dir.write("nh2.molden", read_file(fixture("nh2_uhf.molden")));
+  EXPECT_EQ(current_grid(dir, closed), 8);  // the density, then HOMO-7 … HOMO
+  EXPECT_EQ(current_grid(dir, dir.file("h2co.mvr")), 19);
+  EXPECT_EQ(current_grid(dir, open), 6);  // the two densities, then alpha HOMO-4 … HOMO
+}
+
+}  // namespace
