@@ -25,13 +25,15 @@ std::vector<file_part_t> molden_files(const std::string& text) {
   LineCursor lines(text);
   std::string_view line;
   while (lines.next(line)) {
-    const std::string t = lower(trim(line));
+    const std::string_view t = trim(line);
+    if (t.empty() || t.front() != '[') continue;
     const size_t offset = static_cast<size_t>(line.data() - text.data());
-    if (t == "[molden format]" && offset > 0 && parts.back().text.data() != line.data()) {
+    if (t.size() == 15 && starts_with_nocase(t, "[molden format]") && offset > 0 &&
+        parts.back().text.data() != line.data()) {
       file_part_t& last = parts.back();
       last.text = last.text.substr(0, offset - static_cast<size_t>(last.text.data() - text.data()));
       parts.push_back({std::string_view(text).substr(offset), lines.number(), false});
-    } else if (t.rfind("[atoms]", 0) == 0) {
+    } else if (starts_with_nocase(t, "[atoms]")) {
       parts.back().atoms = true;
     }
   }

@@ -29,6 +29,11 @@ double orthonormality_error(const basis_t& basis, const wavefunction_t& wf, cons
 
 namespace {
 
+// A convention under which the orbitals are orthonormal this closely ends
+// the search: another can fit better only by functions that carry less
+// than this of any orbital, which no grid would show.
+constexpr double decisive_fit = 1e-6;
+
 // Whether two conventions normalise every shell of `wf` alike.
 bool alike_for(const wavefunction_t& wf, const convention_t& a, const convention_t& b) {
   return std::all_of(wf.shells.begin(), wf.shells.end(), [&](const wf_shell_t& s) { return a.of(s) == b.of(s); });
@@ -53,6 +58,7 @@ convention_fit_t best_convention(const wavefunction_t& wf, const std::vector<int
       best.error = error;
       best.basis = std::move(basis);
     }
+    if (best.error <= decisive_fit) break;
   }
   return best;
 }

@@ -21,8 +21,8 @@ struct convention_fit_t {
   basis_t basis;     // the basis as it normalises the shells
 };
 // The convention of wf.conventions with the smallest error (the Molden
-// standard when it names none); of conventions that treat every shell of
-// the wavefunction alike only the first is tried, so that it is the one
-// named.
+// standard when it names none), tried in order until one fits within 1e-6;
+// of conventions that treat every shell of the wavefunction alike only the
+// first is tried, so that it is the one named.
 convention_fit_t best_convention(const wavefunction_t& wf, const std::vector<int>& mos,
                                  const std::vector<double>& rows);
