@@ -99,7 +99,8 @@ class FieldReader {
   }
   bool skip_values(const std::string& label, long long n, char type) {
     std::string_view line;
-    for (long long k = 0; k < (n + per_line(type) - 1) / per_line(type); ++k)
+    const long long lines = n / per_line(type) + (n % per_line(type) != 0);
+    for (long long k = 0; k < lines; ++k)
       if (!lines_.next(line)) return fail(label + ": the file ends before its values");
     return true;
   }

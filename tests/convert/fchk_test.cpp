@@ -85,6 +85,9 @@ TEST_F(Fchk, BrokenFilesGiveOneClearMessage) {
        "shell 3: shell type 5 is not one of -4 … 4 (s to g)"},
       {edited("Shell to atom map", "Shell to atom list"), "no 'Shell to atom map' array in the file"},
       {good.substr(0, good.find("Beta MO coefficients") + 600), "Beta MO coefficients: the file ends before"},
+      {edited("Integer atomic weights                     I   N=           2",
+              "Integer atomic weights                     I   N= 9223372036854775807"),
+       "Integer atomic weights: the file ends before its values"},
   };
   for (const auto& c : cases) {
     std::string error;
