@@ -11,7 +11,7 @@
 
 namespace {
 
-struct field_t {
+struct fchk_field_t {
   char type = 0;
   bool array = false;
   std::vector<double> values;  // a scalar's value, or the array's
@@ -44,7 +44,7 @@ long long per_line(char type) { return type == 'I' ? 6 : type == 'L' ? 72 : 5; }
 class FieldReader {
  public:
   FieldReader(const std::string& text, std::string& error) : lines_(text), error_(error) {}
-  bool read(std::map<std::string, field_t>& out) {
+  bool read(std::map<std::string, fchk_field_t>& out) {
     std::string_view line;
     lines_.next(line);  // the title
     lines_.next(line);  // job type, method, basis
@@ -54,7 +54,7 @@ class FieldReader {
       const std::vector<std::string_view> w = split_words(line.size() > 43 ? line.substr(43) : std::string_view());
       if (w.empty() || w[0].size() != 1 || std::string_view("IRCL").find(w[0][0]) == std::string_view::npos)
         return fail("'" + std::string(trim(line).substr(0, 60)) + "' is not a field of a formatted checkpoint file");
-      field_t f;
+      fchk_field_t f;
       f.type = w[0][0];
       const bool use = std::find(std::begin(wanted), std::end(wanted), label) != std::end(wanted);
       if (w.size() == 3 && w[1] == "N=") {
@@ -109,7 +109,7 @@ class FieldReader {
 };
 
 struct fields_t {
-  std::map<std::string, field_t> map;
+  std::map<std::string, fchk_field_t> map;
   std::string& error;
   // A field that must be there; null with the error set when it isn't.
   const std::vector<double>* need(const char* label, bool array) {

@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "convert/molden_atoms.h"
 #include "convert/molden_conventions.h"
+#include "convert/molden_files.h"
 #include "convert/molden_sections.h"
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
@@ -203,15 +205,14 @@ std::string program_marks(const std::vector<molden_section_t>& sections) {
   return marks;
 }
 
-}  // namespace
-
+// One Molden file of the text.
 bool parse_molden_file(const std::vector<molden_section_t>& sections, molden_t& m, std::string& error) {
   auto find = [&](const char* name) { return find_section(sections, name); };
   if (sections.empty() || !(find("molden format") || find("atoms") || find("geometries") || find("fr-coord"))) {
     error = "not a Molden file: no [Molden Format], [Atoms], [FR-COORD] or [GEOMETRIES] section";
     return false;
   }
-  if (!read_molden_atoms(sections, m, error)) return false;
+  if (!read_molden_atoms(sections, m.wf, error)) return false;
   m.wf.conventions = molden_conventions(program_marks(sections));
   const molden_section_t* gto = find("gto");
   if (gto && !read_gto(*gto, m, error)) return false;
@@ -291,5 +292,25 @@ bool parse_molden_file(const std::vector<molden_section_t>& sections, molden_t& 
     error = "no atoms in [Atoms], [FR-COORD] or [GEOMETRIES]";
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
+  const std::vector<molden_file_part_t> files = molden_files(text);
+  if (!parse_molden_file(molden_sections(files[0].text, files[0].first_line), m, error)) return false;
+  if (files.size() < 2) return true;
+  molden_t second;
+  std::string second_error;
+  if (parse_molden_file(molden_sections(files[1].text, files[1].first_line), second, second_error))
+    add_second_file(m.wf, second.wf, files[1].first_line, m.notes);
+  else
+    m.notes.push_back("WARNING: the second Molden file in it can't be read (" + second_error +
+                      "): its orbitals are not read");
+  if (files.size() > 2)
+    m.notes.push_back("WARNING: " + std::to_string(files.size() - 2) + " further Molden file" +
+                      (files.size() > 3 ? "s" : "") + " in it (from line " + std::to_string(files[2].first_line) +
+                      ") not read");
   return true;
 }

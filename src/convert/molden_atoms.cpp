@@ -6,11 +6,12 @@
 // electrons as well; where one names an atom, it is taken instead of the
 // column, so that no core is counted twice. The column gives the element
 // only when the name gives none.
+#include "convert/molden_atoms.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "convert/molden_sections.h"
 #include "formats/element_numbers.h"
 #include "molecule/lattice.h"
 
@@ -104,12 +105,12 @@ std::map<size_t, double> block_cores(const std::vector<molden_section_t>& sectio
 
 }  // namespace
 
-bool read_molden_atoms(const std::vector<molden_section_t>& sections, molden_t& m, std::string& error) {
+bool read_molden_atoms(const std::vector<molden_section_t>& sections, wavefunction_t& wf, std::string& error) {
   const molden_section_t* s = find_section(sections, "atoms");
   std::vector<atom_line_t> atoms;
   if (!s || !read_atom_lines(*s, atoms, error)) return !s;
   const std::map<size_t, double> cores = block_cores(sections, atoms);
-  atom_appender append(m.wf.atoms);
+  atom_appender append(wf.atoms);
   for (size_t i = 0; i < atoms.size(); ++i) {
     const atom_line_t& a = atoms[i];
     double charge = a.z;
@@ -120,7 +121,7 @@ bool read_molden_atoms(const std::vector<molden_section_t>& sections, molden_t& 
     } else if (a.charge > 0 && a.charge < a.z) {
       charge = std::round(a.charge);
     }
-    add_wavefunction_atom(m.wf, append, a.z, charge, a.angstrom, a.bohr);
+    add_wavefunction_atom(wf, append, a.z, charge, a.angstrom, a.bohr);
   }
   return true;
 }

@@ -1,13 +1,12 @@
 // The sections of a Molden file ("[Name] option" lines and what follows
-// them), a reader of one section's lines that names the line of a fault,
-// and the parts of the Molden reader that share them.
+// them) and a reader of one section's lines that names the line of a fault,
+// for the parts of the Molden reader.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "convert/molden.h"
 #include "convert/text_lines.h"
 
 struct molden_section_t {
@@ -44,8 +43,3 @@ class SectionReader {
   int first_;
   std::string& error_;
 };
-
-// The atoms of [Atoms], with what [Pseudo] and [Core] say of their cores.
-bool read_molden_atoms(const std::vector<molden_section_t>& sections, molden_t& m, std::string& error);
-// One Molden file of the text (a text may hold several one after another).
-bool parse_molden_file(const std::vector<molden_section_t>& sections, molden_t& m, std::string& error);
