@@ -7,7 +7,8 @@
     same cube gzipped against the plain one;
   - Molden to grids: benzene/cc-pVDZ (made once with psi4) on an 80^3
     lattice, every occupied orbital and ten virtuals evaluated; time per
-    orbital, and the scaling with lattice points and basis size;
+    orbital, and the scaling with lattice points and basis size; the
+    formatted checkpoint file of the same calculation against it;
   - a 10,000-frame multi-model PDB through the Open Babel bridge against
     obabel converting it to XYZ; our XYZ reader on the same frames as XYZ
     against obabel reading them.
@@ -91,8 +92,8 @@ def make_cube(path, n=200):
             f.write("".join(line) + "\n")
 
 
-def make_benzene_molden(path):
-    if os.path.exists(path):
+def make_benzene_molden(path, fchk):
+    if os.path.exists(path) and os.path.exists(fchk):
         return
     work = os.path.join(DATA, "psi4-benzene")
     os.makedirs(work, exist_ok=True)
@@ -103,9 +104,11 @@ def make_benzene_molden(path):
         geometry.append("H %.6f %.6f 0.0" % (2.481 * math.cos(a), 2.481 * math.sin(a)))
     with open(os.path.join(work, "input.dat"), "w") as f:
         f.write("memory 1 gb\nmolecule {\n0 1\n%s\n}\nset basis cc-pvdz\nset scf_type df\n"
-                "E, wfn = energy('scf', return_wfn=True)\nmolden(wfn, 'benzene.molden')\n" % "\n".join(geometry))
+                "E, wfn = energy('scf', return_wfn=True)\nmolden(wfn, 'benzene.molden')\nfchk(wfn, 'benzene.fchk')\n"
+                % "\n".join(geometry))
     subprocess.run(["psi4", "-n", "2", "input.dat", "-o", "output.dat"], cwd=work, check=True)
     shutil.copy(os.path.join(work, "benzene.molden"), path)
+    shutil.copy(os.path.join(work, "benzene.fchk"), fchk)
 
 
 def make_lattice_cube(path, n):
@@ -161,7 +164,8 @@ def main():
                                    gz_peak))
 
     benzene = os.path.join(DATA, "benzene.molden")
-    make_benzene_molden(benzene)
+    benzene_fchk = os.path.join(DATA, "benzene.fchk")
+    make_benzene_molden(benzene, benzene_fchk)
     # A copy: the converter writes its native file beside its input.
     h2co = os.path.join(DATA, "h2co.molden")
     shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "data", "convert",
@@ -174,6 +178,14 @@ def main():
         print("molden benzene/cc-pVDZ (114 functions) on %d^3: %.3f s (processor %.3f s), %.1f ms per orbital "
               "evaluated (32), %.0f ns per point and orbital"
               % (net, t, CPU["molden2mvr"], t / 32 * 1e3, t / 32 / net ** 3 * 1e9))
+    if os.path.exists(os.path.join(CONV, "fchk2mvr")):
+        like80 = os.path.join(DATA, "lattice80.cube")
+        molden = median_time([os.path.join(CONV, "molden2mvr"), "--like", like80, benzene])
+        molden_cpu = CPU["molden2mvr"]
+        fchk = median_time([os.path.join(CONV, "fchk2mvr"), "--like", like80, benzene_fchk])
+        print("fchk benzene/cc-pVDZ on 80^3: %.3f s (processor %.3f s); Molden file of the same orbitals %.3f s "
+              "(processor %.3f s); ratio fchk/Molden %.2f (processor %.2f)"
+              % (fchk, CPU["fchk2mvr"], molden, molden_cpu, fchk / molden, CPU["fchk2mvr"] / molden_cpu))
     t = median_time([os.path.join(CONV, "molden2mvr"), "--like", os.path.join(DATA, "lattice80.cube"), h2co])
     print("molden formaldehyde/cc-pVDZ (38 functions) on 80^3: %.3f s (processor %.3f s), %.1f ms per orbital "
           "evaluated (19)" % (t, CPU["molden2mvr"], t / 19 * 1e3))

@@ -45,7 +45,7 @@ BENCHMARK(BM_ScanCubeValues)->Unit(benchmark::kMillisecond);
 void BM_MoldenToGrids(benchmark::State& state) {
   const std::string in = MIVOR_SOURCE_DIR "/tests/data/convert/h2co.molden";
   const std::string out = "/tmp/mivor-bench-h2co.mvr";
-  molden_options_t o;
+  grid_options_t o;
   o.net = static_cast<int>(state.range(0));
   std::string error;
   for (auto _ : state)

@@ -5,10 +5,12 @@
 # radical and triplet O2 (UHF) and of hydrogen fluoride with g functions (spherical and
 # Cartesian), the cube files psi4 writes for some of their orbitals and for
 # the density, PDB, mol2 and SDF files written by Open Babel, and the output
-# of an NWChem optimisation of water.
+# of an NWChem optimisation of water. Then wavefunctions written by psi4 both
+# as Molden and as formatted checkpoint files, and the Molden files
+# rewritten as other programs write them (scripts/molden_writers.py).
 #
 #   scripts/install-deps.sh --peers               (psi4, openbabel, nwchem)
-#   bash scripts/make_converter_fixtures.sh      (about a minute)
+#   bash scripts/make_converter_fixtures.sh      (a few minutes)
 set -euo pipefail
 out="$(cd "$(dirname "$0")/.." && pwd)/tests/data/convert"
 work="$(mktemp -d)"
@@ -148,4 +150,104 @@ task scf optimize
 NW
 (cd "$work/nwchem" && nwchem h2o.nw >h2o_nwchem.out 2>/dev/null)
 cp "$work/nwchem/h2o_nwchem.out" "$out/"
+# Wavefunctions in a small basis with d, f and g shells on oxygen (water
+# tilted against the axes, no symmetry): spherical and Cartesian, each as
+# psi4 writes it in Molden and in formatted checkpoint form; the OH radical
+# (UHF, d shells only); water with a ghost hydrogen (its basis, no nucleus);
+# hydrogen iodide with the effective core potential of def2-SVP (psi4
+# writes iodine's charge, 25, in the Molden atom line). Their Molden files
+# are then rewritten as ORCA, psi4 before 1.0, Turbomole, CFOUR and Molpro
+# write them, and the spherical checkpoint file with its s and p shells of
+# equal exponents as SP shells, as Gaussian writes them.
+wavefunction_basis() {
+  local kind=$1 high=$2
+  cat <<BASIS
+[ mini ]
+$kind
+****
+H 0
+S 3 1.00
+      3.42525091 0.15432897
+      0.62391373 0.53532814
+      0.16885540 0.44463454
+****
+O 0
+S 3 1.00
+    130.7093200 0.15432897
+     23.8088610 0.53532814
+      6.4436083 0.44463454
+SP 3 1.00
+      5.0331513 -0.09996723 0.15591627
+      1.1695961 0.39951283 0.60768372
+      0.3803890 0.70011547 0.39195739
+D 2 1.00
+      1.8000000 0.4000000
+      0.6000000 0.7000000
+$high
+****
+BASIS
+}
+fg_shells="F 1 1.00
+      1.1000000 1.0000000
+G 1 1.00
+      0.9000000 1.0000000"
+# $1 name, $2 geometry, $3 basis block (or "set basis NAME"), $4 options.
+run_wavefunction() {
+  local name=$1 geometry=$2 basis=$3 options=${4:-}
+  mkdir -p "$work/$name"
+  cat >"$work/$name/input.dat" <<INPUT
+memory 300 mb
+molecule {
+$geometry
+symmetry c1
+no_reorient
+no_com
+}
+$basis
+set scf_type pk
+set e_convergence 10
+set d_convergence 10
+$options
+E, wfn = energy('scf', return_wfn=True)
+molden(wfn, '$name.molden')
+fchk(wfn, '$name.fchk')
+INPUT
+  (cd "$work/$name" && psi4 -n 1 input.dat -o output.dat)
+}
+water="0 1
+O   0.0000  0.0000  0.1173
+H   0.2110  0.7572 -0.4692
+H  -0.1550 -0.7572 -0.4692"
+run_wavefunction h2o_sph "$water" "basis {
+assign mini
+$(wavefunction_basis spherical "$fg_shells")
+}"
+run_wavefunction h2o_cart "$water" "basis {
+assign mini
+$(wavefunction_basis cartesian "$fg_shells")
+}"
+run_wavefunction oh_uhf "0 2
+O  0.00  0.00  0.00
+H  0.31  0.45  0.79" "basis {
+assign mini
+$(wavefunction_basis spherical "")
+}" "set reference uhf"
+run_wavefunction h2o_ghost "$water
+Gh(H)  1.2  1.5  1.0" "basis {
+assign mini
+$(wavefunction_basis spherical "")
+}"
+run_wavefunction hi_ecp "0 1
+I  0.000  0.000  0.000
+H  0.000  0.000  1.610" "set basis def2-svp"
+for f in h2o_sph h2o_cart oh_uhf; do cp "$work/$f/$f.molden" "$work/$f/$f.fchk" "$out/"; done
+cp "$work/h2o_ghost/h2o_ghost.molden" "$work/hi_ecp/hi_ecp.molden" "$out/"
+scripts="$(cd "$(dirname "$0")" && pwd)"
+writers="$scripts/molden_writers.py"
+python3 "$writers" orca "$out/h2o_sph.molden" "$out/h2o_orca.molden"
+python3 "$writers" psi4_0 "$out/h2o_sph.molden" "$out/h2o_psi4_0.molden"
+python3 "$writers" turbomole "$out/h2o_cart.molden" "$out/h2o_turbomole.molden"
+python3 "$writers" cfour "$out/h2o_cart.molden" "$out/h2o_cfour.molden"
+python3 "$writers" molpro "$out/oh_uhf.molden" "$out/oh_molpro.molden"
+python3 "$scripts/fchk_sp_shells.py" "$out/h2o_sph.fchk" "$out/h2o_sp.fchk"
 ls -l "$out"

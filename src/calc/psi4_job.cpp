@@ -81,6 +81,6 @@ int run_psi4_orbitals(const job_options_t& options, const std::string& file) {
     if (said.find_first_not_of(" \n\t") == std::string::npos) said = last_lines_of(scratch.file("output.dat"), 12);
     return job_failure(job, "psi4 failed; its last lines:\n" + said);
   }
-  if (!convert_molden(scratch.file("orbitals.molden"), molden_options_t{}, file, error)) return job_failure(job, error);
+  if (!convert_molden(scratch.file("orbitals.molden"), grid_options_t{}, file, error)) return job_failure(job, error);
   return job_done;
 }

@@ -3,10 +3,12 @@
 // A shell's radial part is normalised like x^l·exp(-αr²); its Cartesian
 // components x^a·y^b·z^c share it, and a basis function is a fixed
 // combination of the components (`transform`): for a Cartesian shell the
-// factor that normalises each component on its own, or 1 when all share the
-// factor of x^l; for a spherical shell a real solid harmonic in Molden's
-// order (m = 0, +1, -1, +2, -2, …), built from the closed formula for its
-// Cartesian terms and normalised with the components' overlap.
+// factor its convention gives each component (wavefunction.h: normalised on
+// its own, or sharing the factor of x^l, …); for a spherical shell a real
+// solid harmonic in Molden's order (m = 0, +1, -1, +2, -2, …), built from
+// the closed formula for its Cartesian terms and normalised with the
+// components' overlap. A convention may have the source's coefficients
+// multiply raw primitives, so that the contraction's weights differ.
 //
 // The overlap of two primitives is the product of one-dimensional overlaps
 // from the Obara–Saika recursion. On a lattice along the axes every
@@ -134,18 +136,41 @@ std::vector<double> component_block(const basis_shell_t& a, const basis_shell_t&
   return block;
 }
 
+// The factor of a Cartesian component that shares the normalisation of
+// x^l, under each scale.
+double component_factor(const std::array<int, 3>& c, int l, cartesian_scale_t scale) {
+  switch (scale) {
+    case cartesian_scale_t::own:
+      return 1 / std::sqrt(component_overlap(c, c, l));
+    case cartesian_scale_t::shared:
+      return 1.0;
+    case cartesian_scale_t::own_dfact:
+      return std::sqrt(double_factorial(2 * l - 1)) / std::sqrt(component_overlap(c, c, l));
+    case cartesian_scale_t::shared_dfact:
+      return std::sqrt(double_factorial(2 * l - 1));
+  }
+  return 1.0;
+}
+
 }  // namespace
 
-basis_t make_basis(const molden_t& m, cartesian_norm_t norm) {
+basis_t make_basis(const wavefunction_t& wf, const convention_t& convention) {
   basis_t basis;
-  for (const shell_t& s : m.shells) {
+  for (const wf_shell_t& s : wf.shells) {
+    const shell_norm_t& norm = convention.of(s);
     basis_shell_t b;
-    b.centre = m.centres[static_cast<size_t>(s.atom)];
+    b.centre = wf.centres[static_cast<size_t>(s.atom)];
     b.l = s.l;
     b.alpha = s.exponents;
     b.cartesian = cartesian_components(s.l);
+    if (!s.spherical && norm.order.size() == b.cartesian.size()) {
+      std::vector<std::array<int, 3>> ordered;
+      for (int k : norm.order) ordered.push_back(b.cartesian[static_cast<size_t>(k)]);
+      b.cartesian = ordered;
+    }
     for (size_t p = 0; p < s.exponents.size(); ++p)
-      b.weight.push_back(s.coefficients[p] * primitive_norm(s.exponents[p], s.l));
+      b.weight.push_back(norm.raw_primitives ? s.coefficients[p]
+                                             : s.coefficients[p] * primitive_norm(s.exponents[p], s.l));
     // Renormalise the contraction: its x^l component gets norm 1.
     double self = 0;
     for (size_t p = 0; p < b.alpha.size(); ++p)
@@ -161,15 +186,15 @@ basis_t make_basis(const molden_t& m, cartesian_norm_t norm) {
       b.functions = 2 * s.l + 1;
       for (int k = 0; k < b.functions; ++k) {
         const int mm = k == 0 ? 0 : (k % 2 ? (k + 1) / 2 : -(k / 2));
-        const std::vector<double> row = solid_harmonic(s.l, mm, b.cartesian);
+        std::vector<double> row = solid_harmonic(s.l, mm, b.cartesian);
+        if (norm.high_m_negated && std::abs(mm) >= 3)
+          for (double& c : row) c = -c;
         b.transform.insert(b.transform.end(), row.begin(), row.end());
       }
     } else {
       b.functions = static_cast<int>(nc);
       b.transform.assign(nc * nc, 0.0);
-      for (size_t c = 0; c < nc; ++c)
-        b.transform[c * nc + c] =
-            norm == cartesian_norm_t::own ? 1 / std::sqrt(component_overlap(b.cartesian[c], b.cartesian[c], s.l)) : 1.0;
+      for (size_t c = 0; c < nc; ++c) b.transform[c * nc + c] = component_factor(b.cartesian[c], s.l, norm.cartesian);
     }
     b.first = basis.functions;
     basis.functions += b.functions;

@@ -5,13 +5,8 @@
 
 #include <vector>
 
-#include "convert/molden.h"
+#include "convert/wavefunction.h"
 #include "molecule/lattice.h"
-
-// How the Cartesian functions of a shell with l ≥ 2 are normalised: each on
-// its own (the Molden convention), or all with the factor of x^l (as psi4
-// 1.3.2 writes them: xy, xz, yz like xx, every g component like xxxx).
-enum class cartesian_norm_t { own, shared };
 
 struct basis_shell_t {
   vec3 centre{};  // bohr
@@ -20,7 +15,7 @@ struct basis_shell_t {
   // Contraction coefficient × normalisation of x^l·exp(-αr²) × the factor
   // that makes the contraction normalised.
   std::vector<double> weight;
-  std::vector<std::array<int, 3>> cartesian;  // powers of x, y, z, in Molden order
+  std::vector<std::array<int, 3>> cartesian;  // powers of x, y, z, in the source's order
   std::vector<double> transform;              // functions × Cartesian components, row-major
   int functions = 0;
   int first = 0;  // index of the first function
@@ -31,7 +26,8 @@ struct basis_t {
   int functions = 0;
 };
 
-basis_t make_basis(const molden_t& m, cartesian_norm_t norm);
+// The basis of the shells of `wf` as `convention` normalises them.
+basis_t make_basis(const wavefunction_t& wf, const convention_t& convention);
 
 // S·C for the columns of C (functions × columns, row-major): the overlap
 // matrix is built shell pair by shell pair and never held whole.

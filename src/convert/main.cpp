@@ -17,6 +17,7 @@
 
 #include "convert/babel.h"
 #include "convert/cube.h"
+#include "convert/fchk_grids.h"
 #include "convert/molden_grids.h"
 #include "convert/native_in.h"
 #include "convert/text_lines.h"
@@ -31,17 +32,17 @@ namespace {
 
 const char usage[] =
     "usage: mivor-convert NAME [options] FILE   (or a link named NAME)\n"
-    "  FORMAT2mvr FILE      FILE to the native file beside it (xyz, cube, molden,\n"
+    "  FORMAT2mvr FILE      FILE to the native file beside it (xyz, cube, molden, fchk,\n"
     "                       qc for program outputs, and the Open Babel formats)\n"
     "  mvr2FORMAT FILE.mvr  the native file to FILE.FORMAT (xyz and Open Babel formats)\n"
-    "options of molden2mvr: --spacing BOHR --net N --margin BOHR --like LATTICE.cube\n"
+    "options of molden2mvr and fchk2mvr: --spacing BOHR --net N --margin BOHR --like LATTICE.cube\n"
     "                       --all (every orbital) --density (the densities only)\n"
     "options of cube2mvr:   --epot POTENTIAL.cube\n";
 
 struct command_t {
   std::string format;
   bool forward = true;
-  molden_options_t molden;
+  grid_options_t molden;
   std::optional<std::string> epot;
   std::string file;
 };
@@ -139,6 +140,7 @@ bool forward(const command_t& c, std::string& error) {
   }
   if (c.format == "cube" || c.format == "cub") return convert_cube(c.file, c.epot, target, error);
   if (c.format == "molden") return convert_molden(c.file, c.molden, target, error);
+  if (c.format == "fchk") return convert_fchk(c.file, c.molden, target, error);
   return babel_to_native(c.format, c.file, target, error);
 }
 

@@ -8,112 +8,22 @@
 #include "convert/molden.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
+#include "convert/molden_atoms.h"
+#include "convert/molden_conventions.h"
+#include "convert/molden_files.h"
+#include "convert/molden_sections.h"
 #include "convert/text_lines.h"
 #include "convert/xyz.h"
 #include "formats/element_numbers.h"
 #include "molecule/elements.h"
 
-int molden_t::basis_functions() const {
-  int n = 0;
-  for (const shell_t& s : shells) n += s.functions();
-  return n;
-}
-
 namespace {
 
 constexpr double bohr = bohr_to_angstrom;
-
-struct section_t {
-  std::string name;    // lower case, without brackets
-  std::string option;  // what follows "]" on the line, lower case
-  int first_line = 0;  // of the section's content
-  std::string_view body;
-};
-
-// Splits the text at lines that start with "[".
-std::vector<section_t> sections_of(const std::string& text) {
-  std::vector<section_t> out;
-  LineCursor lines(text);
-  std::string_view line;
-  size_t body_start = 0;
-  auto close = [&](size_t end) {
-    if (!out.empty()) out.back().body = std::string_view(text).substr(body_start, end - body_start);
-  };
-  size_t offset = 0;
-  while (lines.next(line)) {
-    offset = static_cast<size_t>(line.data() - text.data());
-    const std::string_view t = trim(line);
-    if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {
-      close(offset);
-      section_t s;
-      const size_t end = t.find(']');
-      s.name = lower(trim(t.substr(1, end - 1)));
-      s.option = lower(trim(t.substr(end + 1)));
-      s.first_line = lines.number() + 1;
-      out.push_back(s);
-      body_start = std::min(text.size(), offset + line.size() + 1);
-    }
-  }
-  close(text.size());
-  return out;
-}
-
-class Reader {
- public:
-  Reader(const section_t& s, std::string& error) : lines_(s.body), first_(s.first_line), error_(error) {}
-  bool next(std::string_view& line) {
-    while (lines_.next(line))
-      if (!trim(line).empty()) return true;
-    return false;
-  }
-  void back() { lines_.back(); }
-  size_t bytes_left() const { return lines_.bytes_left(); }
-  bool fail(const std::string& what) {
-    error_ = "line " + std::to_string(first_ + lines_.number() - 1) + ": " + what;
-    return false;
-  }
-  // The words of a line as numbers; false (with the error) when one is not.
-  bool numbers(std::string_view line, std::vector<double>& out, size_t want) {
-    out.clear();
-    for (std::string_view w : split_words(line)) {
-      double v;
-      if (!word_to_double(w, v)) return fail("'" + std::string(w.substr(0, 24)) + "' is not a number");
-      out.push_back(v);
-    }
-    if (out.size() < want) return fail("expected " + std::to_string(want) + " numbers");
-    return true;
-  }
-
- private:
-  LineCursor lines_;
-  int first_;
-  std::string& error_;
-};
-
-bool read_atoms(const section_t& s, molden_t& m, std::string& error) {
-  const double scale = s.option.find("angs") != std::string::npos ? 1.0 : bohr;
-  Reader r(s, error);
-  std::string_view line;
-  atom_appender atoms(m.atoms);
-  while (r.next(line)) {
-    const std::vector<std::string_view> w = split_words(line);
-    double v[4];
-    if (w.size() < 6) return r.fail("an atom line is: name, number, atomic number, x, y, z");
-    for (size_t k = 0; k < 4; ++k)
-      if (!word_to_double(w[k + 2], v[k]))
-        return r.fail("'" + std::string(w[k + 2].substr(0, 24)) + "' is not a number");
-    const bool number = v[0] >= 0 && v[0] <= 200 && v[0] == static_cast<int>(v[0]);
-    std::string symbol = number ? symbol_of_number(static_cast<int>(v[0])) : std::string();
-    if (symbol.empty()) symbol = element_of_label(std::string(w[0]));
-    if (symbol.empty()) return r.fail("no element has the atomic number " + std::string(w[2]));
-    const vec3 p = vec3{v[1], v[2], v[3]} * scale;
-    atoms.add(symbol, p);
-    m.centres.push_back(p * (1 / bohr));
-  }
-  return true;
-}
 
 int shell_l(std::string_view label) {
   static const char* const names[] = {"s", "p", "d", "f", "g"};
@@ -122,8 +32,8 @@ int shell_l(std::string_view label) {
   return -1;
 }
 
-bool read_gto(const section_t& s, molden_t& m, std::string& error) {
-  Reader r(s, error);
+bool read_gto(const molden_section_t& s, molden_t& m, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   int atom = -1;
@@ -132,7 +42,7 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
     const std::vector<std::string_view> w = split_words(line);
     long long index;
     if (w.size() >= 1 && word_to_long(w[0], index)) {
-      if (index < 1 || index > static_cast<long long>(m.atoms.natom()))
+      if (index < 1 || index > static_cast<long long>(m.wf.atoms.natom()))
         return r.fail("basis functions for atom " + std::string(w[0]) + ", which is not in [Atoms]");
       atom = static_cast<int>(index - 1);
       continue;
@@ -145,7 +55,7 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
     if (w.size() < 2 || !word_to_long(w[1], nprim) || nprim < 1) return r.fail("a shell line is: type, count, scale");
     if (static_cast<unsigned long long>(nprim) > r.bytes_left() / 4)
       return r.fail(std::to_string(nprim) + " primitives can't fit in the rest of the file");
-    shell_t shell, p_shell;
+    wf_shell_t shell, p_shell;
     shell.atom = p_shell.atom = atom;
     shell.l = l;
     p_shell.l = 1;
@@ -163,8 +73,8 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
     functions += shell.functions() + (sp ? 3 : 0);
     if (functions > max_basis_functions)
       return r.fail("more than " + std::to_string(max_basis_functions) + " basis functions");
-    m.shells.push_back(shell);
-    if (sp) m.shells.push_back(p_shell);
+    m.wf.shells.push_back(shell);
+    if (sp) m.wf.shells.push_back(p_shell);
   }
   m.has_basis = true;
   return true;
@@ -173,23 +83,39 @@ bool read_gto(const section_t& s, molden_t& m, std::string& error) {
 // Key lines of an orbital: "Sym=", "Ene=", "Spin=", "Occup=".
 bool is_key_line(std::string_view line) { return trim(line).find('=') != std::string_view::npos; }
 
-bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
-  Reader r(s, error);
+// The label's own index and irreducible representation ("5a1", "5.1"), or
+// the whole label with index 0.
+void split_label(const std::string& label, wf_orbital_t& mo) {
+  size_t digits = 0;
+  while (digits < label.size() && std::isdigit(static_cast<unsigned char>(label[digits]))) ++digits;
+  mo.index = 0;
+  mo.irrep = label.empty() ? "a" : label;
+  if (digits == 0 || digits > 6 || digits == label.size()) return;
+  size_t rest = digits;
+  if (label[rest] == '.') ++rest;
+  if (rest == label.size()) return;
+  mo.index = std::atoi(label.substr(0, digits).c_str());
+  mo.irrep = label.substr(rest);
+}
+
+bool read_mo(const molden_section_t& s, molden_t& m, int nbf, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   bool in_keys = false;
+  std::vector<wf_orbital_t>& mos = m.wf.orbitals;
   while (r.next(line)) {
     if (is_key_line(line)) {
-      if (!in_keys) m.mos.emplace_back();
+      if (!in_keys) mos.emplace_back().irrep = "a";
       in_keys = true;
-      molden_mo_t& mo = m.mos.back();
+      wf_orbital_t& mo = mos.back();
       const std::string_view t = trim(line);
       const size_t eq = t.find('=');
       const std::string key = lower(trim(t.substr(0, eq)));
       const std::string_view value = trim(t.substr(eq + 1));
       double x = 0;
       if (key == "sym") {
-        mo.sym = std::string(value.substr(0, 32));
+        split_label(std::string(value.substr(0, 32)), mo);
       } else if (key == "spin") {
         mo.beta = lower(value).find("beta") != std::string::npos;
       } else if (key == "ene" || key == "occup") {
@@ -200,7 +126,7 @@ bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
       continue;
     }
     in_keys = false;
-    if (m.mos.empty()) return r.fail("coefficients before the first orbital's keys");
+    if (mos.empty()) return r.fail("coefficients before the first orbital's keys");
     if (!r.numbers(line, v, 2)) return false;
     const double index = v[0];
     if (index < 1 || index > nbf || index != static_cast<int>(index)) {
@@ -209,13 +135,13 @@ bool read_mo(const section_t& s, molden_t& m, int nbf, std::string& error) {
       return r.fail(std::string("coefficient of basis function ") + text + ", but the basis has " +
                     std::to_string(nbf));
     }
-    m.mos.back().coefficients.emplace_back(static_cast<int>(index) - 1, v[1]);
+    mos.back().sparse.emplace_back(static_cast<int>(index) - 1, v[1]);
   }
   return true;
 }
 
-bool read_fr_coord(const section_t& s, molden_t& m, std::string& error) {
-  Reader r(s, error);
+bool read_fr_coord(const molden_section_t& s, molden_t& m, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   atom_appender atoms(m.fr_atoms);
@@ -231,7 +157,7 @@ bool read_fr_coord(const section_t& s, molden_t& m, std::string& error) {
 }
 
 // One number per line ([FREQ], [INT], the energies of [GEOCONV]).
-bool read_column(Reader& r, std::vector<double>& out, bool stop_at_text) {
+bool read_column(SectionReader& r, std::vector<double>& out, bool stop_at_text) {
   std::string_view line;
   std::vector<double> v;
   while (r.next(line)) {
@@ -249,8 +175,8 @@ bool read_column(Reader& r, std::vector<double>& out, bool stop_at_text) {
   return true;
 }
 
-bool read_norm_coords(const section_t& s, molden_t& m, size_t natoms, std::string& error) {
-  Reader r(s, error);
+bool read_norm_coords(const molden_section_t& s, molden_t& m, size_t natoms, std::string& error) {
+  SectionReader r(s, error);
   std::string_view line;
   std::vector<double> v;
   size_t mode = 0;
@@ -267,41 +193,48 @@ bool read_norm_coords(const section_t& s, molden_t& m, size_t natoms, std::strin
   return true;
 }
 
-}  // namespace
+// What may name the program that wrote the file, in lower case: the title,
+// the program line, and the names of the sections (some programs add their
+// own, "[Molpro variables]").
+std::string program_marks(const std::vector<molden_section_t>& sections) {
+  std::string marks;
+  for (const molden_section_t& s : sections) {
+    marks += s.name + " " + s.option + "\n";
+    if (s.name == "title" || s.name == "program") marks += lower(s.body.substr(0, 400)) + "\n";
+  }
+  return marks;
+}
 
-bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
-  const std::vector<section_t> sections = sections_of(text);
-  auto find = [&](const char* name) -> const section_t* {
-    for (const section_t& s : sections)
-      if (s.name == name) return &s;
-    return nullptr;
-  };
+// One Molden file of the text.
+bool parse_molden_file(const std::vector<molden_section_t>& sections, molden_t& m, std::string& error) {
+  auto find = [&](const char* name) { return find_section(sections, name); };
   if (sections.empty() || !(find("molden format") || find("atoms") || find("geometries") || find("fr-coord"))) {
     error = "not a Molden file: no [Molden Format], [Atoms], [FR-COORD] or [GEOMETRIES] section";
     return false;
   }
-  if (const section_t* s = find("atoms"); s && !read_atoms(*s, m, error)) return false;
-  const section_t* gto = find("gto");
+  if (!read_molden_atoms(sections, m.wf, error)) return false;
+  m.wf.conventions = molden_conventions(program_marks(sections));
+  const molden_section_t* gto = find("gto");
   if (gto && !read_gto(*gto, m, error)) return false;
   bool d5 = false, f7 = false, g9 = false;
-  for (const section_t& s : sections) {
+  for (const molden_section_t& s : sections) {
     if (s.name == "5d" || s.name == "5d7f") d5 = f7 = true;
     if (s.name == "5d10f") d5 = true;
     if (s.name == "7f") f7 = true;
     if (s.name == "9g") g9 = true;
   }
-  for (shell_t& shell : m.shells)
+  for (wf_shell_t& shell : m.wf.shells)
     shell.spherical = (shell.l == 2 && d5) || (shell.l == 3 && f7) || (shell.l == 4 && g9);
-  if (const section_t* s = find("mo")) {
+  if (const molden_section_t* s = find("mo")) {
     if (!gto) {
       error = "the file has orbitals ([MO]) but no basis ([GTO])";
       return false;
     }
-    if (!read_mo(*s, m, m.basis_functions(), error)) return false;
+    if (!read_mo(*s, m, m.wf.basis_functions(), error)) return false;
   }
-  if (const section_t* s = find("fr-coord"); s && !read_fr_coord(*s, m, error)) return false;
-  if (const section_t* s = find("freq")) {
-    Reader r(*s, error);
+  if (const molden_section_t* s = find("fr-coord"); s && !read_fr_coord(*s, m, error)) return false;
+  if (const molden_section_t* s = find("freq")) {
+    SectionReader r(*s, error);
     std::vector<double> freq;
     if (!read_column(r, freq, false)) return false;
     const size_t natoms = static_cast<size_t>(m.fr_atoms.natom());
@@ -309,14 +242,14 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     m.modes.ir_intensity.assign(freq.size(), 0.0);
     m.modes.raman_intensity.assign(freq.size(), 0.0);
     m.modes.normal_mode.assign(freq.size(), {});
-    if (const section_t* n = find("fr-norm-coord"); n && !read_norm_coords(*n, m, natoms, error)) return false;
+    if (const molden_section_t* n = find("fr-norm-coord"); n && !read_norm_coords(*n, m, natoms, error)) return false;
     for (const std::vector<vec3>& mode : m.modes.normal_mode)
       if (mode.size() != natoms) {
         error = "[FR-NORM-COORD] does not give every mode of [FREQ] for every atom of [FR-COORD]";
         return false;
       }
-    if (const section_t* in = find("int")) {
-      Reader ri(*in, error);
+    if (const molden_section_t* in = find("int")) {
+      SectionReader ri(*in, error);
       std::vector<double> ir;
       if (!read_column(ri, ir, false)) return false;
       if (ir.size() == freq.size()) {
@@ -329,7 +262,7 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
     m.modes = vibration_data_t{};
     m.ir = false;
   }
-  if (const section_t* s = find("geometries")) {
+  if (const molden_section_t* s = find("geometries")) {
     if (s->option.find("zmat") != std::string::npos) {
       error = "[GEOMETRIES] (ZMAT) is not supported";
       return false;
@@ -339,8 +272,8 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
       error = "[GEOMETRIES]: " + steps_error;
       return false;
     }
-    if (const section_t* c = find("geoconv")) {
-      Reader r(*c, error);
+    if (const molden_section_t* c = find("geoconv")) {
+      SectionReader r(*c, error);
       std::string_view line;
       std::vector<double> energies;
       while (r.next(line)) {
@@ -355,9 +288,29 @@ bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
         }
     }
   }
-  if (m.atoms.natom() == 0 && m.fr_atoms.natom() == 0 && m.steps.empty()) {
+  if (m.wf.atoms.natom() == 0 && m.fr_atoms.natom() == 0 && m.steps.empty()) {
     error = "no atoms in [Atoms], [FR-COORD] or [GEOMETRIES]";
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool parse_molden(const std::string& text, molden_t& m, std::string& error) {
+  const std::vector<molden_file_part_t> files = molden_files(text);
+  if (!parse_molden_file(molden_sections(files[0].text, files[0].first_line), m, error)) return false;
+  if (files.size() < 2) return true;
+  molden_t second;
+  std::string second_error;
+  if (parse_molden_file(molden_sections(files[1].text, files[1].first_line), second, second_error))
+    add_second_file(m.wf, second.wf, files[1].first_line, m.notes);
+  else
+    m.notes.push_back("WARNING: the second Molden file in it can't be read (" + second_error +
+                      "): its orbitals are not read");
+  if (files.size() > 2)
+    m.notes.push_back("WARNING: " + std::to_string(files.size() - 2) + " further Molden file" +
+                      (files.size() > 3 ? "s" : "") + " in it (from line " + std::to_string(files[2].first_line) +
+                      ") not read");
   return true;
 }

@@ -1,4 +1,4 @@
-// Which orbitals of a Molden file go on grids and how the orbital list
+// Which orbitals of a wavefunction go on grids and how the orbital list
 // numbers them, and the lattice they are evaluated on.
 #include "convert/orbital_choice.h"
 
@@ -17,25 +17,13 @@ namespace {
 
 constexpr long long max_points = 1LL << 27;
 
-// The label's own index and irreducible representation ("5a1", "5.1"), or
-// the whole label with index 0.
-std::pair<int, std::string> split_label(const std::string& label) {
-  size_t digits = 0;
-  while (digits < label.size() && std::isdigit(static_cast<unsigned char>(label[digits]))) ++digits;
-  if (digits == 0 || digits > 6 || digits == label.size()) return {0, label.empty() ? "a" : label};
-  size_t rest = digits;
-  if (label[rest] == '.') ++rest;
-  if (rest == label.size()) return {0, label};
-  return {std::atoi(label.substr(0, digits).c_str()), label.substr(rest)};
-}
-
 // Orbitals of one spin (or all) in order of energy.
-std::vector<int> by_energy(const molden_t& m, bool beta) {
+std::vector<int> by_energy(const wavefunction_t& wf, bool beta) {
   std::vector<int> out;
-  for (size_t k = 0; k < m.mos.size(); ++k)
-    if (m.mos[k].beta == beta) out.push_back(static_cast<int>(k));
+  for (size_t k = 0; k < wf.orbitals.size(); ++k)
+    if (wf.orbitals[k].beta == beta) out.push_back(static_cast<int>(k));
   std::stable_sort(out.begin(), out.end(), [&](int a, int b) {
-    return m.mos[static_cast<size_t>(a)].energy < m.mos[static_cast<size_t>(b)].energy;
+    return wf.orbitals[static_cast<size_t>(a)].energy < wf.orbitals[static_cast<size_t>(b)].energy;
   });
   return out;
 }
@@ -64,13 +52,7 @@ double lattice_phase(const std::vector<vec3>& centres, const std::vector<double>
 
 }  // namespace
 
-bool occupied(const molden_mo_t& mo) { return mo.occ > 1e-8; }
-
-bool open_shell(const molden_t& m) {
-  return std::any_of(m.mos.begin(), m.mos.end(), [](const molden_mo_t& mo) { return mo.beta; });
-}
-
-bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>& weights, const molden_options_t& o,
+bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>& weights, const grid_options_t& o,
                     lattice_t& lattice, std::string& error) {
   if (o.like) {
     file_ptr f = open_file_ptr(*o.like, "rb");
@@ -128,34 +110,31 @@ bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>&
   return true;
 }
 
-std::vector<chosen_orbital_t> number_orbitals(const molden_t& m, std::vector<int>& per_symmetry,
+std::vector<chosen_orbital_t> number_orbitals(const wavefunction_t& wf, std::vector<int>& per_symmetry,
                                               std::vector<std::string>& labels) {
   std::vector<std::string> irreps;
-  std::vector<std::pair<int, std::string>> split;
-  for (const molden_mo_t& mo : m.mos) {
-    split.push_back(split_label(mo.sym));
-    if (std::find(irreps.begin(), irreps.end(), split.back().second) == irreps.end())
-      irreps.push_back(split.back().second);
-  }
+  for (const wf_orbital_t& mo : wf.orbitals)
+    if (std::find(irreps.begin(), irreps.end(), mo.irrep) == irreps.end()) irreps.push_back(mo.irrep);
   const int n = static_cast<int>(irreps.size());
-  const bool beta = open_shell(m);
-  std::vector<chosen_orbital_t> out(m.mos.size());
-  for (size_t k = 0; k < m.mos.size(); ++k) {
-    const int irrep = static_cast<int>(std::find(irreps.begin(), irreps.end(), split[k].second) - irreps.begin());
+  const bool beta = open_shell(wf);
+  std::vector<chosen_orbital_t> out(wf.orbitals.size());
+  for (size_t k = 0; k < wf.orbitals.size(); ++k) {
+    const wf_orbital_t& mo = wf.orbitals[k];
+    const int irrep = static_cast<int>(std::find(irreps.begin(), irreps.end(), mo.irrep) - irreps.begin());
     out[k].mo = static_cast<int>(k);
-    out[k].sym = irrep + 1 + (m.mos[k].beta ? n : 0);
+    out[k].sym = irrep + 1 + (mo.beta ? n : 0);
   }
-  // Indices the labels give, when every label gives one and no two clash.
+  // The orbitals' own indices, when every orbital has one and no two clash.
   std::map<std::pair<int, int>, int> seen;
   bool own = true;
-  for (size_t k = 0; k < m.mos.size() && own; ++k)
-    own = split[k].first > 0 && seen.emplace(std::make_pair(out[k].sym, split[k].first), 1).second;
+  for (size_t k = 0; k < wf.orbitals.size() && own; ++k)
+    own = wf.orbitals[k].index > 0 && seen.emplace(std::make_pair(out[k].sym, wf.orbitals[k].index), 1).second;
   per_symmetry.assign(static_cast<size_t>(beta ? 2 * n : n), 0);
   for (bool spin : {false, true})
-    for (int k : by_energy(m, spin)) {
+    for (int k : by_energy(wf, spin)) {
       chosen_orbital_t& c = out[static_cast<size_t>(k)];
       int& count = per_symmetry[static_cast<size_t>(c.sym - 1)];
-      c.index = own ? split[static_cast<size_t>(k)].first : count + 1;
+      c.index = own ? wf.orbitals[static_cast<size_t>(k)].index : count + 1;
       count = std::max(count, c.index);
     }
   labels.clear();
@@ -164,14 +143,14 @@ std::vector<chosen_orbital_t> number_orbitals(const molden_t& m, std::vector<int
   return out;
 }
 
-std::vector<int> select_orbitals(const molden_t& m, bool all) {
+std::vector<int> select_orbitals(const wavefunction_t& wf, bool all) {
   std::vector<int> out;
   for (bool beta : {false, true}) {
-    const std::vector<int> order = by_energy(m, beta);
+    const std::vector<int> order = by_energy(wf, beta);
     if (order.empty()) continue;
     long long homo = -1;
     for (size_t k = 0; k < order.size(); ++k)
-      if (occupied(m.mos[static_cast<size_t>(order[k])])) homo = static_cast<long long>(k);
+      if (occupied(wf.orbitals[static_cast<size_t>(order[k])])) homo = static_cast<long long>(k);
     const long long first = all ? 0 : std::max(0LL, homo - 10);
     const long long last =
         all ? static_cast<long long>(order.size()) - 1 : std::min(static_cast<long long>(order.size()) - 1, homo + 11);

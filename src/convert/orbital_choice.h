@@ -1,4 +1,4 @@
-// Which orbitals of a Molden file go on grids, how the orbital list numbers
+// Which orbitals of a wavefunction go on grids, how the orbital list numbers
 // them (alpha and beta apart), and the lattice they are evaluated on.
 #pragma once
 
@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "convert/molden.h"
+#include "convert/wavefunction.h"
 #include "molecule/lattice.h"
 
-struct molden_options_t {
+struct grid_options_t {
   double spacing = 0.2;             // bohr
   double margin = 4.0;              // bohr around the atoms
   std::optional<int> net;           // points on the longest edge
@@ -22,26 +22,22 @@ struct molden_options_t {
 // atoms and the margin, its phase along each axis chosen from the nuclei
 // (weighted by `weights`, the squares of their charges) so that sums over
 // the lattice stay accurate; or the lattice of the --like cube.
-bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>& weights, const molden_options_t& o,
+bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>& weights, const grid_options_t& o,
                     lattice_t& lattice, std::string& error);
 
 // One orbital chosen for a grid, and how the orbital list shows it.
 struct chosen_orbital_t {
-  int mo = 0;     // index into molden_t::mos
+  int mo = 0;     // index into the orbitals
   int sym = 1;    // symmetry number (beta orbitals after the alpha ones)
   int index = 1;  // within its symmetry
 };
 
-// Orbital numbering: symmetry numbers from the Sym= labels in order of first
-// appearance (beta orbitals in symmetries after the alpha ones when the file
-// has both), indices within each (label, spin) by energy unless the label
-// gives one ("5a1", "5.1"). `per_symmetry` receives the number of orbitals
-// of each symmetry, `labels` the label of each.
-std::vector<chosen_orbital_t> number_orbitals(const molden_t& m, std::vector<int>& per_symmetry,
+// Orbital numbering: symmetry numbers from the irreps in order of first
+// appearance (beta orbitals in symmetries after the alpha ones when the
+// wavefunction has both), indices within each (irrep, spin) by energy unless
+// every orbital has its own and no two clash. `per_symmetry` receives the
+// number of orbitals of each symmetry, `labels` the label of each.
+std::vector<chosen_orbital_t> number_orbitals(const wavefunction_t& wf, std::vector<int>& per_symmetry,
                                               std::vector<std::string>& labels);
 // The orbitals put on grids: HOMO-10 … LUMO+10 of each spin, or all.
-std::vector<int> select_orbitals(const molden_t& m, bool all);
-
-// An orbital that holds electrons; a file with beta orbitals.
-bool occupied(const molden_mo_t& mo);
-bool open_shell(const molden_t& m);
+std::vector<int> select_orbitals(const wavefunction_t& wf, bool all);

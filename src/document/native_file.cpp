@@ -28,7 +28,31 @@ void size_surface_store() {
 // other geometries hold.
 void make_last_grid_current() { iorb = m && m->ngrid() > 0 ? m->ngrid() - 1 : 0; }
 
+// The grid of the highest occupied orbital among the first run of orbitals
+// in rising energy (the converters list the orbitals of each spin in order
+// of energy, alpha first, so the run ends where the beta ones begin); -1
+// when no orbital of that run is occupied.
+int highest_occupied_grid(const grid_data_t& g) {
+  int best = -1;
+  bool any = false;
+  double previous = 0;
+  for (size_t k = 0; k < g.grid_kind.size(); ++k) {
+    if (g.grid_kind[k] != GRID_ORBITAL) continue;
+    if (any && g.orb_energy[k] < previous) break;
+    any = true;
+    previous = g.orb_energy[k];
+    if (g.orb_occ[k] > 1e-8) best = static_cast<int>(k);
+  }
+  return best;
+}
+
 }  // namespace
+
+void make_highest_occupied_current() {
+  if (!m || m->ngrid() == 0) return;
+  const int g = highest_occupied_grid(*m->grid);
+  if (g >= 0) iorb = g;
+}
 
 void read_geometries(FILE* file) {
   parse_zev_file(file);

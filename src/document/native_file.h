@@ -12,6 +12,10 @@
 // Replaces all geometries by those of `file` from its current position, and
 // sizes the view and the surface store for them.
 void read_geometries(FILE* file);
+// Makes the highest occupied orbital of the current geometry (of the alpha
+// orbitals, when it has both spins) the current grid, as for a file that
+// came through a converter; without an occupied orbital nothing changes.
+void make_highest_occupied_current();
 // Re-reads the grid sections of the geometries whose flag is non-zero from
 // the native file of the open file.
 void read_all_grids_from_all_sections(const std::vector<int>& flags);

@@ -67,7 +67,7 @@ file_road_t road_of(const std::string& name, const std::optional<std::string>& d
 
 }  // namespace
 
-void open_zev_file(const std::string& path) {
+void open_zev_file(const std::string& path, bool converted) {
   bool not_regular = false;
   file_ptr file = open_file_ptr(path, "rb", &not_regular);
   if (!file) {
@@ -76,6 +76,7 @@ void open_zev_file(const std::string& path) {
   }
   remove_backup();
   read_geometries(file.get());
+  if (converted) make_highest_occupied_current();
   append_backup();
   file.reset();
   if (m && m->ngrid() > 0) do_load_grid();
@@ -110,7 +111,8 @@ void open_file(const std::string& name, const std::optional<std::string>& type_d
   } else {
     run_within_memory(
         [&] {
-          open_zev_file(road.road == file_road_t::native ? name : make_mivor_file_name(name));
+          const bool converted = road.road == file_road_t::foreign;
+          open_zev_file(converted ? make_mivor_file_name(name) : name, converted);
           read = file_open_success != 0;
         },
         "ERROR: Not enough memory to open file: " + name);

@@ -12,8 +12,9 @@ extern unsigned char file_open_success;
 
 // Reads the native file `path` into `mol` (replacing all geometries), starts
 // the undo history and loads the current grid with its surfaces; warns when
-// the file can't be opened.
-void open_zev_file(const std::string& path);
+// the file can't be opened. The current grid is the last one, or for a file
+// a converter wrote (`converted`) the highest occupied orbital.
+void open_zev_file(const std::string& path, bool converted = false);
 // Opens `name` (native, or converted by the plug-in of its type).
 void open_file(const std::string& name, const std::optional<std::string>& type_description);
 // Leaves one empty geometry named "new_file.mvr".

@@ -92,3 +92,13 @@ std::string compressed(const std::string& text, const std::string& suffix) {
   }
   return out;
 }
+
+double largest_difference(const std::vector<std::vector<double>>& a, const std::vector<std::vector<double>>& b) {
+  if (a.size() != b.size()) return INFINITY;
+  double worst = 0;
+  for (size_t g = 0; g < a.size(); ++g) {
+    if (a[g].size() != b[g].size()) return INFINITY;
+    for (size_t k = 0; k < a[g].size(); ++k) worst = std::max(worst, std::fabs(a[g][k] - b[g][k]));
+  }
+  return worst;
+}

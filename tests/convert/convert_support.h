@@ -21,3 +21,6 @@ converter_run_t convert(const std::string& name, const std::string& file, const 
 std::string compressed(const std::string& text, const std::string& suffix);
 // Largest |a - s·b| over the points, with the sign s (±1) that fits best.
 double difference_up_to_sign(const std::vector<double>& a, const std::vector<double>& b);
+// Largest difference between the values of two sets of grids (infinite
+// when their shapes differ).
+double largest_difference(const std::vector<std::vector<double>>& a, const std::vector<std::vector<double>>& b);

@@ -23,7 +23,7 @@ class Molden : public ::testing::Test {
   void SetUp() override { reset_core_state(); }
   void TearDown() override { close_test_file(); }
   // Converts and reads back; the error when the conversion fails.
-  std::string run(const std::string& path, const molden_options_t& o) {
+  std::string run(const std::string& path, const grid_options_t& o) {
     std::string error;
     values.clear();
     if (!convert_molden(path, o, dir.file("out.mvr"), error)) return error;
@@ -60,7 +60,7 @@ TEST_F(Molden, OrbitalsMatchPsi4OnItsLattice) {
   };
   for (const auto& c : closed) {
     const std::string name = c.name;
-    molden_options_t o;
+    grid_options_t o;
     o.like = fixture(name + "_" + c.cubes[0] + ".cube");
     o.all = true;
     ASSERT_EQ(run(fixture(name + ".molden"), o), "") << name;
@@ -69,7 +69,7 @@ TEST_F(Molden, OrbitalsMatchPsi4OnItsLattice) {
     EXPECT_TRUE(told.warnings.empty()) << name;
     for (const auto& st : told.statuses) EXPECT_EQ(st.second.find("not orthonormal"), std::string::npos) << name;
   }
-  molden_options_t o;
+  grid_options_t o;
   o.like = fixture("nh2_uhf_a_5.cube");
   ASSERT_EQ(run(fixture("nh2_uhf.molden"), o), "");
   for (const char* cube : {"nh2_uhf_a_5.cube", "nh2_uhf_b_4.cube", "nh2_uhf_b_5.cube"})
@@ -80,7 +80,7 @@ TEST_F(Molden, OrbitalsMatchPsi4OnItsLattice) {
 // order of energy, indices within each irreducible representation; the
 // density integrates to the number of electrons.
 TEST_F(Molden, DensityIntegratesToTheElectronCount) {
-  molden_options_t o;
+  grid_options_t o;
   o.spacing = 0.1;
   o.density_only = true;
   ASSERT_EQ(run(fixture("h2co.molden"), o), "");
@@ -92,7 +92,7 @@ TEST_F(Molden, DensityIntegratesToTheElectronCount) {
   const double electrons = std::accumulate(values[0].begin(), values[0].end(), 0.0) * cell;
   EXPECT_NEAR(electrons, 16.0, 16.0 * 0.005);
 
-  ASSERT_EQ(run(fixture("h2co.molden"), molden_options_t{}), "");
+  ASSERT_EQ(run(fixture("h2co.molden"), grid_options_t{}), "");
   const mol_data_t& s = mol[0];
   ASSERT_EQ(s.ngrid(), 20);  // density, 8 occupied, 11 virtual
   EXPECT_EQ(s.grid->grid_name[0], "Density");
@@ -109,7 +109,7 @@ TEST_F(Molden, DensityIntegratesToTheElectronCount) {
 // Open shells: beta orbitals in symmetries after the alpha ones, a spin
 // density, and a message that says so.
 TEST_F(Molden, OpenShellShowsAlphaAndBetaApart) {
-  molden_options_t o;
+  grid_options_t o;
   o.net = 30;
   ASSERT_EQ(run(fixture("nh2_uhf.molden"), o), "");
   const mol_data_t& r = mol[0];
@@ -121,7 +121,8 @@ TEST_F(Molden, OpenShellShowsAlphaAndBetaApart) {
   EXPECT_EQ(beta, 15);   // 4 occupied and 11 virtual
   bool said = false;
   for (const auto& st : told.statuses)
-    said = said || st.second == "Open shell: alpha orbitals in symmetries 1-4, beta orbitals in symmetries 5-8";
+    said = said || st.second.find("Open shell: alpha orbitals in symmetries 1-4, beta orbitals in symmetries 5-8") !=
+                       std::string::npos;
   EXPECT_TRUE(said);
   EXPECT_EQ(*std::max_element(r.grid->net.begin(), r.grid->net.end()), 30);
 }
@@ -131,7 +132,7 @@ TEST_F(Molden, OpenShellShowsAlphaAndBetaApart) {
 // orbitals in symmetries 1-6, beta in 7-12), whether its counts line lists
 // every symmetry or, as files for readers of at most eight do, only eight.
 TEST_F(Molden, OrbitalTypesOfEverySymmetryAreSaved) {
-  molden_options_t o;
+  grid_options_t o;
   o.net = 8;
   ASSERT_EQ(run(fixture("o2_uhf.molden"), o), "");
   const std::string converted = read_file(dir.file("out.mvr"));
@@ -186,7 +187,7 @@ TEST_F(Molden, MismatchedCoefficientsAreWarnedAbout) {
   const double c = 1 / std::sqrt(2 + 2 * s12);
   char mo[200];
   std::snprintf(mo, sizeof mo, "Sym= A\nEne= -0.5\nSpin= Alpha\nOccup= 2.0\n1 %.12f\n2 %.12f\n", c, c);
-  molden_options_t o;
+  grid_options_t o;
   o.net = 10;
   ASSERT_EQ(run(dir.write("h2.molden", molden_with(h2_basis, mo)), o), "");
   bool warned = false;
@@ -214,7 +215,7 @@ TEST_F(Molden, BrokenFilesGiveAMessage) {
       {molden_with("3 0\ns 1 1.0\n1.0 1.0\n", mo), "basis functions for atom 3, which is not in [Atoms]"},
   };
   for (const auto& c : cases) {
-    molden_options_t o;
+    grid_options_t o;
     o.net = 8;
     const std::string error = run(dir.write("bad.molden", c.text), o);
     EXPECT_NE(error.find(c.error), std::string::npos) << error;
@@ -236,7 +237,7 @@ TEST_F(Molden, VibrationsAndOptimisationSteps) {
       "[INT]\n70.5\n2.25\n"
       "[GEOCONV]\nenergy\n-76.0\n-76.5\nmax-force\n0.1\n0.01\n"
       "[GEOMETRIES] (XYZ)\n3\n\nO 0 0 0\nH 0 0.8 0.6\nH 0 -0.8 0.6\n3\n\nO 0 0 0\nH 0 0.75 0.58\nH 0 -0.75 0.58\n";
-  ASSERT_EQ(run(dir.write("vib.molden", text), molden_options_t{}), "");
+  ASSERT_EQ(run(dir.write("vib.molden", text), grid_options_t{}), "");
   ASSERT_EQ(n_geometries(), 3);
   EXPECT_EQ(mol[0].nvibr(), 2);
   EXPECT_DOUBLE_EQ(mol[0].vib->freq[1], 3700.25);

@@ -13,13 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   molden_t m;
   std::string error;
   if (!parse_molden(text, m, error)) return 0;
-  if (!m.centres.empty()) {
-    const basis_t basis = make_basis(m, cartesian_norm_t::own);
+  for (const convention_t& c : m.wf.conventions) {
+    const basis_t basis = make_basis(m.wf, c);
     (void)basis;
   }
   std::vector<int> per_symmetry;
   std::vector<std::string> labels;
-  number_orbitals(m, per_symmetry, labels);
-  select_orbitals(m, false);
+  number_orbitals(m.wf, per_symmetry, labels);
+  select_orbitals(m.wf, false);
   return 0;
 }

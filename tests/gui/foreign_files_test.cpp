@@ -34,6 +34,9 @@ TEST_F(ForeignFiles, MoldenOpensWithItsOrbitalsListedAndOneDrawn) {
   EXPECT_TRUE(GTK_WIDGET_VISIBLE(vbox_orbitals));
   EXPECT_EQ(gtk_tree_model_iter_n_children(GTK_TREE_MODEL(store), nullptr), 19);
   EXPECT_EQ(m->grid->grid_kind[static_cast<size_t>(iorb)], GRID_ORBITAL);
+  // It opens on the highest occupied orbital, not on the last virtual.
+  EXPECT_EQ(iorb, 8);
+  EXPECT_GT(m->grid->orb_occ[static_cast<size_t>(iorb)], 0);
   EXPECT_GT(triangles(), 0);
 }
 
