@@ -18,6 +18,7 @@
 #include "convert/babel.h"
 #include "convert/cube.h"
 #include "convert/fchk_grids.h"
+#include "convert/molcas_grids.h"
 #include "convert/molden_grids.h"
 #include "convert/native_in.h"
 #include "convert/text_lines.h"
@@ -35,8 +36,9 @@ const char usage[] =
     "  FORMAT2mvr FILE      FILE to the native file beside it (xyz, cube, molden, fchk,\n"
     "                       qc for program outputs, and the Open Babel formats)\n"
     "  mvr2FORMAT FILE.mvr  the native file to FILE.FORMAT (xyz and Open Babel formats)\n"
-    "options of molden2mvr and fchk2mvr: --spacing BOHR --net N --margin BOHR --like LATTICE.cube\n"
-    "                       --all (every orbital) --density (the densities only)\n"
+    "options of molden2mvr, fchk2mvr, h52mvr and inporb2mvr: --spacing BOHR --net N --margin BOHR\n"
+    "                       --like LATTICE.cube --all (every orbital) --density (the densities only)\n"
+    "options of inporb2mvr: --basis RUN.h5 (the HDF5 file of the orbital file's run)\n"
     "options of cube2mvr:   --epot POTENTIAL.cube\n";
 
 struct command_t {
@@ -44,6 +46,7 @@ struct command_t {
   bool forward = true;
   grid_options_t molden;
   std::optional<std::string> epot;
+  std::optional<std::string> basis;
   std::string file;
 };
 
@@ -85,6 +88,8 @@ bool parse_command(std::vector<std::string> args, const std::string& name, comma
       c.molden.like = args[++i];
     } else if (a == "--epot" && has_value) {
       c.epot = args[++i];
+    } else if (a == "--basis" && has_value) {
+      c.basis = args[++i];
     } else if (i + 1 == args.size() && !a.empty()) {
       c.file = a;
     } else {
@@ -141,6 +146,8 @@ bool forward(const command_t& c, std::string& error) {
   if (c.format == "cube" || c.format == "cub") return convert_cube(c.file, c.epot, target, error);
   if (c.format == "molden") return convert_molden(c.file, c.molden, target, error);
   if (c.format == "fchk") return convert_fchk(c.file, c.molden, target, error);
+  if (c.format == "h5") return convert_molcas_h5(c.file, c.molden, target, error);
+  if (c.format == "inporb") return convert_inporb(c.file, c.basis, c.molden, target, error);
   return babel_to_native(c.format, c.file, target, error);
 }
 

@@ -112,7 +112,7 @@ bool choose_lattice(const std::vector<vec3>& centres, const std::vector<double>&
 
 std::vector<chosen_orbital_t> number_orbitals(const wavefunction_t& wf, std::vector<int>& per_symmetry,
                                               std::vector<std::string>& labels) {
-  std::vector<std::string> irreps;
+  std::vector<std::string> irreps = wf.irreps;
   for (const wf_orbital_t& mo : wf.orbitals)
     if (std::find(irreps.begin(), irreps.end(), mo.irrep) == irreps.end()) irreps.push_back(mo.irrep);
   const int n = static_cast<int>(irreps.size());

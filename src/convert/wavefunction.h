@@ -5,10 +5,12 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "formats/orbital_file.h"
 #include "molecule/elements.h"
 #include "molecule/mol_data.h"
 
@@ -77,6 +79,13 @@ struct wavefunction_t {
   std::vector<double> charges;  // their nuclear charges: Z, Z less the core electrons, or 0 (ghost)
   std::vector<wf_shell_t> shells;
   std::vector<wf_orbital_t> orbitals;
+  // The source's irreps in its order, all of them, even those without
+  // orbitals; empty: the orbitals' labels in order of first appearance.
+  std::vector<std::string> irreps;
+  // The source's own orbital file, to be embedded with the types of its
+  // orbitals (the letters of each irrep, in the irreps' order); none: a new
+  // one is made.
+  std::optional<orbital_file_t> orbital_file;
   // The conventions the shells may be normalised in, the likeliest first;
   // the orthonormality of the orbitals decides between them.
   std::vector<convention_t> conventions;

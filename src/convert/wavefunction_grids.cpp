@@ -160,8 +160,11 @@ size_t describe_grids(const wavefunction_t& wf, const std::vector<int>& chosen, 
   std::string info = "orbitals of " + source + "; symmetries:";
   for (size_t k = 0; k < labels.size(); ++k)
     info += " " + std::to_string(k + 1) + " " + labels[k] + (k + 1 < labels.size() ? "," : "");
-  orbital_file_t& file = output.orbital_file.emplace(new_orbital_file(info, per_symmetry));
-  for (size_t k = 0; k < wf.orbitals.size(); ++k) {
+  // The source's own orbital file keeps its letters (those of orbitals
+  // that are not in the wavefunction, such as deleted ones, too).
+  orbital_file_t& file = output.orbital_file.emplace(wf.orbital_file ? *wf.orbital_file
+                                                                     : new_orbital_file(info, per_symmetry));
+  for (size_t k = 0; k < wf.orbitals.size() && !wf.orbital_file; ++k) {
     std::string& letters = file.letters[static_cast<size_t>(numbers[k].sym - 1)];
     const size_t index = static_cast<size_t>(numbers[k].index);
     if (index >= 1 && index <= letters.size()) letters[index - 1] = orb_desc_short[type_code(wf.orbitals[k].type)][0];

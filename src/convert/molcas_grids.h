@@ -1,0 +1,20 @@
+// OpenMolcas's orbitals to the native format: its HDF5 files, and its
+// orbital files with the basis of the HDF5 file of the same run, on grids
+// as every other source of orbitals, with their irreps and type letters and
+// the orbital file embedded so that the types set in the window go back
+// to OpenMolcas.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "convert/orbital_choice.h"
+
+// Converts the HDF5 file `path` to the native file `target`.
+bool convert_molcas_h5(const std::string& path, const grid_options_t& o, const std::string& target,
+                       std::string& error);
+// Converts the orbital file `path` to `target`, with the basis of the HDF5
+// file `basis` or, without it, of the HDF5 file beside `path` of the same
+// project (water.ScfOrb: water.scf.h5, water.rasscf.h5, …).
+bool convert_inporb(const std::string& path, const std::optional<std::string>& basis, const grid_options_t& o,
+                    const std::string& target, std::string& error);
