@@ -17,6 +17,8 @@
 // per section.
 #include "formats/native_reader.h"
 
+#include <fast_float/fast_float.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -117,6 +119,22 @@ std::string_view first_word_text(const char* first, const char* second) {
 
 // A word as a real; 0 when absent or not a number.
 double word_value(const char* word) { return word ? parse_double(word) : 0.0; }
+
+bool ends_word(const char* p, const char* end) {
+  return p == end || *p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\0';
+}
+
+// The same for a word of a line that ends at `end`. A plain decimal number
+// that fills its word is read by fast_float, which rounds as strtod does;
+// anything else (a sign "+", hexadecimal, a word the number does not fill)
+// by the C conversion.
+double word_value(const char* word, const char* end) {
+  if (!word) return 0.0;
+  double v;
+  const fast_float::from_chars_result r = fast_float::from_chars(word, end, v);
+  if (r.ec == std::errc() && ends_word(r.ptr, end)) return v;
+  return parse_double(word);
+}
 
 // Whether a word is a whole number (nothing but blanks after it).
 bool is_number(const char* word) {
@@ -391,6 +409,11 @@ std::vector<int64_t> read_geo_positions(line_source& in) {
   bool last_was_end = false;
   std::string line;
   while (in.next(line)) {
+    // Every marker begins with "<": a line without one is no marker.
+    if (!std::memchr(line.data(), '<', line.size())) {
+      last_was_end = false;
+      continue;
+    }
     if (has(line, "<BREAK>")) break;
     last_was_end = has(line, "<END>");
     if (last_was_end) starts.push_back(in.tell());
@@ -450,7 +473,8 @@ void read_coord_block(section_reading_t& s) {
       last_raw.assign(raw);
     }
     which.push_back(last_kind);
-    points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
+    const char* end = line.data() + line.size();
+    points.push_back({word_value(words[1], end), word_value(words[2], end), word_value(words[3], end)});
   }
   const int read = static_cast<int>(points.size());
   // A count far above the atoms read reserved room that is not needed.
