@@ -110,7 +110,7 @@ void BM_OnePassLimit(benchmark::State& state) {
         low[k] = std::min(low[k], v[p + k]);
         high[k] = std::max(high[k], v[p + k]);
       }
-    surface_triangles_t out;
+    decltype(srf_t::triangles) out;
     out.reserve(triangles);
     srf_triangle_t t;
     t.v[0][0] = static_cast<float>(std::min({low[0], low[1], low[2], low[3]}));

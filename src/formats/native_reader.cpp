@@ -451,6 +451,7 @@ void read_coord_block(section_reading_t& s) {
   const size_t reserve = static_cast<size_t>(std::max(0LL, std::min<long long>(n, most)));
   std::string last_raw;
   uint32_t last_kind = 0;
+  std::vector<std::pair<std::string, uint32_t>> recent;  // symbols as written, and their kinds
   points.reserve(reserve);
   which.reserve(reserve);
   for (int k = 0; k < n; ++k) {
@@ -463,13 +464,20 @@ void read_coord_block(section_reading_t& s) {
     }
     const char* words[4];
     split_words(line.c_str(), words);
-    // Atoms of one element come in runs: a symbol written as the one before
+    // Atoms of one element come in runs, and a molecule has few elements: a
+    // symbol written as the one before, or as one of the first few written,
     // is that one, without a copy or a lookup.
     const std::string_view raw = first_word_text(words[0], words[1]);
     if (which.empty() || raw != last_raw) {
-      auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
-      if (it->second == symbols.size()) symbols.push_back(it->first);
-      last_kind = it->second;
+      const auto known = std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r.first == raw; });
+      if (known != recent.end()) {
+        last_kind = known->second;
+      } else {
+        auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
+        if (it->second == symbols.size()) symbols.push_back(it->first);
+        last_kind = it->second;
+        if (recent.size() < 8) recent.emplace_back(std::string(raw), last_kind);
+      }
       last_raw.assign(raw);
     }
     which.push_back(last_kind);
