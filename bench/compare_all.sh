@@ -30,21 +30,39 @@ log=$tmp/mivor-compare-all
 rm -rf "$log"
 mkdir -p "$log"
 
-# The base commit's benchmarks, built once in a tree of its own.
+# The base commit's benchmarks, built once in a tree of its own. Each
+# benchmark program is today's, so that both columns measure the same work,
+# where it builds on the base's code; else the base's own (named in
+# $tree/own-programs: its figures may measure other work).
+programs=(mcubes_bench native_bench scene_bench convert_bench eps_bench)
 base_build=""
 if [ -n "$base" ]; then
   sha=$(git -C "$root" rev-parse "$base^{commit}")
   tree=$tmp/mivor-base-$sha
-  if [ ! -x "$tree/build/bench/scene_bench" ] || [ ! -x "$tree/build/mivor-cli" ]; then
-    rm -rf "$tree"
-    mkdir -p "$tree/src"
-    git -C "$root" archive "$sha" | tar -x -C "$tree/src"
+  fingerprint=$(cat "$root"/bench/*.cpp "$root/bench/CMakeLists.txt" | sha1sum | cut -d' ' -f1)
+  if [ "$(cat "$tree/bench-fingerprint" 2>/dev/null)" != "$fingerprint" ] || [ ! -x "$tree/build/mivor-cli" ]; then
+    if [ ! -d "$tree/own-bench" ]; then
+      rm -rf "$tree"
+      mkdir -p "$tree/src"
+      git -C "$root" archive "$sha" | tar -x -C "$tree/src"
+      cp -r "$tree/src/bench" "$tree/own-bench"
+    fi
     echo "building the benchmarks of $base ($sha) in $tree ..." >&2
+    cp "$root"/bench/*.cpp "$root/bench/CMakeLists.txt" "$tree/src/bench/"
     cmake -S "$tree/src" -B "$tree/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$tree/build" -j2 --target mcubes_bench native_bench scene_bench convert_bench eps_bench \
-      symmetry_bench mivor-cli >"$tree/build.log" 2>&1
+    cmake --build "$tree/build" -j2 --target mivor-cli pdb2mvr >"$tree/build.log" 2>&1
+    : >"$tree/own-programs"
+    for program in "${programs[@]}"; do
+      if ! cmake --build "$tree/build" -j2 --target "$program" >>"$tree/build.log" 2>&1; then
+        cp "$tree/own-bench/$program.cpp" "$tree/src/bench/"
+        cmake --build "$tree/build" -j2 --target "$program" >>"$tree/build.log" 2>&1 || true
+        echo "$program" >>"$tree/own-programs"
+      fi
+    done
+    echo "$fingerprint" >"$tree/bench-fingerprint"
   fi
   base_build=$tree/build
+  cp "$tree/own-programs" "$log/base-own-programs.txt"
 fi
 
 step() { echo "== $1" >&2; }
@@ -65,7 +83,7 @@ run_script render env BUILD="$build" "$here/render_png.sh"
 # The benchmark programs of one build, as JSON, each run with its medians.
 run_benchmarks() {
   local dir=$1 tag=$2 program
-  for program in mcubes_bench native_bench scene_bench convert_bench eps_bench; do
+  for program in "${programs[@]}"; do
     [ -x "$dir/bench/$program" ] || continue
     step "$tag $program"
     env LIBGL_ALWAYS_SOFTWARE=1 "$dir/bench/$program" --benchmark_repetitions=3 \
@@ -195,5 +213,9 @@ head = ("work", "ours, ms wall (processor)", "peer, ms", "ratio peer/ours", "bas
 widths = [max(len(r[i]) for r in rows + [head]) for i in range(5)]
 for r in [head, tuple("-" * w for w in widths)] + rows:
     print(" | ".join(c.ljust(w) for c, w in zip(r, widths)).rstrip())
+own = os.path.join(log, "base-own-programs.txt")
+if base and os.path.exists(own) and open(own).read().split():
+    print("\nBase figures of %s come from the base's own benchmark programs (today's do not build on it)."
+          % ", ".join(open(own).read().split()))
 print("\nThe scripts' own output: %s" % log)
 PY
