@@ -50,7 +50,7 @@ if [ -n "$base" ]; then
     echo "building the benchmarks of $base ($sha) in $tree ..." >&2
     cp "$root"/bench/*.cpp "$root/bench/CMakeLists.txt" "$tree/src/bench/"
     cmake -S "$tree/src" -B "$tree/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$tree/build" -j2 --target mivor-cli pdb2mvr >"$tree/build.log" 2>&1
+    cmake --build "$tree/build" -j2 --target mivor-cli mivor-convert >"$tree/build.log" 2>&1
     : >"$tree/own-programs"
     for program in "${programs[@]}"; do
       if ! cmake --build "$tree/build" -j2 --target "$program" >>"$tree/build.log" 2>&1; then
