@@ -17,6 +17,8 @@
 // per section.
 #include "formats/native_reader.h"
 
+#include <fast_float/fast_float.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -117,6 +119,22 @@ std::string_view first_word_text(const char* first, const char* second) {
 
 // A word as a real; 0 when absent or not a number.
 double word_value(const char* word) { return word ? parse_double(word) : 0.0; }
+
+bool ends_word(const char* p, const char* end) {
+  return p == end || *p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\0';
+}
+
+// The same for a word of a line that ends at `end`. A plain decimal number
+// that fills its word is read by fast_float, which rounds as strtod does;
+// anything else (a sign "+", hexadecimal, a word the number does not fill)
+// by the C conversion.
+double word_value(const char* word, const char* end) {
+  if (!word) return 0.0;
+  double v;
+  const fast_float::from_chars_result r = fast_float::from_chars(word, end, v);
+  if (r.ec == std::errc() && ends_word(r.ptr, end)) return v;
+  return parse_double(word);
+}
 
 // Whether a word is a whole number (nothing but blanks after it).
 bool is_number(const char* word) {
@@ -391,6 +409,11 @@ std::vector<int64_t> read_geo_positions(line_source& in) {
   bool last_was_end = false;
   std::string line;
   while (in.next(line)) {
+    // Every marker begins with "<": a line without one is no marker.
+    if (!std::memchr(line.data(), '<', line.size())) {
+      last_was_end = false;
+      continue;
+    }
     if (has(line, "<BREAK>")) break;
     last_was_end = has(line, "<END>");
     if (last_was_end) starts.push_back(in.tell());
@@ -428,6 +451,7 @@ void read_coord_block(section_reading_t& s) {
   const size_t reserve = static_cast<size_t>(std::max(0LL, std::min<long long>(n, most)));
   std::string last_raw;
   uint32_t last_kind = 0;
+  std::vector<std::pair<std::string, uint32_t>> recent;  // symbols as written, and their kinds
   points.reserve(reserve);
   which.reserve(reserve);
   for (int k = 0; k < n; ++k) {
@@ -440,17 +464,25 @@ void read_coord_block(section_reading_t& s) {
     }
     const char* words[4];
     split_words(line.c_str(), words);
-    // Atoms of one element come in runs: a symbol written as the one before
+    // Atoms of one element come in runs, and a molecule has few elements: a
+    // symbol written as the one before, or as one of the first few written,
     // is that one, without a copy or a lookup.
     const std::string_view raw = first_word_text(words[0], words[1]);
     if (which.empty() || raw != last_raw) {
-      auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
-      if (it->second == symbols.size()) symbols.push_back(it->first);
-      last_kind = it->second;
+      const auto known = std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r.first == raw; });
+      if (known != recent.end()) {
+        last_kind = known->second;
+      } else {
+        auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
+        if (it->second == symbols.size()) symbols.push_back(it->first);
+        last_kind = it->second;
+        if (recent.size() < 8) recent.emplace_back(std::string(raw), last_kind);
+      }
       last_raw.assign(raw);
     }
     which.push_back(last_kind);
-    points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
+    const char* end = line.data() + line.size();
+    points.push_back({word_value(words[1], end), word_value(words[2], end), word_value(words[3], end)});
   }
   const int read = static_cast<int>(points.size());
   // A count far above the atoms read reserved room that is not needed.

@@ -2,8 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 
 #include "document/open_close.h"
@@ -529,6 +533,34 @@ TEST_F(NativeFile, GridDataAreSkippedWhenGeometriesAreCounted) {
   density.replace(data, 128, std::string(121, '\x01') + "\n<END>\n");
   open_text(density + grid_file());
   EXPECT_EQ(n_geometries(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Coordinates are read as the C conversion reads them, however they are
+// written: plain decimals, exponents, signs, hexadecimal, words the number
+// does not fill, numbers beyond the range of a double, NaN.
+TEST_F(NativeFile, CoordinatesReadAsTheCConversionReadsThem) {
+  const char* const words[] = {
+      "-0.7572", "1.5e-3", "+2.25",  "0x1p3",    "1.5d3", "7,5",   "12abc",
+      "1e400",   "-1e400", "1e-330", "4.9e-324", "nan",   "-inf",  "0.1000000000000000055511151231257827",
+      "\"3\"",   "-0",     ".5",     "5.",       "1e5x",  "1E+02", "infinity"};
+  std::string text = std::to_string(std::size(words)) + "\ncoordinates\n";
+  for (const char* w : words) text += std::string("H ") + w + " 0 " + w + "\n";
+  open_text(text + " <END>\n");
+  ASSERT_EQ(m->natom(), static_cast<int>(std::size(words)));
+  for (size_t i = 0; i < std::size(words); ++i) {
+    const double want = std::strtod(words[i], nullptr);
+    for (int c : {0, 2}) {
+      const double got = m->xyz[i][static_cast<size_t>(c)];
+      if (std::isnan(want))
+        EXPECT_TRUE(std::isnan(got)) << words[i];
+      else
+        EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << words[i] << ": " << got << " against " << want;
+    }
+  }
 }
 
 }  // namespace
