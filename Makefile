@@ -46,7 +46,7 @@ FUZZ_TARGETS ?= native_reader:native grid_reader:native atoms_rc:atoms_rc mivor_
 	xyz_reader:xyz
 FUZZ_NATIVE_SEEDS = textbox_extreme.mvr cutoff_claim.mvr orbital_claim.mvr grid_lattice.mvr byte_names.mvr \
 	count_too_large.mvr count_too_small.mvr vibration_short.mvr grid_count_large.mvr grid_count_small.mvr \
-	grids_mixed.mvr grid_nan.mvr grid_one_point.mvr grid_no_points.mvr
+	grid_count_density.mvr grids_mixed.mvr grid_nan.mvr grid_one_point.mvr grid_no_points.mvr
 fuzz: deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVOR_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)

@@ -354,25 +354,23 @@ bool read_block(section_reading_t& s, const std::string& line) {
 }
 
 // Skips the binary data of a grid section during the scan for geometry
-// starts: the ORBOFF value is the eighth line after the "<GRID>" line, one
-// name line per grid follows (a grid may be named "Density"), and the data
-// follow the next line holding "density". Lines that end a section before
-// that are left for the scan.
+// starts: the ORBOFF value is the eighth line after the "<GRID>" line, and
+// the data follow the next line holding "density" that is not a grid name
+// line (a grid may be named "Density"), as the grid reader takes them.
+// Lines that end a section before that are left for the scan.
 void skip_grid_data(line_source& in) {
   std::string line;
-  long long orboff = 0, names = 0;
+  long long orboff = 0;
   for (long long k = 0;; ++k) {
     if (!in.next(line)) return;
     if (has(line, "<END>") || has(line, "<BREAK>") || (k >= 8 && has(line, "/grid"))) {
       in.put_back(std::move(line));
       return;
     }
-    if (k == 0) {
-      names = key_int_value(line, "N_of_Grids").value_or(0);
-    } else if (k == 7) {
+    if (k == 7) {
       const char* eq = std::strchr(line.c_str(), '=');
       orboff = eq ? parse_long(eq + 1) : 0;
-    } else if (k >= 8 + names && has(line, "density")) {
+    } else if (k >= 8 && has(line, "density") && !has(line, "GridName")) {
       break;
     }
   }
