@@ -514,6 +514,23 @@ void parse_zev_file(FILE* file) {
   notifier().atom_list(AtomListChange::refilled, -1);
 }
 
+void visit_geometry_sections(FILE* file, const std::function<void(size_t, const mol_data_t&)>& visit) {
+  // Reading a grid section makes its last grid current: the open file's
+  // current grid stays.
+  const int current = iorb;
+  line_source in(file);
+  const std::vector<int64_t> starts = read_geo_positions(in);
+  file_reading_t reading;
+  reading.bond_automatically = false;
+  for (size_t i = 0; i < starts.size(); ++i) {
+    mol_data_t rec;
+    read_section(in, starts[i], rec, reading);
+    visit(i, rec);
+  }
+  should_bonding_be_determined = 1;
+  iorb = current;
+}
+
 std::vector<geometry_section_t> read_geometry_sections(FILE* file) {
   line_source in(file);
   const std::vector<int64_t> starts = read_geo_positions(in);
