@@ -64,6 +64,8 @@ fuzz: deps
 
 bench: build
 	@for b in bonding native mcubes eps edit convert symmetry follow hostile; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@echo "== saves with grids: the syncs, and against cp"
+	@$(BUILD)/bench/save_bench
 	@echo "== scene (software OpenGL, offscreen)"
 	@LIBGL_ALWAYS_SOFTWARE=1 $(BUILD)/bench/scene_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@echo "== start-up to the first picture"
