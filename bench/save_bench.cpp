@@ -6,11 +6,11 @@
 //   file holds (its peak set against one grid of 8 MB).
 // Medians of five runs each (three for the large file), wall and processor
 // time; the files are written into $TMPDIR (or /tmp), on the disk.
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
-#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>

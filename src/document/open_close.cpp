@@ -1,6 +1,7 @@
 #include "document/open_close.h"
 
 #include <sys/stat.h>
+#include <time.h>
 
 #include <memory>
 
@@ -138,11 +139,27 @@ void close_file() {
   watched_file = {};
 }
 
-void check_if_file_changed() {
-  if (watched_file.mtime == 0) return;
-  const watched_file_t now = file_state(input_file_name);
-  if (now.mtime == 0 || now == watched_file) return;
-  const std::string name = input_file_name;
+namespace {
+
+// How long the watched file must have stayed unchanged before it is read:
+// a program that writes it in pieces is given that long between them.
+constexpr long long settle_ns = 30'000'000;
+// Reads of a file that keeps changing while it is read, before giving up.
+constexpr int reads_while_changing = 3;
+
+// Whether the file looks whole: not empty (truncated by a writer that has
+// not written yet) and not changed within the last moments.
+bool settled(const watched_file_t& state) {
+  if (state.size == 0) return false;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const long long age =
+      (static_cast<long long>(now.tv_sec) - state.mtime) * 1'000'000'000LL + (now.tv_nsec - state.mtime_ns);
+  return age < 0 || age >= settle_ns;
+}
+
+// Opens the watched file again, replacing the molecule.
+void reopen(const std::string& name) {
   if (!input_file_type) {
     close_file();
     open_file(name, std::nullopt);
@@ -155,6 +172,31 @@ void check_if_file_changed() {
     set_input_file_name(name);
     remember_file_state(name);
   }
+}
+
+}  // namespace
+
+bool check_if_file_changed() {
+  if (watched_file.mtime == 0) return false;
+  const std::string name = input_file_name;
+  for (int read = 1;; ++read) {
+    const watched_file_t now = file_state(name);
+    if (now.mtime == 0 || now == watched_file) break;
+    if (!settled(now)) return true;
+    reopen(name);
+    // Changed while it was read: what was read may be half of it.
+    if (file_state(name) == now) break;
+    if (read == reads_while_changing) {
+      close_file();
+      set_input_file_name(name);
+      // Unlike any state the file can have: the next look reads it again.
+      watched_file = now;
+      watched_file.mtime_ns = -1;
+      notifier().status(StatusBar::lower, "The file " + name + " is being written: it is shown once it is whole");
+      break;
+    }
+  }
   rerender_3d();
   redraw();
+  return false;
 }

@@ -128,4 +128,23 @@ TEST_F(OpenClose, FileSeenHalfWrittenIsShownOnceWhole) {
   EXPECT_EQ(input_file_name, p);
 }
 
+// A file changed a moment ago, or emptied, is being written: the molecule
+// on show stays and the watch looks again soon; once the file has stayed
+// unchanged for a while it is read.
+TEST_F(OpenClose, AFileBeingWrittenIsReadOnceItStaysUnchanged) {
+  const std::string p = dir.write("a.mvr", one_carbon);
+  set_mtime(p, 1000000);
+  open_file(p, std::nullopt);
+  dir.write("a.mvr", two_carbons);
+  EXPECT_TRUE(check_if_file_changed());
+  EXPECT_EQ(m->natom(), 1);
+  set_mtime(p, 1000001);
+  EXPECT_FALSE(check_if_file_changed());
+  EXPECT_EQ(m->natom(), 2);
+  dir.write("a.mvr", "");
+  set_mtime(p, 1000002);
+  EXPECT_TRUE(check_if_file_changed());
+  EXPECT_EQ(m->natom(), 2);
+}
+
 }  // namespace
