@@ -73,24 +73,25 @@ bool replaced_open_file(const std::string& target) {
 // (or, saved without values, nowhere). The watch takes the new file as the
 // one it last saw: it is what the document shows.
 void follow_saved_file(const std::string& saved) {
-  file_ptr file = open_file_ptr(saved, "rb");
-  if (!file) return;
-  visit_geometry_sections(file.get(), [](size_t i, const mol_data_t& now) {
-    if (i >= mol.size() || mol[i].ngrid() == 0 || now.ngrid() != mol[i].ngrid()) return;
-    const grid_data_t& n = *now.grid;
-    grid_data_t& g = mol[i].grid.edit();
-    if (n.n_points != g.n_points) {
-      mol[i].grid = now.grid;
-      return;
-    }
-    g.grid_data_start = n.grid_data_start;
-    g.grid_data_size = n.grid_data_size;
-    g.block_offset = n.block_offset;
-    g.is_cutoff = n.is_cutoff;
-    g.n_p = n.n_p;
-    if (g.is_cutoff != 1) std::vector<uint8_t>().swap(g.cutoff_mask);
-    std::fill(g.orb_type_changed.begin(), g.orb_type_changed.end(), 0);
-  });
+  const bool grids = std::any_of(mol.begin(), mol.end(), [](const mol_data_t& rec) { return rec.ngrid() > 0; });
+  file_ptr file = grids ? open_file_ptr(saved, "rb") : file_ptr(nullptr, std::fclose);
+  if (file)
+    visit_geometry_sections(file.get(), [](size_t i, const mol_data_t& now) {
+      if (i >= mol.size() || mol[i].ngrid() == 0 || now.ngrid() != mol[i].ngrid()) return;
+      const grid_data_t& n = *now.grid;
+      grid_data_t& g = mol[i].grid.edit();
+      if (n.n_points != g.n_points) {
+        mol[i].grid = now.grid;
+        return;
+      }
+      g.grid_data_start = n.grid_data_start;
+      g.grid_data_size = n.grid_data_size;
+      g.block_offset = n.block_offset;
+      g.is_cutoff = n.is_cutoff;
+      g.n_p = n.n_p;
+      if (g.is_cutoff != 1) std::vector<uint8_t>().swap(g.cutoff_mask);
+      std::fill(g.orb_type_changed.begin(), g.orb_type_changed.end(), 0);
+    });
   if (make_mivor_file_name(input_file_name) == input_file_name) remember_file_state(input_file_name);
 }
 

@@ -219,13 +219,17 @@ saved_grids_t plan_saved_grids(FILE* source, const std::vector<mol_data_t>& geom
   const auto with_values = [&geometries](size_t i) {
     return i < geometries.size() && geometries[i].ngrid() > 0 && geometries[i].grid->n_points > 0;
   };
+  bool any_values = false;
+  for (size_t i = 0; i < geometries.size(); ++i) any_values = any_values || with_values(i);
   {
     quietly_t quiet;
     std::rewind(source);
-    visit_geometry_sections(source, [&](size_t i, const mol_data_t& read_again) {
-      if (!with_values(i) || !same_layout(geometries[i], read_again)) return;
-      plan_values(source, geometries[i], read_again, plan.outputs[i]);
-    });
+    // Only values need the look at the source.
+    if (any_values)
+      visit_geometry_sections(source, [&](size_t i, const mol_data_t& read_again) {
+        if (!with_values(i) || !same_layout(geometries[i], read_again)) return;
+        plan_values(source, geometries[i], read_again, plan.outputs[i]);
+      });
     for (size_t i = 0; i < geometries.size(); ++i) {
       if (geometries[i].ngrid() == 0) continue;
       plan.outputs[i].orbital_file = read_orbital_file(source, geometries[i]);
