@@ -42,6 +42,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "formats/cutoff_claim.h"
 #include "formats/line_source.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
@@ -109,10 +110,15 @@ class SectionLines {
   // Reads lines up to the one holding "density"; false when the section
   // ends first. `names`, when given, is set when a grid name line comes
   // first.
+  // A name line is never the density line, even for a grid named
+  // "Density".
   bool find_density(bool* names = nullptr) {
     for (std::string line = next(); !line.empty(); line = next()) {
-      if (has(line, "density")) return true;
-      if (names && has(line, "GridName")) *names = true;
+      if (has(line, "GridName")) {
+        if (names) *names = true;
+      } else if (has(line, "density")) {
+        return true;
+      }
     }
     return false;
   }
@@ -210,9 +216,27 @@ bool grids_fit(const grid_header_t& h, long long left) {
   return first <= words && grids - 1 <= (words - first) / points;
 }
 
+// The cut-off radius in ångström.
+double cutoff_radius(const grid_header_t& h) { return h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff; }
+
+// Whether the data can hold what a cut-off grid keeps. Every block but the
+// last one of the last grid is followed by another (grids_fit has them
+// inside ORBOFF), so only that final block may be short: it must hold the
+// values of its kept points, of which the atoms alone tell a lower bound.
+// N_P, where given, counts kept points: the data hold at least that many.
+bool kept_points_fit(const grid_header_t& h, const std::vector<vec3>& atoms) {
+  if (h.is_cutoff != 1 || h.n_points == 0) return true;
+  const long long words = h.orboff / 8;
+  if (h.n_p < 0 || h.n_p > words) return false;
+  const long long first = static_cast<long long>(h.block_size) * (h.n_blocks - 1);
+  const long long room = words - first - static_cast<long long>(h.n_grids - 1) * h.n_points;
+  return fewest_kept_points(h.lattice.scaled(bohr_to_angstrom), atoms, cutoff_radius(h), first) <= room;
+}
+
 // The reason the header can't be used, or null. `left` is what the file
-// holds after the ORBOFF line.
-const char* header_problem(const grid_header_t& h, long long left) {
+// holds after the ORBOFF line; `atoms` are those of the geometry, around
+// which a cut-off keeps its points.
+const char* header_problem(const grid_header_t& h, long long left, const std::vector<vec3>& atoms) {
   if (!points_match_net(h)) return msg_ill_defined_grids;
   if (h.n_grids == 0) return msg_no_data;
   if (h.n_grids < 0) return msg_ill_defined_grids;
@@ -220,6 +244,7 @@ const char* header_problem(const grid_header_t& h, long long left) {
   if (h.orboff < 0) return msg_ill_defined_size;
   if (h.orboff > left) return msg_past_end;
   if (!grids_fit(h, left)) return msg_ill_defined_grids;
+  if (!kept_points_fit(h, atoms)) return msg_ill_defined_size;
   return nullptr;
 }
 
@@ -252,6 +277,8 @@ std::pair<int, int> stretch(int n, Holds holds) {
   }
   return first ? std::make_pair(0, hi) : std::make_pair(hi, n);
 }
+
+}  // namespace
 
 // Marks the points kept by the cut-off: those that have some atom closer
 // than r along each of the three coordinate axes (|Δx| < r, |Δy| < r and
@@ -316,6 +343,8 @@ void build_cutoff_mask(mol_data_t& rec) {
     }
   }
 }
+
+namespace {
 
 // Byte offset of every block of every grid from the data start.
 void compute_block_offsets(mol_data_t& rec) {
@@ -597,13 +626,13 @@ void read_grid_block(line_source& in, mol_data_t& rec) {
   if (key_line.size() <= 1) return;
   deallocate_grids(rec);
   const grid_header_t h = parse_header(key_line, lines);
-  if (const char* problem = header_problem(h, in.bytes_left())) {
+  if (const char* problem = header_problem(h, in.bytes_left(), rec.xyz)) {
     make_warning(problem);
     skip_section(in, lines, h.orboff);
     return;
   }
   take_header(rec, h);
-  grid_of(rec).cutoff_radius = h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff;
+  grid_of(rec).cutoff_radius = cutoff_radius(h);
   compute_block_offsets(rec);
   grid_of(rec).grid_data_size = h.orboff;
   // One name line per grid, and no more before the data: a count that

@@ -372,25 +372,23 @@ bool read_block(section_reading_t& s, const std::string& line) {
 }
 
 // Skips the binary data of a grid section during the scan for geometry
-// starts: the ORBOFF value is the eighth line after the "<GRID>" line, one
-// name line per grid follows (a grid may be named "Density"), and the data
-// follow the next line holding "density". Lines that end a section before
-// that are left for the scan.
+// starts: the ORBOFF value is the eighth line after the "<GRID>" line, and
+// the data follow the next line holding "density" that is not a grid name
+// line (a grid may be named "Density"), as the grid reader takes them.
+// Lines that end a section before that are left for the scan.
 void skip_grid_data(line_source& in) {
   std::string line;
-  long long orboff = 0, names = 0;
+  long long orboff = 0;
   for (long long k = 0;; ++k) {
     if (!in.next(line)) return;
     if (has(line, "<END>") || has(line, "<BREAK>") || (k >= 8 && has(line, "/grid"))) {
       in.put_back(std::move(line));
       return;
     }
-    if (k == 0) {
-      names = key_int_value(line, "N_of_Grids").value_or(0);
-    } else if (k == 7) {
+    if (k == 7) {
       const char* eq = std::strchr(line.c_str(), '=');
       orboff = eq ? parse_long(eq + 1) : 0;
-    } else if (k >= 8 + names && has(line, "density")) {
+    } else if (k >= 8 && has(line, "density") && !has(line, "GridName")) {
       break;
     }
   }
@@ -546,6 +544,23 @@ void parse_zev_file(FILE* file) {
   // The stream stands where reading stopped (undo reads on from there).
   in.raw();
   notifier().atom_list(AtomListChange::refilled, -1);
+}
+
+void visit_geometry_sections(FILE* file, const std::function<void(size_t, const mol_data_t&)>& visit) {
+  // Reading a grid section makes its last grid current: the open file's
+  // current grid stays.
+  const int current = iorb;
+  line_source in(file);
+  const std::vector<int64_t> starts = read_geo_positions(in);
+  file_reading_t reading;
+  reading.bond_automatically = false;
+  for (size_t i = 0; i < starts.size(); ++i) {
+    mol_data_t rec;
+    read_section(in, starts[i], rec, reading);
+    visit(i, rec);
+  }
+  should_bonding_be_determined = 1;
+  iorb = current;
 }
 
 std::vector<geometry_section_t> read_geometry_sections(FILE* file) {
