@@ -46,7 +46,7 @@ FUZZ_TARGETS ?= native_reader:native grid_reader:native atoms_rc:atoms_rc mivor_
 	xyz_reader:xyz compressed_input:compressed fchk_reader:fchk
 FUZZ_NATIVE_SEEDS = textbox_extreme.mvr cutoff_claim.mvr orbital_claim.mvr grid_lattice.mvr byte_names.mvr \
 	count_too_large.mvr count_too_small.mvr vibration_short.mvr grid_count_large.mvr grid_count_small.mvr \
-	grids_mixed.mvr grid_nan.mvr grid_one_point.mvr grid_no_points.mvr
+	grid_count_density.mvr grids_mixed.mvr grid_nan.mvr grid_one_point.mvr grid_no_points.mvr
 fuzz: deps
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVOR_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
@@ -64,6 +64,8 @@ fuzz: deps
 
 bench: build
 	@for b in bonding native mcubes eps edit convert symmetry follow hostile; do echo "== $$b"; $(BUILD)/bench/$${b}_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@echo "== saves with grids: the syncs, and against cp"
+	@$(BUILD)/bench/save_bench
 	@echo "== scene (software OpenGL, offscreen)"
 	@LIBGL_ALWAYS_SOFTWARE=1 $(BUILD)/bench/scene_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@echo "== start-up to the first picture"

@@ -1,5 +1,6 @@
 // Isosurfaces: marching cubes at ±0.04 with normals on 128³ and 200³ grids
-// of an orbital-like field; the whole orbital switch on a 200³ grid read
+// of an orbital-like field, and the floor of any extraction on the same
+// grids (one pass over the values, the triangles written); the whole orbital switch on a 200³ grid read
 // from a native file (read, extract, index, depth sort); and the depth sort
 // of 500,000 triangles after a rotation.
 //
@@ -9,6 +10,7 @@
 // mivor-bench-orbital200.mvr.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -84,6 +86,41 @@ void BM_Mcubes(benchmark::State& state) {
   msrf_Clean(*store);
 }
 BENCHMARK(BM_Mcubes)->Arg(128)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The floor of any extraction: one pass over the values (their smallest and
+// largest) and the writing of as many triangles as the extraction makes into
+// a new surface's storage.
+void BM_OnePassLimit(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const std::vector<double>& v = values(n);
+  size_t triangles = 0;
+  {
+    std::unique_ptr<msrf_t> store;
+    msrf_Init(store, 1);
+    srf_t* s = msrf_New_Surface(*store);
+    mcubes(s, n, n, n, v.data(), nullptr, level, {-half_box, -half_box, -half_box},
+           {2 * half_box, 2 * half_box, 2 * half_box}, true);
+    triangles = s->triangles.size();
+    msrf_Clean(*store);
+  }
+  for (auto _ : state) {
+    double low[4] = {v[0], v[0], v[0], v[0]}, high[4] = {v[0], v[0], v[0], v[0]};
+    for (size_t p = 0; p + 4 <= v.size(); p += 4)
+      for (int k = 0; k < 4; ++k) {
+        low[k] = std::min(low[k], v[p + k]);
+        high[k] = std::max(high[k], v[p + k]);
+      }
+    decltype(srf_t::triangles) out;
+    out.reserve(triangles);
+    srf_triangle_t t;
+    t.v[0][0] = static_cast<float>(std::min({low[0], low[1], low[2], low[3]}));
+    t.v[0][1] = static_cast<float>(std::max({high[0], high[1], high[2], high[3]}));
+    for (size_t i = 0; i < triangles; ++i) out.push_back(t);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["triangles"] = static_cast<double>(triangles);
+}
+BENCHMARK(BM_OnePassLimit)->Arg(128)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One geometry with one 200³ orbital grid of the field (file units bohr).
 void write_orbital_file(const std::string& path, int n) {

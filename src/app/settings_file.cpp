@@ -9,6 +9,7 @@
 #include "app/config_dir.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
+#include "molecule/notify.h"
 #include "molecule/settings.h"
 
 namespace {
@@ -128,9 +129,12 @@ std::string settings_file_text() {
   return out;
 }
 
-void save_settings_data() {
+bool save_settings_data() {
   const std::string path = settings_path();
   std::printf("saving settings data in |%s|\n", path.c_str());
   std::fflush(stdout);
-  write_file_atomically(path, settings_file_text());
+  const AtomicWrite result = write_text_atomically(path, settings_file_text());
+  if (result == AtomicWrite::done) return true;
+  make_warning(atomic_write_message(result, path));
+  return false;
 }

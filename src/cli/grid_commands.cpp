@@ -44,8 +44,8 @@ int command_surface(const options_t& o, MessageCollector& told) {
   if (!load_chosen_grid(o, told, do_load_grid)) return 1;
   if (!surfaces_of_current_geometry()) return 1;
   const srf_t* s = iorb >= 0 && iorb < static_cast<int>(surf.size()) ? surf[static_cast<size_t>(iorb)] : nullptr;
-  const std::vector<srf_triangle_t> none;
-  const std::vector<srf_triangle_t>& triangles = s ? s->triangles : none;
+  const surface_triangles_t none;
+  const surface_triangles_t& triangles = s ? s->triangles : none;
   int lobe1 = 0;
   for (const srf_triangle_t& t : triangles) lobe1 += t.lobe == 1;
   if (o.ply) {

@@ -1,9 +1,13 @@
 #include "document/open_close.h"
 
 #include <sys/stat.h>
+#include <time.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
+#include "document/held_warnings.h"
 #include "document/native_file.h"
 #include "document/undo.h"
 #include "formats/converters.h"
@@ -140,11 +144,40 @@ void close_file() {
   watched_file = {};
 }
 
-void check_if_file_changed() {
-  if (watched_file.mtime == 0) return;
-  const watched_file_t now = file_state(input_file_name);
-  if (now.mtime == 0 || now == watched_file) return;
-  const std::string name = input_file_name;
+namespace {
+
+// How long the watched file must have stayed unchanged before it is read:
+// a program that writes it in pieces is given that long between them.
+constexpr long long settle_ns = 30'000'000;
+// Reads of a file that keeps changing while it is read, before giving up,
+// and looks 10 ms apart for it to settle again before each new read.
+constexpr int reads_while_changing = 3;
+constexpr int settle_looks = 50;
+
+// Whether the file looks whole: not empty (truncated by a writer that has
+// not written yet) and not changed within the last moments.
+bool settled(const watched_file_t& state) {
+  if (state.size == 0) return false;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const long long age =
+      (static_cast<long long>(now.tv_sec) - state.mtime) * 1'000'000'000LL + (now.tv_nsec - state.mtime_ns);
+  return age < 0 || age >= settle_ns;
+}
+
+// The state of the file once it has settled, waiting for it a moment (no
+// state when it does not settle within that moment or can't be seen).
+watched_file_t settled_state(const std::string& name) {
+  for (int look = 0; look < settle_looks; ++look) {
+    const watched_file_t state = file_state(name);
+    if (state.mtime == 0 || settled(state)) return state;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return {};
+}
+
+// Opens the watched file again, replacing the molecule.
+void reopen(const std::string& name) {
   if (!input_file_type) {
     close_file();
     open_file(name, std::nullopt);
@@ -157,6 +190,36 @@ void check_if_file_changed() {
     set_input_file_name(name);
     remember_file_state(name);
   }
+}
+
+}  // namespace
+
+bool check_if_file_changed() {
+  if (watched_file.mtime == 0) return false;
+  const std::string name = input_file_name;
+  watched_file_t now = file_state(name);
+  if (now.mtime == 0 || now == watched_file) return false;
+  if (!settled(now)) return true;
+  for (int read = 1;; ++read) {
+    held_warnings_t held;
+    reopen(name);
+    // Changed while it was read: what was read may be half of it, and what
+    // the read found is not said. It is read again once the file is whole.
+    const watched_file_t after = file_state(name);
+    if (after == now) break;
+    held.drop();
+    now = settled_state(name);
+    if (read == reads_while_changing || now.mtime == 0) {
+      close_file();
+      set_input_file_name(name);
+      // Unlike any state the file can have: the next look reads it again.
+      watched_file = after;
+      watched_file.mtime_ns = -1;
+      notifier().status(StatusBar::lower, "The file " + name + " is being written: it is shown once it is whole");
+      break;
+    }
+  }
   rerender_3d();
   redraw();
+  return false;
 }

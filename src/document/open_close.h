@@ -19,5 +19,8 @@ void open_zev_file(const std::string& path, bool converted = false);
 void open_file(const std::string& name, const std::optional<std::string>& type_description);
 // Leaves one empty geometry named "new_file.mvr".
 void close_file();
-// Reloads the open file when its modification time or size changed.
-void check_if_file_changed();
+// Reloads the open file when its modification time or size changed. A file
+// that is empty or changed within the last moments is being written: true,
+// look again soon. A file that changes while it is read is read again; when
+// it keeps changing, what was read is not shown.
+bool check_if_file_changed();

@@ -11,8 +11,10 @@
 #include "formats/converters.h"
 #include "formats/file_names.h"
 #include "formats/file_types.h"
+#include "formats/native_reader.h"
 #include "formats/native_writer.h"
 #include "formats/safe_file.h"
+#include "formats/saved_grids.h"
 #include "molecule/notify.h"
 
 namespace {
@@ -60,19 +62,63 @@ bool native_copy_may_be_written(const std::string& native, const std::string& ta
   return std::find(copies_written.begin(), copies_written.end(), *id) != copies_written.end();
 }
 
+// Whether the save replaced the open document's native file.
+bool replaced_open_file(const std::string& target) {
+  const std::optional<file_id_t> saved = file_id(target);
+  return saved && !input_file_name.empty() && file_id(make_mivor_file_name(input_file_name)) == saved;
+}
+
+// The open document's native file was replaced by the save: its grids are
+// read from the new file from now on, where their data may lie elsewhere
+// (or, saved without values, nowhere). The watch takes the new file as the
+// one it last saw: it is what the document shows.
+void follow_saved_file(const std::string& saved) {
+  const bool grids = std::any_of(mol.begin(), mol.end(), [](const mol_data_t& rec) { return rec.ngrid() > 0; });
+  file_ptr file = grids ? open_file_ptr(saved, "rb") : file_ptr(nullptr, std::fclose);
+  if (file)
+    visit_geometry_sections(file.get(), [](size_t i, const mol_data_t& now) {
+      if (i >= mol.size() || mol[i].ngrid() == 0 || now.ngrid() != mol[i].ngrid()) return;
+      const grid_data_t& n = *now.grid;
+      grid_data_t& g = mol[i].grid.edit();
+      if (n.n_points != g.n_points) {
+        mol[i].grid = now.grid;
+        return;
+      }
+      g.grid_data_start = n.grid_data_start;
+      g.grid_data_size = n.grid_data_size;
+      g.block_offset = n.block_offset;
+      g.is_cutoff = n.is_cutoff;
+      g.n_p = n.n_p;
+      if (g.is_cutoff != 1) std::vector<uint8_t>().swap(g.cutoff_mask);
+      std::fill(g.orb_type_changed.begin(), g.orb_type_changed.end(), 0);
+    });
+  if (make_mivor_file_name(input_file_name) == input_file_name) remember_file_state(input_file_name);
+}
+
 }  // namespace
 
 bool save_zev_file(const std::string& target) {
-  // The grid values stay in the file they were read from; its orbital file
-  // is copied with the types the user changed.
+  // The grid values and orbital files are copied from the file the grids
+  // were read from, with the types the user changed. Values that can't be
+  // read back from it cost them, not the save: the file is written again
+  // without them.
   file_ptr source = open_current_mivor_file();
-  const AtomicWrite result = write_file_atomically(target, [&source](FILE* file) {
-    write_all_data_to_output(file, 1, source.get());
-    return true;
-  });
-  if (result == AtomicWrite::done) return true;
-  make_warning(atomic_write_message(result, target));
-  return false;
+  saved_grids_t grids = plan_saved_grids(source.get(), mol);
+  AtomicWrite result = AtomicWrite::done;
+  for (bool again = true; again;) {
+    std::vector<size_t> failed;
+    result = write_file_atomically(target, [&](FILE* file) { return write_saved_geometries(file, grids, failed); });
+    again = result != AtomicWrite::done && !failed.empty() && grids.outputs[failed[0]].write_values;
+    for (size_t i : failed) grids.drop_values(i);
+  }
+  const std::string source_name = make_mivor_file_name(input_file_name);
+  if (!grids.not_kept.empty()) make_warning(values_not_kept_message(grids.not_kept, source_name));
+  if (result != AtomicWrite::done) {
+    make_warning(atomic_write_message(result, target));
+    return false;
+  }
+  if (replaced_open_file(target)) follow_saved_file(target);
+  return true;
 }
 
 int save_type_of(const std::string& name) {

@@ -10,6 +10,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,10 +35,16 @@ namespace {
 // The undo file this process created, known by name and held open: only
 // the file still at that name that is this very file is ever appended to,
 // cut or removed (held open, its identity can't pass to another file).
+// A snapshot that can't be written (a full disk) leaves the file as it was:
+// its last snapshot is then the last state that can be restored, not the
+// state on show, and the failure is said once until a snapshot is written
+// again.
 struct undo_state_t {
   bool enabled = true;
   std::string name;
   int fd = -1;
+  bool shown_is_last = true;  // the last snapshot is the state on show
+  bool failing = false;       // the last snapshot could not be written (said)
 };
 undo_state_t undo;
 
@@ -84,12 +91,11 @@ file_ptr open_undo_file() {
   return file_ptr(f, std::fclose);
 }
 
-// Positions the stream at the start of the next-to-last snapshot.
-void backup_search_last_backup_point(FILE* file) {
+// Positions the stream at the start of snapshot `k` (from 1).
+void backup_search_last_backup_point(FILE* file, int k) {
   std::rewind(file);
-  if (backup_count <= 2) return;
   int passed = 0;
-  while (passed < backup_count - 2) {
+  while (passed < k - 1) {
     const std::string line = read_line(file);
     if (line.empty()) {
       notifier().status(StatusBar::lower, "Error in reading backup data!");
@@ -97,6 +103,33 @@ void backup_search_last_backup_point(FILE* file) {
     }
     if (std::strstr(line.c_str(), "<BREAK>")) ++passed;
   }
+}
+
+// Appends a snapshot to the undo file; on any failure the file is cut back
+// to what it held. 0, or the errno of the failure.
+int write_snapshot() {
+  const off_t before = lseek(undo.fd, 0, SEEK_END);
+  if (before < 0) return errno;
+  int error = ENOMEM;
+  // A snapshot is written after every change: a small buffer will do.
+  if (file_ptr out = stream_writing_fd(undo.fd, 1 << 16)) {
+    write_all_data_to_output(out.get(), 0, nullptr);
+    std::fputs(" <BREAK>\n", out.get());
+    error = std::fflush(out.get()) == 0 && std::ferror(out.get()) == 0 ? 0 : last_write_errno();
+  }
+  if (error && ftruncate(undo.fd, before) != 0) std::fputs("ERROR: can't truncate backup file\n", stderr);
+  return error;
+}
+
+// Says once, until a snapshot is written again, that changes are not kept.
+void snapshot_failed(int e) {
+  undo.shown_is_last = false;
+  if (undo.failing) return;
+  undo.failing = true;
+  make_warning("ERROR: The undo history can't be written to " +
+               (undo.name.empty() ? std::string("a file") : undo.name) +
+               (e ? std::string(" (") + std::strerror(e) + ")" : std::string()) +
+               ": until it can, undo goes back to the last change it holds.");
 }
 
 }  // namespace
@@ -110,26 +143,37 @@ void keep_undo_history(bool on) {
 
 void append_backup() {
   if (!undo.enabled) return;
-  file_ptr file = open_undo_file();
-  if (!file) {
+  if (!still_ours()) {
     // None yet, or it was taken away: the history starts again here.
     backup_count = 0;
-    if (!create_undo_file() || !(file = open_undo_file())) return;
+    if (!create_undo_file()) {
+      snapshot_failed(errno);
+      return;
+    }
   }
-  fseeko(file.get(), 0, SEEK_END);
-  write_all_data_to_output(file.get(), 0, nullptr);
-  std::fputs(" <BREAK>\n", file.get());
+  if (const int error = write_snapshot()) {
+    snapshot_failed(error);
+    return;
+  }
   ++backup_count;
+  undo.shown_is_last = true;
+  if (undo.failing) notifier().status(StatusBar::lower, "The undo history is written again");
+  undo.failing = false;
 }
 
 void remove_backup() {
   if (still_ours()) unlink(undo.name.c_str());
   forget_undo_file();
   backup_count = 0;
+  undo.shown_is_last = true;
+  undo.failing = false;
 }
 
 void get_backup() {
-  if (backup_count <= 1) {
+  // Undo restores the snapshot before the state on show: the next-to-last
+  // one, or the last one when the state on show could not be written.
+  const int restored = undo.shown_is_last ? backup_count - 1 : backup_count;
+  if (restored < 1) {
     notifier().status(StatusBar::lower, "Allready the oldest change!");
     return;
   }
@@ -142,7 +186,7 @@ void get_backup() {
     notifier().status(StatusBar::lower, "Error in reading backup data!");
     return;
   }
-  backup_search_last_backup_point(file.get());
+  backup_search_last_backup_point(file.get(), restored);
   if (!run_within_memory(
           [&] {
             read_geometries(file.get());
@@ -161,7 +205,8 @@ void get_backup() {
     if (find_nocase(line, "<break>") != std::string::npos) break;
   std::fflush(file.get());
   if (ftruncate(fileno(file.get()), ftello(file.get())) != 0) std::fputs("ERROR: can't truncate backup file\n", stderr);
-  --backup_count;
+  backup_count = restored;
+  undo.shown_is_last = true;
   rerender_3d();
   redraw();
 }

@@ -16,7 +16,9 @@ std::string get_backup_filename();
 // Off, no undo file is written and undo reports the oldest change (for
 // programs that only read and convert).
 void keep_undo_history(bool on);
-// Appends a snapshot of the current state.
+// Appends a snapshot of the current state. One that can't be written (a
+// full disk) leaves the file as it was and is said once, until a snapshot
+// is written again; undo then goes back to the last snapshot written.
 void append_backup();
 // Deletes the undo file, if it is still the one this process created.
 void remove_backup();

@@ -38,6 +38,11 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "formats/cutoff_claim.h"
 #include "formats/line_source.h"
 #include "formats/safe_file.h"
 #include "formats/text_words.h"
@@ -105,10 +110,15 @@ class SectionLines {
   // Reads lines up to the one holding "density"; false when the section
   // ends first. `names`, when given, is set when a grid name line comes
   // first.
+  // A name line is never the density line, even for a grid named
+  // "Density".
   bool find_density(bool* names = nullptr) {
     for (std::string line = next(); !line.empty(); line = next()) {
-      if (has(line, "density")) return true;
-      if (names && has(line, "GridName")) *names = true;
+      if (has(line, "GridName")) {
+        if (names) *names = true;
+      } else if (has(line, "density")) {
+        return true;
+      }
     }
     return false;
   }
@@ -206,9 +216,27 @@ bool grids_fit(const grid_header_t& h, long long left) {
   return first <= words && grids - 1 <= (words - first) / points;
 }
 
+// The cut-off radius in ångström.
+double cutoff_radius(const grid_header_t& h) { return h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff; }
+
+// Whether the data can hold what a cut-off grid keeps. Every block but the
+// last one of the last grid is followed by another (grids_fit has them
+// inside ORBOFF), so only that final block may be short: it must hold the
+// values of its kept points, of which the atoms alone tell a lower bound.
+// N_P, where given, counts kept points: the data hold at least that many.
+bool kept_points_fit(const grid_header_t& h, const std::vector<vec3>& atoms) {
+  if (h.is_cutoff != 1 || h.n_points == 0) return true;
+  const long long words = h.orboff / 8;
+  if (h.n_p < 0 || h.n_p > words) return false;
+  const long long first = static_cast<long long>(h.block_size) * (h.n_blocks - 1);
+  const long long room = words - first - static_cast<long long>(h.n_grids - 1) * h.n_points;
+  return fewest_kept_points(h.lattice.scaled(bohr_to_angstrom), atoms, cutoff_radius(h), first) <= room;
+}
+
 // The reason the header can't be used, or null. `left` is what the file
-// holds after the ORBOFF line.
-const char* header_problem(const grid_header_t& h, long long left) {
+// holds after the ORBOFF line; `atoms` are those of the geometry, around
+// which a cut-off keeps its points.
+const char* header_problem(const grid_header_t& h, long long left, const std::vector<vec3>& atoms) {
   if (!points_match_net(h)) return msg_ill_defined_grids;
   if (h.n_grids == 0) return msg_no_data;
   if (h.n_grids < 0) return msg_ill_defined_grids;
@@ -216,6 +244,7 @@ const char* header_problem(const grid_header_t& h, long long left) {
   if (h.orboff < 0) return msg_ill_defined_size;
   if (h.orboff > left) return msg_past_end;
   if (!grids_fit(h, left)) return msg_ill_defined_grids;
+  if (!kept_points_fit(h, atoms)) return msg_ill_defined_size;
   return nullptr;
 }
 
@@ -248,6 +277,8 @@ std::pair<int, int> stretch(int n, Holds holds) {
   }
   return first ? std::make_pair(0, hi) : std::make_pair(hi, n);
 }
+
+}  // namespace
 
 // Marks the points kept by the cut-off: those that have some atom closer
 // than r along each of the three coordinate axes (|Δx| < r, |Δy| < r and
@@ -312,6 +343,8 @@ void build_cutoff_mask(mol_data_t& rec) {
     }
   }
 }
+
+namespace {
 
 // Byte offset of every block of every grid from the data start.
 void compute_block_offsets(mol_data_t& rec) {
@@ -429,7 +462,14 @@ bool prepare_values(mol_data_t& rec, bool potential) {
 
 // Values read with one call: small enough that a stretch is still in the
 // cache when it is handed on, large enough that the calls cost nothing.
-constexpr size_t read_chunk = 32768;
+constexpr size_t read_chunk = 8192;
+
+// Sizes `values` for the points of a grid. Every value is written by the
+// reading that follows, so values of the same size are not cleared first:
+// reading another grid of the lattice touches the values once.
+void size_for_points(grid_values_t& values, size_t points) {
+  if (values.size() != points) values.assign(points, 0.0);
+}
 
 // Reads the values of grid g into `out` (n_points values), block by block,
 // with one seek per block. Without the cut-off a block is read straight into
@@ -493,9 +533,28 @@ class clamped_limits_t {
   // Clamps and counts the values of [from, to).
   void operator()(size_t from, size_t to) {
     double* values = values_.data();
+    size_t p = std::max<size_t>(from, 1);
+#if defined(__SSE2__)
+    // The same three selections two values at a time: min(a, b) is
+    // a < b ? a : b, max(a, b) is a > b ? a : b.
+    const __m128d two = _mm_set1_pd(2);
+    __m128d lo01 = _mm_loadu_pd(&low_[0]), lo23 = _mm_loadu_pd(&low_[2]);
+    __m128d hi01 = _mm_loadu_pd(&high_[0]), hi23 = _mm_loadu_pd(&high_[2]);
+    for (; p + lanes <= to; p += lanes) {
+      const __m128d a = _mm_min_pd(two, _mm_loadu_pd(values + p));
+      const __m128d b = _mm_min_pd(two, _mm_loadu_pd(values + p + 2));
+      _mm_storeu_pd(values + p, a);
+      _mm_storeu_pd(values + p + 2, b);
+      lo01 = _mm_min_pd(a, lo01), lo23 = _mm_min_pd(b, lo23);
+      hi01 = _mm_max_pd(a, hi01), hi23 = _mm_max_pd(b, hi23);
+    }
+    _mm_storeu_pd(&low_[0], lo01);
+    _mm_storeu_pd(&low_[2], lo23);
+    _mm_storeu_pd(&high_[0], hi01);
+    _mm_storeu_pd(&high_[2], hi23);
+#endif
     double lo0 = low_[0], lo1 = low_[1], lo2 = low_[2], lo3 = low_[3];
     double hi0 = high_[0], hi1 = high_[1], hi2 = high_[2], hi3 = high_[3];
-    size_t p = std::max<size_t>(from, 1);
     for (; p + lanes <= to; p += lanes) {
       take(values[p], lo0, hi0);
       take(values[p + 1], lo1, hi1);
@@ -567,13 +626,13 @@ void read_grid_block(line_source& in, mol_data_t& rec) {
   if (key_line.size() <= 1) return;
   deallocate_grids(rec);
   const grid_header_t h = parse_header(key_line, lines);
-  if (const char* problem = header_problem(h, in.bytes_left())) {
+  if (const char* problem = header_problem(h, in.bytes_left(), rec.xyz)) {
     make_warning(problem);
     skip_section(in, lines, h.orboff);
     return;
   }
   take_header(rec, h);
-  grid_of(rec).cutoff_radius = h.bohr ? h.cutoff * bohr_to_angstrom : h.cutoff;
+  grid_of(rec).cutoff_radius = cutoff_radius(h);
   compute_block_offsets(rec);
   grid_of(rec).grid_data_size = h.orboff;
   // One name line per grid, and no more before the data: a count that
@@ -642,7 +701,7 @@ void read_current_grid(FILE* file) {
     make_warning(msg_ill_defined_size);
     return;
   }
-  d.grid_values.assign(static_cast<size_t>(d.n_points), 0.0);
+  size_for_points(d.grid_values, static_cast<size_t>(d.n_points));
   clamped_limits_t limits(d.grid_values);
   read_grid_values(file, *m, iorb, d.grid_values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
   if (!limits.finish(*m)) make_warning(msg_no_finite_values);
@@ -660,7 +719,7 @@ bool read_grid_copy(FILE* file, mol_data_t& rec, int g, grid_values_t& values, d
   if (!fits_in_memory(points * (sizeof(double) + (mask ? 1 : 0)))) return false;
   if (mask) build_cutoff_mask(rec);
   if (d.is_cutoff == 1 && !kept_values_fit(rec, g)) return false;
-  values.assign(static_cast<size_t>(grid_of(rec).n_points), 0.0);
+  size_for_points(values, static_cast<size_t>(grid_of(rec).n_points));
   clamped_limits_t limits(values);
   read_grid_values(file, rec, g, values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
   limits.limits(min, max);
@@ -679,7 +738,7 @@ void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
   if (grid_of(rec).is_cutoff == 1 &&
       (grid_of(rec).cutoff_mask.size() != static_cast<size_t>(grid_of(rec).n_points) || !kept_values_fit(rec, j)))
     return;
-  grid_of(rec).epot_values.assign(static_cast<size_t>(grid_of(rec).n_points), 0.0);
+  size_for_points(grid_of(rec).epot_values, static_cast<size_t>(grid_of(rec).n_points));
   read_grid_values(file, rec, j, grid_of(rec).epot_values.data(), [](size_t, size_t) {});
 }
 
@@ -693,16 +752,23 @@ void compute_iso_levels(mol_data_t& rec) {
   for (int i = 1; i <= 20; ++i) t[i] = v / 20 * (i - 0.001);
   // The thresholds rise, so a value exceeds a first run of them: its square
   // goes to the highest threshold it exceeds, and each sum is then the total
-  // of its own share and those of the higher thresholds. Most values of an
-  // orbital are tiny and exceed only t[0]; that test comes first and their
-  // share stays in a register. NaN thresholds are exceeded by nothing.
-  double share[21] = {}, share0 = 0;
+  // of its own share and those of the higher thresholds. Values of 0 and
+  // NaN add nothing. NaN thresholds are exceeded by nothing.
+  //
+  // With u = 20·|value|/v, the highest threshold exceeded is floor(u)
+  // wherever u lies at least 1/64 below the next whole number (t[i] lies
+  // 0.001 below i): that is read from 64·u alone. The values closer to a
+  // threshold, and any where v is not a positive number, are settled
+  // against the thresholds themselves. The squares are summed in four lanes
+  // that take turns, so that no sum waits for the one before it.
+  double lanes[4][21] = {};
   const double scale = v > 0 ? 20.0 / v : 0.0, t1 = t[1];
-  for (double value : grid_of(rec).grid_values) {
-    const double a = std::fabs(value);
+  const double scale64 = v > 0 ? 1280.0 / v : 0.0;
+  const bool fast = v > 0 && std::isfinite(scale64);
+  const auto exact = [&](double value, double a, double* share) {
     if (!(a > t1)) {
-      if (a > 0) share0 += value * value;
-      continue;
+      share[0] += value * value;
+      return;
     }
     // t[i] < a exactly when i < 20·a/v + 0.001: start there and settle the
     // rounding against the thresholds themselves.
@@ -710,8 +776,33 @@ void compute_iso_levels(mol_data_t& rec) {
     while (k > 1 && !(a > t[k])) --k;
     while (k < 20 && a > t[k + 1]) ++k;
     share[k] += value * value;
+  };
+  const auto take = [&](double value, double* share) {
+    const double a = std::fabs(value);
+    if (!(a > 0)) return;
+    if (fast) {
+      const double w = a * scale64;
+      if (w < 1280.0) {
+        const int fine = static_cast<int>(w);
+        if ((fine & 63) != 63) {
+          share[fine >> 6] += value * value;
+          return;
+        }
+      }
+    }
+    exact(value, a, share);
+  };
+  const grid_values_t& values = grid_of(rec).grid_values;
+  size_t p = 0;
+  for (; p + 4 <= values.size(); p += 4) {
+    take(values[p], lanes[0]);
+    take(values[p + 1], lanes[1]);
+    take(values[p + 2], lanes[2]);
+    take(values[p + 3], lanes[3]);
   }
-  share[0] = share0;
+  for (; p < values.size(); ++p) take(values[p], lanes[0]);
+  double share[21];
+  for (int k = 0; k <= 20; ++k) share[k] = (lanes[0][k] + lanes[1][k]) + (lanes[2][k] + lanes[3][k]);
   for (int i = 20; i >= 0; --i) s[i] = share[i] + (i < 20 ? s[i + 1] : 0.0);
   double h = 0.1;
   for (int i = 1; i <= 20; ++i) {

@@ -33,6 +33,9 @@ void read_current_grid(FILE* file);
 // of `rec` only a missing cut-off mask is made. False when the grid's layout
 // or its kept values don't fit the file, or the values don't fit in memory.
 bool read_grid_copy(FILE* file, mol_data_t& rec, int g, grid_values_t& values, double& min, double& max);
+// Marks the points of `rec`'s lattice that its cut-off keeps around the
+// atoms of `rec` (cutoff_mask, n_points entries).
+void build_cutoff_mask(mol_data_t& rec);
 // Gives back the memory of the values, the potential and the cut-off mask
 // (the grid descriptions stay).
 void release_grid_values(grid_data_t& d);

@@ -17,6 +17,8 @@
 // per section.
 #include "formats/native_reader.h"
 
+#include <fast_float/fast_float.h>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -117,6 +119,22 @@ std::string_view first_word_text(const char* first, const char* second) {
 
 // A word as a real; 0 when absent or not a number.
 double word_value(const char* word) { return word ? parse_double(word) : 0.0; }
+
+bool ends_word(const char* p, const char* end) {
+  return p == end || *p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\0';
+}
+
+// The same for a word of a line that ends at `end`. A plain decimal number
+// that fills its word is read by fast_float, which rounds as strtod does;
+// anything else (a sign "+", hexadecimal, a word the number does not fill)
+// by the C conversion.
+double word_value(const char* word, const char* end) {
+  if (!word) return 0.0;
+  double v;
+  const fast_float::from_chars_result r = fast_float::from_chars(word, end, v);
+  if (r.ec == std::errc() && ends_word(r.ptr, end)) return v;
+  return parse_double(word);
+}
 
 // Whether a word is a whole number (nothing but blanks after it).
 bool is_number(const char* word) {
@@ -354,25 +372,23 @@ bool read_block(section_reading_t& s, const std::string& line) {
 }
 
 // Skips the binary data of a grid section during the scan for geometry
-// starts: the ORBOFF value is the eighth line after the "<GRID>" line, one
-// name line per grid follows (a grid may be named "Density"), and the data
-// follow the next line holding "density". Lines that end a section before
-// that are left for the scan.
+// starts: the ORBOFF value is the eighth line after the "<GRID>" line, and
+// the data follow the next line holding "density" that is not a grid name
+// line (a grid may be named "Density"), as the grid reader takes them.
+// Lines that end a section before that are left for the scan.
 void skip_grid_data(line_source& in) {
   std::string line;
-  long long orboff = 0, names = 0;
+  long long orboff = 0;
   for (long long k = 0;; ++k) {
     if (!in.next(line)) return;
     if (has(line, "<END>") || has(line, "<BREAK>") || (k >= 8 && has(line, "/grid"))) {
       in.put_back(std::move(line));
       return;
     }
-    if (k == 0) {
-      names = key_int_value(line, "N_of_Grids").value_or(0);
-    } else if (k == 7) {
+    if (k == 7) {
       const char* eq = std::strchr(line.c_str(), '=');
       orboff = eq ? parse_long(eq + 1) : 0;
-    } else if (k >= 8 + names && has(line, "density")) {
+    } else if (k >= 8 && has(line, "density") && !has(line, "GridName")) {
       break;
     }
   }
@@ -391,6 +407,11 @@ std::vector<int64_t> read_geo_positions(line_source& in) {
   bool last_was_end = false;
   std::string line;
   while (in.next(line)) {
+    // Every marker begins with "<": a line without one is no marker.
+    if (!std::memchr(line.data(), '<', line.size())) {
+      last_was_end = false;
+      continue;
+    }
     if (has(line, "<BREAK>")) break;
     last_was_end = has(line, "<END>");
     if (last_was_end) starts.push_back(in.tell());
@@ -428,6 +449,7 @@ void read_coord_block(section_reading_t& s) {
   const size_t reserve = static_cast<size_t>(std::max(0LL, std::min<long long>(n, most)));
   std::string last_raw;
   uint32_t last_kind = 0;
+  std::vector<std::pair<std::string, uint32_t>> recent;  // symbols as written, and their kinds
   points.reserve(reserve);
   which.reserve(reserve);
   for (int k = 0; k < n; ++k) {
@@ -440,17 +462,25 @@ void read_coord_block(section_reading_t& s) {
     }
     const char* words[4];
     split_words(line.c_str(), words);
-    // Atoms of one element come in runs: a symbol written as the one before
+    // Atoms of one element come in runs, and a molecule has few elements: a
+    // symbol written as the one before, or as one of the first few written,
     // is that one, without a copy or a lookup.
     const std::string_view raw = first_word_text(words[0], words[1]);
     if (which.empty() || raw != last_raw) {
-      auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
-      if (it->second == symbols.size()) symbols.push_back(it->first);
-      last_kind = it->second;
+      const auto known = std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r.first == raw; });
+      if (known != recent.end()) {
+        last_kind = known->second;
+      } else {
+        auto it = seen.try_emplace(get_one_word(words[0]), static_cast<uint32_t>(symbols.size())).first;
+        if (it->second == symbols.size()) symbols.push_back(it->first);
+        last_kind = it->second;
+        if (recent.size() < 8) recent.emplace_back(std::string(raw), last_kind);
+      }
       last_raw.assign(raw);
     }
     which.push_back(last_kind);
-    points.push_back({word_value(words[1]), word_value(words[2]), word_value(words[3])});
+    const char* end = line.data() + line.size();
+    points.push_back({word_value(words[1], end), word_value(words[2], end), word_value(words[3], end)});
   }
   const int read = static_cast<int>(points.size());
   // A count far above the atoms read reserved room that is not needed.
@@ -514,6 +544,23 @@ void parse_zev_file(FILE* file) {
   // The stream stands where reading stopped (undo reads on from there).
   in.raw();
   notifier().atom_list(AtomListChange::refilled, -1);
+}
+
+void visit_geometry_sections(FILE* file, const std::function<void(size_t, const mol_data_t&)>& visit) {
+  // Reading a grid section makes its last grid current: the open file's
+  // current grid stays.
+  const int current = iorb;
+  line_source in(file);
+  const std::vector<int64_t> starts = read_geo_positions(in);
+  file_reading_t reading;
+  reading.bond_automatically = false;
+  for (size_t i = 0; i < starts.size(); ++i) {
+    mol_data_t rec;
+    read_section(in, starts[i], rec, reading);
+    visit(i, rec);
+  }
+  should_bonding_be_determined = 1;
+  iorb = current;
 }
 
 std::vector<geometry_section_t> read_geometry_sections(FILE* file) {

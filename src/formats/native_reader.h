@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,3 +24,8 @@ bool is_marker_line(const std::string& line);
 // its bonds are final (a bond block with "AUTOMATIC = 0"); geometries
 // without such a block are not bonded automatically.
 std::vector<geometry_section_t> read_geometry_sections(FILE* file);
+// The same one geometry at a time: each record is handed to `visit` (with
+// its index from 0) and dropped before the next is read, so that a look at
+// a file costs the memory of its largest geometry. The current grid of the
+// open file stays as it was.
+void visit_geometry_sections(FILE* file, const std::function<void(size_t, const mol_data_t&)>& visit);

@@ -3,9 +3,9 @@
 //
 // Two dialects: a save writes the program's sections (energies, gradients
 // and the editable flag are not written; grid sections keep the grid
-// descriptions and the embedded orbital file, copied from the native file
-// the grids were read from with the orbital types the user changed, but no
-// values). A converter's section also gives the energy, the RMS gradient and
+// descriptions, and the values and the embedded orbital file copied from
+// the native file the grids were read from, with the orbital types the user
+// changed). A converter's section also gives the energy, the RMS gradient and
 // a status message; its grid section holds all values, one block per grid
 // (Block_Size = N_of_Points, N_Blocks = 1, so grid g starts 8·g·P bytes
 // after the "<DENSITY>" line), and a new orbital file. The two have always
@@ -26,6 +26,7 @@
 #include "formats/fixed_text.h"
 #include "formats/grid_reader.h"
 #include "formats/safe_file.h"
+#include "formats/saved_grids.h"
 #include "formats/text_words.h"
 #include "molecule/notify.h"
 #include "molecule/version.h"
@@ -173,23 +174,17 @@ void write_vibration_block(FILE* file, const mol_data_t& rec) {
   }
 }
 
-// What a grid header says of the values after it: none in a save (the
-// values stay in the file they were read from), all of them in a
-// converter's section.
-struct values_layout_t {
-  long long points = 0, block_size = 0, bytes = 0;
-  int n_blocks = 0, is_cutoff = 0, n_p = 0;
-  std::array<int, 3> net{};
-};
-
-values_layout_t layout_without_values(const grid_data_t& g) {
-  values_layout_t l;
+// What a grid header says of the values after it: none, when a save has
+// no values to copy; all of them, one block per grid, in a converter's
+// section that does not give its own layout.
+grid_values_layout_t layout_without_values(const grid_data_t& g) {
+  grid_values_layout_t l;
   l.is_cutoff = g.is_cutoff;
   return l;
 }
 
-values_layout_t layout_of_all_values(const mol_data_t& rec) {
-  values_layout_t l;
+grid_values_layout_t layout_of_all_values(const mol_data_t& rec) {
+  grid_values_layout_t l;
   l.points = rec.grid->points();
   l.block_size = l.points;
   l.n_blocks = l.points > 0 ? 1 : 0;
@@ -199,13 +194,14 @@ values_layout_t layout_of_all_values(const mol_data_t& rec) {
 }
 
 // The header and grid names, up to the line after which the values start.
-void write_grid_header(FILE* file, const mol_data_t& rec, const values_layout_t& l, dialect_t dialect) {
+void write_grid_header(FILE* file, const mol_data_t& rec, const grid_values_layout_t& l, dialect_t dialect) {
   const grid_data_t& g = *rec.grid;
   std::fputs(" <GRID>\n", file);
   std::fprintf(file,
                " N_of_MO=%d N_of_Grids=%d N_of_Points=%lld Block_Size=%lld N_Blocks=%d Is_cutoff=%d CutOff=%8.4f "
-               "N_P=%d\n",
-               g.n_mo, rec.ngrid(), l.points, l.block_size, l.n_blocks, l.is_cutoff, g.cutoff, l.n_p);
+               "N_P=%d%s\n",
+               g.n_mo, rec.ngrid(), l.points, l.block_size, l.n_blocks, l.is_cutoff, g.cutoff, l.n_p,
+               l.bohr ? " BOHR" : "");
   const auto& ic = g.index_counts;
   std::fprintf(file, " N_INDEX= %d %d %d %d %d %d %d\n", ic[0], ic[1], ic[2], ic[3], ic[4], ic[5], ic[6]);
   std::fprintf(file, " Net= %d %d %d\n", l.net[0], l.net[1], l.net[2]);
@@ -239,13 +235,33 @@ void write_grid_trailer(FILE* file, const std::optional<orbital_file_t>& orbital
   std::fputs(" </GRID>\n", file);
 }
 
+// The grid section: header, values, orbital file. A section without values
+// to write says so in its header. False (with `values_error` set, when
+// given) when the values could not be written.
+bool write_grid_section(FILE* file, const mol_data_t& rec, const grid_output_t* grids, dialect_t dialect,
+                        std::string* values_error) {
+  const bool values = grids && grids->write_values;
+  const grid_values_layout_t layout = !values         ? layout_without_values(*rec.grid)
+                                      : grids->layout ? *grids->layout
+                                                      : layout_of_all_values(rec);
+  write_grid_header(file, rec, layout, dialect);
+  std::string error;
+  if (values && !grids->write_values(file, error)) {
+    if (values_error) *values_error = error;
+    return false;
+  }
+  static const std::optional<orbital_file_t> none;
+  write_grid_trailer(file, grids ? grids->orbital_file : none);
+  return true;
+}
+
 // How one section is written.
 struct section_form_t {
   dialect_t dialect = dialect_t::saved;
   const geometry_section_t* converted = nullptr;  // the converter's section, in that dialect
   bool grid = false;                              // the grid section is written
-  FILE* grid_source = nullptr;                    // a save's orbital files come from here
-  std::string* values_error = nullptr;            // why a converter's values could not be written
+  const grid_output_t* saved_grids = nullptr;     // a save's values and orbital file
+  std::string* values_error = nullptr;            // why the values could not be written
 };
 
 // False when a converter's values could not be written.
@@ -264,17 +280,8 @@ bool write_section(FILE* file, const mol_data_t& rec, const section_form_t& form
   for (const decoration_group_t& g : decoration_groups) write_decoration_blocks(file, rec, g);
   write_textbox_block(file, rec);
   if (form.grid && rec.ngrid() > 0) {
-    if (converted && converted->grids) {
-      write_grid_header(file, rec, layout_of_all_values(rec), form.dialect);
-      std::string error;
-      if (!converted->grids->write_values(file, error)) {
-        if (form.values_error) *form.values_error = error;
-        return false;
-      }
-      write_grid_trailer(file, converted->grids->orbital_file);
-    } else {
-      write_inporb_block(file, rec, form.grid_source);
-    }
+    const grid_output_t* grids = converted ? converted->grids : form.saved_grids;
+    if (!write_grid_section(file, rec, grids, form.dialect, form.values_error)) return false;
   }
   write_vibration_block(file, rec);
   std::fputs(" <END>\n", file);
@@ -283,22 +290,42 @@ bool write_section(FILE* file, const mol_data_t& rec, const section_form_t& form
 
 }  // namespace
 
-void write_inporb_block(FILE* file, const mol_data_t& rec, FILE* source) {
-  write_grid_header(file, rec, layout_without_values(*rec.grid), dialect_t::saved);
-  std::optional<orbital_file_t> orbitals = read_orbital_file(source, rec);
-  if (orbitals) apply_changed_types(*orbitals, *rec.grid);
-  write_grid_trailer(file, orbitals);
+void write_inporb_block(FILE* file, const mol_data_t& rec, const grid_output_t& grids) {
+  write_grid_section(file, rec, &grids, dialect_t::saved, nullptr);
 }
 
-void write_mol_section(FILE* file, const mol_data_t& rec, int grid, FILE* grid_source) {
+void write_mol_section(FILE* file, const mol_data_t& rec, const grid_output_t* grids) {
   section_form_t form;
-  form.grid = grid != 0;
-  form.grid_source = grid_source;
+  form.grid = grids != nullptr;
+  form.saved_grids = grids;
   write_section(file, rec, form);
 }
 
 void write_all_data_to_output(FILE* file, int grid, FILE* grid_source) {
-  for (const mol_data_t& rec : mol) write_mol_section(file, rec, grid, grid_source);
+  if (!grid) {
+    for (const mol_data_t& rec : mol) write_mol_section(file, rec, nullptr);
+    return;
+  }
+  const saved_grids_t grids = plan_saved_grids(grid_source, mol);
+  std::vector<size_t> failed;
+  write_saved_geometries(file, grids, failed);
+}
+
+bool write_saved_geometries(FILE* file, const saved_grids_t& grids, std::vector<size_t>& failed) {
+  section_form_t form;
+  form.grid = true;
+  for (size_t i = 0; i < mol.size(); ++i) {
+    form.saved_grids = i < grids.outputs.size() ? &grids.outputs[i] : nullptr;
+    std::string error;
+    form.values_error = &error;
+    if (!write_section(file, mol[i], form)) {
+      // The file itself failed, or the values' source: only the source's
+      // failure is the values'.
+      if (std::ferror(file) == 0) failed.push_back(i);
+      return false;
+    }
+  }
+  return std::ferror(file) == 0;
 }
 
 bool write_geometry_sections(const std::string& path, const std::vector<geometry_section_t>& sections,
@@ -316,14 +343,18 @@ bool write_geometry_sections(const std::string& path, const std::vector<geometry
     return true;
   });
   if (result == AtomicWrite::done) return true;
+  const std::string reason =
+      last_write_errno() ? std::string(" (") + std::strerror(last_write_errno()) + ")" : std::string();
   if (!values_error.empty())
     error = values_error;
   else if (result == AtomicWrite::not_created)
     error = "can't create a file in the directory of " + path;
   else if (result == AtomicWrite::not_written)
-    error = "can't write " + path + " (disk full?)";
+    error = "can't write " + path + (reason.empty() ? std::string(" (disk full?)") : reason);
+  else if (result == AtomicWrite::not_synced)
+    error = "can't sync " + path + " to the disk" + reason;
   else
-    error = "can't rename the new file to " + path;
+    error = "can't rename the new file to " + path + reason;
   return false;
 }
 

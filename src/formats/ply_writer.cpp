@@ -55,7 +55,7 @@ std::string header(size_t n_triangles) {
 
 }  // namespace
 
-std::string ply_text(const std::vector<srf_triangle_t>& triangles, const std::array<color_t, 2>& colors) {
+std::string ply_text(const surface_triangles_t& triangles, const std::array<color_t, 2>& colors) {
   std::vector<const srf_triangle_t*> kept;
   kept.reserve(triangles.size());
   for (const srf_triangle_t& t : triangles)
@@ -82,7 +82,7 @@ std::string ply_text(const std::vector<srf_triangle_t>& triangles, const std::ar
   return out;
 }
 
-AtomicWrite write_ply(const std::string& path, const std::vector<srf_triangle_t>& triangles,
+AtomicWrite write_ply(const std::string& path, const surface_triangles_t& triangles,
                       const std::array<color_t, 2>& colors) {
   // Vertex indices are 32-bit signed in the file.
   if (triangles.size() > static_cast<size_t>(INT32_MAX / 3)) return AtomicWrite::not_written;

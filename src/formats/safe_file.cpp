@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "molecule/notify.h"
@@ -60,10 +61,160 @@ AtomicWrite check_target(const std::string& target, struct stat& st, bool& exist
   return AtomicWrite::done;
 }
 
+// Whether written files are synced to the disk (benchmarks compare).
+bool durable_writes = true;
+// The errno of the last failed call of an atomic write.
+int write_errno = 0;
+
+// Remembers the errno of a failed call; false.
+bool failed() {
+  write_errno = errno;
+  return false;
+}
+
+// A stream's target descriptor, written with write(2) calls of our own: a
+// failure (and its errno) is seen at the call that failed. The descriptor
+// stays open when the stream is closed.
+struct fd_writer_t {
+  int fd;
+
+  static ssize_t write(void* cookie, const char* data, size_t size) {
+    const int fd = static_cast<fd_writer_t*>(cookie)->fd;
+    size_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::write(fd, data + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;
+        failed();
+        break;
+      }
+      done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+  }
+
+  // Writers that fill in places of their own (the converters' grids) move
+  // about in the file.
+  static int seek(void* cookie, off64_t* offset, int whence) {
+    const off64_t at = lseek64(static_cast<fd_writer_t*>(cookie)->fd, *offset, whence);
+    if (at < 0) return -1;
+    *offset = at;
+    return 0;
+  }
+
+  static int close(void* cookie) {
+    delete static_cast<fd_writer_t*>(cookie);
+    return 0;
+  }
+};
+
+// fsync of `fd`; file systems that can't sync have nothing to wait for.
+bool synced(int fd) {
+  if (!durable_writes || fsync(fd) == 0 || errno == EINVAL || errno == EROFS) return true;
+  return failed();
+}
+
+// Syncs the directory, so that a rename in it is on the disk. A directory
+// that can't be opened for that is left as it is.
+bool synced_directory(const std::string& directory) {
+  if (!durable_writes) return true;
+  const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return true;
+  const bool ok = synced(fd);
+  close(fd);
+  return ok;
+}
+
 // The temporary file being written, for a program ended by a signal to
 // remove (a stopped converter leaves nothing behind).
 char pending_temporary[PATH_MAX];
 volatile sig_atomic_t temporary_pending = 0;
+
+void set_pending(const std::string& name) {
+  if (name.size() >= sizeof pending_temporary) return;
+  std::memcpy(pending_temporary, name.c_str(), name.size() + 1);
+  temporary_pending = 1;
+}
+
+// The new file, written in the target's directory. Where the file system
+// allows it the file has no name until it is complete, so that a process
+// killed while writing leaves nothing behind; it gets a temporary name only
+// just before it is renamed over the target. Elsewhere it is a hidden file
+// of a name of its own from the start. Until it has replaced the target, it
+// is removed when anything fails.
+class temporary_t {
+ public:
+  explicit temporary_t(const std::string& directory) : directory_(directory) {
+    fd = open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    // Naming it later goes through its entry in /proc.
+    if (fd >= 0 && access(proc_name().c_str(), F_OK) != 0) {
+      ::close(fd);
+      fd = -1;
+    }
+    if (fd < 0) name_ = make_name();
+  }
+  ~temporary_t() {
+    if (!name_.empty()) unlink(name_.c_str());
+    temporary_pending = 0;
+    if (fd >= 0) ::close(fd);
+  }
+  temporary_t(const temporary_t&) = delete;
+  temporary_t& operator=(const temporary_t&) = delete;
+
+  // The written file on the disk, with a name, and closed (each step
+  // checked: a file system may report a failed write only when it closes).
+  bool finish() {
+    if (!synced(fd) || (name_.empty() && !link_name())) return false;
+    const int closing = fd;
+    fd = -1;
+    return ::close(closing) == 0 || failed();
+  }
+
+  // Gives the finished file the target's name.
+  bool rename_to(const std::string& target) {
+    if (std::rename(name_.c_str(), target.c_str()) != 0) return failed();
+    name_.clear();
+    temporary_pending = 0;
+    return true;
+  }
+
+  int fd = -1;
+
+ private:
+  std::string pattern() const { return directory_ + "/.mivor-XXXXXX"; }
+  std::string proc_name() const { return "/proc/self/fd/" + std::to_string(fd); }
+
+  // A named file from the start.
+  std::string make_name() {
+    std::string name = pattern();
+    fd = mkostemp(&name[0], O_CLOEXEC);
+    if (fd < 0) return std::string();
+    set_pending(name);
+    return name;
+  }
+
+  // A free name for the file that has none.
+  bool link_name() {
+    static std::mt19937 random(std::random_device{}());
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::string name = pattern();
+      for (size_t k = name.size() - 6; k < name.size(); ++k) name[k] = letters[random() % (sizeof letters - 1)];
+      set_pending(name);
+      if (linkat(AT_FDCWD, proc_name().c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        name_ = name;
+        return true;
+      }
+      temporary_pending = 0;
+      if (errno != EEXIST) return failed();
+    }
+    return false;
+  }
+
+  std::string directory_;
+  std::string name_;
+};
 
 void remove_pending_temporary(int signal_number) {
   if (temporary_pending) unlink(pending_temporary);
@@ -101,49 +252,56 @@ file_ptr open_file_ptr(const std::string& path, const char* mode, bool* not_regu
   return file_ptr(f, std::fclose);
 }
 
+file_ptr stream_writing_fd(int fd, size_t buffer) {
+  auto* f = new fd_writer_t{fd};
+  cookie_io_functions_t io{};
+  io.write = fd_writer_t::write;
+  io.seek = fd_writer_t::seek;
+  io.close = fd_writer_t::close;
+  FILE* stream = fopencookie(f, "w", io);
+  if (!stream) {
+    delete f;
+    return file_ptr(nullptr, std::fclose);
+  }
+  std::setvbuf(stream, nullptr, _IOFBF, buffer);
+  return file_ptr(stream, std::fclose);
+}
+
+void sync_written_files(bool on) { durable_writes = on; }
+
+int last_write_errno() { return write_errno; }
+
 AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write) {
+  write_errno = 0;
   const std::string target = follow_links(path);
   if (target.empty()) return AtomicWrite::not_created;
   struct stat st;
   bool exists = false;
   if (const AtomicWrite problem = check_target(target, st, exists); problem != AtomicWrite::done) return problem;
 
-  std::string tmpl = directory_of(target) + "/.mivor-XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return AtomicWrite::not_created;
-  if (name.size() <= sizeof pending_temporary) {
-    std::memcpy(pending_temporary, name.data(), name.size());
-    temporary_pending = 1;
-  }
-  struct pending_t {
-    ~pending_t() { temporary_pending = 0; }
-  } pending;
+  const std::string directory = directory_of(target);
+  temporary_t temp(directory);
+  if (temp.fd < 0) return AtomicWrite::not_created;
   // A replaced file keeps its permissions (and owner, where allowed); a new
   // one gets those a freshly created file would have had.
   const mode_t mask = umask(0);
   umask(mask);
   const mode_t perms = exists ? (st.st_mode & 07777) : (0666 & ~mask);
-  if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) static_cast<void>(fchown(fd, st.st_uid, st.st_gid));
-  FILE* f = fchmod(fd, perms) == 0 ? fdopen(fd, "wb") : nullptr;
-  if (!f) {
-    close(fd);
-    unlink(name.data());
-    return AtomicWrite::not_created;
-  }
-  bool ok = write(f);
-  ok = (std::fflush(f) == 0) && std::ferror(f) == 0 && ok;
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok) {
-    unlink(name.data());
-    return AtomicWrite::not_written;
-  }
-  if (std::rename(name.data(), target.c_str()) != 0) {
-    unlink(name.data());
-    return AtomicWrite::not_renamed;
-  }
-  return AtomicWrite::done;
+  if (exists && (st.st_uid != geteuid() || st.st_gid != getegid()))
+    static_cast<void>(fchown(temp.fd, st.st_uid, st.st_gid));
+  // Few large writes: a save of a hundred megabytes is a hundred calls.
+  file_ptr f = fchmod(temp.fd, perms) == 0 ? stream_writing_fd(temp.fd) : file_ptr(nullptr, std::fclose);
+  if (!f) return AtomicWrite::not_created;
+  bool ok = write(f.get());
+  ok = (std::fflush(f.get()) == 0) && std::ferror(f.get()) == 0 && ok;
+  ok = (std::fclose(f.release()) == 0) && ok;
+  // On the disk before it takes the target's name: a power cut leaves the
+  // old file or the new one, whole.
+  if (!ok || !temp.finish()) return AtomicWrite::not_written;
+  if (!temp.rename_to(target)) return AtomicWrite::not_renamed;
+  // The new name on the disk too; when that fails the new file is in place
+  // but not sure to stay there.
+  return synced_directory(directory) ? AtomicWrite::done : AtomicWrite::not_synced;
 }
 
 AtomicWrite write_text_atomically(const std::string& path, const std::string& content) {
@@ -166,6 +324,7 @@ bool write_file_atomically(const std::string& path, const std::string& content) 
 }
 
 std::string atomic_write_message(AtomicWrite result, const std::string& path) {
+  const std::string reason = write_errno ? std::string(" (") + std::strerror(write_errno) + ")" : std::string();
   switch (result) {
     case AtomicWrite::done:
       return std::string();
@@ -175,6 +334,10 @@ std::string atomic_write_message(AtomicWrite result, const std::string& path) {
       return "ERROR: Can't write file: " + path + " (not a regular file)";
     case AtomicWrite::read_only:
       return "ERROR: Can't write file: " + path + " (read-only)";
+    case AtomicWrite::not_written:
+      return "ERROR: Can't write file: " + path + reason;
+    case AtomicWrite::not_synced:
+      return "ERROR: Can't write file: " + path + reason + ": the new file is in place, but the disk may not keep it";
     default:
       return "ERROR: Can't write file: " + path;
   }
@@ -195,10 +358,17 @@ bool report_atomic_write(AtomicWrite result, const std::string& path, const std:
       make_warning(cannot_create);
       break;
     case AtomicWrite::not_written:
-      make_warning("Error: Can't write file " + path + " (is the disk full?)");
+      make_warning("Error: Can't write file " + path +
+                   (write_errno ? std::string(" (") + std::strerror(write_errno) + ")" : " (is the disk full?)"));
+      break;
+    case AtomicWrite::not_synced:
+      make_warning(atomic_write_message(result, path));
       break;
     case AtomicWrite::not_renamed:
-      make_warning("Error: Can't write file " + path + (is_directory(path) ? " (it is a directory)" : ""));
+      make_warning("Error: Can't write file " + path +
+                   (is_directory(path) ? std::string(" (it is a directory)")
+                    : write_errno      ? std::string(" (") + std::strerror(write_errno) + ")"
+                                       : std::string()));
       break;
     case AtomicWrite::not_regular:
       make_warning(is_directory(path) ? "Error: Can't write file " + path + " (it is a directory)"

@@ -15,16 +15,21 @@ using file_ptr = std::unique_ptr<FILE, int (*)(FILE*)>;
 // without waiting for it (then `not_regular`, when given, is set).
 file_ptr open_file_ptr(const std::string& path, const char* mode, bool* not_regular = nullptr);
 
-// How an atomic write ended.
-enum class AtomicWrite { done, not_created, not_written, not_renamed, not_regular, read_only };
+// How an atomic write ended. `not_synced`: the new file replaced the target
+// but the directory could not be synced (a power cut may bring the old file
+// back).
+enum class AtomicWrite { done, not_created, not_written, not_renamed, not_regular, read_only, not_synced };
 
 // Writes the file that `path` names: the file itself, or the file its
 // symbolic links lead to (the links stay). A target that exists must be a
-// regular file that may be written; it keeps its permissions. A temporary
-// file in the target's directory receives the content from `write` (false
-// from `write` means it failed); every write and the close are checked; then
-// it is renamed over the target. On any failure the temporary file is
-// removed and the target is untouched.
+// regular file that may be written; it keeps its permissions. A new file in
+// the target's directory receives the content from `write` (false from
+// `write` means it failed); every write, the flush, the close and the sync
+// to the disk are checked; then it is renamed over the target and the
+// directory is synced. On any failure before the rename the new file is
+// removed and the target is untouched, byte for byte. A process killed
+// while writing leaves the target as it was (and, where the file system
+// can't make files without a name, a hidden ".mivor-XXXXXX" beside it).
 AtomicWrite write_file_atomically(const std::string& path, const std::function<bool(FILE*)>& write);
 // The same for content held in memory.
 AtomicWrite write_text_atomically(const std::string& path, const std::string& content);
@@ -33,8 +38,19 @@ AtomicWrite write_text_atomically(const std::string& path, const std::string& co
 bool copy_file_atomically(const std::string& from, const std::string& to);
 // The same for content held in memory; true when it was written.
 bool write_file_atomically(const std::string& path, const std::string& content);
-// The message for a write of `path` that ended in `result` (empty when done).
+// The message for a write of `path` that ended in `result` (empty when
+// done), with the system's reason where a call failed.
 std::string atomic_write_message(AtomicWrite result, const std::string& path);
+// The errno of the call that made the last atomic write fail (0: none).
+int last_write_errno();
+// A stream that writes to `fd` with write(2) calls of its own, each of up
+// to `buffer` bytes and checked (a failure sets the stream's error and
+// last_write_errno); closing the stream leaves fd open. Null when it can't
+// be made.
+file_ptr stream_writing_fd(int fd, size_t buffer = 1 << 20);
+// Whether atomic writes sync the new file and its directory to the disk
+// (on unless a benchmark compares).
+void sync_written_files(bool on);
 
 // Bytes from the current position of `file` to its end (0 when unknown).
 long long bytes_left(FILE* file);

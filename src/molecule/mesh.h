@@ -6,7 +6,9 @@
 #include <array>
 #include <cfloat>
 #include <cstdint>
+#include <vector>
 
+#include "molecule/large_blocks.h"
 #include "molecule/types.h"
 
 // A double as a float; values beyond the float range become its largest
@@ -31,3 +33,7 @@ struct srf_triangle_t {
   float depth = 0;             // sort key: larger is farther
   uint8_t lobe = 0;            // 0 positive level, 1 negative level
 };
+
+// The triangles of one surface: a block of their own, in huge pages when
+// large, so that a new surface costs few page faults.
+using surface_triangles_t = std::vector<srf_triangle_t, large_block_allocator<srf_triangle_t>>;

@@ -23,22 +23,33 @@
 // The values lie x slowest and z fastest, across the visiting order, so the
 // work is done in memory order and only the triangles follow the visiting
 // order:
-//  a. A sweep over the x-planes. Each plane is classified once (two values
-//     per comparison where SSE2 is at hand): one byte per point holds its
-//     side of both levels (bit 0 and bit 4). Each z-row notes its first and
-//     last flip; a row of cubes between two planes is scanned only from the
-//     first flip of its four corner rows to the last (beyond them every
-//     corner row is constant, so the cubes there cross only where the rows
-//     disagree). Crossing cubes are listed per pass in (x, y, z) order.
+//  a. A sweep over the x-planes, each read once. A z-row whose smallest and
+//     largest value lie on the same side of both levels is on that side
+//     throughout (most rows of an orbital are): it is settled by its two
+//     extremes. The others are classified value by value (two values per
+//     comparison where SSE2 is at hand): one byte per point holds its side
+//     of both levels (bit 0 and bit 4). Each z-row notes its first and last
+//     flip; a row of cubes between two planes is scanned only from the first
+//     flip of its four corner rows to the last (beyond them every corner row
+//     is constant, so the cubes there cross only where the rows disagree).
+//     Crossing cubes are listed per pass in (x, y, z) order, and the
+//     triangles their table rows give are counted as they are found: the
+//     count is what the memory budget is checked against, during the sweep.
 //  b. Edge points, one slab behind the sweep while its values are still
 //     cached: the crossing on an edge is computed once, for the first cube
 //     that needs it, and numbered. Every cube sharing the edge runs it from
 //     the same corner, so its own arithmetic would give the same point: the
-//     others refer to that number.
-//  c. Order: a stable counting sort on z·(ny-1) + y gives each list's
-//     visiting order (z, y, x); nothing else decides the triangles' order.
-//  d. Triangles: the table rows of the cubes in that order, made of the
-//     numbered points. The storage is sized once for all passes.
+//     others refer to that number. The triangles of the cube are kept there
+//     as triples of numbers (degenerate ones dropped), and each row of cubes
+//     z·(ny-1) + y counts the triangles it keeps.
+//  c. Order: a stable counting sort of the kept triangles on their row of
+//     cubes gives the visiting order (z, y, x); nothing else decides the
+//     triangles' order.
+//  d. Triangles: made of the numbered points in that order, into storage
+//     sized once for all passes.
+//
+// The memory of the sweep is kept from one extraction to the next (until
+// the store is freed), so that only the new surface's triangles cost pages.
 
 #include "render/isosurface.h"
 
@@ -118,12 +129,10 @@ struct field_t {
 
 // ---- The data of a pass ----
 
-// A cube that crosses the level: base point, cube index and, per crossing
-// edge, the number of its crossing point.
+// A cube that crosses the level: base point and cube index.
 struct crossing_cube_t {
   int x, y, z;
   int index;
-  uint32_t point[12];
 };
 
 // Computed in double precision, kept in single precision as the surface
@@ -133,16 +142,26 @@ struct edge_point_t {
   float s;
 };
 
+// A triangle kept for the surface: its three edge points and the row of
+// cubes (z·(ny - 1) + y) whose visiting order places it.
+struct triangle_ref_t {
+  uint32_t point[3];
+  uint32_t row;
+};
+
 // One pass: its level, lobe flag, crossing cubes (in memory order) and the
 // crossing points on their edges, each with its key (first lattice point · 3
-// + axis); then the cube numbers in visiting order.
+// + axis); the triangles kept, in memory order, with the count of each row
+// of cubes; then the triangles in visiting order.
 struct pass_t {
-  double level;
-  int lobe;
+  double level = 0;
+  int lobe = 0;
   std::vector<crossing_cube_t> cubes;
   std::vector<edge_point_t> points;
   std::vector<uint64_t> keys;
-  std::vector<uint32_t> order;
+  std::vector<triangle_ref_t> triangles;
+  std::vector<uint32_t> row_count;
+  std::vector<triangle_ref_t> ordered;
 };
 
 // ---- Classifying and scanning ----
@@ -186,9 +205,52 @@ int inside_pair(__m128d f, __m128d v) {
 }
 #endif
 
-// Side flags of a z-row of values.
+// The smallest and largest value of a z-row; false when it holds a NaN.
+// Most rows of an orbital lie on one side of both levels: the side of
+// their two extremes is then the side of every value, so such a row takes
+// one comparison of a pair of values rather than a flag per value.
+bool row_extremes(const double* f, int nz, double& low, double& high) {
+  int z = 0;
+  bool ordered = true;
+  low = high = f[0];
+#if defined(__SSE2__)
+  if (nz >= 4) {
+    __m128d lo0 = _mm_loadu_pd(f), lo1 = _mm_loadu_pd(f + 2), hi0 = lo0, hi1 = lo1;
+    __m128d nan = _mm_or_pd(_mm_cmpunord_pd(lo0, lo0), _mm_cmpunord_pd(lo1, lo1));
+    for (z = 4; z + 4 <= nz; z += 4) {
+      const __m128d a = _mm_loadu_pd(f + z), b = _mm_loadu_pd(f + z + 2);
+      lo0 = _mm_min_pd(lo0, a), hi0 = _mm_max_pd(hi0, a);
+      lo1 = _mm_min_pd(lo1, b), hi1 = _mm_max_pd(hi1, b);
+      nan = _mm_or_pd(nan, _mm_or_pd(_mm_cmpunord_pd(a, a), _mm_cmpunord_pd(b, b)));
+    }
+    ordered = _mm_movemask_pd(nan) == 0;
+    double l[2], h[2];
+    _mm_storeu_pd(l, _mm_min_pd(lo0, lo1));
+    _mm_storeu_pd(h, _mm_max_pd(hi0, hi1));
+    low = std::min(l[0], l[1]);
+    high = std::max(h[0], h[1]);
+  }
+#endif
+  for (; z < nz; ++z) {
+    ordered &= !std::isnan(f[z]);
+    low = std::min(low, f[z]);
+    high = std::max(high, f[z]);
+  }
+  return ordered;
+}
+
+// Side flags of a z-row of values; true when they are all the same.
 template <bool below0, bool below1>
-void classify_row(const double* f, int nz, double v0, double v1, uint8_t* s) {
+bool classify_row(const double* f, int nz, double v0, double v1, uint8_t* s) {
+  double low, high;
+  if (row_extremes(f, nz, low, high)) {
+    // Each side test is monotonic in the value.
+    const uint8_t flags = side_flags<below0, below1>(low, v0, v1);
+    if (flags == side_flags<below0, below1>(high, v0, v1)) {
+      std::memset(s, flags, static_cast<size_t>(nz));
+      return true;
+    }
+  }
   int z = 0;
 #if defined(__SSE2__)
   const __m128d level0 = _mm_set1_pd(v0), level1 = _mm_set1_pd(v1);
@@ -199,12 +261,13 @@ void classify_row(const double* f, int nz, double v0, double v1, uint8_t* s) {
   }
 #endif
   for (; z < nz; ++z) s[z] = side_flags<below0, below1>(f[z], v0, v1);
+  return false;
 }
 
 // The side test of the levels of both passes (the second one's flags are
 // made even when only the first pass is).
 struct classifier_t {
-  void (*row)(const double*, int, double, double, uint8_t*);
+  bool (*row)(const double*, int, double, double, uint8_t*);
   double v[2];
 
   explicit classifier_t(const pass_t (&passes)[2]) : v{passes[0].level, passes[1].level} {
@@ -248,16 +311,33 @@ void classify_plane(const field_t& L, const classifier_t& test, int x, plane_t& 
   const double* f = L.values + x * L.stride[0];
   for (int y = 0; y < ny; ++y, f += nz) {
     uint8_t* s = &plane.side[static_cast<size_t>(y) * nz];
-    test.row(f, nz, test.v[0], test.v[1], s);
-    find_flips(s, nz, plane.lo[y], plane.hi[y]);
+    if (test.row(f, nz, test.v[0], test.v[1], s)) {
+      plane.lo[y] = nz - 1;
+      plane.hi[y] = -1;
+    } else {
+      find_flips(s, nz, plane.lo[y], plane.hi[y]);
+    }
   }
 }
 
-// Lists the crossing cubes of the row of cubes at (x, y). Its corners lie on
-// the z-rows a = (x, y), b = (x + 1, y), c = (x + 1, y + 1), d = (x, y + 1)
-// of the planes p0 (at x) and p1 (at x + 1).
-void scan_cube_row(const plane_t& p0, const plane_t& p1, int x, int y, int nz, unsigned face_mask,
-                   pass_t (&passes)[2]) {
+// Triangles of each row of the table.
+const std::array<uint8_t, 256>& triangles_of_case() {
+  static const std::array<uint8_t, 256> table = [] {
+    std::array<uint8_t, 256> t{};
+    for (size_t c = 0; c < t.size(); ++c)
+      for (int i = 0; cases[c][i] != -1; i += 3) ++t[c];
+    return t;
+  }();
+  return table;
+}
+
+// Lists the crossing cubes of the row of cubes at (x, y), and returns the
+// triangles they make (at most: the few that are dropped as degenerate are
+// counted too). Its corners lie on the z-rows a = (x, y), b = (x + 1, y),
+// c = (x + 1, y + 1), d = (x, y + 1) of the planes p0 (at x) and p1 (at
+// x + 1).
+size_t scan_cube_row(const plane_t& p0, const plane_t& p1, int x, int y, int nz, unsigned face_mask,
+                     pass_t (&passes)[2]) {
   const int first_flip = std::min({p0.lo[y], p1.lo[y], p1.lo[y + 1], p0.lo[y + 1]});
   const int last_flip = std::max({p0.hi[y], p1.hi[y], p1.hi[y + 1], p0.hi[y + 1]});
   const uint8_t* a = &p0.side[static_cast<size_t>(y) * nz];
@@ -268,16 +348,25 @@ void scan_cube_row(const plane_t& p0, const plane_t& p1, int x, int y, int nz, u
   const auto agree = [&](int z) { return a[z] == b[z] && a[z] == c[z] && a[z] == d[z]; };
   const int begin = agree(0) ? first_flip : 0;
   const int end = agree(nz - 1) ? last_flip : nz - 2;
-  if (begin > end) return;
+  if (begin > end) return 0;
+  const std::array<uint8_t, 256>& per_case = triangles_of_case();
+  size_t triangles = 0;
   unsigned low = face(begin);
   for (int z = begin; z <= end; ++z) {
     const unsigned high = face(z + 1);
     const int first = static_cast<int>((low & 15) | (high & 15) << 4);
     const int second = static_cast<int>(low >> 4 | (high & 0xF0));
-    if (first != 0 && first != 255) passes[0].cubes.push_back({x, y, z, first, {}});
-    if (second != 0 && second != 255) passes[1].cubes.push_back({x, y, z, second, {}});
+    if (first != 0 && first != 255) {
+      passes[0].cubes.push_back({x, y, z, first});
+      triangles += per_case[static_cast<size_t>(first)];
+    }
+    if (second != 0 && second != 255) {
+      passes[1].cubes.push_back({x, y, z, second});
+      triangles += per_case[static_cast<size_t>(second)];
+    }
     low = high;
   }
+  return triangles;
 }
 
 // ---- Edge points ----
@@ -337,60 +426,102 @@ uint32_t edge_point_number(const field_t& L, const crossing_cube_t& cube, int ed
   return slot;
 }
 
-// Numbers the crossings on the edges of cubes [begin, end) of `pass`.
+// Numbers the crossings on the edges of cubes [begin, end) of `pass` and
+// keeps their triangles: a triangle whose first two vertices coincide while
+// its third differs is dropped here, so that each row of cubes counts the
+// triangles it gives.
 void find_edge_points(const field_t& L, pass_t& pass, size_t begin, size_t end, std::vector<uint32_t>& slots) {
+  const uint32_t rows = static_cast<uint32_t>(L.n[1] - 1);
   for (size_t c = begin; c < end; ++c) {
-    crossing_cube_t& cube = pass.cubes[c];
+    const crossing_cube_t cube = pass.cubes[c];
     const int32_t* row = cases[cube.index];
-    for (int i = 0; row[i] != -1; ++i) cube.point[row[i]] = edge_point_number(L, cube, row[i], pass, slots);
+    uint32_t point[12];
+    for (int i = 0; row[i] != -1; ++i) point[row[i]] = edge_point_number(L, cube, row[i], pass, slots);
+    const uint32_t cube_row = static_cast<uint32_t>(cube.z) * rows + static_cast<uint32_t>(cube.y);
+    for (int i = 0; row[i] != -1; i += 3) {
+      const triangle_ref_t t{{point[row[i]], point[row[i + 1]], point[row[i + 2]]}, cube_row};
+      const fvec3 &v0 = pass.points[t.point[0]].p, &v1 = pass.points[t.point[1]].p, &v2 = pass.points[t.point[2]].p;
+      if (v0 == v1 && v2 != v0) continue;
+      pass.triangles.push_back(t);
+      ++pass.row_count[cube_row];
+    }
   }
 }
 
 // ---- The sweep over the planes ----
 
-// Triangles of each row of the table.
-const std::array<uint8_t, 256>& triangles_of_case() {
-  static const std::array<uint8_t, 256> table = [] {
-    std::array<uint8_t, 256> t{};
-    for (size_t c = 0; c < t.size(); ++c)
-      for (int i = 0; cases[c][i] != -1; i += 3) ++t[c];
-    return t;
-  }();
-  return table;
-}
-
-// Triangles the cubes [from, end) of a pass make (at most: the few that
-// are dropped as degenerate are counted too).
-size_t count_triangles(const pass_t& pass, size_t from) {
-  const std::array<uint8_t, 256>& per_case = triangles_of_case();
-  size_t n = 0;
-  for (size_t c = from; c < pass.cubes.size(); ++c) n += per_case[static_cast<size_t>(pass.cubes[c].index)];
-  return n;
-}
+// The memory of an extraction, kept from one extraction to the next so
+// that a new surface costs no fresh pages but those of its triangles.
+struct workspace_t {
+  pass_t passes[2];
+  plane_t planes[2];
+  std::vector<uint32_t> slots;
+};
+workspace_t workspace;
 
 template <typename T>
 void release(std::vector<T>& v) {
   std::vector<T>().swap(v);
 }
 
+void release_passes() {
+  for (pass_t& pass : workspace.passes) {
+    release(pass.cubes);
+    release(pass.points);
+    release(pass.keys);
+    release(pass.triangles);
+    release(pass.row_count);
+    release(pass.ordered);
+  }
+}
+
+void release_workspace() {
+  release_passes();
+  for (plane_t& plane : workspace.planes) {
+    release(plane.side);
+    release(plane.lo);
+    release(plane.hi);
+  }
+  release(workspace.slots);
+}
+
+// Empties the passes for levels +level and -level on lattice L, keeping
+// their memory.
+void start_passes(const field_t& L, double level) {
+  const size_t rows = static_cast<size_t>(L.n[1] - 1) * static_cast<size_t>(L.n[2] - 1);
+  for (int i = 0; i < 2; ++i) {
+    pass_t& pass = workspace.passes[i];
+    pass.level = i == 0 ? level : -level;
+    pass.lobe = i;
+    pass.cubes.clear();
+    pass.points.clear();
+    pass.keys.clear();
+    pass.triangles.clear();
+    pass.ordered.clear();
+    pass.row_count.assign(rows, 0);
+  }
+}
+
 // Lists the crossing cubes of the passes, and the crossing points on their
 // edges, in memory order. Each x-plane is classified once; after the slab
 // between planes x and x + 1 is scanned, the edge points of the slab before
 // it are found, whose gradients read planes x - 2 … x + 1, all just read.
-// Returns the triangles the cubes make. Once they exceed `max_triangles`
-// nothing more is kept: the sweep only counts, one slab at a time, and the
-// passes are left empty.
+// Returns the triangles the cubes make (degenerate ones included). Once they
+// exceed `max_triangles` nothing more is kept: the sweep only counts, and
+// the passes are left empty.
 size_t find_crossings(const field_t& L, pass_t (&passes)[2], int n_passes, size_t max_triangles) {
   const classifier_t test(passes);
   const unsigned face_mask = n_passes == 2 ? 0xFF : 0x0F;
   const int ny = L.n[1], nz = L.n[2];
-  plane_t planes[2];
+  plane_t(&planes)[2] = workspace.planes;
   for (plane_t& p : planes) {
     p.side.resize(static_cast<size_t>(ny) * nz);
     p.lo.resize(ny);
     p.hi.resize(ny);
   }
-  std::vector<uint32_t> slots(2 * L.stride[0] * 3);
+  // Stale entries are told by their keys, so the slots need no clearing.
+  workspace.slots.resize(2 * L.stride[0] * 3);
+  std::vector<uint32_t>& slots = workspace.slots;
   size_t numbered[2] = {0, 0};  // cubes whose edge points are found
   size_t triangles = 0;
   bool over = false;
@@ -400,14 +531,10 @@ size_t find_crossings(const field_t& L, pass_t (&passes)[2], int n_passes, size_
     plane_t& upper = planes[(x + 1) & 1];
     classify_plane(L, test, x + 1, upper);
     const size_t slab[2] = {passes[0].cubes.size(), passes[1].cubes.size()};
-    for (int y = 0; y + 1 < ny; ++y) scan_cube_row(lower, upper, x, y, nz, face_mask, passes);
-    for (int i = 0; i < n_passes; ++i) triangles += count_triangles(passes[i], slab[i]);
+    for (int y = 0; y + 1 < ny; ++y) triangles += scan_cube_row(lower, upper, x, y, nz, face_mask, passes);
     if (!over && triangles > max_triangles) {
       over = true;
-      for (pass_t& pass : passes) {
-        release(pass.points);
-        release(pass.keys);
-      }
+      release_passes();
     }
     if (over) {
       for (pass_t& pass : passes) pass.cubes.clear();
@@ -419,7 +546,7 @@ size_t find_crossings(const field_t& L, pass_t (&passes)[2], int n_passes, size_
     }
   }
   if (over) {
-    for (pass_t& pass : passes) release(pass.cubes);
+    release_workspace();
     return triangles;
   }
   for (int i = 0; i < n_passes; ++i) find_edge_points(L, passes[i], numbered[i], passes[i].cubes.size(), slots);
@@ -428,34 +555,28 @@ size_t find_crossings(const field_t& L, pass_t (&passes)[2], int n_passes, size_
 
 // ---- Triangles in visiting order ----
 
-// The visiting order (z, y, x) of cubes listed in memory order (x, y, z): a
-// stable counting sort on z·(ny - 1) + y.
-void sort_into_visiting_order(const field_t& L, pass_t& pass) {
-  const size_t rows = static_cast<size_t>(L.n[1] - 1);
-  std::vector<size_t> start(rows * (L.n[2] - 1) + 1, 0);
-  const auto key = [rows](const crossing_cube_t& c) { return static_cast<size_t>(c.z) * rows + c.y; };
-  for (const crossing_cube_t& c : pass.cubes) ++start[key(c) + 1];
-  for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
-  pass.order.resize(pass.cubes.size());
-  for (size_t c = 0; c < pass.cubes.size(); ++c) pass.order[start[key(pass.cubes[c])]++] = static_cast<uint32_t>(c);
+// The visiting order (z, y, x) of triangles kept in memory order (x, y, z):
+// a stable counting sort on their row of cubes, z·(ny - 1) + y.
+void sort_into_visiting_order(pass_t& pass) {
+  uint32_t at = 0;
+  for (uint32_t& count : pass.row_count) at += std::exchange(count, at);
+  pass.ordered.resize(pass.triangles.size());
+  for (const triangle_ref_t& t : pass.triangles) pass.ordered[pass.row_count[t.row]++] = t;
 }
 
-// Adds the triangles of the listed cubes in visiting order.
+// Adds the kept triangles in visiting order.
 void emit_triangles(srf_t& surface, const pass_t& pass) {
-  for (const uint32_t c : pass.order) {
-    const crossing_cube_t& cube = pass.cubes[c];
-    const int32_t* row = cases[cube.index];
-    for (int i = 0; row[i] != -1; i += 3) {
-      srf_triangle_t t;
-      for (int j = 0; j < 3; ++j) {
-        const edge_point_t& e = pass.points[cube.point[row[i + j]]];
-        t.v[j] = e.p, t.n[j] = e.n, t.val[j] = e.s;
-      }
-      if (t.v[0] == t.v[1] && t.v[2] != t.v[0]) continue;
-      t.lobe = static_cast<uint8_t>(pass.lobe);
-      srf_Add_Triangle(surface, t);
+  const edge_point_t* points = pass.points.data();
+  srf_triangle_t t;
+  t.lobe = static_cast<uint8_t>(pass.lobe);
+  for (const triangle_ref_t& r : pass.ordered) {
+    for (int j = 0; j < 3; ++j) {
+      const edge_point_t& e = points[r.point[j]];
+      t.v[j] = e.p, t.n[j] = e.n, t.val[j] = e.s;
     }
+    surface.triangles.push_back(t);
   }
+  if (surface.owner) surface.owner->index_valid = 0;
 }
 
 // Deletes the surfaces of grids 0 … ngrid-1 of `rec` and leaves them null.
@@ -502,6 +623,7 @@ void allocate_msrf(int n) {
 
 void deallocate_msrf() {
   told_refusal = {};
+  release_workspace();
   if (All_Surfaces) msrf_Clean(*All_Surfaces);
   All_Surfaces.reset();
   // The entries pointed into the store: keep none dangling.
@@ -575,12 +697,17 @@ surface_outcome_t mcubes_within(srf_t* surface, int nx, int ny, int nz, const do
                                 size_t max_triangles) {
   if (!surface || !values || nx < 2 || ny < 2 || nz < 2) return {};
   const field_t lattice(nx, ny, nz, values, second, origin, extents);
-  pass_t passes[2] = {{level, 0, {}, {}, {}, {}}, {-level, 1, {}, {}, {}, {}}};
+  start_passes(lattice, level);
+  pass_t(&passes)[2] = workspace.passes;
   const int n_passes = two_sided ? 2 : 1;
   const size_t triangles = find_crossings(lattice, passes, n_passes, max_triangles);
   if (triangles > max_triangles) return {true, triangles};
-  for (int i = 0; i < n_passes; ++i) sort_into_visiting_order(lattice, passes[i]);
-  surface->triangles.reserve(surface->triangles.size() + triangles);
+  size_t kept = surface->triangles.size();
+  for (int i = 0; i < n_passes; ++i) {
+    sort_into_visiting_order(passes[i]);
+    kept += passes[i].ordered.size();
+  }
+  surface->triangles.reserve(kept);
   for (int i = 0; i < n_passes; ++i) emit_triangles(*surface, passes[i]);
   return {false, triangles};
 }

@@ -15,7 +15,7 @@ struct msrf_t;
 
 struct srf_t {
   // In the order added; the store's index walks them newest first.
-  std::vector<srf_triangle_t> triangles;
+  surface_triangles_t triangles;
   msrf_t* owner = nullptr;
   int slot = -1;
   int count() const { return static_cast<int>(triangles.size()); }

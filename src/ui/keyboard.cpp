@@ -213,6 +213,14 @@ bool is_control(unsigned keysym) { return keysym == key::Control_L || keysym == 
 
 }  // namespace
 
+std::vector<unsigned> key_table_keys() {
+  std::vector<unsigned> keys;
+  for (const key_row_t& row : command_table())
+    for (unsigned k : row.keys)
+      if (std::find(keys.begin(), keys.end(), k) == keys.end()) keys.push_back(k);
+  return keys;
+}
+
 gboolean mivor_gtk_key_press(GtkWidget*, GdkEventKey* event, gpointer) {
   const unsigned keysym = event->keyval;
   if (textbox_state == 1) return TRUE;

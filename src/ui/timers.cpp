@@ -1,4 +1,5 @@
-// The GLib timers of the window: the file watch every 10 seconds, the idle
+// The GLib timers of the window: the file watch every 10 seconds (and a
+// moment later while the file is being written), the idle
 // animation and the vibration redraw. Each timer ends by returning false;
 // one that runs out of memory says so and ends, except the file watch.
 
@@ -16,14 +17,28 @@ namespace {
 
 constexpr guint file_watch_seconds = 10;
 constexpr guint vibration_milliseconds = 30;
+constexpr guint settle_look_milliseconds = 50;
 
 bool vibration_timer_running = false;
 // Each start of the animation gets a new number; an older timer ends at its
 // next tick, so toggling twice never leaves two timers running.
 int animation_generation = 0;
 
+// A file being written is looked at again a moment later, until it is
+// whole; one such look is pending at a time.
+bool settle_look_pending = false;
+
+gboolean look_again(gpointer) {
+  settle_look_pending = false;
+  if (check_if_file_changed()) settle_look_pending = true;
+  return settle_look_pending ? TRUE : FALSE;
+}
+
 gboolean check_for_changes(gpointer) {
-  check_if_file_changed();
+  if (check_if_file_changed() && !settle_look_pending) {
+    settle_look_pending = true;
+    g_timeout_add(settle_look_milliseconds, guarded<look_again>, nullptr);
+  }
   return TRUE;
 }
 

@@ -125,6 +125,11 @@ def small_cases(out):
           b" <END>\n")
     write(out, "grid_count_small.mvr", atoms(WATER) + section.replace(b"N_of_Grids=2", b"N_of_Grids=1") +
           b" <END>\n")
+    # One grid counted, an orbital and a density named and held: the
+    # density's name line is a name, not the line before the data.
+    named = grid_section(net, smooth_values(net) * 2, [orbital(0), " GridName= Density"])
+    write(out, "grid_count_density.mvr", atoms(WATER) + named.replace(b"N_of_Grids=2", b"N_of_Grids=1") +
+          b" <END>\n")
 
     # Geometries with different numbers of grids.
     two = grid_section(net, smooth_values(net) * 2, [orbital(0), orbital(1)])

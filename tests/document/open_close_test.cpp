@@ -128,4 +128,77 @@ TEST_F(OpenClose, FileSeenHalfWrittenIsShownOnceWhole) {
   EXPECT_EQ(input_file_name, p);
 }
 
+// A file changed a moment ago, or emptied, is being written: the molecule
+// on show stays and the watch looks again soon; once the file has stayed
+// unchanged for a while it is read.
+TEST_F(OpenClose, AFileBeingWrittenIsReadOnceItStaysUnchanged) {
+  const std::string p = dir.write("a.mvr", one_carbon);
+  set_mtime(p, 1000000);
+  open_file(p, std::nullopt);
+  dir.write("a.mvr", two_carbons);
+  EXPECT_TRUE(check_if_file_changed());
+  EXPECT_EQ(m->natom(), 1);
+  set_mtime(p, 1000001);
+  EXPECT_FALSE(check_if_file_changed());
+  EXPECT_EQ(m->natom(), 2);
+  dir.write("a.mvr", "");
+  set_mtime(p, 1000002);
+  EXPECT_TRUE(check_if_file_changed());
+  EXPECT_EQ(m->natom(), 2);
+}
+
+// Rewrites the file at the end of each read of it, with the next of
+// `texts` while there are any, as a program writing it then would.
+class rewriting_notifier_t final : public Notifier {
+ public:
+  rewriting_notifier_t(const TempDir& dir, std::vector<std::string> texts) : dir_(dir), texts_(std::move(texts)) {
+    set_notifier(this);
+  }
+  ~rewriting_notifier_t() override { set_notifier(nullptr); }
+  void file_event(FileEvent event) override {
+    if (event != FileEvent::opened || texts_.empty()) return;
+    dir_.write("a.mvr", texts_.front());
+    texts_.erase(texts_.begin());
+  }
+  void warning(const std::string& text) override { warnings.push_back(text); }
+  void status(StatusBar, const std::string& text) override { statuses.push_back(text); }
+  std::vector<std::string> warnings, statuses;
+
+ private:
+  const TempDir& dir_;
+  std::vector<std::string> texts_;
+};
+
+TEST_F(OpenClose, AFileChangedWhileItIsReadIsReadAgainOrNotShown) {
+  const std::string p = dir.write("a.mvr", one_carbon);
+  set_mtime(p, 1000000);
+  open_file(p, std::nullopt);
+  const char three[] = "3\nc\nC 0 0 0\nC 1.5 0 0\nC 3 0 0\n <END>\n";
+  {
+    // Seen cut short (its atoms missing), then whole: only the whole file
+    // is shown, and the cut one's warning is not.
+    rewriting_notifier_t writer(dir, {three});
+    dir.write("a.mvr", "3\nc\nC 0 0 0\n <END>\n");
+    set_mtime(p, 1000001);
+    EXPECT_FALSE(check_if_file_changed());
+    EXPECT_EQ(m->natom(), 3);
+    EXPECT_EQ(writer.warnings, std::vector<std::string>{});
+  }
+  {
+    // Changed under every read: after three, nothing read is shown, and
+    // the file is read again once it stays unchanged.
+    rewriting_notifier_t writer(dir, {one_carbon, two_carbons, one_carbon});
+    dir.write("a.mvr", two_carbons);
+    set_mtime(p, 1000002);
+    EXPECT_FALSE(check_if_file_changed());
+    EXPECT_EQ(m->natom(), 0);
+    EXPECT_EQ(input_file_name, p);
+    ASSERT_FALSE(writer.statuses.empty());
+    EXPECT_EQ(writer.statuses.back(), "The file " + p + " is being written: it is shown once it is whole");
+    set_mtime(p, 1000003);
+    EXPECT_FALSE(check_if_file_changed());
+    EXPECT_EQ(m->natom(), 1);
+  }
+}
+
 }  // namespace

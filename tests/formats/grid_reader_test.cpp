@@ -120,14 +120,38 @@ TEST_F(GridReader, CutOffKeepsPointsInABoxAroundTheAtoms) {
   EXPECT_EQ(grid(0), (values_t{.1, .2, .3, .4, .5, .6, .7, .8, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(m->grid->cutoff_mask, (mask_t{1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
 
-  // A header that claims more kept values than its data hold: the grid
-  // stays listed but gets no values.
+  // A header that claims more kept values than its data hold: the atom
+  // alone keeps 12 points, the data hold 8. Refused on reading.
+  const std::string short_data =
+      header("N_of_Grids=1 N_of_Points=16 Block_Size=16 N_Blocks=1 Is_cutoff=1 CutOff=1.5", "4 2 2", 64, box_axes) +
+      orbital + density + raw(values_t(8, 0.0)) + tail;
   told.warnings.clear();
-  read(header("N_of_Grids=1 N_of_Points=16 Block_Size=16 N_Blocks=1 Is_cutoff=1 CutOff=1.5", "4 2 2", 64, box_axes) +
-       orbital + density + raw(values_t(8, 0.0)) + tail);
+  EXPECT_EQ(read(short_data), "after\n");
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Ill-defined size of grid data"});
+  EXPECT_EQ(m->ngrid(), 0);
+
+  // With R = 1.2 bohr and a second atom at x = 1.5 bohr, each atom keeps 8
+  // points (x = 0 and 1, x = 1 and 2) but both together 12: only the mask,
+  // made when the grid is loaded, tells. The grid stays listed but gets no
+  // values.
+  allocate_atoms(*m, 2);
+  m->xyz[1] = {1.5 * bohr_to_angstrom, 0, 0};
+  std::string two_atoms = short_data;
+  two_atoms.replace(two_atoms.find("CutOff=1.5"), 10, "CutOff=1.2 BOHR");
+  told.warnings.clear();
+  read(two_atoms);
+  EXPECT_EQ(m->ngrid(), 1);
   EXPECT_TRUE(grid(0).empty());
   EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Ill-defined size of grid data"});
-  EXPECT_EQ(m->ngrid(), 1);
+  EXPECT_EQ(m->grid->cutoff_mask, (mask_t{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}));
+
+  // N_P counts kept points: more than the data hold is refused.
+  told.warnings.clear();
+  std::string np = two_atoms;
+  np.replace(np.find("BOHR"), 4, "BOHR N_P=9");
+  read(np);
+  EXPECT_EQ(told.warnings, std::vector<std::string>{"ERROR: Ill-defined size of grid data"});
+  EXPECT_EQ(m->ngrid(), 0);
 }
 
 // Values 1.0 and -0.8 among zeros: V = 1, t[i] = 0.05·(i - 0.001), so

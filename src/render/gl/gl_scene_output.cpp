@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "render/scene_geometry.h"
 
 namespace {
@@ -42,7 +44,37 @@ GLenum gl_mode(PrimitiveKind kind) {
 
 }  // namespace
 
-GlSceneOutput::GlSceneOutput() : quadric_(gluNewQuadric()) {}
+double current_pixels_per_unit() {
+  GLdouble mv[16], pr[16];
+  GLint viewport[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  glGetDoublev(GL_PROJECTION_MATRIX, pr);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const double scale = std::sqrt(mv[0] * mv[0] + mv[1] * mv[1] + mv[2] * mv[2]);
+  const double s = viewport[2] / 2.0 * std::fabs(pr[0]) * scale;
+  return std::isfinite(s) ? s : 0.0;
+}
+
+GlSceneOutput::GlSceneOutput(const shape_lists_t* lists)
+    : lists_(lists), pixels_per_unit_(lists ? current_pixels_per_unit() : 0.0), quadric_(gluNewQuadric()) {}
+
+bool GlSceneOutput::call_shape(unit_shape shape, int slices, int stacks, bool filled, double sxy, double sz) {
+  if (!lists_) return false;
+  // A flat or infinite scale has no inverse to turn the normals with.
+  if (!(sxy > 0) || !(sz > 0) || !std::isfinite(sxy) || !std::isfinite(sz)) return false;
+  const GLuint list = lists_->find(shape, slices, stacks, filled);
+  if (!list) return false;
+  glScaled(sxy, sxy, sz);
+  glCallList(list);
+  return true;
+}
+
+std::pair<int, int> GlSceneOutput::quality(double radius, int slices, int stacks) {
+  const double pixels = radius * pixels_per_unit_;
+  const std::pair<int, int> q = reduced_quality(pixels, slices, stacks);
+  if (q != std::make_pair(slices, stacks) && pixels > largest_reduced_) largest_reduced_ = pixels;
+  return q;
+}
 
 GlSceneOutput::~GlSceneOutput() {
   if (quadric_) gluDeleteQuadric(quadric_);
@@ -77,8 +109,11 @@ void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int st
   if (!quadric_) return;
   glPushMatrix();
   glTranslated(centre[0], centre[1], centre[2]);
-  gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
-  gluSphere(quadric_, radius, slices, stacks);
+  const auto [sl, st] = lists_ && filled ? quality(radius, slices, stacks) : std::make_pair(slices, stacks);
+  if (!call_shape(unit_shape::sphere, sl, st, filled, radius, radius)) {
+    gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
+    gluSphere(quadric_, radius, slices, stacks);
+  }
   glPopMatrix();
 }
 
@@ -90,10 +125,16 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   glPushMatrix();
   glTranslated(start[0], start[1], start[2]);
   glRotated(angle, ax, ay, 0);
-  gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
   // Along a filled cylinder or cone the normals do not change, so one stack
   // shades exactly as many do; in line style the stacks are visible rings.
-  gluCylinder(quadric_, base_radius, top_radius, length, slices, filled ? 1 : stacks);
+  const int rings = filled ? 1 : stacks;
+  const bool unit = top_radius == base_radius || top_radius == 0;
+  const unit_shape shape = top_radius == 0 ? unit_shape::cone : unit_shape::cylinder;
+  // Cylinders keep their facets: a thin bond shades across its width.
+  if (!unit || !call_shape(shape, slices, rings, filled, base_radius, length)) {
+    gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
+    gluCylinder(quadric_, base_radius, top_radius, length, slices, rings);
+  }
   glPopMatrix();
 }
 

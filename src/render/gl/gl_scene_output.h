@@ -1,14 +1,19 @@
 // Replays the scene traversal into OpenGL immediate mode (inside a display
-// list or directly), with GLU quadrics for spheres and cylinders.
+// list or directly), with GLU quadrics for spheres and cylinders, or, given
+// shape lists, with the list of a unit shape called with a transform; filled
+// spheres that cover only a few pixels on the screen then take fewer facets.
 #pragma once
 
 #include <GL/glu.h>
 
+#include "render/gl/shape_lists.h"
 #include "render/scene_output.h"
 
 class GlSceneOutput final : public SceneOutput {
  public:
-  GlSceneOutput();
+  // `lists` (may be null) must have been prepared for the subdivisions the
+  // scene uses; shapes without a list are drawn with the quadric.
+  explicit GlSceneOutput(const shape_lists_t* lists = nullptr);
   ~GlSceneOutput() override;
   GlSceneOutput(const GlSceneOutput&) = delete;
   GlSceneOutput& operator=(const GlSceneOutput&) = delete;
@@ -26,7 +31,26 @@ class GlSceneOutput final : public SceneOutput {
   void end() override;
   std::array<double, 16> modelview() const override;
 
+  // Pixels per unit of length at the view the output was made for (0 when
+  // drawn without shape lists), and the radius in pixels of the largest
+  // shape that was given fewer facets (0 when none).
+  double pixels_per_unit() const { return pixels_per_unit_; }
+  double largest_reduced_pixels() const { return largest_reduced_; }
+
  private:
+  // Calls the list of a unit shape scaled by (sxy, sxy, sz), when there is
+  // one and the scale is a proper one.
+  bool call_shape(unit_shape shape, int slices, int stacks, bool filled, double sxy, double sz);
+  // The subdivision of a filled shape of `radius` (its reduction noted).
+  std::pair<int, int> quality(double radius, int slices, int stacks);
+
+  const shape_lists_t* lists_;
+  double pixels_per_unit_ = 0, largest_reduced_ = 0;
   // Null when GLU could not make one: spheres and cylinders are then skipped.
   GLUquadric* quadric_;
 };
+
+// Pixels per unit of length under the current (orthographic) projection:
+// half the viewport's width times the projection's x scale, times the
+// model-view's scale.
+double current_pixels_per_unit();

@@ -9,14 +9,20 @@
 #include "molecule/settings.h"
 #include "render/colors.h"
 #include "render/gl/gl_scene_output.h"
+#include "render/gl/shape_lists.h"
 #include "render/scene.h"
 #include "render/scene_geometry.h"
 #include "render/view.h"
 
 namespace {
 
+// The scene list, the lists of the unit shapes it calls, and the view it
+// was compiled for: pixels per unit of length then, and the radius in
+// pixels of the largest shape given fewer facets (0 when none).
 struct scene_gl_state_t {
-  GLuint list = 0;  // the scene list
+  GLuint list = 0;
+  shape_lists_t shapes;
+  double pixels_per_unit = 0, largest_reduced = 0;
 };
 scene_gl_state_t gl_state;
 
@@ -71,6 +77,8 @@ void scene_gl_state() {
 
 void scene_realize() {
   scene_gl_state();
+  // Lists of an earlier context are not this one's.
+  gl_state.shapes.forget();
   gl_state.list = glGenLists(1);
   scene_state.rebuild = 1;
 }
@@ -79,15 +87,34 @@ unsigned int get_list_3d() { return gl_state.list; }
 
 void mivor_draw_3d() {
   if (!m) return;
-  GlSceneOutput out;
   if (!gl_state.list) {
+    GlSceneOutput out;
     draw_scene(out);
     return;
   }
+  if (GLUquadric* quadric = gluNewQuadric()) {
+    gl_state.shapes.prepare(quadric, scene_state.slices, scene_state.stacks);
+    gluDeleteQuadric(quadric);
+  }
+  GlSceneOutput out(&gl_state.shapes);
   glNewList(gl_state.list, GL_COMPILE_AND_EXECUTE);
   draw_scene(out);
   glEndList();
+  gl_state.pixels_per_unit = out.pixels_per_unit();
+  gl_state.largest_reduced = out.largest_reduced_pixels();
 }
+
+namespace {
+
+// Whether the view now shows a shape that was given fewer facets at more
+// pixels than that allows: the list is then compiled anew (zooming in on a
+// large molecule).
+bool zoomed_past_reduced_shapes() {
+  if (!(gl_state.largest_reduced > 0) || !(gl_state.pixels_per_unit > 0)) return false;
+  return gl_state.largest_reduced * current_pixels_per_unit() / gl_state.pixels_per_unit >= small_shape_pixels;
+}
+
+}  // namespace
 
 void scene_expose(int W, int H, void (*draw_2d)(int, int)) {
   glMatrixMode(GL_MODELVIEW);
@@ -101,7 +128,7 @@ void scene_expose(int W, int H, void (*draw_2d)(int, int)) {
     glLightfv(GL_LIGHT0, GL_POSITION, position);
     glLoadMatrixd(view.saved_matrix.data());
   }
-  if (scene_state.rebuild) {
+  if (scene_state.rebuild || zoomed_past_reduced_shapes()) {
     mivor_draw_3d();
     scene_state.rebuild = 0;
   } else if (gl_state.list && glIsList(gl_state.list)) {
@@ -115,6 +142,7 @@ void scene_expose(int W, int H, void (*draw_2d)(int, int)) {
 void scene_delete_list() {
   if (gl_state.list) glDeleteLists(gl_state.list, 1);
   gl_state.list = 0;
+  gl_state.shapes.release();
 }
 
 bool vibration_tick() {

@@ -1,0 +1,91 @@
+// Spheres from the unit-shape lists: small ones take fewer facets, and a
+// zoom that makes them larger compiles the scene again, so the picture is
+// the one a fresh compilation at that zoom gives.
+#include "render/gl/shape_lists.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "molecule/elements.h"
+#include "molecule/mol_data.h"
+#include "molecule/settings.h"
+#include "render/gl/gl_scene_output.h"
+#include "render/gl/offscreen_context.h"
+#include "render/gl/scene_gl.h"
+#include "render/scene.h"
+#include "support/recording_notifier.h"
+
+namespace {
+
+constexpr int size = 120;
+
+// An orthographic view of ±half around the origin on the whole frame.
+void look(double half) {
+  glViewport(0, 0, size, size);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-half, half, -half, half, -50, 50);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+std::vector<unsigned char> frame_pixels() {
+  std::vector<unsigned char> p(static_cast<size_t>(size) * size * 4);
+  glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+  return p;
+}
+
+TEST(ShapeLists, SmallSpheresTakeFewerFacetsUntilAZoomMakesThemLarger) {
+  EXPECT_EQ(reduced_quality(10, 15, 15), std::make_pair(15, 15));
+  EXPECT_EQ(reduced_quality(1.5, 15, 15), std::make_pair(10, 7));
+  EXPECT_EQ(reduced_quality(0.5, 15, 15), std::make_pair(6, 4));
+  EXPECT_EQ(reduced_quality(0.5, 5, 4), std::make_pair(5, 4));  // never more than asked for
+
+  OffscreenContext context;
+  OffscreenFramebuffer frame(size, size);
+  if (!context || !frame) GTEST_SKIP() << "no offscreen OpenGL context";
+  reset_core_state();
+  use_builtin_element_table();
+  new_mol(1);
+  allocate_atoms(*m, 1);
+  set_atom_symbol(*m, 0, "C");
+  m->xyz[0] = {0, 0, 0};
+  scene_realize();
+
+  // 120 pixels on 200 Å: the atom (radius 0.28 Å) covers a fraction of a
+  // pixel and is reduced; on 2 Å it covers 17 pixels and is not.
+  look(100);
+  {
+    shape_lists_t lists;
+    GLUquadric* quadric = gluNewQuadric();
+    lists.prepare(quadric, 15, 15);
+    gluDeleteQuadric(quadric);
+    GlSceneOutput small(&lists);
+    EXPECT_NEAR(small.pixels_per_unit(), 0.6, 1e-6);
+    small.sphere({0, 0, 0}, 0.28, 15, 15, true);
+    EXPECT_NEAR(small.largest_reduced_pixels(), 0.168, 1e-6);
+    look(1);
+    GlSceneOutput large(&lists);
+    large.sphere({0, 0, 0}, 0.28, 15, 15, true);
+    EXPECT_EQ(large.largest_reduced_pixels(), 0);
+    lists.release();
+  }
+
+  // Compiled far away, then zoomed in and only replayed: the replay is the
+  // picture of a list compiled at the zoom.
+  look(100);
+  scene_state.rebuild = 1;
+  scene_expose(size, size, nullptr);
+  look(1);
+  scene_expose(size, size, nullptr);
+  const std::vector<unsigned char> replayed = frame_pixels();
+  scene_state.rebuild = 1;
+  scene_expose(size, size, nullptr);
+  EXPECT_EQ(replayed, frame_pixels());
+  scene_delete_list();
+  reset_core_state();
+}
+
+}  // namespace
