@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "convert/inporb.h"
+#include "formats/inporb.h"
 #include "convert/molcas_h5.h"
 #include "convert/text_lines.h"
 #include "convert/wavefunction_grids.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/inporb.h"
+#include "formats/inporb.h"
 #include "convert/wavefunction.h"
 
 // What a file holds beyond the wavefunction: how its symmetry-adapted

@@ -1,69 +1,20 @@
 // Number reading for large text files.
 //
-// Reals go through fast_float: correctly rounded (the same double strtod
-// gives) at several hundred megabytes a second. What it does not take
-// (Fortran's "D" exponent, a leading "+") is handled around it.
-//
 // A stream is read in pieces of a few megabytes cut at the last white space;
 // each piece is split into as many parts as there are threads, the parts
 // parsed at once into their own lists and joined in order.
 #include "convert/number_scan.h"
 
-#include <fast_float/fast_float.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
-#include <string_view>
 #include <thread>
 
 namespace {
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// A word with a Fortran exponent ("1.5D-03"): parsed on a copy with the
-// "D" made "e".
-const char* fortran_double(const char* p, const char* end, double& out) {
-  size_t n = 0;
-  while (n < 400 && p + n < end && !is_space(p[n])) ++n;
-  char buffer[400];
-  std::memcpy(buffer, p, n);
-  for (size_t k = 0; k < n; ++k)
-    if (buffer[k] == 'd' || buffer[k] == 'D') buffer[k] = 'e';
-  const fast_float::from_chars_result r = fast_float::from_chars(buffer, buffer + n, out);
-  if (r.ec != std::errc()) return p;
-  return p + (r.ptr - buffer);
-}
 
 }  // namespace
-
-const char* scan_double(const char* p, const char* end, double& out) {
-  while (p < end && is_space(*p)) ++p;
-  const char* start = p;
-  if (p < end && *p == '+') ++p;
-  const fast_float::from_chars_result r = fast_float::from_chars(p, end, out);
-  if (r.ec != std::errc()) return start;
-  if (r.ptr < end && (*r.ptr == 'd' || *r.ptr == 'D')) {
-    const char* q = fortran_double(p, end, out);
-    return q == p ? start : q;
-  }
-  return r.ptr;
-}
-
-const char* scan_long(const char* p, const char* end, long long& out) {
-  while (p < end && is_space(*p)) ++p;
-  const char* start = p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  if (p >= end || !is_digit(*p)) return start;
-  long long v = 0;
-  constexpr long long top = std::numeric_limits<long long>::max();
-  for (; p < end && is_digit(*p); ++p) v = v > (top - (*p - '0')) / 10 ? top : v * 10 + (*p - '0');
-  out = negative ? -v : v;
-  return p;
-}
 
 bool NumberStream::fill() {
   if (eof_) return false;

@@ -7,16 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/text_scan.h"
 #include "molecule/large_blocks.h"
 
-// Reads a real at p (leading blanks, tabs and line ends skipped; Fortran's
-// "D" exponent accepted) up to `end`. Returns the first character not used,
-// or p when no number starts there. Correctly rounded, as strtod would
-// give; NaN and infinities read as such.
-const char* scan_double(const char* p, const char* end, double& out);
-// The same for an integer (no fraction, no exponent), clamped to the long
-// long range.
-const char* scan_long(const char* p, const char* end, long long& out);
 
 // The rest of a stream read as whitespace-separated finite numbers, handed
 // on in order in runs, so that the text is never held whole.

@@ -8,13 +8,13 @@
 // "* 1234567890" line and lines of a digit, a blank and up to ten type
 // letters. Numbers are read as words (a Fortran "D" exponent too), so that
 // the width of their fields does not matter.
-#include "convert/inporb.h"
+#include "formats/inporb.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
-#include "convert/text_lines.h"
+#include "formats/text_scan.h"
 
 namespace {
 
