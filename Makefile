@@ -43,7 +43,7 @@ test-sanitize: deps
 # regression corpus), within the memory a hostile file may ask for.
 FUZZ_TARGETS ?= native_reader:native grid_reader:native atoms_rc:atoms_rc mivor_rc:mivor_rc plugin_rc:plugin_rc \
 	fragments_rc:fragments_rc calculation_rc:calculation_rc viewpoint:viewpoint cube_reader:cube molden_reader:molden \
-	xyz_reader:xyz compressed_input:compressed fchk_reader:fchk
+	xyz_reader:xyz compressed_input:compressed fchk_reader:fchk inporb_reader:inporb
 FUZZ_NATIVE_SEEDS = textbox_extreme.mvr cutoff_claim.mvr orbital_claim.mvr grid_lattice.mvr byte_names.mvr \
 	count_too_large.mvr count_too_small.mvr vibration_short.mvr grid_count_large.mvr grid_count_small.mvr \
 	grid_count_density.mvr grids_mixed.mvr grid_nan.mvr grid_one_point.mvr grid_no_points.mvr

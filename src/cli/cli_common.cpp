@@ -72,6 +72,13 @@ bool parse_options(int argc, char** argv, options_t& o) {
       if (!take_text(argc, argv, i, a == "--ply" ? o.ply : a == "--cube" ? o.cube : o.converter_options)) return false;
     } else if (a == "--out" || a == "--format" || a == "--viewpoint") {
       if (!take_text(argc, argv, i, a == "--out" ? o.out : a == "--format" ? o.format : o.viewpoint)) return false;
+    } else if (a == "--set-type") {
+      // Every word up to the next option.
+      const size_t before = o.set_types.size();
+      while (i + 1 < argc && std::string(argv[i + 1]).rfind("--", 0) != 0) o.set_types.push_back(argv[++i]);
+      if (o.set_types.size() == before) return false;
+    } else if (a == "--inporb") {
+      if (!take_text(argc, argv, i, o.inporb)) return false;
     } else if (a == "--background") {
       if (!take_text(argc, argv, i, o.background)) return false;
       if (*o.background != "white" && *o.background != "grey" && *o.background != "black") return false;

@@ -34,6 +34,9 @@ struct options_t {
   std::optional<std::string> ply;
   std::optional<std::string> cube;
   std::optional<std::string> converter_options;
+  // The orbitals command's: "SYM:INDEX=LETTER" words, and the orbital file to write.
+  std::vector<std::string> set_types;
+  std::optional<std::string> inporb;
   // The render command's.
   std::optional<std::string> out, format, viewpoint, background;
   std::optional<std::array<int, 2>> size;
@@ -70,3 +73,4 @@ int command_surface(const options_t& o, MessageCollector& told);
 int command_render(const options_t& o, MessageCollector& told);
 int command_export_grid(const options_t& o, MessageCollector& told);
 int command_symmetry(const options_t& o, MessageCollector& told);
+int command_orbitals(const options_t& o, MessageCollector& told);

@@ -28,7 +28,8 @@ const char usage[] =
     "                 [--viewpoint .ViewPoint] [--grid K] [--level L] [--geometry G]\n"
     "                 [--background white|grey|black]\n"
     "       mivor-cli export-grid FILE [--geometry G] --grid K --cube OUT.cube\n"
-    "       mivor-cli symmetry FILE [--geometry G] [--tolerance T] [--loose]\n";
+    "       mivor-cli symmetry FILE [--geometry G] [--tolerance T] [--loose]\n"
+    "       mivor-cli orbitals FILE [--geometry G] [--set-type SYM:INDEX=TYPE ...] [--inporb OUT]\n";
 
 // The commands by their word.
 const struct {
@@ -37,7 +38,7 @@ const struct {
 } commands[] = {
     {"info", command_info},       {"convert", command_convert}, {"grid", command_grid},
     {"surface", command_surface}, {"render", command_render},   {"export-grid", command_export_grid},
-    {"symmetry", command_symmetry},
+    {"symmetry", command_symmetry}, {"orbitals", command_orbitals},
 };
 
 }  // namespace

@@ -91,6 +91,7 @@ void follow_saved_file(const std::string& saved) {
       g.n_p = n.n_p;
       if (g.is_cutoff != 1) std::vector<uint8_t>().swap(g.cutoff_mask);
       std::fill(g.orb_type_changed.begin(), g.orb_type_changed.end(), 0);
+      g.orb_type_set.clear();
     });
   if (make_mivor_file_name(input_file_name) == input_file_name) remember_file_state(input_file_name);
 }

@@ -135,16 +135,22 @@ std::optional<orbital_file_t> read_orbital_file(FILE* source, const mol_data_t& 
   return f;
 }
 
+namespace {
+
+void set_letter(orbital_file_t& file, int symmetry, int index, int type) {
+  const int s = symmetry - 1, k = index - 1;
+  if (s < 0 || static_cast<size_t>(s) >= file.letters.size() || k < 0 ||
+      static_cast<size_t>(k) >= file.letters[static_cast<size_t>(s)].size())
+    return;
+  file.letters[static_cast<size_t>(s)][static_cast<size_t>(k)] = orb_desc_short[type >= 0 && type < 8 ? type : 0][0];
+}
+
+}  // namespace
+
 void apply_changed_types(orbital_file_t& file, const grid_data_t& grid) {
-  for (size_t g = 0; g < grid.grid_kind.size(); ++g) {
-    if (!grid.orb_type_changed[g]) continue;
-    const int s = grid.orb_sym[g] - 1, k = grid.orb_index[g] - 1;
-    if (s < 0 || static_cast<size_t>(s) >= file.letters.size() || k < 0 ||
-        static_cast<size_t>(k) >= file.letters[static_cast<size_t>(s)].size())
-      continue;
-    const int type = grid.orb_type[g];
-    file.letters[static_cast<size_t>(s)][static_cast<size_t>(k)] = orb_desc_short[type >= 0 && type < 8 ? type : 0][0];
-  }
+  for (const auto& [symmetry, index, type] : grid.orb_type_set) set_letter(file, symmetry, index, type);
+  for (size_t g = 0; g < grid.grid_kind.size(); ++g)
+    if (grid.orb_type_changed[g]) set_letter(file, grid.orb_sym[g], grid.orb_index[g], grid.orb_type[g]);
 }
 
 void write_orbital_file(FILE* out, const orbital_file_t& file) {

@@ -26,8 +26,9 @@ orbital_file_t new_orbital_file(const std::string& info, const std::vector<int>&
 // has none. Only this grid section is read, and only the letters the file
 // holds are kept, at most as many per symmetry as its counts line gives.
 std::optional<orbital_file_t> read_orbital_file(FILE* source, const mol_data_t& rec);
-// Puts the type of every grid of `grid` whose type was changed into the
-// letter of its orbital (symmetry and index), where the file has one.
+// Puts the type of every grid of `grid` whose type was changed, and every
+// type set for an orbital without a grid, into the letter of its orbital
+// (symmetry and index), where the file has one.
 void apply_changed_types(orbital_file_t& file, const grid_data_t& grid);
 // The orbital file as written: the head, each symmetry as "* 1234567890"
 // and lines of up to ten letters numbered 0 … 9, then " </INPORB>".

@@ -238,7 +238,7 @@ size_t record_bytes(const mol_data_t& rec) {
   if (rec.grid.exists()) {
     const grid_data_t& g = *rec.grid;
     n += sizeof(grid_data_t) + bytes_of(g.grid_kind) + bytes_of(g.orb_energy) + bytes_of(g.orb_occ) +
-         bytes_of(g.orb_sym) + bytes_of(g.orb_index) + bytes_of(g.orb_type) + bytes_of(g.orb_type_changed) +
+         bytes_of(g.orb_sym) + bytes_of(g.orb_index) + bytes_of(g.orb_type) + bytes_of(g.orb_type_changed) + bytes_of(g.orb_type_set) +
          bytes_of(g.grid_name) + bytes_of(g.cutoff_mask) + bytes_of(g.block_offset) + bytes_of(g.grid_values) +
          bytes_of(g.epot_values);
   }

@@ -116,6 +116,9 @@ struct grid_data_t : lattice_t {
   std::vector<int> orb_index;
   std::vector<int> orb_type;
   std::vector<int> orb_type_changed;
+  // Types set for orbitals of the orbital file that have no grid:
+  // (symmetry, index, type code), written into the orbital file on saving.
+  std::vector<std::array<int, 3>> orb_type_set;
   std::vector<std::optional<std::string>> grid_name;
   int64_t grid_data_start = 0;
   int64_t grid_data_size = 0;
