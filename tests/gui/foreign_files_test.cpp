@@ -5,6 +5,8 @@
 #include "document/current_file.h"
 #include "document/save.h"
 #include "formats/file_types.h"
+#include "formats/orbital_file.h"
+#include "formats/safe_file.h"
 #include "gui/viewer.h"
 #include "molecule/mol_data.h"
 #include "render/isosurface.h"
@@ -67,6 +69,41 @@ TEST_F(ForeignFiles, FailedConversionShowsTheConvertersLineAndKeepsTheMolecule) 
             "ERROR: Can't process file: " + bad + "\n" + bad + ": the file ends after 1 of 2 atoms of frame 1");
   EXPECT_EQ(m->natom(), 9);
   EXPECT_EQ(input_file_name, viewer.dir().file("work/ethanol.sdf"));
+}
+
+// An OpenMolcas run opened from its HDF5 file: the types given in the
+// orbital list with the type keys (the highest occupied and the lowest
+// empty orbital made RAS2) are in the orbital file of the saved file, the
+// other orbitals' types as the run gave them.
+TEST_F(ForeignFiles, OpenMolcasTypesSetInTheListAreSavedInItsOrbitalFile) {
+  viewer.open(viewer.dir().write("work/water.scf.h5", read_file(MIVOR_SOURCE_DIR "/tests/data/molcas/water.scf.h5")));
+  EXPECT_TRUE(viewer.take_warnings().empty());
+  ASSERT_GT(m->ngrid(), 2);
+  auto choose = [&](int symmetry, int index) {
+    const int rows = gtk_tree_model_iter_n_children(GTK_TREE_MODEL(store), nullptr);
+    for (int r = 0; r < rows; ++r) {
+      GtkTreePath* path = gtk_tree_path_new_from_indices(r, -1);
+      gtk_tree_selection_select_path(selection, path);
+      gtk_tree_path_free(path);
+      viewer.settle(20);
+      const grid_data_t& g = *m->grid;
+      if (g.orb_sym[static_cast<size_t>(iorb)] == symmetry && g.orb_index[static_cast<size_t>(iorb)] == index) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(choose(2, 1));  // 1b1, the highest occupied
+  viewer.key("2");
+  ASSERT_TRUE(choose(1, 4));  // 4a1, the lowest empty
+  viewer.key("2");
+  const std::string saved = viewer.dir().file("work/active.mvr");
+  ASSERT_TRUE(mivor_gtk_do_save_file(saved, get_filetype(saved)));
+  file_ptr f = open_file_ptr(saved, "rb");
+  const std::optional<orbital_file_t> orbitals = read_orbital_file(f.get(), *m);
+  ASSERT_TRUE(orbitals);
+  ASSERT_EQ(orbitals->letters.size(), 4u);
+  EXPECT_EQ(orbitals->letters[0], "iii2sssssss");
+  EXPECT_EQ(orbitals->letters[1], "2sss");
+  EXPECT_EQ(orbitals->letters[3], "issssss");
 }
 
 }  // namespace
