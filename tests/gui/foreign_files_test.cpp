@@ -97,6 +97,7 @@ TEST_F(ForeignFiles, OpenMolcasTypesSetInTheListAreSavedInItsOrbitalFile) {
   viewer.key("2");
   const std::string saved = viewer.dir().file("work/active.mvr");
   ASSERT_TRUE(mivor_gtk_do_save_file(saved, get_filetype(saved)));
+  viewer.open(saved);
   file_ptr f = open_file_ptr(saved, "rb");
   const std::optional<orbital_file_t> orbitals = read_orbital_file(f.get(), *m);
   ASSERT_TRUE(orbitals);
