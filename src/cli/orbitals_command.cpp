@@ -12,6 +12,7 @@
 #include "document/current_file.h"
 #include "document/open_close.h"
 #include "document/save.h"
+#include "edit/orbital_list_model.h"
 #include "formats/file_names.h"
 #include "formats/grid_reader.h"
 #include "formats/inporb.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-struct orbital_row_t {
+struct orbital_entry_t {
   int symmetry = 0, index = 0;
   char letter = 'u';
   std::optional<double> energy, occupation;
@@ -48,8 +49,8 @@ bool parse_setting(const std::string& word, type_setting_t& out) {
 // The orbitals of the geometry: those of its orbital file (with the
 // energies and occupations the file holds, when it is one of OpenMolcas's),
 // else those of its grids.
-std::vector<orbital_row_t> orbital_rows(const grid_data_t& grid, const std::optional<orbital_file_t>& file) {
-  std::vector<orbital_row_t> rows;
+std::vector<orbital_entry_t> orbital_rows(const grid_data_t& grid, const std::optional<orbital_file_t>& file) {
+  std::vector<orbital_entry_t> rows;
   if (file) {
     inporb_t numbers;
     std::string ignored;
@@ -57,7 +58,7 @@ std::vector<orbital_row_t> orbital_rows(const grid_data_t& grid, const std::opti
     size_t at = 0;
     for (size_t s = 0; s < file->letters.size(); ++s)
       for (size_t k = 0; k < file->letters[s].size(); ++k, ++at) {
-        orbital_row_t r;
+        orbital_entry_t r;
         r.symmetry = static_cast<int>(s + 1);
         r.index = static_cast<int>(k + 1);
         r.letter = file->letters[s][k];
@@ -72,8 +73,8 @@ std::vector<orbital_row_t> orbital_rows(const grid_data_t& grid, const std::opti
   }
   for (size_t g = 0; g < grid.grid_kind.size(); ++g) {
     if (grid.orb_sym[g] < 1 || grid.orb_index[g] < 1) continue;
-    orbital_row_t* row = nullptr;
-    for (orbital_row_t& r : rows)
+    orbital_entry_t* row = nullptr;
+    for (orbital_entry_t& r : rows)
       if (r.symmetry == grid.orb_sym[g] && r.index == grid.orb_index[g]) row = &r;
     if (!row) {
       if (file) continue;
@@ -92,12 +93,16 @@ std::vector<orbital_row_t> orbital_rows(const grid_data_t& grid, const std::opti
 
 // Sets the type of the orbital on its grid, as the orbital list does, or
 // among the types set for orbitals without one.
-bool set_type(grid_data_t& grid, const std::vector<orbital_row_t>& rows, const type_setting_t& t) {
-  const orbital_row_t* row = nullptr;
-  for (const orbital_row_t& r : rows)
+// The counts of each type in the header follow, as in the window.
+bool set_type(mol_data_t& rec, std::vector<orbital_entry_t>& rows, const type_setting_t& t) {
+  orbital_entry_t* row = nullptr;
+  for (orbital_entry_t& r : rows)
     if (r.symmetry == t.symmetry && r.index == t.index) row = &r;
   if (!row) return false;
   const int type = orbital_type_from_letter(t.letter);
+  move_index_count(rec, orbital_type_from_letter(row->letter), type);
+  row->letter = t.letter;
+  grid_data_t& grid = rec.grid.edit();
   if (row->grid >= 0) {
     grid.orb_type[static_cast<size_t>(row->grid)] = type;
     grid.orb_type_changed[static_cast<size_t>(row->grid)] = 1;
@@ -107,13 +112,13 @@ bool set_type(grid_data_t& grid, const std::vector<orbital_row_t>& rows, const t
   return true;
 }
 
-void print_rows(const std::string& file, int geometry, const std::vector<orbital_row_t>& rows) {
+void print_rows(const std::string& file, int geometry, const std::vector<orbital_entry_t>& rows) {
   JsonWriter j(stdout);
   j.begin_object();
   j.key("file").value(file);
   j.key("geometry").value(geometry);
   j.key("orbitals").begin_array();
-  for (const orbital_row_t& r : rows) {
+  for (const orbital_entry_t& r : rows) {
     j.begin_object();
     j.key("irrep").value(r.symmetry);
     j.key("index").value(r.index);
@@ -166,11 +171,10 @@ int command_orbitals(const options_t& o, MessageCollector& told) {
     return 1;
   }
   std::optional<orbital_file_t> file = embedded_file(rec);
-  std::vector<orbital_row_t> rows = orbital_rows(*rec.grid, file);
+  std::vector<orbital_entry_t> rows = orbital_rows(*rec.grid, file);
   if (!settings.empty()) {
-    grid_data_t& grid = rec.grid.edit();
     for (const type_setting_t& t : settings)
-      if (!set_type(grid, rows, t)) {
+      if (!set_type(rec, rows, t)) {
         std::fprintf(stderr, "geometry %d has no orbital %d of symmetry %d\n", g, t.index, t.symmetry);
         return 1;
       }

@@ -223,8 +223,9 @@ TEST(Inporb, CountsAreCheckedAndTheWritersTextReadsBack) {
 // mivor-cli orbitals on a converted run: every orbital of its orbital file
 // (24 in four irreps, numbers from the file where no grid shows them);
 // types set from a script are saved as the viewer saves (grid values kept,
-// a second save byte for byte the first) and written as the orbital file
-// of the next run; a wrong setting changes nothing.
+// the counts of each type moved, a second save byte for byte the first)
+// and written as the orbital file of the next run; a wrong setting changes
+// nothing.
 TEST(MolcasCli, TypesSetFromAScriptAreSavedAndWrittenForTheNextRun) {
   using nlohmann::json;
   TempDir dir;
@@ -262,6 +263,7 @@ TEST(MolcasCli, TypesSetFromAScriptAreSavedAndWrittenForTheNextRun) {
   EXPECT_EQ(read_back(file), values);
   close_test_file();
   const std::string saved = read_file(file);
+  EXPECT_NE(saved.find(" N_INDEX= 0 0 4 0 2 0 17\n"), std::string::npos);
   const std::string next = read_file(dir.file("next.RasOrb"));
   EXPECT_EQ(next.substr(next.find("#INDEX")),
             "#INDEX\n* 1234567890\n0 iii2ssssss\n1 d\n* 1234567890\n0 2sss\n* 1234567890\n0 ss\n"
