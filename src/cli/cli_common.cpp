@@ -129,16 +129,23 @@ bool surfaces_of_current_geometry() {
   return false;
 }
 
-bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)(), bool grids_optional) {
+std::optional<int> open_chosen_geometry(const options_t& o, MessageCollector& told) {
   if (!open_input(o.files[0])) {
     print_messages_to_stderr(told);
-    return false;
+    return std::nullopt;
   }
   const int g = o.geometry.value_or(igeo);
   if (g >= n_geometries()) {
     std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
-    return false;
+    return std::nullopt;
   }
+  return g;
+}
+
+bool load_chosen_grid(const options_t& o, MessageCollector& told, void (*load)(), bool grids_optional) {
+  const std::optional<int> chosen = open_chosen_geometry(o, told);
+  if (!chosen) return false;
+  const int g = *chosen;
   const bool same_geometry = g == igeo;
   const bool loaded =
       same_geometry && (!o.grid || *o.grid == iorb) && !mol[static_cast<size_t>(g)].grid->grid_values.empty();

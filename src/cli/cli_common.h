@@ -53,6 +53,9 @@ void load_configuration(bool single);
 // Opens `name` as the viewer does; true when it was read.
 bool open_input(const std::string& name);
 void print_messages_to_stderr(const MessageCollector& c);
+// Opens the one file of `o` and gives geometry --geometry (default: the
+// current one); null, with the reason on stderr, when either fails.
+std::optional<int> open_chosen_geometry(const options_t& o, MessageCollector& told);
 // Opens the one file of `o` and makes geometry --geometry (default: the
 // current one) and grid --grid (default: the current one) current. Opening
 // already loads the current grid; another choice is loaded with `load`.

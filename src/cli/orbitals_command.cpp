@@ -156,15 +156,9 @@ int command_orbitals(const options_t& o, MessageCollector& told) {
     }
     settings.push_back(t);
   }
-  if (!open_input(o.files[0])) {
-    print_messages_to_stderr(told);
-    return 1;
-  }
-  const int g = o.geometry.value_or(igeo);
-  if (g >= n_geometries()) {
-    std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
-    return 1;
-  }
+  const std::optional<int> chosen = open_chosen_geometry(o, told);
+  if (!chosen) return 1;
+  const int g = *chosen;
   mol_data_t& rec = mol[static_cast<size_t>(g)];
   if (rec.ngrid() == 0) {
     std::fprintf(stderr, "geometry %d has no orbitals\n", g);

@@ -33,15 +33,9 @@ std::vector<std::string> lines_of(const std::string& text) {
 
 int command_symmetry(const options_t& o, MessageCollector& told) {
   if (o.files.size() != 1 || !o.only({"--geometry", "--tolerance", "--loose"}) || (o.tolerance && o.loose)) return 2;
-  if (!open_input(o.files[0])) {
-    print_messages_to_stderr(told);
-    return 1;
-  }
-  const int g = o.geometry.value_or(igeo);
-  if (g >= n_geometries()) {
-    std::fprintf(stderr, "geometry %d does not exist (the file has %d)\n", g, n_geometries());
-    return 1;
-  }
+  const std::optional<int> chosen = open_chosen_geometry(o, told);
+  if (!chosen) return 1;
+  const int g = *chosen;
   const mol_data_t& rec = mol[static_cast<size_t>(g)];
   std::vector<std::string> labels;
   for (int i = 0; i < rec.natom(); ++i) labels.push_back(atom_element(rec, i).name.substr(0, 3));

@@ -12,12 +12,7 @@ bool convert_fchk(const std::string& path, const grid_options_t& o, const std::s
   if (!read_whole_file(path, text, error) || !parse_fchk(text, f, error)) return false;
   text.clear();
   text.shrink_to_fit();
-  std::vector<geometry_section_t> geometries(1);
-  geometries[0].rec = f.wf.atoms;
-  geometries[0].comment = "converted from " + path + " by mivor-convert";
-  if (f.has_energy) {
-    geometries[0].rec.energy = f.energy;
-    geometries[0].rec.flags |= FLAG_ENERGY;
-  }
+  std::vector<geometry_section_t> geometries =
+      wavefunction_geometry(f.wf, path, f.has_energy ? std::optional<double>(f.energy) : std::nullopt);
   return write_wavefunction(f.wf, o, path, geometries, {}, target, error);
 }

@@ -10,24 +10,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "formats/inporb.h"
 #include "convert/molcas_h5.h"
 #include "convert/text_lines.h"
 #include "convert/wavefunction_grids.h"
+#include "formats/inporb.h"
 #include "formats/safe_file.h"
 
 namespace {
-
-std::vector<geometry_section_t> first_geometry(const molcas_h5_t& f, const std::string& path) {
-  std::vector<geometry_section_t> geometries(1);
-  geometries[0].rec = f.wf.atoms;
-  geometries[0].comment = "converted from " + path + " by mivor-convert";
-  if (f.has_energy) {
-    geometries[0].rec.energy = f.energy;
-    geometries[0].rec.flags |= FLAG_ENERGY;
-  }
-  return geometries;
-}
 
 std::string irreps_note(const molcas_basis_t& b) {
   if (b.irreps.size() < 2) return {};
@@ -109,7 +98,8 @@ bool convert_molcas_h5(const std::string& path, const grid_options_t& o, const s
   molcas_h5_t f;
   if (!read_molcas_h5(path, f, error)) return false;
   f.wf.orbital_file = embedded_orbital_file(f.orbitals);
-  std::vector<geometry_section_t> geometries = first_geometry(f, path);
+  std::vector<geometry_section_t> geometries =
+      wavefunction_geometry(f.wf, path, f.has_energy ? std::optional<double>(f.energy) : std::nullopt);
   std::vector<std::string> notes;
   if (const std::string n = irreps_note(f.basis); !n.empty()) notes.push_back(n);
   return write_wavefunction(f.wf, o, path, geometries, notes, target, error);
@@ -148,7 +138,8 @@ bool convert_inporb(const std::string& path, const std::optional<std::string>& b
   take_orbitals(f, orbitals);
   f.has_energy = false;
   f.wf.orbital_file = embedded_orbital_file(f.orbitals);
-  std::vector<geometry_section_t> geometries = first_geometry(f, path);
+  std::vector<geometry_section_t> geometries =
+      wavefunction_geometry(f.wf, path, f.has_energy ? std::optional<double>(f.energy) : std::nullopt);
   std::vector<std::string> notes;
   if (const std::string n = irreps_note(f.basis); !n.empty()) notes.push_back(n);
   return write_wavefunction(f.wf, o, path, geometries, notes, target, error);

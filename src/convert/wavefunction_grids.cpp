@@ -179,6 +179,18 @@ size_t describe_grids(const wavefunction_t& wf, const std::vector<int>& chosen, 
 
 }  // namespace
 
+std::vector<geometry_section_t> wavefunction_geometry(const wavefunction_t& wf, const std::string& source,
+                                                      std::optional<double> energy) {
+  std::vector<geometry_section_t> geometries(1);
+  geometries[0].rec = wf.atoms;
+  geometries[0].comment = "converted from " + source + " by mivor-convert";
+  if (energy) {
+    geometries[0].rec.energy = *energy;
+    geometries[0].rec.flags |= FLAG_ENERGY;
+  }
+  return geometries;
+}
+
 bool write_wavefunction(const wavefunction_t& wf, const grid_options_t& o, const std::string& source,
                         std::vector<geometry_section_t>& geometries, std::vector<std::string> notes,
                         const std::string& target, std::string& error) {

@@ -4,6 +4,7 @@
 // through here, so that the same orbitals give the same grids.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@
 // of wf.conventions under which they are closest to it normalises the
 // basis, and the status message names it; when none fits, a warning says
 // so and the closest is used.
+// The one geometry of a wavefunction's native file: its atoms, the comment
+// naming the source, and the energy when the source gives one.
+std::vector<geometry_section_t> wavefunction_geometry(const wavefunction_t& wf, const std::string& source,
+                                                      std::optional<double> energy);
 bool write_wavefunction(const wavefunction_t& wf, const grid_options_t& o, const std::string& source,
                         std::vector<geometry_section_t>& geometries, std::vector<std::string> notes,
                         const std::string& target, std::string& error);

@@ -275,16 +275,7 @@ std::string inporb_text(const inporb_t& f) {
       out += s ? "#UONE\n* Beta ONE ELECTRON ENERGIES\n" : "#ONE\n* ONE ELECTRON ENERGIES\n";
       append_per_irrep(out, f.norb, f.spins[s].energies, 10, " %11.4E");
     }
-  out += "#INDEX\n";
-  for (const std::string& letters : f.types) {
-    out += "* 1234567890";
-    for (size_t k = 0; k < letters.size(); ++k) {
-      if (k % 10 == 0) out += "\n" + std::to_string((k / 10) % 10) + " ";
-      out += letters[k];
-    }
-    out += '\n';
-  }
-  return out;
+  return out + "#INDEX\n" + type_index_text(f.types);
 }
 
 orbital_file_t embedded_orbital_file(const inporb_t& f) {
@@ -318,13 +309,5 @@ std::string inporb_of_embedded(const orbital_file_t& f) {
     if (!counts.empty() && counts.find_first_not_of(" 0123456789") == std::string::npos)
       text.erase(first + 1, second - first);
   }
-  for (const std::string& letters : f.letters) {
-    text += "* 1234567890";
-    for (size_t k = 0; k < letters.size(); ++k) {
-      if (k % 10 == 0) text += "\n" + std::to_string((k / 10) % 10) + " ";
-      text += letters[k];
-    }
-    text += '\n';
-  }
-  return text;
+  return text + type_index_text(f.letters);
 }

@@ -153,15 +153,21 @@ void apply_changed_types(orbital_file_t& file, const grid_data_t& grid) {
     if (grid.orb_type_changed[g]) set_letter(file, grid.orb_sym[g], grid.orb_index[g], grid.orb_type[g]);
 }
 
+std::string type_index_text(const std::vector<std::string>& letters) {
+  std::string text;
+  for (const std::string& symmetry : letters) {
+    text += "* 1234567890";
+    for (size_t k = 0; k < symmetry.size(); ++k) {
+      if (k % 10 == 0) text += "\n" + std::to_string((k / 10) % 10) + " ";
+      text += symmetry[k];
+    }
+    text += '\n';
+  }
+  return text;
+}
+
 void write_orbital_file(FILE* out, const orbital_file_t& file) {
   std::fputs(file.head.c_str(), out);
-  for (const std::string& letters : file.letters) {
-    std::fputs("* 1234567890", out);
-    for (size_t k = 0; k < letters.size(); ++k) {
-      if (k % 10 == 0) std::fprintf(out, "\n%d ", static_cast<int>((k / 10) % 10));
-      std::fputc(letters[k], out);
-    }
-    std::fputs("\n", out);
-  }
+  std::fputs(type_index_text(file.letters).c_str(), out);
   std::fputs(" </INPORB>\n", out);
 }

@@ -30,6 +30,8 @@ std::optional<orbital_file_t> read_orbital_file(FILE* source, const mol_data_t& 
 // type set for an orbital without a grid, into the letter of its orbital
 // (symmetry and index), where the file has one.
 void apply_changed_types(orbital_file_t& file, const grid_data_t& grid);
-// The orbital file as written: the head, each symmetry as "* 1234567890"
-// and lines of up to ten letters numbered 0 … 9, then " </INPORB>".
+// The type letters as an orbital file lists them after "#INDEX": each
+// symmetry as "* 1234567890" and lines of up to ten letters numbered 0 … 9.
+std::string type_index_text(const std::vector<std::string>& letters);
+// The orbital file as written: the head, the type letters, then " </INPORB>".
 void write_orbital_file(FILE* out, const orbital_file_t& file);
