@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 #include "calc/child_run.h"
 #include "calc/jobs.h"
@@ -116,13 +117,22 @@ TEST(XtbOutput, StepsAreReadUpToTheLastCompleteFrame) {
   EXPECT_EQ(three.nvibr(), 0);
 }
 
+// A process that is gone, or has ended and waits to be reaped.
+bool process_ended(const std::string& pid_text) {
+  std::istringstream stat(read_file("/proc/" + pid_text + "/stat"));
+  std::string pid, name, state;
+  return !(stat >> pid >> name >> state) || state == "Z";
+}
+
 // A program a wrapper runs is stopped past the time limit of calculations
-// (asked, then killed), and the run says so.
-TEST(ChildRun, ProgramPastTheTimeLimitIsStopped) {
+// (asked, then killed), and the run says so; a program it started in turn
+// (as pymolcas starts OpenMolcas's modules) is stopped with it.
+TEST(ChildRun, ProgramPastTheTimeLimitIsStoppedWithWhatItStarted) {
   TempDir dir;
   ScopedEnv limit("MIVOR_CALCULATION_TIMEOUT", "1");
   const auto start = std::chrono::steady_clock::now();
-  const run_result_t r = run_program_in({"sh", "-c", "trap '' TERM; exec sleep 30"}, dir.path(), {}, "o", "e", nullptr);
+  const run_result_t r = run_program_in({"sh", "-c", "trap '' TERM; sleep 30 & echo $! > started; wait"}, dir.path(),
+                                        {}, "o", "e", nullptr);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_TRUE(r.started);
   EXPECT_TRUE(r.timed_out);
@@ -130,6 +140,13 @@ TEST(ChildRun, ProgramPastTheTimeLimitIsStopped) {
   ASSERT_TRUE(WIFSIGNALED(r.wait_status));
   EXPECT_EQ(WTERMSIG(r.wait_status), SIGKILL);  // it would not end when asked
   EXPECT_LT(seconds, 6.0);
+  std::string started = read_file(dir.file("started"));
+  while (!started.empty() && started.back() == '\n') started.pop_back();
+  ASSERT_FALSE(started.empty());
+  const auto ended_by = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!process_ended(started) && std::chrono::steady_clock::now() < ended_by)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(process_ended(started)) << "the program's own child " << started << " still runs";
 }
 
 TEST_F(CalcPrograms, WrongCallsChangeNothing) {
