@@ -25,6 +25,10 @@ void on_termination(int) { termination = 1; }
 
 constexpr auto poll_interval = std::chrono::milliseconds(250);
 constexpr int kill_after_polls = static_cast<int>(std::chrono::seconds(kill_after_seconds) / poll_interval);
+// A wrapper asked to end is itself killed kill_after_seconds later (the
+// window stops a calculation so); the program's group is killed a second
+// before that, while the wrapper is there to do it.
+constexpr int kill_on_request_polls = kill_after_polls - static_cast<int>(std::chrono::seconds(1) / poll_interval);
 
 // In the child: ended with the wrapper, a process group of its own (so
 // that the programs it starts in turn are stopped with it), no standard
@@ -126,7 +130,8 @@ run_result_t run_program_in(const std::vector<std::string>& argv, const std::str
     }
     if (termination_requested() || result.timed_out) {
       if (polls_since_term < 0) kill(-pid, SIGTERM);
-      if (++polls_since_term == kill_after_polls) kill(-pid, SIGKILL);
+      if (++polls_since_term >= (termination_requested() ? kill_on_request_polls : kill_after_polls))
+        kill(-pid, SIGKILL);
       result.terminated = termination_requested();
     } else if (progress) {
       progress();
