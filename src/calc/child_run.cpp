@@ -25,21 +25,29 @@ void on_termination(int) { termination = 1; }
 
 constexpr auto poll_interval = std::chrono::milliseconds(250);
 constexpr int kill_after_polls = static_cast<int>(std::chrono::seconds(kill_after_seconds) / poll_interval);
+// A wrapper asked to end is itself killed kill_after_seconds later (the
+// window stops a calculation so); the program's group is killed a second
+// before that, while the wrapper is there to do it.
+constexpr int kill_on_request_polls = kill_after_polls - static_cast<int>(std::chrono::seconds(1) / poll_interval);
 
-// In the child: ended with the wrapper, the working directory, the output
-// files, the environment, then the program. On failure the errno goes up
-// the pipe.
+// In the child: ended with the wrapper, a process group of its own (so
+// that the programs it starts in turn are stopped with it), no standard
+// input, the working directory, the output files, the environment, then
+// the program. On failure the errno goes up the pipe.
 [[noreturn]] void exec_child(const std::vector<std::string>& argv, const std::string& dir,
                              const std::map<std::string, std::string>& env, const std::string& out,
                              const std::string& err, pid_t parent, int report) {
   end_with_parent(parent);
+  setpgid(0, 0);
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   int code = 0;
   const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (chdir(dir.c_str()) != 0 || out_fd < 0 || err_fd < 0 || dup2(out_fd, 1) < 0 || dup2(err_fd, 2) < 0) {
+  const int in_fd = open("/dev/null", O_RDONLY);
+  if (chdir(dir.c_str()) != 0 || out_fd < 0 || err_fd < 0 || in_fd < 0 || dup2(in_fd, 0) < 0 || dup2(out_fd, 1) < 0 ||
+      dup2(err_fd, 2) < 0) {
     code = errno;
   } else {
     for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
@@ -91,6 +99,8 @@ run_result_t run_program_in(const std::vector<std::string>& argv, const std::str
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid == 0) exec_child(argv, dir, env, out, err, parent, report[1]);
+  // Set on both sides: the group exists before either goes on.
+  if (pid > 0) setpgid(pid, pid);
   close(report[1]);
   if (pid < 0) {
     close(report[0]);
@@ -119,8 +129,9 @@ run_result_t run_program_in(const std::vector<std::string>& argv, const std::str
                    describe_seconds(limit).c_str(), calculation_time_limit_variable);
     }
     if (termination_requested() || result.timed_out) {
-      if (polls_since_term < 0) kill(pid, SIGTERM);
-      if (++polls_since_term == kill_after_polls) kill(pid, SIGKILL);
+      if (polls_since_term < 0) kill(-pid, SIGTERM);
+      if (++polls_since_term >= (termination_requested() ? kill_on_request_polls : kill_after_polls))
+        kill(-pid, SIGKILL);
       result.terminated = termination_requested();
     } else if (progress) {
       progress();

@@ -40,12 +40,13 @@ struct run_result_t {
 
 // Runs `argv` (the program found on the executable path) in `dir` with
 // `env` added to the environment, standard output into `dir`/`out_name`
-// and standard error into `dir`/`err_name`; calls `progress` about four
-// times a second while it runs, and once more after it ended. When the
-// wrapper is asked to end, or the program runs past the time limit of
-// calculations (MIVOR_CALCULATION_TIMEOUT seconds, else three days), the
-// program is asked to end (and killed after three seconds); it also ends
-// when the wrapper ends.
+// and standard error into `dir`/`err_name`, standard input empty; calls
+// `progress` about four times a second while it runs, and once more after
+// it ended. When the wrapper is asked to end, or the program runs past the
+// time limit of calculations (MIVOR_CALCULATION_TIMEOUT seconds, else three
+// days), the program and the programs it started (its process group) are
+// asked to end, and killed after three seconds; the program also ends when
+// the wrapper ends.
 run_result_t run_program_in(const std::vector<std::string>& argv, const std::string& dir,
                             const std::map<std::string, std::string>& env, const std::string& out_name,
                             const std::string& err_name, const std::function<void()>& progress);

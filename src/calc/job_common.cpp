@@ -1,4 +1,6 @@
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "calc/jobs.h"
 #include "convert/native_in.h"
@@ -29,4 +31,17 @@ std::optional<int> option_int(const job_options_t& options, const char* name, in
 int job_failure(const std::string& job, const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", job.c_str(), message.c_str());
   return job_failed;
+}
+
+bool is_input_name(const std::string& s, const char* signs) {
+  if (s.empty() || s.size() > 64) return false;
+  for (unsigned char c : s)
+    if (c == 0 || (!std::isalnum(c) && !std::strchr(signs, c))) return false;
+  return true;
+}
+
+bool symbols_are_names(const mol_data_t& g) {
+  for (int i = 0; i < g.natom(); ++i)
+    if (!is_input_name(atom_element(g, i).name, "")) return false;
+  return true;
 }

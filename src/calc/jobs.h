@@ -34,6 +34,23 @@ int run_xtb_frequencies(const job_options_t& options, const std::string& file);
 // orbitals and density on a grid, through the Molden converter.
 int run_psi4_orbitals(const job_options_t& options, const std::string& file);
 
+// Orbitals with OpenMolcas's SCF (options --basis, default STO-3G;
+// --charge; --spin, the multiplicity 2S+1, unrestricted above 1), in the
+// symmetry OpenMolcas finds in the molecule as it lies: the file becomes
+// the geometry with its energy, its orbitals and density on grids, typed
+// inactive (occupied) and secondary, and OpenMolcas's orbital file
+// embedded, its title naming the basis set and symmetry used.
+int run_molcas_scf(const job_options_t& options, const std::string& file);
+// RASSCF started from the orbital file embedded in the file's last
+// geometry, whose orbital types are the active space (options --nactel,
+// the active electrons, "N" or "N HOLES ELECTRONS"; --spin; --symmetry,
+// the irrep of the state, by its number, default 1; --ciroot, the
+// number of roots averaged with equal weights; --basis, default the one
+// the orbitals were made with): the file becomes the geometry with the
+// RASSCF energy and the natural orbitals on grids with their occupations
+// and types.
+int run_molcas_rasscf(const job_options_t& options, const std::string& file);
+
 struct psi4_settings_t {
   std::string method = "hf";
   std::string basis = "6-31G*";
@@ -54,5 +71,11 @@ std::optional<geometry_section_t> last_geometry(const std::string& file, std::st
 std::string option_text(const job_options_t& options, const char* name, const std::string& fallback);
 // An option read as an integer within [lo, hi]; null when it is not one.
 std::optional<int> option_int(const job_options_t& options, const char* name, int fallback, int lo, int hi);
+// A name the program reads in its input (a method, a basis set): one word
+// of at most 64 letters, digits and `signs`, so that it can't end the line
+// it is on or start another statement.
+bool is_input_name(const std::string& s, const char* signs);
+// Every atom's symbol is such a word (letters and digits).
+bool symbols_are_names(const mol_data_t& g);
 // Prints "NAME: MESSAGE" on standard error and returns job_failed.
 int job_failure(const std::string& job, const std::string& message);

@@ -3,33 +3,12 @@
 // turned into orbital grids by the Molden converter.
 #include <sys/wait.h>
 
-#include <cctype>
 #include <cstdio>
-#include <cstring>
 
 #include "calc/child_run.h"
 #include "calc/jobs.h"
 #include "convert/molden_grids.h"
 #include "formats/safe_file.h"
-
-namespace {
-
-// psi4 reads its input as Python: a method or basis name is one word of
-// letters, digits and the signs such names use, nothing else.
-bool is_name(const std::string& s, const char* signs) {
-  if (s.empty() || s.size() > 64) return false;
-  for (unsigned char c : s)
-    if (!std::isalnum(c) && !std::strchr(signs, c)) return false;
-  return true;
-}
-
-bool symbols_are_names(const mol_data_t& g) {
-  for (int i = 0; i < g.natom(); ++i)
-    if (!is_name(atom_element(g, i).name, "")) return false;
-  return true;
-}
-
-}  // namespace
 
 std::string psi4_input_text(const mol_data_t& g, const psi4_settings_t& s) {
   std::string text = "# psi4 input written by psi4-orbitals for Mivor\nmolecule {\n";
@@ -56,7 +35,7 @@ int run_psi4_orbitals(const job_options_t& options, const std::string& file) {
   s.basis = option_text(options, "--basis", s.basis);
   const std::optional<int> charge = option_int(options, "--charge", 0, -1000, 1000);
   const std::optional<int> multiplicity = option_int(options, "--multiplicity", 1, 1, 1000);
-  if (!is_name(s.method, "-_+()") || !is_name(s.basis, "-_+*()") || !charge || !multiplicity)
+  if (!is_input_name(s.method, "-_+()") || !is_input_name(s.basis, "-_+*()") || !charge || !multiplicity)
     return job_failure(job,
                        "--method and --basis take a name (such as hf and 6-31G*), --charge a whole number, "
                        "--multiplicity a whole number from 1");

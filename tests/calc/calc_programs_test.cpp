@@ -8,12 +8,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 
 #include "calc/child_run.h"
 #include "calc/jobs.h"
 #include "calc/xtb_output.h"
+#include "convert/molden_grids.h"
 #include "convert/native_in.h"
 #include "document/open_close.h"
+#include "document/save.h"
+#include "edit/orbital_list_model.h"
 #include "molecule/mol_data.h"
 #include "support/recording_notifier.h"
 #include "support/run_program.h"
@@ -116,13 +120,22 @@ TEST(XtbOutput, StepsAreReadUpToTheLastCompleteFrame) {
   EXPECT_EQ(three.nvibr(), 0);
 }
 
+// A process that is gone, or has ended and waits to be reaped.
+bool process_ended(const std::string& pid_text) {
+  std::istringstream stat(read_file("/proc/" + pid_text + "/stat"));
+  std::string pid, name, state;
+  return !(stat >> pid >> name >> state) || state == "Z";
+}
+
 // A program a wrapper runs is stopped past the time limit of calculations
-// (asked, then killed), and the run says so.
-TEST(ChildRun, ProgramPastTheTimeLimitIsStopped) {
+// (asked, then killed), and the run says so; a program it started in turn
+// (as pymolcas starts OpenMolcas's modules) is stopped with it.
+TEST(ChildRun, ProgramPastTheTimeLimitIsStoppedWithWhatItStarted) {
   TempDir dir;
   ScopedEnv limit("MIVOR_CALCULATION_TIMEOUT", "1");
   const auto start = std::chrono::steady_clock::now();
-  const run_result_t r = run_program_in({"sh", "-c", "trap '' TERM; exec sleep 30"}, dir.path(), {}, "o", "e", nullptr);
+  const run_result_t r = run_program_in({"sh", "-c", "trap '' TERM; sleep 30 & echo $! > started; wait"}, dir.path(),
+                                        {}, "o", "e", nullptr);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_TRUE(r.started);
   EXPECT_TRUE(r.timed_out);
@@ -130,6 +143,13 @@ TEST(ChildRun, ProgramPastTheTimeLimitIsStopped) {
   ASSERT_TRUE(WIFSIGNALED(r.wait_status));
   EXPECT_EQ(WTERMSIG(r.wait_status), SIGKILL);  // it would not end when asked
   EXPECT_LT(seconds, 6.0);
+  std::string started = read_file(dir.file("started"));
+  while (!started.empty() && started.back() == '\n') started.pop_back();
+  ASSERT_FALSE(started.empty());
+  const auto ended_by = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!process_ended(started) && std::chrono::steady_clock::now() < ended_by)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(process_ended(started)) << "the program's own child " << started << " still runs";
 }
 
 TEST_F(CalcPrograms, WrongCallsChangeNothing) {
@@ -143,7 +163,25 @@ TEST_F(CalcPrograms, WrongCallsChangeNothing) {
   EXPECT_NE(level.err.find("--level"), std::string::npos) << level.err;
   const program_result basis = run_calc("psi4-orbitals", {"--basis", "sto-3g')\nimport os", file}, dir.path());
   EXPECT_EQ(basis.status, job_failed);
+  EXPECT_EQ(run_calc("molcas-scf", {"--basis", "sto-3g\n&SCF", file}, dir.path()).status, job_failed);
+  EXPECT_EQ(run_calc("molcas-rasscf", {"--nactel", "2 x", file}, dir.path()).status, job_failed);
   EXPECT_EQ(read_file(file), distorted_water);
+
+  // RASSCF needs OpenMolcas's orbitals: a file without grids has none, one
+  // made from a Molden file has types but no coefficients of OpenMolcas.
+  const program_result bare = run_calc("molcas-rasscf", {file}, dir.path());
+  EXPECT_EQ(bare.status, job_failed);
+  EXPECT_NE(bare.err.find("has no orbital file"), std::string::npos) << bare.err;
+  const std::string molden = dir.file("molden.mvr");
+  grid_options_t coarse;
+  coarse.net = 12;
+  std::string error;
+  ASSERT_TRUE(convert_molden(MIVOR_SOURCE_DIR "/tests/data/convert/h2o_sph.molden", coarse, molden, error)) << error;
+  const std::string converted = read_file(molden);
+  const program_result foreign = run_calc("molcas-rasscf", {molden}, dir.path());
+  EXPECT_EQ(foreign.status, job_failed);
+  EXPECT_NE(foreign.err.find("no orbitals of OpenMolcas"), std::string::npos) << foreign.err;
+  EXPECT_EQ(read_file(molden), converted);
 }
 
 TEST_F(CalcPrograms, XtbOptimisationReachesXtbsOwnOptimumStepByStep) {
@@ -244,6 +282,141 @@ TEST_F(CalcPrograms, Psi4OrbitalEnergiesAreThoseOfPsi4) {
   // The list holds HOMO-10 … LUMO+10: here the 5 occupied and 11 virtual.
   ASSERT_EQ(ours.size(), 16u);
   for (size_t k = 0; k < ours.size(); ++k) EXPECT_NEAR(ours[k], theirs[k], 1e-6) << "orbital " << k;
+}
+
+// Water with its twofold axis along z and its plane the yz plane: OpenMolcas
+// finds C2v, its HOMO is 1b1 (symmetry 2) and its LUMO 4a1 (symmetry 1).
+const char c2v_water[] =
+    "  3\nwater in C2v\n"
+    " O 0.0 0.0 0.117790\n H 0.0 0.755453 -0.471161\n H 0.0 -0.755453 -0.471161\n <END>\n";
+
+int type_code(char letter) {
+  for (int t = 0; t < n_orbital_types; ++t)
+    if (orbital_description_short[t][0] == letter) return t;
+  return -1;
+}
+
+struct orbital_grid_t {
+  int sym = 0, index = 0, type = 0;
+  double energy = 0, occ = 0;
+};
+
+std::vector<orbital_grid_t> orbital_grids(const mol_data_t& rec) {
+  std::vector<orbital_grid_t> out;
+  for (size_t k = 0; rec.ngrid() > 0 && k < rec.grid->grid_kind.size(); ++k)
+    if (rec.grid->grid_kind[k] == GRID_ORBITAL)
+      out.push_back({rec.grid->orb_sym[k], rec.grid->orb_index[k], rec.grid->orb_type[k], rec.grid->orb_energy[k],
+                     rec.grid->orb_occ[k]});
+  return out;
+}
+
+// Sets orbital types (symmetry, index, letter) and saves over the file, as
+// the orbital list and a save in the window do.
+void set_orbital_types(const std::string& file, const std::vector<std::tuple<int, int, char>>& types) {
+  open_file(file, std::nullopt);
+  ASSERT_TRUE(m && m->ngrid() > 0);
+  grid_data_t& grids = m->grid.edit();
+  for (const auto& [sym, index, letter] : types) {
+    const int g = find_orbital_grid(*m, sym, index);
+    ASSERT_GE(g, 0) << sym << ":" << index;
+    grids.orb_type[static_cast<size_t>(g)] = type_code(letter);
+    grids.orb_type_changed[static_cast<size_t>(g)] = 1;
+  }
+  ASSERT_TRUE(save_zev_file(file));
+  close_test_file();
+}
+
+// The numbers of the line of `text` that starts with `label`.
+std::vector<int> counts_of(const std::string& text, const std::string& label) {
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string word, seen;
+    while (seen.size() < label.size() && words >> word) seen += (seen.empty() ? "" : " ") + word;
+    if (seen != label) continue;
+    std::vector<int> counts;
+    for (int n; words >> n;) counts.push_back(n);
+    return counts;
+  }
+  return {};
+}
+
+// From one calculation to the next: SCF orbitals of water with
+// OpenMolcas's types, HOMO and LUMO set to RAS2 and saved, RASSCF on them.
+// Types without an active orbital, and a basis set that disagrees with
+// the orbitals, fail with a reason (RASSCF's own for the basis) and leave
+// the file as it was.
+TEST_F(CalcPrograms, MolcasRasscfTakesTheActiveSpaceOfTheTypesSet) {
+  SKIP_WITHOUT("pymolcas");
+  const std::string file = dir.write("water.mvr", c2v_water);
+  const program_result scf = run_calc("molcas-scf", {"--basis", "STO-3G", file}, dir.path());
+  ASSERT_EQ(scf.status, 0) << scf.err;
+  open_file(file, std::nullopt);
+  ASSERT_TRUE(m && (m->flags & FLAG_ENERGY));
+  const double scf_energy = m->energy;
+  std::vector<orbital_grid_t> orbitals = orbital_grids(*m);
+  ASSERT_EQ(orbitals.size(), 7u);  // STO-3G: every orbital on a grid
+  orbital_grid_t homo, lumo;
+  homo.energy = -1e9;
+  lumo.energy = 1e9;
+  for (const orbital_grid_t& o : orbitals) {
+    EXPECT_EQ(o.type, type_code(o.occ > 1 ? 'i' : 's')) << o.sym << ":" << o.index;
+    if (o.occ > 1 && o.energy > homo.energy) homo = o;
+    if (o.occ < 1 && o.energy < lumo.energy) lumo = o;
+  }
+  EXPECT_EQ(homo.sym, 2);
+  EXPECT_EQ(lumo.sym, 1);
+  close_test_file();
+
+  const program_result inactive = run_calc("molcas-rasscf", {"--nactel", "2", file}, dir.path());
+  EXPECT_EQ(inactive.status, job_failed);
+  EXPECT_NE(inactive.err.find("no orbital is of an active type"), std::string::npos) << inactive.err;
+
+  set_orbital_types(file, {{homo.sym, homo.index, '2'}, {lumo.sym, lumo.index, '2'}});
+  const std::string saved = read_file(file);
+  const program_result mismatch = run_calc("molcas-rasscf", {"--nactel", "2", "--basis", "6-31G", file}, dir.path());
+  EXPECT_EQ(mismatch.status, job_failed);
+  EXPECT_NE(mismatch.err.find("Mismatch in start orbital file"), std::string::npos) << mismatch.err;
+  EXPECT_NE(mismatch.err.find("\n4 1 0 2\n"), std::string::npos) << mismatch.err;  // the orbitals' functions
+  EXPECT_NE(mismatch.err.find("\n7 2 0 4\n"), std::string::npos) << mismatch.err;  // those of 6-31G
+  EXPECT_EQ(read_file(file), saved);
+
+  const program_result ras = run_calc("molcas-rasscf", {"--nactel", "2", file}, dir.path());
+  ASSERT_EQ(ras.status, 0) << ras.err;
+  // RASSCF's account of its spaces: one RAS2 orbital in each of the two
+  // symmetries, the rest as SCF left them.
+  std::vector<int> ras2(4, 0);
+  ++ras2[static_cast<size_t>(homo.sym - 1)];
+  ++ras2[static_cast<size_t>(lumo.sym - 1)];
+  EXPECT_EQ(counts_of(ras.out, "RAS2 orbitals"), ras2) << ras.out;
+  EXPECT_EQ(counts_of(ras.out, "Active orbitals"), ras2) << ras.out;
+  EXPECT_EQ(counts_of(ras.out, "Inactive orbitals"), (std::vector<int>{3, 0, 0, 1})) << ras.out;
+
+  const std::vector<geometry_section_t> result = read_result(file);
+  ASSERT_EQ(result.size(), 1u);
+  EXPECT_NE(result[0].comment.find("basis STO-3G"), std::string::npos) << result[0].comment;
+  open_file(file, std::nullopt);
+  ASSERT_TRUE(m && (m->flags & FLAG_ENERGY));
+  EXPECT_LE(m->energy, scf_energy + 1e-9);
+  EXPECT_GT(m->energy, scf_energy - 0.05);
+  // The natural orbitals: the two active ones share the two electrons, the
+  // HOMO's nearly doubly occupied; every other one holds 2 or 0.
+  orbitals = orbital_grids(*m);
+  ASSERT_EQ(orbitals.size(), 7u);
+  double active_electrons = 0;
+  for (const orbital_grid_t& o : orbitals) {
+    const bool active = (o.sym == homo.sym && o.index == homo.index) || (o.sym == lumo.sym && o.index == lumo.index);
+    EXPECT_EQ(o.type, type_code(active ? '2' : o.occ > 1 ? 'i' : 's')) << o.sym << ":" << o.index;
+    if (active) {
+      active_electrons += o.occ;
+      EXPECT_GT(o.occ, 0.0);
+      EXPECT_LT(o.occ, 2.0);
+      EXPECT_NEAR(o.occ, o.sym == homo.sym ? 2.0 : 0.0, 0.1) << o.sym << ":" << o.index;
+    } else {
+      EXPECT_NEAR(o.occ, o.occ > 1 ? 2.0 : 0.0, 1e-6) << o.sym << ":" << o.index;
+    }
+  }
+  EXPECT_NEAR(active_electrons, 2.0, 1e-6);
 }
 
 }  // namespace
