@@ -310,20 +310,14 @@ std::vector<orbital_grid_t> orbital_grids(const mol_data_t& rec) {
   return out;
 }
 
-// Sets orbital types (symmetry, index, letter) and saves over the file, as
-// the orbital list and a save in the window do.
+// Sets orbital types (symmetry, index, letter) and saves over the file
+// from a script: mivor-cli orbitals --set-type.
 void set_orbital_types(const std::string& file, const std::vector<std::tuple<int, int, char>>& types) {
-  open_file(file, std::nullopt);
-  ASSERT_TRUE(m && m->ngrid() > 0);
-  grid_data_t& grids = m->grid.edit();
-  for (const auto& [sym, index, letter] : types) {
-    const int g = find_orbital_grid(*m, sym, index);
-    ASSERT_GE(g, 0) << sym << ":" << index;
-    grids.orb_type[static_cast<size_t>(g)] = type_code(letter);
-    grids.orb_type_changed[static_cast<size_t>(g)] = 1;
-  }
-  ASSERT_TRUE(save_zev_file(file));
-  close_test_file();
+  std::vector<std::string> args = {MIVOR_CLI_BINARY, "orbitals", file, "--set-type"};
+  for (const auto& [sym, index, letter] : types)
+    args.push_back(std::to_string(sym) + ":" + std::to_string(index) + "=" + letter);
+  const program_result r = run_program(args, {{"MIVOR_DIR", std::string(MIVOR_BUILD_RCDIR)}}, ".");
+  ASSERT_EQ(r.status, 0) << r.err;
 }
 
 // The numbers of the line of `text` that starts with `label`.
