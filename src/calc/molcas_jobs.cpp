@@ -25,9 +25,8 @@
 
 #include "calc/child_run.h"
 #include "calc/jobs.h"
-#include "convert/molcas_h5.h"
+#include "convert/molcas_grids.h"
 #include "convert/text_lines.h"
-#include "convert/wavefunction_grids.h"
 #include "formats/inporb.h"
 #include "formats/native_reader.h"
 #include "formats/safe_file.h"
@@ -222,21 +221,7 @@ bool write_result(const std::string& h5, const molcas_setup_t& setup, const std:
   molcas_h5_t f;
   if (!read_molcas_h5(h5, f, error)) return false;
   f.orbitals.title = titled(f.orbitals.title, setup);
-  f.wf.orbital_file = embedded_orbital_file(f.orbitals);
-  std::vector<geometry_section_t> geometries(1);
-  geometries[0].rec = f.wf.atoms;
-  geometries[0].comment = f.orbitals.title;
-  if (f.has_energy) {
-    geometries[0].rec.energy = f.energy;
-    geometries[0].rec.flags |= FLAG_ENERGY;
-  }
-  std::vector<std::string> notes;
-  if (f.basis.irreps.size() > 1) {
-    std::string note = "Orbitals by irrep:";
-    for (size_t i = 0; i < f.basis.irreps.size(); ++i) note += " " + std::to_string(i + 1) + " " + f.basis.irreps[i];
-    notes.push_back(note);
-  }
-  return write_wavefunction(f.wf, grid_options_t{}, h5, geometries, notes, file, error);
+  return write_molcas_wavefunction(f, grid_options_t{}, h5, f.orbitals.title, file, error);
 }
 
 // Runs the input of `files` and writes the result of `module` over

@@ -93,16 +93,22 @@ void take_orbitals(molcas_h5_t& f, const inporb_t& orbitals) {
 
 }  // namespace
 
+bool write_molcas_wavefunction(molcas_h5_t& f, const grid_options_t& o, const std::string& source,
+                               const std::string& comment, const std::string& target, std::string& error) {
+  f.wf.orbital_file = embedded_orbital_file(f.orbitals);
+  std::vector<geometry_section_t> geometries =
+      wavefunction_geometry(f.wf, source, f.has_energy ? std::optional<double>(f.energy) : std::nullopt);
+  if (!comment.empty()) geometries[0].comment = comment;
+  std::vector<std::string> notes;
+  if (const std::string n = irreps_note(f.basis); !n.empty()) notes.push_back(n);
+  return write_wavefunction(f.wf, o, source, geometries, notes, target, error);
+}
+
 bool convert_molcas_h5(const std::string& path, const grid_options_t& o, const std::string& target,
                        std::string& error) {
   molcas_h5_t f;
   if (!read_molcas_h5(path, f, error)) return false;
-  f.wf.orbital_file = embedded_orbital_file(f.orbitals);
-  std::vector<geometry_section_t> geometries =
-      wavefunction_geometry(f.wf, path, f.has_energy ? std::optional<double>(f.energy) : std::nullopt);
-  std::vector<std::string> notes;
-  if (const std::string n = irreps_note(f.basis); !n.empty()) notes.push_back(n);
-  return write_wavefunction(f.wf, o, path, geometries, notes, target, error);
+  return write_molcas_wavefunction(f, o, path, "", target, error);
 }
 
 bool convert_inporb(const std::string& path, const std::optional<std::string>& basis, const grid_options_t& o,
@@ -137,10 +143,5 @@ bool convert_inporb(const std::string& path, const std::optional<std::string>& b
   }
   take_orbitals(f, orbitals);
   f.has_energy = false;
-  f.wf.orbital_file = embedded_orbital_file(f.orbitals);
-  std::vector<geometry_section_t> geometries =
-      wavefunction_geometry(f.wf, path, f.has_energy ? std::optional<double>(f.energy) : std::nullopt);
-  std::vector<std::string> notes;
-  if (const std::string n = irreps_note(f.basis); !n.empty()) notes.push_back(n);
-  return write_wavefunction(f.wf, o, path, geometries, notes, target, error);
+  return write_molcas_wavefunction(f, o, path, "", target, error);
 }

@@ -8,7 +8,14 @@
 #include <optional>
 #include <string>
 
+#include "convert/molcas_h5.h"
 #include "convert/orbital_choice.h"
+
+// The wavefunction of an OpenMolcas file as a native file: its geometry
+// (with `comment`, or "converted from SOURCE" when it is empty) and energy,
+// the orbitals and density on grids, its orbital file embedded.
+bool write_molcas_wavefunction(molcas_h5_t& f, const grid_options_t& o, const std::string& source,
+                               const std::string& comment, const std::string& target, std::string& error);
 
 // Converts the HDF5 file `path` to the native file `target`.
 bool convert_molcas_h5(const std::string& path, const grid_options_t& o, const std::string& target,
