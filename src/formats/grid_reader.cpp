@@ -35,6 +35,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -745,6 +747,10 @@ void read_epoten_grid(FILE* file, mol_data_t& rec, int j) {
 // Levels at which the isosurface encloses 1/20, 2/20, … of the sum of the
 // squared values: the sums over values above 21 thresholds from 0 to the
 // largest magnitude are interpolated linearly between thresholds.
+// Grids of at least this many points have their squares summed in two
+// halves at once.
+constexpr size_t split_sum_points = size_t{1} << 20;
+
 void compute_iso_levels(mol_data_t& rec) {
   const double v = std::max(std::fabs(grid_of(rec).grid_min), std::fabs(grid_of(rec).grid_max));
   double t[21], s[21] = {};
@@ -792,17 +798,39 @@ void compute_iso_levels(mol_data_t& rec) {
     }
     exact(value, a, share);
   };
+  const auto sum_squares = [&](const double* from, const double* to, double (*into)[21]) {
+    const double* p = from;
+    for (; p + 4 <= to; p += 4) {
+      take(p[0], into[0]);
+      take(p[1], into[1]);
+      take(p[2], into[2]);
+      take(p[3], into[3]);
+    }
+    for (; p < to; ++p) take(*p, into[0]);
+  };
+  // A large grid is summed in two halves at once, the second on a thread of
+  // its own: always the same halves, so that the levels do not depend on
+  // the machine.
   const grid_values_t& values = grid_of(rec).grid_values;
-  size_t p = 0;
-  for (; p + 4 <= values.size(); p += 4) {
-    take(values[p], lanes[0]);
-    take(values[p + 1], lanes[1]);
-    take(values[p + 2], lanes[2]);
-    take(values[p + 3], lanes[3]);
+  const double* begin = values.data();
+  const double* end = begin + values.size();
+  double second[4][21] = {};
+  const bool halves = values.size() >= split_sum_points;
+  const double* middle = halves ? begin + (values.size() / 8) * 4 : end;
+  std::thread helper;
+  if (halves) {
+    try {
+      helper = std::thread(sum_squares, middle, end, second);
+    } catch (const std::system_error&) {
+      sum_squares(middle, end, second);
+    }
   }
-  for (; p < values.size(); ++p) take(values[p], lanes[0]);
+  sum_squares(begin, middle, lanes);
+  if (helper.joinable()) helper.join();
   double share[21];
-  for (int k = 0; k <= 20; ++k) share[k] = (lanes[0][k] + lanes[1][k]) + (lanes[2][k] + lanes[3][k]);
+  for (int k = 0; k <= 20; ++k)
+    share[k] = ((lanes[0][k] + lanes[1][k]) + (lanes[2][k] + lanes[3][k])) +
+               ((second[0][k] + second[1][k]) + (second[2][k] + second[3][k]));
   for (int i = 20; i >= 0; --i) s[i] = share[i] + (i < 20 ? s[i + 1] : 0.0);
   double h = 0.1;
   for (int i = 1; i <= 20; ++i) {

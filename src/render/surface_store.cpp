@@ -37,6 +37,8 @@ void msrf_Clean(msrf_t& store) {
   for (auto& slot : store.slots) slot.reset();
   store.index.clear();
   store.index_valid = 0;
+  depth_keys_t().swap(store.sort_keys);
+  depth_keys_t().swap(store.sort_moved);
 }
 
 srf_t* msrf_New_Surface(msrf_t& store) {
@@ -103,11 +105,6 @@ void msrf_Make_Index(msrf_t& store) {
 namespace {
 
 // A triangle of the index with its sort key.
-struct keyed_t {
-  uint64_t key;
-  const srf_triangle_t* triangle;
-};
-
 // An unsigned key whose ascending order is the descending order of the
 // depths: the bits of a double order like its value once the sign bit is
 // set for positive numbers and every bit is flipped for negative ones; the
@@ -124,22 +121,22 @@ uint64_t descending_key(double depth) {
 // Least-significant-digit radix sort by key: one pass per digit, each a
 // stable counting sort, so keys that are equal keep their order. A digit
 // that all keys share is skipped.
-void radix_sort(std::vector<keyed_t>& items) {
+void radix_sort(depth_keys_t& items, depth_keys_t& moved) {
   constexpr int digit_bits = 11, digits = (64 + digit_bits - 1) / digit_bits;
   constexpr size_t radix = size_t{1} << digit_bits;
   const size_t n = items.size();
   if (n == 0) return;
   std::vector<size_t> counts(digits * radix);
-  for (const keyed_t& item : items)
+  for (const depth_key_t& item : items)
     for (int d = 0; d < digits; ++d) ++counts[d * radix + ((item.key >> (d * digit_bits)) & (radix - 1))];
-  std::vector<keyed_t> moved(n);
+  moved.resize(n);
   for (int d = 0; d < digits; ++d) {
     size_t* count = &counts[d * radix];
     const int shift = d * digit_bits;
     if (count[(items[0].key >> shift) & (radix - 1)] == n) continue;
     size_t at = 0;
     for (size_t k = 0; k < radix; ++k) at += std::exchange(count[k], at);
-    for (const keyed_t& item : items) moved[count[(item.key >> shift) & (radix - 1)]++] = item;
+    for (const depth_key_t& item : items) moved[count[(item.key >> shift) & (radix - 1)]++] = item;
     items.swap(moved);
   }
 }
@@ -169,9 +166,10 @@ void msrf_Sort(msrf_t& store, const std::array<double, 16>& mv) {
                      [](const srf_triangle_t* a, const srf_triangle_t* b) { return a->depth > b->depth; });
     return;
   }
-  std::vector<keyed_t> items(store.index.size());
+  depth_keys_t& items = store.sort_keys;
+  items.resize(store.index.size());
   for (size_t i = 0; i < items.size(); ++i) items[i] = {descending_key(store.index[i]->depth), store.index[i]};
-  radix_sort(items);
+  radix_sort(items, store.sort_moved);
   for (size_t i = 0; i < items.size(); ++i) store.index[i] = items[i].triangle;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -21,8 +22,19 @@ struct srf_t {
   int count() const { return static_cast<int>(triangles.size()); }
 };
 
+// A triangle and the key of its depth, as the sort orders them.
+struct depth_key_t {
+  uint64_t key;
+  const srf_triangle_t* triangle;
+};
+using depth_keys_t = std::vector<depth_key_t, large_block_allocator<depth_key_t>>;
+
 struct msrf_t {
   std::vector<const srf_triangle_t*> index;  // drawing order
+  // The sort's working memory, kept between sorts: a turn of the view
+  // sorts again, and fresh memory each time would cost a page fault per
+  // few hundred triangles.
+  depth_keys_t sort_keys, sort_moved;
   int index_valid = 0;
   int sorted = 0;
   std::vector<std::unique_ptr<srf_t>> slots;  // null when empty
