@@ -1,6 +1,6 @@
 // The converters' inner loops: numbers read from cube text, orbitals of
 // formaldehyde/cc-pVDZ evaluated on lattices of growing size, and one
-// OpenMolcas run from its HDF5 file and from its Molden file.
+// run from its HDF5 orbital file and from its Molden file.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -57,7 +57,7 @@ void BM_MoldenToGrids(benchmark::State& state) {
 }
 BENCHMARK(BM_MoldenToGrids)->Arg(40)->Arg(60)->Arg(80)->Unit(benchmark::kMillisecond);
 
-// Every orbital of water/cc-pVDZ (C2v) on 60³ points: /0 from OpenMolcas's
+// Every orbital of water/cc-pVDZ (C2v) on 60³ points: /0 from the run's
 // Molden file, /1 from its HDF5 file (orbitals desymmetrised).
 void BM_MolcasRunToGrids(benchmark::State& state) {
   const bool h5 = state.range(0) == 1;

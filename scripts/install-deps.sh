@@ -18,7 +18,7 @@ packages=(
   libegl-dev libegl-mesa0 povray ghostscript
   libopenbabel-dev libopenblas-dev desktop-file-utils appstream
   xtb psi4
-  openmolcas libhdf5-dev
+  libhdf5-dev
 )
 # Peers and fixture makers (benchmarks, scripts/make_converter_fixtures.sh):
 # installed with `scripts/install-deps.sh --peers`.

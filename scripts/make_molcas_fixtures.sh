@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Remakes the OpenMolcas fixtures in tests/data/molcas/ from the inputs
-# there, with Debian's openmolcas (pymolcas): the HDF5 file, the Molden
+# Remakes the fixtures in tests/data/molcas/ from the inputs there with
+# pymolcas: the HDF5 file, the Molden
 # file and the orbital file of each run.
 #
 #   bash scripts/make_molcas_fixtures.sh      (a few seconds per run)

@@ -34,11 +34,11 @@ int run_xtb_frequencies(const job_options_t& options, const std::string& file);
 // orbitals and density on a grid, through the Molden converter.
 int run_psi4_orbitals(const job_options_t& options, const std::string& file);
 
-// Orbitals with OpenMolcas's SCF (options --basis, default STO-3G;
+// Orbitals with pymolcas's SCF (options --basis, default STO-3G;
 // --charge; --spin, the multiplicity 2S+1, unrestricted above 1), in the
-// symmetry OpenMolcas finds in the molecule as it lies: the file becomes
+// symmetry the program finds in the molecule as it lies: the file becomes
 // the geometry with its energy, its orbitals and density on grids, typed
-// inactive (occupied) and secondary, and OpenMolcas's orbital file
+// inactive (occupied) and secondary, and the run's orbital file
 // embedded, its title naming the basis set and symmetry used.
 int run_molcas_scf(const job_options_t& options, const std::string& file);
 // RASSCF started from the orbital file embedded in the file's last

@@ -4,8 +4,8 @@
 //   xtb-opt        geometry optimisation with xtb (GFN2-xTB)
 //   xtb-freq       harmonic frequencies and IR intensities with xtb
 //   psi4-orbitals  molecular orbitals with psi4, on a grid
-//   molcas-scf     SCF orbitals with OpenMolcas, on grids, with their types
-//   molcas-rasscf  RASSCF with OpenMolcas on the active space of the types
+//   molcas-scf     SCF orbitals with pymolcas, on grids, with their types
+//   molcas-rasscf  RASSCF with pymolcas on the active space of the types
 // FILE is the native file the window saved and follows; the program reads
 // its last geometry and rewrites it with the results as they come.
 #include <cstdio>

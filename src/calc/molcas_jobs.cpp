@@ -1,4 +1,4 @@
-// OpenMolcas runs for the wrappers: the input written from the geometry
+// pymolcas runs for the wrappers: the input written from the geometry
 // (GATEWAY with the atoms in ångström in their own frame, SEWARD, then SCF
 // or RASSCF), pymolcas run in a scratch folder that holds its work folder
 // too, under a project name of its own, and the HDF5 file it leaves put on
@@ -8,7 +8,7 @@
 // that RASSCF started from them builds the same functions in the same
 // irreps.
 //
-// Symmetry: "Group = full" lets OpenMolcas find the symmetry elements the
+// Symmetry: "Group = full" lets the program find the symmetry elements the
 // molecule has as it lies (planes and twofold axes through the origin
 // along the coordinate axes); it moves nothing, and a molecule placed
 // otherwise, or not quite symmetric, is computed without symmetry.
@@ -35,7 +35,7 @@
 
 namespace {
 
-const char project[] = "mivor";  // OpenMolcas names its files after it
+const char project[] = "mivor";  // the program names its files after it
 const char input_name[] = "job.input";
 const char start_name[] = "start.RasOrb";
 const char log_name[] = "molcas.log";
@@ -43,7 +43,7 @@ const char err_name[] = "molcas.err";
 const char default_basis[] = "STO-3G";
 // Basis set names ("6-31G*", "ANO-S-MB", "O.ANO-S-VDZP,H.STO-3G").
 const char basis_signs[] = "-_+*().,";
-// OpenMolcas's messages that the window shows of a failure, with the line
+// The program's messages that the window shows of a failure, with the line
 // that introduces them (it shows ten).
 constexpr size_t message_lines = 9;
 
@@ -100,7 +100,7 @@ std::string joined_words(std::string_view line) {
 }
 
 // The lines of `text` from `at` on, trimmed and without frames of '#'
-// (OpenMolcas's message boxes), blank lines and runs of blanks, as far as
+// (the program's message boxes), blank lines and runs of blanks, as far as
 // a module's stop line ("--- Stop Module") and at most `max_lines` lines.
 // Lines naming the scratch folder are left out: the files they name are
 // gone with it.
@@ -134,7 +134,7 @@ size_t failed_module_stop(const std::string& log) {
   return std::string::npos;
 }
 
-// OpenMolcas's account of a failure in its output: its messages from the
+// The program's account of a failure in its output: its messages from the
 // first line that speaks of an error, or else the last lines before the
 // module that failed stopped.
 std::string molcas_messages(const std::string& log, const std::string& scratch, size_t max_lines) {
@@ -153,12 +153,15 @@ std::string molcas_messages(const std::string& log, const std::string& scratch, 
   return message_text(log, from == 0 ? 0 : from + 1, scratch, max_lines);
 }
 
-// What a run found, for the one who started it: OpenMolcas's result lines
-// ("::") and, `with_spaces`, its last account of the orbital spaces ("++
-// Orbital specifications", as far as its closing "--").
+// What a run found, for the one who started it: the program's result lines
+// ("::") and, `with_spaces`, its last account of the orbital spaces (the
+// "++" block that lists the frozen, inactive, active … orbitals, as far as
+// its closing "--").
 std::string molcas_summary(const std::string& log, bool with_spaces) {
   std::string out;
-  const size_t spaces = with_spaces ? log.rfind("++    Orbital specifications:") : std::string::npos;
+  const size_t frozen = with_spaces ? log.rfind("Frozen orbitals") : std::string::npos;
+  const size_t block = frozen == std::string::npos ? frozen : log.rfind("\n++", frozen);
+  const size_t spaces = block == std::string::npos ? block : block + 1;
   const size_t spaces_end = spaces == std::string::npos ? spaces : log.find("\n--", spaces);
   for (size_t at = 0; at < log.size();) {
     size_t end = log.find('\n', at);
@@ -177,14 +180,14 @@ using run_files_t = std::vector<std::pair<std::string, std::string>>;
 
 // Runs pymolcas on the input of `files` in `scratch`: true when it ended
 // well and left `result` there, else false with `status` the job's exit
-// status (the reason printed, in OpenMolcas's words where it gave some).
+// status (the reason printed, in the program's words where it gave some).
 bool run_pymolcas(const std::string& job, const ScratchDir& scratch, const run_files_t& files,
                   const std::string& result, int& status) {
   const std::string work = scratch.file("work");
   bool written = !scratch.path().empty() && mkdir(work.c_str(), 0700) == 0;
   for (const auto& [name, text] : files) written = written && write_file_atomically(scratch.file(name), text);
   if (!written) {
-    status = job_failure(job, "can't write the input of OpenMolcas in a scratch folder");
+    status = job_failure(job, "can't write the input of pymolcas in a scratch folder");
     return false;
   }
   // The project, work folder and output folder set whatever the caller's
@@ -200,7 +203,7 @@ bool run_pymolcas(const std::string& job, const ScratchDir& scratch, const run_f
     return false;
   }
   if (!r.started || r.timed_out) {
-    status = job_failure(job, r.timed_out ? "OpenMolcas did not finish within the time limit" : r.error);
+    status = job_failure(job, r.timed_out ? "pymolcas did not finish within the time limit" : r.error);
     return false;
   }
   if (WIFEXITED(r.wait_status) && WEXITSTATUS(r.wait_status) == 0 && file_is_readable(scratch.file(result)))
@@ -210,7 +213,7 @@ bool run_pymolcas(const std::string& job, const ScratchDir& scratch, const run_f
   std::string said = molcas_messages(log, scratch.path(), message_lines);
   if (blank(said)) said = last_lines_of(scratch.file(err_name), static_cast<int>(message_lines));
   if (blank(said)) said = last_lines(log, static_cast<int>(message_lines));
-  status = job_failure(job, "OpenMolcas failed; its messages:\n" + said);
+  status = job_failure(job, "pymolcas failed; its messages:\n" + said);
   return false;
 }
 
@@ -254,7 +257,7 @@ std::optional<std::string> active_electrons(const std::string& text) {
 }
 
 // The orbital file embedded with the grids of the last geometry of `file`,
-// as OpenMolcas reads it (`text`) and as read back (`orbitals`); false
+// as the program reads it (`text`) and as read back (`orbitals`); false
 // with `why` set when there is none, or it holds types but no orbitals.
 bool start_orbitals(const std::string& file, std::string& text, inporb_t& orbitals, std::string& why) {
   file_ptr source = open_file_ptr(file, "rb");
@@ -265,7 +268,7 @@ bool start_orbitals(const std::string& file, std::string& text, inporb_t& orbita
   if (!sections.empty() && sections.back().rec.ngrid() > 0)
     embedded = read_orbital_file(source.get(), sections.back().rec);
   const std::string starts =
-      "molcas-rasscf starts from the orbitals of molcas-scf, or of OpenMolcas's own files "
+      "molcas-rasscf starts from the orbitals of molcas-scf, or of pymolcas's own files "
       "(.h5, .ScfOrb, .RasOrb) opened in Mivor";
   if (!embedded) {
     why = "its last geometry has no orbital file with its grids: " + starts;
@@ -274,7 +277,7 @@ bool start_orbitals(const std::string& file, std::string& text, inporb_t& orbita
   text = inporb_of_embedded(*embedded);
   std::string error;
   if (!parse_inporb(text, orbitals, error)) {
-    why = "the orbital file of its last geometry holds orbital types but no orbitals of OpenMolcas (" + error +
+    why = "the orbital file of its last geometry holds orbital types but no orbitals of an INPORB file (" + error +
           "): " + starts;
     return false;
   }
@@ -303,7 +306,7 @@ int run_molcas_scf(const job_options_t& options, const std::string& file) {
   const std::optional<geometry_section_t> g = last_geometry(file, error);
   if (!g) return job_failure(job, file + ": " + error);
   if (!symbols_are_names(g->rec)) return job_failure(job, "an atom's symbol is not an element symbol");
-  // Open shells unrestricted; OpenMolcas's SPIN is the multiplicity.
+  // Open shells unrestricted; SPIN is the multiplicity.
   std::string input = gateway_text(g->rec, setup) + "&SCF\nCharge = " + std::to_string(*charge) + "\n";
   if (*spin > 1) input += "UHF\nSpin = " + std::to_string(*spin) + "\n";
   return run_and_write(job, {{input_name, input}}, "scf", false, setup, file);

@@ -47,7 +47,7 @@ bool parse_setting(const std::string& word, type_setting_t& out) {
 }
 
 // The orbitals of the geometry: those of its orbital file (with the
-// energies and occupations the file holds, when it is one of OpenMolcas's),
+// energies and occupations the file holds, when it is an INPORB file),
 // else those of its grids.
 std::vector<orbital_entry_t> orbital_rows(const grid_data_t& grid, const std::optional<orbital_file_t>& file) {
   std::vector<orbital_entry_t> rows;
@@ -194,7 +194,7 @@ int command_orbitals(const options_t& o, MessageCollector& told) {
     if (!parse_inporb(text, check, why)) {
       std::fprintf(stderr,
                    "the orbital file of geometry %d holds the types only, not the orbitals of a run (%s): only files "
-                   "made from OpenMolcas's orbitals can be written as one\n",
+                   "made from INPORB or HDF5 orbital files can be written as one\n",
                    g, why.c_str());
       return 1;
     }

@@ -1,4 +1,4 @@
-// Symmetry: OpenMolcas gives each irrep's orbitals in its symmetry-adapted
+// Symmetry: the files give each irrep's orbitals in its symmetry-adapted
 // functions, combinations of the functions on symmetry-equivalent atoms.
 // Its symmetrisation matrix says which; each orbital is turned into the
 // functions of the whole molecule with it (desymmetrised), evaluated on the

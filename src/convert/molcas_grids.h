@@ -1,8 +1,8 @@
-// OpenMolcas's orbitals to the native format: its HDF5 files, and its
+// HDF5 and INPORB orbitals to the native format: its HDF5 files, and its
 // orbital files with the basis of the HDF5 file of the same run, on grids
 // as every other source of orbitals, with their irreps and type letters and
 // the orbital file embedded so that the types set in the window go back
-// to OpenMolcas.
+// to the program that made them.
 #pragma once
 
 #include <optional>
@@ -11,7 +11,7 @@
 #include "convert/molcas_h5.h"
 #include "convert/orbital_choice.h"
 
-// The wavefunction of an OpenMolcas file as a native file: its geometry
+// The wavefunction of an HDF5 or INPORB orbital file as a native file: its geometry
 // (with `comment`, or "converted from SOURCE" when it is empty) and energy,
 // the orbitals and density on grids, its orbital file embedded.
 bool write_molcas_wavefunction(molcas_h5_t& f, const grid_options_t& o, const std::string& source,

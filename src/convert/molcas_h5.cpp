@@ -131,7 +131,7 @@ class h5_reader {
                 "counts call for " + std::to_string(want));
   }
   // What a dataset claims must be held by the file (without compression,
-  // which OpenMolcas does not use, allowing a generous ratio).
+  // which these files do not use, allowing a generous ratio).
   bool fits(long long bytes) const { return bytes <= 64 * file_bytes_ + (1 << 20); }
 
   template <typename T>
@@ -164,7 +164,7 @@ class h5_reader {
   std::string& error_;
 };
 
-// The conventions OpenMolcas's primitives and Cartesian components may be
+// The conventions the files' primitives and Cartesian components may be
 // in; the overlap test chooses. Its Cartesian components come in
 // lexicographic order, each with the factor of the component with no
 // repeated axis (xx normalised like xy: √3 larger than on its own).
@@ -176,7 +176,7 @@ std::vector<convention_t> molcas_conventions() {
   std::vector<convention_t> out;
   for (bool raw : {false, true})
     for (cartesian_scale_t scale : {cartesian_scale_t::shared_dfact, cartesian_scale_t::own}) {
-      std::string name = "OpenMolcas";
+      std::string name = "HDF5 orbital file";
       if (scale == cartesian_scale_t::own) name += " (Cartesian components each normalised)";
       if (raw) name += " (primitives as they are)";
       convention_t c = standard_convention(name);

@@ -1,4 +1,4 @@
-// OpenMolcas's HDF5 files (*.scf.h5, *.rasscf.h5, …) read into a
+// HDF5 orbital files (*.scf.h5, *.rasscf.h5, …) read into a
 // wavefunction: the atoms of the whole molecule, the basis of contracted
 // shells on each of them, and the orbitals of each irrep, desymmetrised
 // into that basis, with their energies, occupations and type letters.
@@ -36,7 +36,7 @@ struct molcas_h5_t {
   wavefunction_t wf;
 };
 
-// Reads `path`; false with `error` set when it is not an OpenMolcas HDF5
+// Reads `path`; false with `error` set when it is not an HDF5 orbital
 // file with a basis and orbitals, or its datasets disagree with each other
 // or with the counts its attributes give (all checked before they size
 // anything). The normalisation of the primitives is not stated by the
@@ -46,6 +46,6 @@ bool read_molcas_h5(const std::string& path, molcas_h5_t& out, std::string& erro
 // The coefficients, in the wavefunction's basis, of an orbital of `irrep`
 // given by its coefficients `sa` of that irrep's symmetry-adapted functions.
 std::vector<double> desymmetrised(const molcas_basis_t& basis, size_t irrep, const double* sa);
-// The orbital file letter of one of OpenMolcas's type indices ("I", "2",
+// The orbital file letter of one of the files' type indices ("I", "2",
 // "S", …); 'u' for any other character.
 char type_letter(char molcas_type);

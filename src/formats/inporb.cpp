@@ -301,7 +301,7 @@ orbital_file_t embedded_orbital_file(const inporb_t& f) {
 std::string inporb_of_embedded(const orbital_file_t& f) {
   std::string text = f.head;
   // The counts line the program puts after the first line is not
-  // OpenMolcas's.
+  // the orbital file's.
   const size_t first = text.find('\n');
   if (first != std::string::npos) {
     const size_t second = text.find('\n', first + 1);

@@ -129,7 +129,7 @@ bool process_ended(const std::string& pid_text) {
 
 // A program a wrapper runs is stopped past the time limit of calculations
 // (asked, then killed), and the run says so; a program it started in turn
-// (as pymolcas starts OpenMolcas's modules) is stopped with it.
+// (as pymolcas starts its modules) is stopped with it.
 TEST(ChildRun, ProgramPastTheTimeLimitIsStoppedWithWhatItStarted) {
   TempDir dir;
   ScopedEnv limit("MIVOR_CALCULATION_TIMEOUT", "1");
@@ -167,8 +167,8 @@ TEST_F(CalcPrograms, WrongCallsChangeNothing) {
   EXPECT_EQ(run_calc("molcas-rasscf", {"--nactel", "2 x", file}, dir.path()).status, job_failed);
   EXPECT_EQ(read_file(file), distorted_water);
 
-  // RASSCF needs OpenMolcas's orbitals: a file without grids has none, one
-  // made from a Molden file has types but no coefficients of OpenMolcas.
+  // RASSCF needs the orbitals of an INPORB file: a file without grids has none, one
+  // made from a Molden file has types but no coefficients.
   const program_result bare = run_calc("molcas-rasscf", {file}, dir.path());
   EXPECT_EQ(bare.status, job_failed);
   EXPECT_NE(bare.err.find("has no orbital file"), std::string::npos) << bare.err;
@@ -180,7 +180,7 @@ TEST_F(CalcPrograms, WrongCallsChangeNothing) {
   const std::string converted = read_file(molden);
   const program_result foreign = run_calc("molcas-rasscf", {molden}, dir.path());
   EXPECT_EQ(foreign.status, job_failed);
-  EXPECT_NE(foreign.err.find("no orbitals of OpenMolcas"), std::string::npos) << foreign.err;
+  EXPECT_NE(foreign.err.find("no orbitals of an INPORB file"), std::string::npos) << foreign.err;
   EXPECT_EQ(read_file(molden), converted);
 }
 
@@ -284,7 +284,7 @@ TEST_F(CalcPrograms, Psi4OrbitalEnergiesAreThoseOfPsi4) {
   for (size_t k = 0; k < ours.size(); ++k) EXPECT_NEAR(ours[k], theirs[k], 1e-6) << "orbital " << k;
 }
 
-// Water with its twofold axis along z and its plane the yz plane: OpenMolcas
+// Water with its twofold axis along z and its plane the yz plane: pymolcas
 // finds C2v, its HOMO is 1b1 (symmetry 2) and its LUMO 4a1 (symmetry 1).
 const char c2v_water[] =
     "  3\nwater in C2v\n"
@@ -336,7 +336,7 @@ std::vector<int> counts_of(const std::string& text, const std::string& label) {
 }
 
 // From one calculation to the next: SCF orbitals of water with
-// OpenMolcas's types, HOMO and LUMO set to RAS2 and saved, RASSCF on them.
+// The run's types, HOMO and LUMO set to RAS2 and saved, RASSCF on them.
 // Types without an active orbital, and a basis set that disagrees with
 // the orbitals, fail with a reason (RASSCF's own for the basis) and leave
 // the file as it was.

@@ -1,9 +1,9 @@
-// OpenMolcas's HDF5 and orbital files (tests/data/molcas, made by
-// OpenMolcas from the inputs beside them): water in C2v with spherical d
+// HDF5 and INPORB orbital files (tests/data/molcas, made by
+// pymolcas from the inputs beside them): water in C2v with spherical d
 // shells, in C1 with Cartesian d shells, and its cation unrestricted in
-// C2v. Their grids are those of the Molden files OpenMolcas wrote of the
+// C2v. Their grids are those of the Molden files pymolcas wrote of the
 // same runs; orbitals keep their irreps, indices and types, and the
-// embedded orbital file is one OpenMolcas reads again.
+// embedded orbital file is one its program reads again.
 #include <gtest/gtest.h>
 #include <hdf5.h>
 
@@ -80,7 +80,7 @@ TEST_F(Molcas, HdfGridsAreThoseOfTheMoldenFileOfTheSameRun) {
     const auto got = h5(molcas_fixture(std::string(run) + ".scf.h5"), o);
     ASSERT_EQ(got.size(), want.size()) << run;
     EXPECT_LT(largest_difference(got, want), 1e-6) << run;
-    EXPECT_NE(status_with("Basis conventions: OpenMolcas, under which the orbitals are orthonormal"), "") << run;
+    EXPECT_NE(status_with("Basis conventions: HDF5 orbital file, under which the orbitals are orthonormal"), "") << run;
     const grid_data_t& g = *mol[0].grid;
     double cell = 1;
     for (int a = 0; a < 3; ++a) cell *= g.axis[a][a] / (g.net[a] - 1) / bohr_to_angstrom;
@@ -103,7 +103,7 @@ TEST_F(Molcas, HdfGridsAreThoseOfTheMoldenFileOfTheSameRun) {
 
 // An orbital file evaluates in the basis of its run's HDF5 file, found
 // beside it by the project name or given: the grids of the HDF5 file, the
-// types it carries, and an embedded orbital file that is OpenMolcas's own
+// types it carries, and an embedded orbital file that is the program's own
 // again (its orbitals read back to the same numbers). A basis of another
 // molecule is refused.
 TEST_F(Molcas, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {

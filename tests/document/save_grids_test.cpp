@@ -48,9 +48,9 @@ TEST_F(SaveGrids, EveryValueIsKeptAndSavingTwiceGivesTheSameFile) {
   // Three grids of 5³ points in blocks of 12 (11 blocks, the last short),
   // without and with a cut-off of 2.5 bohr given in bohr.
   for (const double cutoff : {0.0, 2.5}) {
-    grid_file_spec_t spec;
-    spec.n = 5, spec.grids = 3, spec.block = 12, spec.cutoff = cutoff;
-    const std::string text = grid_file_text(spec);
+    grid_file_layout_t layout;
+    layout.n = 5, layout.grids = 3, layout.block = 12, layout.cutoff = cutoff;
+    const std::string text = grid_file_text(layout);
     const std::string source = dir.write("source.mvr", text);
     const std::vector<grid_values_t> before = values_of(source);
     m->grid.edit().orb_type[1] = 4;
@@ -78,9 +78,9 @@ TEST_F(SaveGrids, EveryValueIsKeptAndSavingTwiceGivesTheSameFile) {
 // Moved atoms would keep other points on reading: the values are written
 // without the cut-off, each point with the value it had.
 TEST_F(SaveGrids, ACutOffThatWouldReadBackOtherwiseIsWrittenWithoutIt) {
-  grid_file_spec_t spec;
-  spec.n = 6, spec.grids = 2, spec.block = 50, spec.cutoff = 2.0;
-  const std::string text = grid_file_text(spec);
+  grid_file_layout_t layout;
+  layout.n = 6, layout.grids = 2, layout.block = 50, layout.cutoff = 2.0;
+  const std::string text = grid_file_text(layout);
   const std::vector<grid_values_t> before = values_of(dir.write("cut.mvr", text));
   ASSERT_NE(grid_data_of(text).size(), 2u * 216 * 8);  // the cut-off dropped points
   m->xyz[1][0] += 0.9;
@@ -96,13 +96,13 @@ TEST_F(SaveGrids, ACutOffThatWouldReadBackOtherwiseIsWrittenWithoutIt) {
 }
 
 TEST_F(SaveGrids, ASourceThatChangedUnderneathIsSavedWithoutValuesAndSaid) {
-  grid_file_spec_t spec;
-  spec.n = 4, spec.grids = 2;
-  const std::string source = dir.write("source.mvr", grid_file_text(spec));
+  grid_file_layout_t layout;
+  layout.n = 4, layout.grids = 2;
+  const std::string source = dir.write("source.mvr", grid_file_text(layout));
   open_file(source, std::nullopt);
   ASSERT_EQ(m->ngrid(), 2);
   // Rewritten by another program: the data now start 11 bytes later.
-  std::string rewritten = grid_file_text(spec);
+  std::string rewritten = grid_file_text(layout);
   rewritten.replace(rewritten.find("orbitals\n"), 8, "orbitals, rewritten");
   dir.write("source.mvr", rewritten);
   ASSERT_TRUE(save_zev_file(dir.file("out.mvr")));
@@ -116,8 +116,8 @@ TEST_F(SaveGrids, ASourceThatChangedUnderneathIsSavedWithoutValuesAndSaid) {
 
   // Cut short while its values are copied: the copy fails on its own, the
   // file is not, and is written again without them.
-  spec.n = 12;
-  dir.write("source.mvr", grid_file_text(spec));
+  layout.n = 12;
+  dir.write("source.mvr", grid_file_text(layout));
   open_file(source, std::nullopt);
   file_ptr file = open_current_mivor_file();
   saved_grids_t grids = plan_saved_grids(file.get(), mol);
@@ -137,9 +137,9 @@ TEST_F(SaveGrids, ASourceThatChangedUnderneathIsSavedWithoutValuesAndSaid) {
 // Saved over the open file, the grids are read from the new file, whose
 // data lie elsewhere; the watch takes the save for what it last saw.
 TEST_F(SaveGrids, SavedOverTheOpenFileItsGridsReadFromTheNewOne) {
-  grid_file_spec_t spec;
-  spec.n = 4, spec.grids = 3, spec.block = 7;
-  const std::string path = dir.write("open.mvr", grid_file_text(spec));
+  grid_file_layout_t layout;
+  layout.n = 4, layout.grids = 3, layout.block = 7;
+  const std::string path = dir.write("open.mvr", grid_file_text(layout));
   const std::vector<grid_values_t> before = values_of(path);
   m->grid.edit().orb_type[0] = 6;
   m->grid.edit().orb_type_changed[0] = 1;

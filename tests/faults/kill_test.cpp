@@ -79,9 +79,9 @@ TEST(KilledSaves, EachLeavesTheOldFileOrTheNewOne) {
   const bool shm = std::filesystem::is_directory("/dev/shm");
   const ScopedEnv tmp("TMPDIR", shm ? "/dev/shm" : std::getenv("TMPDIR"));
   TempDir dir;
-  grid_file_spec_t spec;
-  spec.n = 100, spec.grids = grids, spec.block = 100000;
-  const std::string source = dir.write("source.mvr", grid_file_text(spec));
+  grid_file_layout_t layout;
+  layout.n = 100, layout.grids = grids, layout.block = 100000;
+  const std::string source = dir.write("source.mvr", grid_file_text(layout));
   const std::string pristine = dir.write("pristine.mvr", read_file(source) + "the old file\n");
   const std::string target = dir.file("target.mvr");
   const std::string old = read_file(pristine);

@@ -46,9 +46,9 @@ class SaveFaults : public ::testing::Test {
 
 TEST_F(SaveFaults, NativeSavesOfGridsLeaveTheOldFileOrTheNew) {
   // Four grids of 24³ points: the values take several writes.
-  grid_file_spec_t spec;
-  spec.n = 24, spec.grids = 4, spec.block = 5000;
-  open_file(dir.write("in/orbitals.mvr", grid_file_text(spec)), std::nullopt);
+  grid_file_layout_t layout;
+  layout.n = 24, layout.grids = 4, layout.block = 5000;
+  open_file(dir.write("in/orbitals.mvr", grid_file_text(layout)), std::nullopt);
   ASSERT_EQ(m->ngrid(), 4);
   m->grid.edit().orb_type[0] = 6;
   m->grid.edit().orb_type_changed[0] = 1;
@@ -57,7 +57,7 @@ TEST_F(SaveFaults, NativeSavesOfGridsLeaveTheOldFileOrTheNew) {
 
   // F10 and File Save write the open file itself, over its grid data: it
   // is opened again before each save.
-  const std::string own = dir.write("out/own.mvr", grid_file_text(spec));
+  const std::string own = dir.write("out/own.mvr", grid_file_text(layout));
   walked_save_t over = warned("save over the open file", own, [&] { return mivor_gtk_do_save_file(own, 0); });
   over.forget = [&] {
     open_file(own, std::nullopt);

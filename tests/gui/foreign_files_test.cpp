@@ -71,11 +71,11 @@ TEST_F(ForeignFiles, FailedConversionShowsTheConvertersLineAndKeepsTheMolecule) 
   EXPECT_EQ(input_file_name, viewer.dir().file("work/ethanol.sdf"));
 }
 
-// An OpenMolcas run opened from its HDF5 file: the types given in the
+// A run opened from its HDF5 orbital file: the types given in the
 // orbital list with the type keys (the highest occupied and the lowest
 // empty orbital made RAS2) are in the orbital file of the saved file, the
 // other orbitals' types as the run gave them.
-TEST_F(ForeignFiles, OpenMolcasTypesSetInTheListAreSavedInItsOrbitalFile) {
+TEST_F(ForeignFiles, HdfOrbitalTypesSetInTheListAreSavedInItsOrbitalFile) {
   viewer.open(viewer.dir().write("work/water.scf.h5", read_file(MIVOR_SOURCE_DIR "/tests/data/molcas/water.scf.h5")));
   EXPECT_TRUE(viewer.take_warnings().empty());
   ASSERT_GT(m->ngrid(), 2);

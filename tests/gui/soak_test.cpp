@@ -281,25 +281,25 @@ long long heap_bytes() {
 }
 
 // Two versions of a file: water with two orbitals, two waters with three.
-grid_file_spec_t version(int v) {
-  grid_file_spec_t spec;
-  spec.n = 20, spec.grids = 2 + v, spec.block = 3000;
+grid_file_layout_t version(int v) {
+  grid_file_layout_t layout;
+  layout.n = 20, layout.grids = 2 + v, layout.block = 3000;
   if (v == 1) {
     const std::vector<vec3> more = {{3, 0, 0.1173}, {3, 0.7572, -0.4692}, {3, -0.7572, -0.4692}};
-    spec.atoms.insert(spec.atoms.end(), more.begin(), more.end());
+    layout.atoms.insert(layout.atoms.end(), more.begin(), more.end());
   }
-  return spec;
+  return layout;
 }
 
 // Whether the molecule on show is version v whole: its atoms and the
 // values of its current (last) grid.
 bool shows_whole(int v) {
-  const grid_file_spec_t spec = version(v);
-  if (n_geometries() != 1 || m->xyz != spec.atoms || m->ngrid() != spec.grids) return false;
+  const grid_file_layout_t layout = version(v);
+  if (n_geometries() != 1 || m->xyz != layout.atoms || m->ngrid() != layout.grids) return false;
   const grid_values_t& values = m->grid->grid_values;
   if (values.size() != 8000) return false;
   for (size_t p = 0; p < values.size(); ++p)
-    if (values[p] != grid_file_value(spec.grids - 1, static_cast<long long>(p))) return false;
+    if (values[p] != grid_file_value(layout.grids - 1, static_cast<long long>(p))) return false;
   return true;
 }
 

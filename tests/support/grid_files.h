@@ -8,7 +8,7 @@
 
 #include "molecule/types.h"
 
-struct grid_file_spec_t {
+struct grid_file_layout_t {
   int n = 4;          // points per axis
   int grids = 2;      // orbitals
   int block = 0;      // points per block; 0: one block per grid
@@ -19,7 +19,7 @@ struct grid_file_spec_t {
 // The file's text. Its lattice spans -4 … 4 bohr along each axis; with the
 // cut-off each block holds the values of its kept points first, and the
 // rest of its place (but for the last block of the last grid) holds 9e9.
-std::string grid_file_text(const grid_file_spec_t& spec);
+std::string grid_file_text(const grid_file_layout_t& layout);
 // The value at point p of grid g (0 where the cut-off drops the point).
 double grid_file_value(int g, long long p);
 // The bytes of the grid data of the first grid section of `text`.
