@@ -799,14 +799,17 @@ void compute_iso_levels(mol_data_t& rec) {
     exact(value, a, share);
   };
   const auto sum_squares = [&](const double* from, const double* to, double (*into)[21]) {
-    const double* p = from;
-    for (; p + 4 <= to; p += 4) {
-      take(p[0], into[0]);
-      take(p[1], into[1]);
-      take(p[2], into[2]);
-      take(p[3], into[3]);
+    // Counted, not compared pointers: an empty grid has no data pointer,
+    // and a pointer past the end must not be formed.
+    const std::size_t n = static_cast<std::size_t>(to - from);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      take(from[i], into[0]);
+      take(from[i + 1], into[1]);
+      take(from[i + 2], into[2]);
+      take(from[i + 3], into[3]);
     }
-    for (; p < to; ++p) take(*p, into[0]);
+    for (; i < n; ++i) take(from[i], into[0]);
   };
   // A large grid is summed in two halves at once, the second on a thread of
   // its own: always the same halves, so that the levels do not depend on

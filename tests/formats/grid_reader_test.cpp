@@ -179,6 +179,13 @@ TEST_F(GridReader, SuggestedLevelsSplitTheSumOfSquares) {
   EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[12], 0.1);
   EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[14], -0.8115125);
   EXPECT_EQ(m->grid.edit().iso_value, -0.8);
+
+  // A grid without points (a file's claim of none) has no values to sum:
+  // the levels keep the default magnitude, above the largest value (0).
+  m->grid.edit().grid_values = grid_values_t();
+  m->grid.edit().grid_min = m->grid.edit().grid_max = 0;
+  compute_iso_levels(*m);
+  EXPECT_DOUBLE_EQ(m->grid.edit().iso_levels[20], -0.1);
 }
 
 TEST_F(GridReader, GridLinesDescribeOrbitalsAndOtherGrids) {
