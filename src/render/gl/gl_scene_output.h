@@ -46,6 +46,9 @@ class GlSceneOutput final : public SceneOutput {
 
   const shape_lists_t* lists_;
   double pixels_per_unit_ = 0, largest_reduced_ = 0;
+  // Whether the current colour is opaque and depth is written: filled
+  // spheres then have their back faces culled.
+  bool opaque_ = true, depth_written_ = true;
   // Null when GLU could not make one: spheres and cylinders are then skipped.
   GLUquadric* quadric_;
 };
