@@ -90,6 +90,19 @@ std::string block_line(line_source& in, bool free_text = false) {
   return next_block_line(in, line, free_text) ? line : std::string();
 }
 
+// The end of the word that starts at `p`: the first blank or line end
+// outside quotes.
+const char* word_end(const char* p) {
+  bool quoted = false;
+  for (; *p; ++p) {
+    if (*p == '"')
+      quoted = !quoted;
+    else if (!quoted && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
+      break;
+  }
+  return p;
+}
+
 // The first four words of a line (null where the line has fewer), found in
 // one pass.
 void split_words(const char* line, const char* (&words)[4]) {
@@ -97,14 +110,7 @@ void split_words(const char* line, const char* (&words)[4]) {
   for (const char*& w : words) {
     w = get_ptr_ith_word(p, 1);
     p = w;
-    if (!w) continue;
-    bool quoted = false;
-    for (; *p; ++p) {
-      if (*p == '"')
-        quoted = !quoted;
-      else if (!quoted && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r'))
-        break;
-    }
+    if (w) p = word_end(w);
   }
 }
 
@@ -122,6 +128,21 @@ double word_value(const char* word) { return word ? parse_double(word) : 0.0; }
 
 bool ends_word(const char* p, const char* end) {
   return p == end || *p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\0';
+}
+
+// Three plain decimal numbers from `p` (the start of the first), each
+// filling its word, read where they stand: an atom line's coordinates
+// without finding its words first. False for anything else (a word missing,
+// or one that is not such a number), which is then read word by word.
+bool plain_point(const char* p, const char* end, vec3& point) {
+  for (int axis = 0; axis < 3; ++axis) {
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) ++p;
+    if (p == end) return false;
+    const fast_float::from_chars_result r = fast_float::from_chars(p, end, point[axis]);
+    if (r.ec != std::errc() || !ends_word(r.ptr, end)) return false;
+    p = r.ptr;
+  }
+  return true;
 }
 
 // The same for a word of a line that ends at `end`. A plain decimal number
@@ -460,8 +481,17 @@ void read_coord_block(section_reading_t& s) {
       s.in.put_back(std::move(line));
       break;
     }
+    // The symbol's word, then the coordinates read where they stand, or
+    // word by word when they are not plain numbers.
+    const char* const end = line.data() + line.size();
     const char* words[4];
-    split_words(line.c_str(), words);
+    words[0] = get_ptr_ith_word(line.c_str(), 1);
+    words[1] = words[0] ? get_ptr_ith_word(word_end(words[0]), 1) : nullptr;
+    vec3 point;
+    if (!words[1] || !plain_point(words[1], end, point)) {
+      split_words(line.c_str(), words);
+      point = {word_value(words[1], end), word_value(words[2], end), word_value(words[3], end)};
+    }
     // Atoms of one element come in runs, and a molecule has few elements: a
     // symbol written as the one before, or as one of the first few written,
     // is that one, without a copy or a lookup.
@@ -479,8 +509,7 @@ void read_coord_block(section_reading_t& s) {
       last_raw.assign(raw);
     }
     which.push_back(last_kind);
-    const char* end = line.data() + line.size();
-    points.push_back({word_value(words[1], end), word_value(words[2], end), word_value(words[3], end)});
+    points.push_back(point);
   }
   const int read = static_cast<int>(points.size());
   // A count far above the atoms read reserved room that is not needed.
