@@ -4,6 +4,7 @@
 #include "cli/cli_common.h"
 #include "cli/json_writer.h"
 #include "document/native_file.h"
+#include "formats/grid_reader.h"
 #include "formats/ply_writer.h"
 #include "molecule/mol_data.h"
 #include "molecule/settings.h"
@@ -12,6 +13,7 @@
 int command_grid(const options_t& o, MessageCollector& told) {
   if (o.files.size() != 1 || !o.only({"--geometry", "--grid", "--values"})) return 2;
   if (!load_chosen_grid(o, told, read_grid_from_file)) return 1;
+  compute_iso_levels(*m);
   double sum = 0;
   for (double v : m->grid->grid_values) sum += v;
   JsonWriter j;

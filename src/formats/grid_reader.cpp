@@ -707,7 +707,6 @@ void read_current_grid(FILE* file) {
   clamped_limits_t limits(d.grid_values);
   read_grid_values(file, *m, iorb, d.grid_values.data(), [&limits](size_t from, size_t to) { limits(from, to); });
   if (!limits.finish(*m)) make_warning(msg_no_finite_values);
-  compute_iso_levels(*m);
   if (potential >= 0) read_epoten_grid(file, *m, potential);
 }
 
@@ -859,7 +858,10 @@ void current_grid_limits(double* min, double* max, double* iso) {
   if (!m || m->ngrid() == 0) return;
   if (min) *min = grid_of(*m).grid_min;
   if (max) *max = grid_of(*m).grid_max;
-  if (iso) *iso = grid_of(*m).iso_value;
+  if (iso) {
+    compute_iso_levels(*m);
+    *iso = grid_of(*m).iso_value;
+  }
 }
 
 int current_grid_data(const double** out) {

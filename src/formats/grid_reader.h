@@ -23,9 +23,9 @@ void read_grid_block(line_source& in, mol_data_t& rec);
 // The same from a stream, which is left where the section ended.
 void read_grid_block(FILE* file, mol_data_t& rec);
 // Reads the values of grid `iorb` of `m` from `file` (the native file its
-// grid section was read from), then the limits and suggested levels; with
-// the first grid loaded also the potential grid, if there is one. The
-// values of other geometries are dropped. A grid too large for the memory
+// grid section was read from) and takes their limits (the suggested levels
+// are made when asked for); with the first grid loaded also the potential
+// grid, if there is one. The values of other geometries are dropped. A grid too large for the memory
 // budget, or whose cut-off blocks overrun the data, is not loaded (warned).
 void read_current_grid(FILE* file);
 // Reads the values of grid g of `rec` (being read from `file`) into `values`,
@@ -44,7 +44,9 @@ void fail_current_grid(const char* message);
 // Reads the values of grid j of `rec` (being read from `file`) into
 // `epot_values`.
 void read_epoten_grid(FILE* file, mol_data_t& rec, int j);
-// `grid_min`, `grid_max`, `iso_levels` and `iso_value` from `grid_values`.
+// `iso_levels` and `iso_value` from `grid_values` and its limits: a pass
+// over every value, so made only where they are asked for, not with each
+// grid read.
 void compute_iso_levels(mol_data_t& rec);
 void current_grid_limits(double* min, double* max, double* iso);
 int current_grid_data(const double** out);

@@ -137,6 +137,7 @@ struct grid_data_t : lattice_t {
   std::vector<int64_t> block_offset;
   std::array<int, 7> index_counts{};
   double grid_min = 0, grid_max = 0;
+  // The suggested levels: made by compute_iso_levels when asked for.
   double iso_value = 0;
   std::array<double, 21> iso_levels{};
   grid_values_t grid_values;
