@@ -77,8 +77,20 @@ std::pair<int, int> GlSceneOutput::quality(double radius, int slices, int stacks
 }
 
 GlSceneOutput::~GlSceneOutput() {
+  end_scene();
   if (quadric_) gluDeleteQuadric(quadric_);
 }
+
+void GlSceneOutput::set_culling(bool on) {
+  if (on == culling_) return;
+  culling_ = on;
+  if (on)
+    glEnable(GL_CULL_FACE);
+  else
+    glDisable(GL_CULL_FACE);
+}
+
+void GlSceneOutput::end_scene() { set_culling(false); }
 
 void GlSceneOutput::material_preset(int style) {
   if (style < 1 || style > 5) return;
@@ -118,13 +130,12 @@ void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int st
   // outside: its back faces are dropped before they are rasterised (a
   // quarter of a large frame's time on a software renderer). Not when it is
   // seen through or doesn't write depth.
-  const bool cull = filled && opaque_ && depth_written_;
-  if (cull) glEnable(GL_CULL_FACE);
+  // Culling stays on from one such sphere to the next.
+  set_culling(filled && opaque_ && depth_written_);
   if (!call_shape(unit_shape::sphere, sl, st, filled, radius, radius)) {
     gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
     gluSphere(quadric_, radius, slices, stacks);
   }
-  if (cull) glDisable(GL_CULL_FACE);
   glPopMatrix();
 }
 
@@ -139,6 +150,7 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   // Along a filled cylinder or cone the normals do not change, so one stack
   // shades exactly as many do; in line style the stacks are visible rings.
   const int rings = filled ? 1 : stacks;
+  set_culling(false);
   const bool unit = top_radius == base_radius || top_radius == 0;
   const unit_shape shape = top_radius == 0 ? unit_shape::cone : unit_shape::cylinder;
   // Cylinders keep their facets: a thin bond shades across its width.
@@ -149,7 +161,10 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   glPopMatrix();
 }
 
-void GlSceneOutput::begin(PrimitiveKind kind) { glBegin(gl_mode(kind)); }
+void GlSceneOutput::begin(PrimitiveKind kind) {
+  set_culling(false);
+  glBegin(gl_mode(kind));
+}
 
 void GlSceneOutput::normal(const vec3& n) { glNormal3d(n[0], n[1], n[2]); }
 

@@ -36,6 +36,9 @@ class GlSceneOutput final : public SceneOutput {
   // shape that was given fewer facets (0 when none).
   double pixels_per_unit() const { return pixels_per_unit_; }
   double largest_reduced_pixels() const { return largest_reduced_; }
+  // Leaves the OpenGL state as the scene found it (back faces drawn): before
+  // a display list of the scene is closed; also done when the output goes.
+  void end_scene();
 
  private:
   // Calls the list of a unit shape scaled by (sxy, sxy, sz), when there is
@@ -45,10 +48,12 @@ class GlSceneOutput final : public SceneOutput {
   std::pair<int, int> quality(double radius, int slices, int stacks);
 
   const shape_lists_t* lists_;
+  void set_culling(bool on);
+
   double pixels_per_unit_ = 0, largest_reduced_ = 0;
   // Whether the current colour is opaque and depth is written: filled
-  // spheres then have their back faces culled.
-  bool opaque_ = true, depth_written_ = true;
+  // spheres then have their back faces culled; and whether culling is on.
+  bool opaque_ = true, depth_written_ = true, culling_ = false;
   // Null when GLU could not make one: spheres and cylinders are then skipped.
   GLUquadric* quadric_;
 };

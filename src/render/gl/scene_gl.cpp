@@ -99,6 +99,7 @@ void mivor_draw_3d() {
   GlSceneOutput out(&gl_state.shapes);
   glNewList(gl_state.list, GL_COMPILE_AND_EXECUTE);
   draw_scene(out);
+  out.end_scene();
   glEndList();
   gl_state.pixels_per_unit = out.pixels_per_unit();
   gl_state.largest_reduced = out.largest_reduced_pixels();

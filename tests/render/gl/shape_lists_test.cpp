@@ -1,6 +1,7 @@
 // Spheres from the unit-shape lists: small ones take fewer facets, and a
 // zoom that makes them larger compiles the scene again, so the picture is
-// the one a fresh compilation at that zoom gives.
+// the one a fresh compilation at that zoom gives. Back faces are culled
+// where they can never show.
 #include "render/gl/shape_lists.h"
 
 #include <GL/gl.h>
@@ -84,8 +85,46 @@ TEST(ShapeLists, SmallSpheresTakeFewerFacetsUntilAZoomMakesThemLarger) {
   scene_state.rebuild = 1;
   scene_expose(size, size, nullptr);
   EXPECT_EQ(replayed, frame_pixels());
+  // The scene leaves back faces drawn for what is drawn after it.
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
   scene_delete_list();
   reset_core_state();
+}
+
+// Back faces are culled for opaque filled spheres that write depth only:
+// a sphere seen through, or drawn without depth, shows its inside, and the
+// open ends of cylinders and any vertex batch draw both sides.
+TEST(ShapeLists, OnlyOpaqueSpheresHaveTheirBackFacesCulled) {
+  OffscreenContext context;
+  OffscreenFramebuffer frame(size, size);
+  if (!context || !frame) GTEST_SKIP() << "no offscreen OpenGL context";
+  look(1);
+  glDisable(GL_CULL_FACE);
+  GlSceneOutput out;
+  const auto culled_after = [&](auto draw) {
+    draw();
+    return glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+  };
+  const auto sphere = [&] { out.sphere({0, 0, 0}, 0.5, 15, 15, true); };
+  EXPECT_TRUE(culled_after(sphere));
+  EXPECT_FALSE(culled_after([&] { out.cylinder({0, 0, 0}, {0, 0, 1}, 0.1, 0.1, 1, 15, 1, true); }));
+  EXPECT_TRUE(culled_after(sphere));
+  EXPECT_FALSE(culled_after([&] { out.sphere({0, 0, 0}, 0.5, 15, 15, false); }));
+  EXPECT_TRUE(culled_after(sphere));
+  EXPECT_FALSE(culled_after([&] {
+    out.begin(PrimitiveKind::triangles);
+    out.end();
+  }));
+  out.color({1, 0, 0, 0.5f}, true);
+  EXPECT_FALSE(culled_after(sphere));
+  out.color({1, 0, 0, 0.5f}, false);  // the colour's alpha not used: opaque
+  EXPECT_TRUE(culled_after(sphere));
+  out.depth_mask(false);
+  EXPECT_FALSE(culled_after(sphere));
+  out.depth_mask(true);
+  EXPECT_TRUE(culled_after(sphere));
+  out.end_scene();
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 }
 
 }  // namespace
