@@ -186,8 +186,8 @@ if m:
         peer=float(m.group(2)) * 1000, peer_name="PyMOL load")
 for m in re.finditer(r"molden (\S+) .*? on (\d+)\^3: ([\d.]+) s", text("convert")):
     row("Molden %s orbitals on %s³" % (m.group(1), m.group(2)), ours_value=float(m.group(3)) * 1000)
-molden_run = ms(ours.get("BM_MolcasRunToGrids/0"))
-row("HDF5 orbital file to grids", "BM_MolcasRunToGrids/1",
+molden_run = ms(ours.get("BM_Hdf5RunToGrids/0"))
+row("HDF5 orbital file to grids", "BM_Hdf5RunToGrids/1",
     peer=molden_run[0] if molden_run else None, peer_name="from its Molden file")
 for m in re.finditer(r"(\d+) atoms, (\S+)\s+findsym .*?full\s+([\d.]+) ms .*?Open Babel\s+([\d.]+) ms",
                      text("point_group")):

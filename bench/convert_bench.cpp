@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "convert/molden.h"
-#include "convert/molcas_grids.h"
+#include "convert/orbital_file_grids.h"
 #include "convert/molden_grids.h"
 #include "convert/number_scan.h"
 #include "convert/text_lines.h"
@@ -59,19 +59,19 @@ BENCHMARK(BM_MoldenToGrids)->Arg(40)->Arg(60)->Arg(80)->Unit(benchmark::kMillise
 
 // Every orbital of water/cc-pVDZ (C2v) on 60³ points: /0 from the run's
 // Molden file, /1 from its HDF5 file (orbitals desymmetrised).
-void BM_MolcasRunToGrids(benchmark::State& state) {
+void BM_Hdf5RunToGrids(benchmark::State& state) {
   const bool h5 = state.range(0) == 1;
-  const std::string in = std::string(MIVOR_SOURCE_DIR "/tests/data/molcas/water.scf.") + (h5 ? "h5" : "molden");
-  const std::string out = "/tmp/mivor-bench-molcas.mvr";
+  const std::string in = std::string(MIVOR_SOURCE_DIR "/tests/data/orbital_files/water.scf.") + (h5 ? "h5" : "molden");
+  const std::string out = "/tmp/mivor-bench-hdf5.mvr";
   grid_options_t o;
   o.net = 60;
   o.all = true;
   std::string error;
   for (auto _ : state)
-    if (!(h5 ? convert_molcas_h5(in, o, out, error) : convert_molden(in, o, out, error)))
+    if (!(h5 ? convert_hdf5_orbitals(in, o, out, error) : convert_molden(in, o, out, error)))
       state.SkipWithError(error.c_str());
   std::remove(out.c_str());
 }
-BENCHMARK(BM_MolcasRunToGrids)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Hdf5RunToGrids)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,5 @@
 # mivor-calc: the calculation programs that calculation.rc names (xtb, psi4
-# and pymolcas wrappers), one program in build/calculations under every name (links);
+# and HDF5 orbital-file wrappers), one program in build/calculations under every name (links);
 # calculation.rc with its programs pointing there (build/mivorrc, used by
 # `make run` and the tests) or at the installed ones.
 mivor_sources(CALC_SOURCES src/calc/*.cpp)

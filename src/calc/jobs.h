@@ -34,13 +34,14 @@ int run_xtb_frequencies(const job_options_t& options, const std::string& file);
 // orbitals and density on a grid, through the Molden converter.
 int run_psi4_orbitals(const job_options_t& options, const std::string& file);
 
-// Orbitals with pymolcas's SCF (options --basis, default STO-3G;
+// Orbitals from an SCF run of the program in MIVOR_RASSCF_PROGRAM, which
+// writes HDF5 orbital files (options --basis, default STO-3G;
 // --charge; --spin, the multiplicity 2S+1, unrestricted above 1), in the
 // symmetry the program finds in the molecule as it lies: the file becomes
 // the geometry with its energy, its orbitals and density on grids, typed
 // inactive (occupied) and secondary, and the run's orbital file
 // embedded, its title naming the basis set and symmetry used.
-int run_molcas_scf(const job_options_t& options, const std::string& file);
+int run_hdf5_scf(const job_options_t& options, const std::string& file);
 // RASSCF started from the orbital file embedded in the file's last
 // geometry, whose orbital types are the active space (options --nactel,
 // the active electrons, "N" or "N HOLES ELECTRONS"; --spin; --symmetry,
@@ -49,7 +50,7 @@ int run_molcas_scf(const job_options_t& options, const std::string& file);
 // the orbitals were made with): the file becomes the geometry with the
 // RASSCF energy and the natural orbitals on grids with their occupations
 // and types.
-int run_molcas_rasscf(const job_options_t& options, const std::string& file);
+int run_hdf5_rasscf(const job_options_t& options, const std::string& file);
 
 struct psi4_settings_t {
   std::string method = "hf";

@@ -4,8 +4,9 @@
 //   xtb-opt        geometry optimisation with xtb (GFN2-xTB)
 //   xtb-freq       harmonic frequencies and IR intensities with xtb
 //   psi4-orbitals  molecular orbitals with psi4, on a grid
-//   molcas-scf     SCF orbitals with pymolcas, on grids, with their types
-//   molcas-rasscf  RASSCF with pymolcas on the active space of the types
+//   hdf5-scf       SCF orbitals through an HDF5 orbital file, on grids, with
+//                  their types (the program in MIVOR_RASSCF_PROGRAM)
+//   hdf5-rasscf    RASSCF on the active space of the types, the same way
 // FILE is the native file the window saved and follows; the program reads
 // its last geometry and rewrites it with the results as they come.
 #include <cstdio>
@@ -24,8 +25,8 @@ const char usage[] =
     "  xtb-opt        [--charge N] [--uhf N] [--level crude|...|normal|...|extreme]\n"
     "  xtb-freq       [--charge N] [--uhf N]\n"
     "  psi4-orbitals  [--method hf] [--basis 6-31G*] [--charge N] [--multiplicity N]\n"
-    "  molcas-scf     [--basis STO-3G] [--charge N] [--spin 2S+1]\n"
-    "  molcas-rasscf  [--nactel N | \"N HOLES ELECTRONS\"] [--spin 2S+1] [--symmetry IRREP]\n"
+    "  hdf5-scf       [--basis STO-3G] [--charge N] [--spin 2S+1]\n"
+    "  hdf5-rasscf    [--nactel N | \"N HOLES ELECTRONS\"] [--spin 2S+1] [--symmetry IRREP]\n"
     "                 [--ciroot N] [--basis NAME]\n"
     "FILE is read (its last geometry) and rewritten with the results.\n";
 
@@ -40,8 +41,8 @@ const std::vector<job_t>& jobs() {
       {"xtb-opt", run_xtb_optimisation, {"--charge", "--uhf", "--level"}},
       {"xtb-freq", run_xtb_frequencies, {"--charge", "--uhf"}},
       {"psi4-orbitals", run_psi4_orbitals, {"--method", "--basis", "--charge", "--multiplicity"}},
-      {"molcas-scf", run_molcas_scf, {"--basis", "--charge", "--spin"}},
-      {"molcas-rasscf", run_molcas_rasscf, {"--nactel", "--spin", "--symmetry", "--ciroot", "--basis"}},
+      {"hdf5-scf", run_hdf5_scf, {"--basis", "--charge", "--spin"}},
+      {"hdf5-rasscf", run_hdf5_rasscf, {"--nactel", "--spin", "--symmetry", "--ciroot", "--basis"}},
   };
   return list;
 }

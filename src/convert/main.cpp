@@ -18,7 +18,7 @@
 #include "convert/babel.h"
 #include "convert/cube.h"
 #include "convert/fchk_grids.h"
-#include "convert/molcas_grids.h"
+#include "convert/orbital_file_grids.h"
 #include "convert/molden_grids.h"
 #include "convert/native_in.h"
 #include "convert/text_lines.h"
@@ -146,7 +146,7 @@ bool forward(const command_t& c, std::string& error) {
   if (c.format == "cube" || c.format == "cub") return convert_cube(c.file, c.epot, target, error);
   if (c.format == "molden") return convert_molden(c.file, c.molden, target, error);
   if (c.format == "fchk") return convert_fchk(c.file, c.molden, target, error);
-  if (c.format == "h5") return convert_molcas_h5(c.file, c.molden, target, error);
+  if (c.format == "h5") return convert_hdf5_orbitals(c.file, c.molden, target, error);
   if (c.format == "inporb") return convert_inporb(c.file, c.basis, c.molden, target, error);
   return babel_to_native(c.format, c.file, target, error);
 }

@@ -129,7 +129,7 @@ bool process_ended(const std::string& pid_text) {
 
 // A program a wrapper runs is stopped past the time limit of calculations
 // (asked, then killed), and the run says so; a program it started in turn
-// (as pymolcas starts its modules) is stopped with it.
+// (as a quantum-chemistry driver starts its modules) is stopped with it.
 TEST(ChildRun, ProgramPastTheTimeLimitIsStoppedWithWhatItStarted) {
   TempDir dir;
   ScopedEnv limit("MIVOR_CALCULATION_TIMEOUT", "1");
@@ -163,13 +163,19 @@ TEST_F(CalcPrograms, WrongCallsChangeNothing) {
   EXPECT_NE(level.err.find("--level"), std::string::npos) << level.err;
   const program_result basis = run_calc("psi4-orbitals", {"--basis", "sto-3g')\nimport os", file}, dir.path());
   EXPECT_EQ(basis.status, job_failed);
-  EXPECT_EQ(run_calc("molcas-scf", {"--basis", "sto-3g\n&SCF", file}, dir.path()).status, job_failed);
-  EXPECT_EQ(run_calc("molcas-rasscf", {"--nactel", "2 x", file}, dir.path()).status, job_failed);
+  EXPECT_EQ(run_calc("hdf5-scf", {"--basis", "sto-3g\n&SCF", file}, dir.path()).status, job_failed);
+  EXPECT_EQ(run_calc("hdf5-rasscf", {"--nactel", "2 x", file}, dir.path()).status, job_failed);
+  // Without a program to run them, the HDF5 calculations say what to set.
+  if (!std::getenv("MIVOR_RASSCF_PROGRAM")) {
+    const program_result unset = run_calc("hdf5-scf", {file}, dir.path());
+    EXPECT_EQ(unset.status, job_failed);
+    EXPECT_NE(unset.err.find("set MIVOR_RASSCF_PROGRAM to the command"), std::string::npos) << unset.err;
+  }
   EXPECT_EQ(read_file(file), distorted_water);
 
   // RASSCF needs the orbitals of an INPORB file: a file without grids has none, one
   // made from a Molden file has types but no coefficients.
-  const program_result bare = run_calc("molcas-rasscf", {file}, dir.path());
+  const program_result bare = run_calc("hdf5-rasscf", {file}, dir.path());
   EXPECT_EQ(bare.status, job_failed);
   EXPECT_NE(bare.err.find("has no orbital file"), std::string::npos) << bare.err;
   const std::string molden = dir.file("molden.mvr");
@@ -178,7 +184,7 @@ TEST_F(CalcPrograms, WrongCallsChangeNothing) {
   std::string error;
   ASSERT_TRUE(convert_molden(MIVOR_SOURCE_DIR "/tests/data/convert/h2o_sph.molden", coarse, molden, error)) << error;
   const std::string converted = read_file(molden);
-  const program_result foreign = run_calc("molcas-rasscf", {molden}, dir.path());
+  const program_result foreign = run_calc("hdf5-rasscf", {molden}, dir.path());
   EXPECT_EQ(foreign.status, job_failed);
   EXPECT_NE(foreign.err.find("no orbitals of an INPORB file"), std::string::npos) << foreign.err;
   EXPECT_EQ(read_file(molden), converted);
@@ -284,8 +290,8 @@ TEST_F(CalcPrograms, Psi4OrbitalEnergiesAreThoseOfPsi4) {
   for (size_t k = 0; k < ours.size(); ++k) EXPECT_NEAR(ours[k], theirs[k], 1e-6) << "orbital " << k;
 }
 
-// Water with its twofold axis along z and its plane the yz plane: pymolcas
-// finds C2v, its HOMO is 1b1 (symmetry 2) and its LUMO 4a1 (symmetry 1).
+// Water with its twofold axis along z and its plane the yz plane: the
+// program finds C2v, its HOMO is 1b1 (symmetry 2) and its LUMO 4a1 (symmetry 1).
 const char c2v_water[] =
     "  3\nwater in C2v\n"
     " O 0.0 0.0 0.117790\n H 0.0 0.755453 -0.471161\n H 0.0 -0.755453 -0.471161\n <END>\n";
@@ -340,10 +346,11 @@ std::vector<int> counts_of(const std::string& text, const std::string& label) {
 // Types without an active orbital, and a basis set that disagrees with
 // the orbitals, fail with a reason (RASSCF's own for the basis) and leave
 // the file as it was.
-TEST_F(CalcPrograms, MolcasRasscfTakesTheActiveSpaceOfTheTypesSet) {
-  SKIP_WITHOUT("pymolcas");
+TEST_F(CalcPrograms, RasscfTakesTheActiveSpaceOfTheTypesSet) {
+  if (!std::getenv("MIVOR_RASSCF_PROGRAM"))
+    GTEST_SKIP() << "MIVOR_RASSCF_PROGRAM is not set: the real SCF and RASSCF calculations are not run";
   const std::string file = dir.write("water.mvr", c2v_water);
-  const program_result scf = run_calc("molcas-scf", {"--basis", "STO-3G", file}, dir.path());
+  const program_result scf = run_calc("hdf5-scf", {"--basis", "STO-3G", file}, dir.path());
   ASSERT_EQ(scf.status, 0) << scf.err;
   open_file(file, std::nullopt);
   ASSERT_TRUE(m && (m->flags & FLAG_ENERGY));
@@ -362,20 +369,20 @@ TEST_F(CalcPrograms, MolcasRasscfTakesTheActiveSpaceOfTheTypesSet) {
   EXPECT_EQ(lumo.sym, 1);
   close_test_file();
 
-  const program_result inactive = run_calc("molcas-rasscf", {"--nactel", "2", file}, dir.path());
+  const program_result inactive = run_calc("hdf5-rasscf", {"--nactel", "2", file}, dir.path());
   EXPECT_EQ(inactive.status, job_failed);
   EXPECT_NE(inactive.err.find("no orbital is of an active type"), std::string::npos) << inactive.err;
 
   set_orbital_types(file, {{homo.sym, homo.index, '2'}, {lumo.sym, lumo.index, '2'}});
   const std::string saved = read_file(file);
-  const program_result mismatch = run_calc("molcas-rasscf", {"--nactel", "2", "--basis", "6-31G", file}, dir.path());
+  const program_result mismatch = run_calc("hdf5-rasscf", {"--nactel", "2", "--basis", "6-31G", file}, dir.path());
   EXPECT_EQ(mismatch.status, job_failed);
   EXPECT_NE(mismatch.err.find("Mismatch in start orbital file"), std::string::npos) << mismatch.err;
   EXPECT_NE(mismatch.err.find("\n4 1 0 2\n"), std::string::npos) << mismatch.err;  // the orbitals' functions
   EXPECT_NE(mismatch.err.find("\n7 2 0 4\n"), std::string::npos) << mismatch.err;  // those of 6-31G
   EXPECT_EQ(read_file(file), saved);
 
-  const program_result ras = run_calc("molcas-rasscf", {"--nactel", "2", file}, dir.path());
+  const program_result ras = run_calc("hdf5-rasscf", {"--nactel", "2", file}, dir.path());
   ASSERT_EQ(ras.status, 0) << ras.err;
   // RASSCF's account of its spaces: one RAS2 orbital in each of the two
   // symmetries, the rest as SCF left them.

@@ -76,7 +76,7 @@ TEST_F(ForeignFiles, FailedConversionShowsTheConvertersLineAndKeepsTheMolecule) 
 // empty orbital made RAS2) are in the orbital file of the saved file, the
 // other orbitals' types as the run gave them.
 TEST_F(ForeignFiles, HdfOrbitalTypesSetInTheListAreSavedInItsOrbitalFile) {
-  viewer.open(viewer.dir().write("work/water.scf.h5", read_file(MIVOR_SOURCE_DIR "/tests/data/molcas/water.scf.h5")));
+  viewer.open(viewer.dir().write("work/water.scf.h5", read_file(MIVOR_SOURCE_DIR "/tests/data/orbital_files/water.scf.h5")));
   EXPECT_TRUE(viewer.take_warnings().empty());
   ASSERT_GT(m->ngrid(), 2);
   auto choose = [&](int symmetry, int index) {

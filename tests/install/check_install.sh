@@ -29,7 +29,7 @@ for f in bin/mivor bin/mivor-cli lib/mivor/mivor-convert lib/mivor/xyz2mvr lib/m
   [ -e "$root/$f" ] || fail "$f is not installed"
 done
 grep -q '^libpath=/usr/local/lib/mivor forward=xyz2mvr' "$root/share/mivor/plugin.rc" || fail "plugin.rc libpath"
-for f in mivor-calc xtb-opt xtb-freq psi4-orbitals molcas-scf molcas-rasscf; do [ -e "$root/lib/mivor/$f" ] || fail "lib/mivor/$f is not installed"; done
+for f in mivor-calc xtb-opt xtb-freq psi4-orbitals hdf5-scf hdf5-rasscf; do [ -e "$root/lib/mivor/$f" ] || fail "lib/mivor/$f is not installed"; done
 grep -q '^plugin=/usr/local/lib/mivor/xtb-opt ' "$root/share/mivor/calculation.rc" || fail "calculation.rc programs"
 if grep -q "$build" "$root/share/mivor/calculation.rc"; then fail "calculation.rc points into the build"; fi
 if grep -q "$build" "$root/share/mivor/plugin.rc"; then fail "plugin.rc points into the build"; fi

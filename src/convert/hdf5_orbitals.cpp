@@ -13,7 +13,7 @@
 // are real solid harmonics by m; a negative l is a Cartesian shell whose m
 // counts its components from -|l|, in lexicographic order (xx, xy, xz, yy,
 // yz, zz).
-#include "convert/molcas_h5.h"
+#include "convert/hdf5_orbitals.h"
 
 #include <hdf5.h>
 #include <sys/stat.h>
@@ -89,6 +89,19 @@ class h5_reader {
       return fail("the attribute " + std::string(name) + " can't be read");
     split(text, size, out);
     return true;
+  }
+  // The name of the root attribute that names the program part that wrote
+  // the file (the one whose name ends in "_MODULE"), or "" when none does.
+  std::string module_attribute() {
+    std::string found;
+    const H5A_operator2_t take = [](hid_t, const char* name, const H5A_info_t*, void* data) -> herr_t {
+      const std::string n(name), tail = "_MODULE";
+      if (n.size() <= tail.size() || n.compare(n.size() - tail.size(), tail.size(), tail) != 0) return 0;
+      *static_cast<std::string*>(data) = n;
+      return 1;
+    };
+    if (H5Aiterate2(file_, H5_INDEX_NAME, H5_ITER_NATIVE, nullptr, take, &found) < 0) return std::string();
+    return found;
   }
   // A dataset of exactly `count` reals or integers.
   bool doubles(const char* name, long long count, std::vector<double>& out) {
@@ -168,7 +181,7 @@ class h5_reader {
 // in; the overlap test chooses. Its Cartesian components come in
 // lexicographic order, each with the factor of the component with no
 // repeated axis (xx normalised like xy: √3 larger than on its own).
-std::vector<convention_t> molcas_conventions() {
+std::vector<convention_t> hdf5_conventions() {
   // Lexicographic Cartesian order as indices into Molden's order.
   const std::vector<int> d = {0, 3, 4, 1, 5, 2};
   const std::vector<int> f = {0, 4, 5, 3, 9, 6, 1, 8, 7, 2};
@@ -206,7 +219,7 @@ struct shell_key_t {
   }
 };
 
-bool read_atoms(h5_reader& r, long long natoms, long long nunique, bool symmetric, molcas_h5_t& out,
+bool read_atoms(h5_reader& r, long long natoms, long long nunique, bool symmetric, hdf5_orbitals_t& out,
                 std::vector<long long>& unique_of) {
   std::vector<long long> numbers;
   std::vector<double> xyz, charges;
@@ -240,7 +253,7 @@ bool read_atoms(h5_reader& r, long long natoms, long long nunique, bool symmetri
 // The shells and the place of each desymmetrised function among the
 // wavefunction's functions.
 bool read_basis(h5_reader& r, long long nprim, long long nbast, bool symmetric, const std::vector<long long>& unique_of,
-                molcas_h5_t& out) {
+                hdf5_orbitals_t& out) {
   std::vector<double> primitives;
   std::vector<long long> primitive_ids, ids;
   if (!r.doubles("PRIMITIVES", 2 * nprim, primitives) || !r.longs("PRIMITIVE_IDS", 3 * nprim, primitive_ids) ||
@@ -301,7 +314,7 @@ bool read_basis(h5_reader& r, long long nprim, long long nbast, bool symmetric, 
 
 // The orbitals of one spin ("" for restricted ones, "ALPHA_", "BETA_").
 bool read_orbitals(h5_reader& r, const std::string& spin, bool beta, long long coefficients, long long nbast,
-                   molcas_h5_t& out) {
+                   hdf5_orbitals_t& out) {
   std::vector<double> vectors, energies, occupations;
   std::vector<std::string> types;
   const std::string v = "MO_" + spin + "VECTORS", e = "MO_" + spin + "ENERGIES", o = "MO_" + spin + "OCCUPATIONS",
@@ -310,7 +323,7 @@ bool read_orbitals(h5_reader& r, const std::string& spin, bool beta, long long c
       !r.doubles(o.c_str(), nbast, occupations))
     return false;
   if (r.has(t.c_str()) && !r.texts(t.c_str(), nbast, types)) return false;
-  const molcas_basis_t& b = out.basis;
+  const hdf5_basis_t& b = out.basis;
   inporb_spin_t& given = out.orbitals.spins.emplace_back();
   given.occupations = occupations;
   given.energies = energies;
@@ -348,8 +361,8 @@ long long file_size(const std::string& path) {
 
 }  // namespace
 
-char type_letter(char molcas_type) {
-  switch (molcas_type) {
+char type_letter(char file_type) {
+  switch (file_type) {
     case 'F': case 'f': return 'f';
     case 'I': case 'i': return 'i';
     case '1': return '1';
@@ -361,7 +374,7 @@ char type_letter(char molcas_type) {
   }
 }
 
-std::vector<double> desymmetrised(const molcas_basis_t& basis, size_t irrep, const double* sa) {
+std::vector<double> desymmetrised(const hdf5_basis_t& basis, size_t irrep, const double* sa) {
   const size_t n = basis.function_of.size();
   std::vector<double> out(n, 0.0);
   size_t offset = 0;
@@ -379,7 +392,7 @@ std::vector<double> desymmetrised(const molcas_basis_t& basis, size_t irrep, con
   return out;
 }
 
-bool read_molcas_h5(const std::string& path, molcas_h5_t& out, std::string& error) {
+bool read_hdf5_orbitals(const std::string& path, hdf5_orbitals_t& out, std::string& error) {
   H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
   if (H5Fis_hdf5(path.c_str()) <= 0) {
     error = "not an HDF5 file";
@@ -393,7 +406,9 @@ bool read_molcas_h5(const std::string& path, molcas_h5_t& out, std::string& erro
   h5_reader r(file.get(), file_size(path), error);
   std::vector<long long> nsym, nbas, nprim, natoms, nunique;
   std::vector<std::string> module;
-  if (!r.strings("MOLCAS_MODULE", module) || !r.ints("NSYM", 1, nsym) || nsym[0] < 1 || nsym[0] > 8)
+  const std::string module_name = r.module_attribute();
+  if (module_name.empty()) return r.fail("the file names no module that wrote it");
+  if (!r.strings(module_name.c_str(), module) || !r.ints("NSYM", 1, nsym) || nsym[0] < 1 || nsym[0] > 8)
     return error.empty() ? r.fail("the file gives no number of irreps from 1 to 8") : false;
   out.module = module.empty() ? std::string() : module[0];
   // Without symmetry every atom is unique, and NATOMS_ALL may be missing.
@@ -470,6 +485,6 @@ bool read_molcas_h5(const std::string& path, molcas_h5_t& out, std::string& erro
   }
   error.clear();
   out.wf.irreps = out.basis.irreps;
-  out.wf.conventions = molcas_conventions();
+  out.wf.conventions = hdf5_conventions();
   return true;
 }

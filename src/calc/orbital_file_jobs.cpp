@@ -1,8 +1,10 @@
-// pymolcas runs for the wrappers: the input written from the geometry
-// (GATEWAY with the atoms in ångström in their own frame, SEWARD, then SCF
-// or RASSCF), pymolcas run in a scratch folder that holds its work folder
-// too, under a project name of its own, and the HDF5 file it leaves put on
-// grids as the HDF5 converter puts it. The orbital file embedded in the
+// SCF and RASSCF runs that write HDF5 orbital files, for the wrappers: the
+// input written from the geometry (GATEWAY with the atoms in ångström in
+// their own frame, SEWARD, then SCF or RASSCF), the program that runs it
+// (the command in MIVOR_RASSCF_PROGRAM: it is not part of Mivor) started
+// in a scratch folder that holds its work folder too, the input named
+// after the project, and the HDF5 file it leaves put on grids as the HDF5
+// converter puts it. The orbital file embedded in the
 // result names in its title the basis set and the symmetry setting its
 // orbitals were made with ("SCF orbitals; basis STO-3G; group full"), so
 // that RASSCF started from them builds the same functions in the same
@@ -17,6 +19,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,7 +28,7 @@
 
 #include "calc/child_run.h"
 #include "calc/jobs.h"
-#include "convert/molcas_grids.h"
+#include "convert/orbital_file_grids.h"
 #include "convert/text_lines.h"
 #include "formats/inporb.h"
 #include "formats/native_reader.h"
@@ -35,11 +38,13 @@
 
 namespace {
 
-const char project[] = "mivor";  // the program names its files after it
-const char input_name[] = "job.input";
+const char project[] = "mivor";  // the program names its files after its input
+const char input_name[] = "mivor.input";
+// The environment variable that holds the command running the inputs.
+const char program_variable[] = "MIVOR_RASSCF_PROGRAM";
 const char start_name[] = "start.RasOrb";
-const char log_name[] = "molcas.log";
-const char err_name[] = "molcas.err";
+const char log_name[] = "run.log";
+const char err_name[] = "run.err";
 const char default_basis[] = "STO-3G";
 // Basis set names ("6-31G*", "ANO-S-MB", "O.ANO-S-VDZP,H.STO-3G").
 const char basis_signs[] = "-_+*().,";
@@ -49,18 +54,18 @@ constexpr size_t message_lines = 9;
 
 // What orbitals were made with: GATEWAY's basis set and symmetry setting
 // ("full", "nosym", or generators such as "X Y").
-struct molcas_setup_t {
+struct run_setup_t {
   std::string basis;
   std::string group;
 };
 
-std::string titled(const std::string& title, const molcas_setup_t& s) {
+std::string titled(const std::string& title, const run_setup_t& s) {
   return title + "; basis " + s.basis + "; group " + s.group;
 }
 
 // The setup a title records; a field it does not record stays empty.
-molcas_setup_t setup_of_title(const std::string& title) {
-  molcas_setup_t s;
+run_setup_t setup_of_title(const std::string& title) {
+  run_setup_t s;
   for (size_t at = 0; at < title.size();) {
     size_t end = title.find(';', at);
     if (end == std::string::npos) end = title.size();
@@ -80,7 +85,7 @@ bool is_group(const std::string& g) {
   return true;
 }
 
-std::string gateway_text(const mol_data_t& g, const molcas_setup_t& s) {
+std::string gateway_text(const mol_data_t& g, const run_setup_t& s) {
   std::string text = "&GATEWAY\nCoord\n" + std::to_string(g.natom()) + "\nwritten by Mivor\n";
   char line[256];
   for (int i = 0; i < g.natom(); ++i) {
@@ -137,7 +142,7 @@ size_t failed_module_stop(const std::string& log) {
 // The program's account of a failure in its output: its messages from the
 // first line that speaks of an error, or else the last lines before the
 // module that failed stopped.
-std::string molcas_messages(const std::string& log, const std::string& scratch, size_t max_lines) {
+std::string run_messages(const std::string& log, const std::string& scratch, size_t max_lines) {
   const size_t error_at = find_nocase(log, "error");
   if (error_at != std::string::npos) {
     const size_t line_start = log.rfind('\n', error_at);
@@ -157,7 +162,7 @@ std::string molcas_messages(const std::string& log, const std::string& scratch, 
 // ("::") and, `with_spaces`, its last account of the orbital spaces (the
 // "++" block that lists the frozen, inactive, active … orbitals, as far as
 // its closing "--").
-std::string molcas_summary(const std::string& log, bool with_spaces) {
+std::string run_summary(const std::string& log, bool with_spaces) {
   std::string out;
   const size_t frozen = with_spaces ? log.rfind("Frozen orbitals") : std::string::npos;
   const size_t block = frozen == std::string::npos ? frozen : log.rfind("\n++", frozen);
@@ -178,67 +183,69 @@ std::string molcas_summary(const std::string& log, bool with_spaces) {
 // The files of a run by name: the input, the start orbitals.
 using run_files_t = std::vector<std::pair<std::string, std::string>>;
 
-// Runs pymolcas on the input of `files` in `scratch`: true when it ended
+// Runs the program on the input of `files` in `scratch`: true when it ended
 // well and left `result` there, else false with `status` the job's exit
 // status (the reason printed, in the program's words where it gave some).
-bool run_pymolcas(const std::string& job, const ScratchDir& scratch, const run_files_t& files,
+bool run_orbital_program(const std::string& job, const ScratchDir& scratch, const run_files_t& files,
                   const std::string& result, int& status) {
+  const char* program = std::getenv(program_variable);
+  if (!program || !*program) {
+    status = job_failure(job, std::string("no program runs the calculation: set ") + program_variable +
+                                  " to the command that runs its input files");
+    return false;
+  }
   const std::string work = scratch.file("work");
   bool written = !scratch.path().empty() && mkdir(work.c_str(), 0700) == 0;
   for (const auto& [name, text] : files) written = written && write_file_atomically(scratch.file(name), text);
   if (!written) {
-    status = job_failure(job, "can't write the input of pymolcas in a scratch folder");
+    status = job_failure(job, "can't write the input of the calculation in a scratch folder");
     return false;
   }
-  // The project, work folder and output folder set whatever the caller's
-  // environment says: the results are looked for under these names.
-  const run_result_t r = run_program_in({"pymolcas", input_name}, scratch.path(),
-                                        {{"MOLCAS_PROJECT", project},
-                                         {"MOLCAS_WORKDIR", scratch.path()},
-                                         {"WorkDir", work},
-                                         {"MOLCAS_OUTPUT", scratch.path()}},
-                                        log_name, err_name, nullptr);
+  // The work folder in the scratch folder; the results are left beside the
+  // input, named after it.
+  const run_result_t r =
+      run_program_in({program, input_name}, scratch.path(), {{"WorkDir", work}}, log_name, err_name, nullptr);
   if (r.terminated) {
     status = job_ended;
     return false;
   }
   if (!r.started || r.timed_out) {
-    status = job_failure(job, r.timed_out ? "pymolcas did not finish within the time limit" : r.error);
+    status = job_failure(job, r.timed_out ? "the calculation did not finish within the time limit" : r.error);
     return false;
   }
   if (WIFEXITED(r.wait_status) && WEXITSTATUS(r.wait_status) == 0 && file_is_readable(scratch.file(result)))
     return true;
   std::string log, error;
   read_whole_file(scratch.file(log_name), log, error);
-  std::string said = molcas_messages(log, scratch.path(), message_lines);
+  std::string said = run_messages(log, scratch.path(), message_lines);
   if (blank(said)) said = last_lines_of(scratch.file(err_name), static_cast<int>(message_lines));
   if (blank(said)) said = last_lines(log, static_cast<int>(message_lines));
-  status = job_failure(job, "pymolcas failed; its messages:\n" + said);
+  status = job_failure(job, "the calculation failed; its messages:\n" + said);
   return false;
 }
 
 // The HDF5 file `h5` of a run written over `file`, as the HDF5 converter
 // writes it: the geometry with the energy, the orbitals and density on
 // grids, and the orbital file, its title naming `setup`.
-bool write_result(const std::string& h5, const molcas_setup_t& setup, const std::string& file, std::string& error) {
-  molcas_h5_t f;
-  if (!read_molcas_h5(h5, f, error)) return false;
+bool write_result(const std::string& h5, const run_setup_t& setup, const std::string& file, std::string& error) {
+  hdf5_orbitals_t f;
+  if (!read_hdf5_orbitals(h5, f, error)) return false;
   f.orbitals.title = titled(f.orbitals.title, setup);
-  return write_molcas_wavefunction(f, grid_options_t{}, h5, f.orbitals.title, file, error);
+  return write_orbital_file_wavefunction(f, grid_options_t{}, h5, f.orbitals.title, file, error);
 }
 
 // Runs the input of `files` and writes the result of `module` over
 // `file`; the job's exit status. What the run found goes to standard
 // output, the orbital spaces `with_spaces`.
 int run_and_write(const std::string& job, const run_files_t& files, const char* module, bool with_spaces,
-                  const molcas_setup_t& setup, const std::string& file) {
+                  const run_setup_t& setup, const std::string& file) {
   ScratchDir scratch;
   const std::string result = std::string(project) + "." + module + ".h5";
   int status = job_done;
-  if (!run_pymolcas(job, scratch, files, result, status)) return status;
+  if (!run_orbital_program(job, scratch, files, result, status)) return status;
   std::string error, log;
   if (!write_result(scratch.file(result), setup, file, error)) return job_failure(job, error);
-  if (read_whole_file(scratch.file(log_name), log, error)) std::fputs(molcas_summary(log, with_spaces).c_str(), stdout);
+  if (read_whole_file(scratch.file(log_name), log, error)) std::fputs(run_summary(log, with_spaces).c_str(), stdout);
   return job_done;
 }
 
@@ -268,7 +275,7 @@ bool start_orbitals(const std::string& file, std::string& text, inporb_t& orbita
   if (!sections.empty() && sections.back().rec.ngrid() > 0)
     embedded = read_orbital_file(source.get(), sections.back().rec);
   const std::string starts =
-      "molcas-rasscf starts from the orbitals of molcas-scf, or of pymolcas's own files "
+      "hdf5-rasscf starts from the orbitals of hdf5-scf, or of the files of the same program "
       "(.h5, .ScfOrb, .RasOrb) opened in Mivor";
   if (!embedded) {
     why = "its last geometry has no orbital file with its grids: " + starts;
@@ -293,9 +300,9 @@ int active_orbitals(const inporb_t& orbitals) {
 
 }  // namespace
 
-int run_molcas_scf(const job_options_t& options, const std::string& file) {
-  const std::string job = "molcas-scf";
-  const molcas_setup_t setup{option_text(options, "--basis", default_basis), "full"};
+int run_hdf5_scf(const job_options_t& options, const std::string& file) {
+  const std::string job = "hdf5-scf";
+  const run_setup_t setup{option_text(options, "--basis", default_basis), "full"};
   const std::optional<int> charge = option_int(options, "--charge", 0, -1000, 1000);
   const std::optional<int> spin = option_int(options, "--spin", 1, 1, 1000);
   if (!is_input_name(setup.basis, basis_signs) || !charge || !spin)
@@ -312,8 +319,8 @@ int run_molcas_scf(const job_options_t& options, const std::string& file) {
   return run_and_write(job, {{input_name, input}}, "scf", false, setup, file);
 }
 
-int run_molcas_rasscf(const job_options_t& options, const std::string& file) {
-  const std::string job = "molcas-rasscf";
+int run_hdf5_rasscf(const job_options_t& options, const std::string& file) {
+  const std::string job = "hdf5-rasscf";
   const std::optional<std::string> nactel = active_electrons(option_text(options, "--nactel", "2"));
   const std::optional<int> spin = option_int(options, "--spin", 1, 1, 1000);
   const std::optional<int> roots = option_int(options, "--ciroot", 1, 1, 1000);
@@ -342,7 +349,7 @@ int run_molcas_rasscf(const job_options_t& options, const std::string& file) {
 
   // The basis and symmetry of the orbitals, unless told otherwise; a title
   // that records no sound setting leaves the symmetry to the irreps.
-  molcas_setup_t setup = setup_of_title(orbitals.title);
+  run_setup_t setup = setup_of_title(orbitals.title);
   if (!basis.empty()) setup.basis = basis;
   if (!is_input_name(setup.basis, basis_signs))
     return job_failure(job,

@@ -12,7 +12,7 @@
 
 // What a file holds beyond the wavefunction: how its symmetry-adapted
 // functions are made of the wavefunction's basis.
-struct molcas_basis_t {
+struct hdf5_basis_t {
   std::vector<std::string> irreps;
   std::vector<int> per_irrep;  // symmetry-adapted functions of each irrep
   // Symmetry-adapted function p (counted over all irreps) is the sum over
@@ -25,9 +25,9 @@ struct molcas_basis_t {
   int functions() const { return static_cast<int>(function_of.size()); }
 };
 
-struct molcas_h5_t {
+struct hdf5_orbitals_t {
   std::string module;  // the program part that wrote it ("SCF", "RASSCF")
-  molcas_basis_t basis;
+  hdf5_basis_t basis;
   // The orbitals as the file gives them, in the symmetry-adapted functions
   // (the orbital file of the same orbitals), deleted ones included.
   inporb_t orbitals;
@@ -42,10 +42,10 @@ struct molcas_h5_t {
 // anything). The normalisation of the primitives is not stated by the
 // file: the candidate conventions go with the wavefunction, and the
 // orthonormality of its orbitals decides.
-bool read_molcas_h5(const std::string& path, molcas_h5_t& out, std::string& error);
+bool read_hdf5_orbitals(const std::string& path, hdf5_orbitals_t& out, std::string& error);
 // The coefficients, in the wavefunction's basis, of an orbital of `irrep`
 // given by its coefficients `sa` of that irrep's symmetry-adapted functions.
-std::vector<double> desymmetrised(const molcas_basis_t& basis, size_t irrep, const double* sa);
+std::vector<double> desymmetrised(const hdf5_basis_t& basis, size_t irrep, const double* sa);
 // The orbital file letter of one of the files' type indices ("I", "2",
 // "S", …); 'u' for any other character.
-char type_letter(char molcas_type);
+char type_letter(char file_type);

@@ -3,14 +3,14 @@
 // Its symmetrisation matrix says which; each orbital is turned into the
 // functions of the whole molecule with it (desymmetrised), evaluated on the
 // lattice like any other, and keeps its irrep and index within it.
-#include "convert/molcas_grids.h"
+#include "convert/orbital_file_grids.h"
 
 #include <dirent.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "convert/molcas_h5.h"
+#include "convert/hdf5_orbitals.h"
 #include "convert/text_lines.h"
 #include "convert/wavefunction_grids.h"
 #include "formats/inporb.h"
@@ -18,7 +18,7 @@
 
 namespace {
 
-std::string irreps_note(const molcas_basis_t& b) {
+std::string irreps_note(const hdf5_basis_t& b) {
   if (b.irreps.size() < 2) return {};
   std::string note = "Orbitals by irrep:";
   for (size_t i = 0; i < b.irreps.size(); ++i) note += " " + std::to_string(i + 1) + " " + b.irreps[i];
@@ -57,7 +57,7 @@ std::vector<std::string> basis_candidates(const std::string& path) {
 
 // The basis file's functions fit the orbital file's: the same irreps with
 // the same counts.
-bool same_basis(const molcas_basis_t& basis, const inporb_t& orbitals) {
+bool same_basis(const hdf5_basis_t& basis, const inporb_t& orbitals) {
   if (basis.per_irrep.size() != orbitals.nbas.size()) return false;
   for (size_t i = 0; i < orbitals.nbas.size(); ++i)
     if (basis.per_irrep[i] != orbitals.nbas[i]) return false;
@@ -66,7 +66,7 @@ bool same_basis(const molcas_basis_t& basis, const inporb_t& orbitals) {
 
 // The wavefunction of the orbital file in the basis of `f` (whose own
 // orbitals it replaces).
-void take_orbitals(molcas_h5_t& f, const inporb_t& orbitals) {
+void take_orbitals(hdf5_orbitals_t& f, const inporb_t& orbitals) {
   f.wf.orbitals.clear();
   for (size_t s = 0; s < orbitals.spins.size(); ++s) {
     const inporb_spin_t& spin = orbitals.spins[s];
@@ -93,7 +93,7 @@ void take_orbitals(molcas_h5_t& f, const inporb_t& orbitals) {
 
 }  // namespace
 
-bool write_molcas_wavefunction(molcas_h5_t& f, const grid_options_t& o, const std::string& source,
+bool write_orbital_file_wavefunction(hdf5_orbitals_t& f, const grid_options_t& o, const std::string& source,
                                const std::string& comment, const std::string& target, std::string& error) {
   f.wf.orbital_file = embedded_orbital_file(f.orbitals);
   std::vector<geometry_section_t> geometries =
@@ -104,11 +104,11 @@ bool write_molcas_wavefunction(molcas_h5_t& f, const grid_options_t& o, const st
   return write_wavefunction(f.wf, o, source, geometries, notes, target, error);
 }
 
-bool convert_molcas_h5(const std::string& path, const grid_options_t& o, const std::string& target,
+bool convert_hdf5_orbitals(const std::string& path, const grid_options_t& o, const std::string& target,
                        std::string& error) {
-  molcas_h5_t f;
-  if (!read_molcas_h5(path, f, error)) return false;
-  return write_molcas_wavefunction(f, o, path, "", target, error);
+  hdf5_orbitals_t f;
+  if (!read_hdf5_orbitals(path, f, error)) return false;
+  return write_orbital_file_wavefunction(f, o, path, "", target, error);
 }
 
 bool convert_inporb(const std::string& path, const std::optional<std::string>& basis, const grid_options_t& o,
@@ -122,12 +122,12 @@ bool convert_inporb(const std::string& path, const std::optional<std::string>& b
     error = "the orbital file has no basis: give the HDF5 file of its run with --basis FILE.h5";
     return false;
   }
-  molcas_h5_t f;
+  hdf5_orbitals_t f;
   std::string why;
   for (const std::string& candidate : candidates) {
-    molcas_h5_t h;
+    hdf5_orbitals_t h;
     std::string e;
-    if (!read_molcas_h5(candidate, h, e)) {
+    if (!read_hdf5_orbitals(candidate, h, e)) {
       why = candidate + ": " + e;
     } else if (!same_basis(h.basis, orbitals)) {
       why = candidate + " holds the basis of another molecule or another basis (its irreps or their functions differ)";
@@ -143,5 +143,5 @@ bool convert_inporb(const std::string& path, const std::optional<std::string>& b
   }
   take_orbitals(f, orbitals);
   f.has_energy = false;
-  return write_molcas_wavefunction(f, o, path, "", target, error);
+  return write_orbital_file_wavefunction(f, o, path, "", target, error);
 }

@@ -8,17 +8,17 @@
 #include <optional>
 #include <string>
 
-#include "convert/molcas_h5.h"
+#include "convert/hdf5_orbitals.h"
 #include "convert/orbital_choice.h"
 
 // The wavefunction of an HDF5 or INPORB orbital file as a native file: its geometry
 // (with `comment`, or "converted from SOURCE" when it is empty) and energy,
 // the orbitals and density on grids, its orbital file embedded.
-bool write_molcas_wavefunction(molcas_h5_t& f, const grid_options_t& o, const std::string& source,
+bool write_orbital_file_wavefunction(hdf5_orbitals_t& f, const grid_options_t& o, const std::string& source,
                                const std::string& comment, const std::string& target, std::string& error);
 
 // Converts the HDF5 file `path` to the native file `target`.
-bool convert_molcas_h5(const std::string& path, const grid_options_t& o, const std::string& target,
+bool convert_hdf5_orbitals(const std::string& path, const grid_options_t& o, const std::string& target,
                        std::string& error);
 // Converts the orbital file `path` to `target`, with the basis of the HDF5
 // file `basis` or, without it, of the HDF5 file beside `path` of the same

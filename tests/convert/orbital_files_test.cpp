@@ -1,7 +1,7 @@
-// HDF5 and INPORB orbital files (tests/data/molcas, made by
-// pymolcas from the inputs beside them): water in C2v with spherical d
+// HDF5 and INPORB orbital files (tests/data/orbital_files, made by the
+// program from the inputs beside them): water in C2v with spherical d
 // shells, in C1 with Cartesian d shells, and its cation unrestricted in
-// C2v. Their grids are those of the Molden files pymolcas wrote of the
+// C2v. Their grids are those of the Molden files the program wrote of the
 // same runs; orbitals keep their irreps, indices and types, and the
 // embedded orbital file is one its program reads again.
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 #include <numeric>
 
 #include "convert/convert_support.h"
-#include "convert/molcas_grids.h"
+#include "convert/orbital_file_grids.h"
 #include "convert/molden_grids.h"
 #include "formats/grid_reader.h"
 #include "formats/inporb.h"
@@ -28,11 +28,11 @@
 
 namespace {
 
-std::string molcas_fixture(const std::string& name) {
-  return std::string(MIVOR_SOURCE_DIR) + "/tests/data/molcas/" + name;
+std::string orbital_fixture(const std::string& name) {
+  return std::string(MIVOR_SOURCE_DIR) + "/tests/data/orbital_files/" + name;
 }
 
-class Molcas : public ::testing::Test {
+class OrbitalFiles : public ::testing::Test {
  protected:
   void SetUp() override { reset_core_state(); }
   void TearDown() override { close_test_file(); }
@@ -42,7 +42,7 @@ class Molcas : public ::testing::Test {
   }
   std::vector<std::vector<double>> h5(const std::string& path, const grid_options_t& o) {
     std::string error;
-    return grids_of(convert_molcas_h5(path, o, dir.file("out.mvr"), error), path, error);
+    return grids_of(convert_hdf5_orbitals(path, o, dir.file("out.mvr"), error), path, error);
   }
   std::vector<std::vector<double>> molden(const std::string& path, const grid_options_t& o) {
     std::string error;
@@ -56,7 +56,7 @@ class Molcas : public ::testing::Test {
   // A copy of a fixture changed through the HDF5 library.
   std::string edited_h5(const std::string& name, const std::function<void(hid_t)>& edit) {
     const std::string copy = dir.file("edited.scf.h5");
-    std::filesystem::copy_file(molcas_fixture(name), copy, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(orbital_fixture(name), copy, std::filesystem::copy_options::overwrite_existing);
     const hid_t f = H5Fopen(copy.c_str(), H5F_ACC_RDWR, H5P_DEFAULT);
     EXPECT_GE(f, 0);
     edit(f);
@@ -71,13 +71,13 @@ class Molcas : public ::testing::Test {
 // orbitals of norm 1 within 1 %; the convention named; irreps, indices
 // and types as the file gives them (inactive below the gap, secondary
 // above).
-TEST_F(Molcas, HdfGridsAreThoseOfTheMoldenFileOfTheSameRun) {
+TEST_F(OrbitalFiles, HdfGridsAreThoseOfTheMoldenFileOfTheSameRun) {
   grid_options_t o;
   o.all = true;
   for (const char* run : {"water", "cart", "cation"}) {
-    const auto want = molden(molcas_fixture(std::string(run) + ".scf.molden"), o);
+    const auto want = molden(orbital_fixture(std::string(run) + ".scf.molden"), o);
     told.statuses.clear();
-    const auto got = h5(molcas_fixture(std::string(run) + ".scf.h5"), o);
+    const auto got = h5(orbital_fixture(std::string(run) + ".scf.h5"), o);
     ASSERT_EQ(got.size(), want.size()) << run;
     EXPECT_LT(largest_difference(got, want), 1e-6) << run;
     EXPECT_NE(status_with("Basis conventions: HDF5 orbital file, under which the orbitals are orthonormal"), "") << run;
@@ -106,16 +106,16 @@ TEST_F(Molcas, HdfGridsAreThoseOfTheMoldenFileOfTheSameRun) {
 // types it carries, and an embedded orbital file that is the program's own
 // again (its orbitals read back to the same numbers). A basis of another
 // molecule is refused.
-TEST_F(Molcas, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
+TEST_F(OrbitalFiles, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
   grid_options_t o;
-  const auto want = h5(molcas_fixture("water.scf.h5"), o);
+  const auto want = h5(orbital_fixture("water.scf.h5"), o);
   inporb_t original;
   std::string error;
-  const std::string text = read_file(molcas_fixture("water.ScfOrb"));
+  const std::string text = read_file(orbital_fixture("water.ScfOrb"));
   ASSERT_TRUE(parse_inporb(text, original, error)) << error;
 
   // With the HDF5 file beside it, types changed in the file itself.
-  std::filesystem::copy_file(molcas_fixture("water.scf.h5"), dir.file("water.scf.h5"));
+  std::filesystem::copy_file(orbital_fixture("water.scf.h5"), dir.file("water.scf.h5"));
   std::string changed = text;
   const size_t index = changed.find("#INDEX\n* 1234567890\n0 ");
   ASSERT_NE(index, std::string::npos);
@@ -137,13 +137,13 @@ TEST_F(Molcas, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
   EXPECT_EQ(again.spins[0].occupations, original.spins[0].occupations);
 
   // The unrestricted orbital file with its basis given.
-  ASSERT_TRUE(convert_inporb(molcas_fixture("cation.UhfOrb"), molcas_fixture("cation.scf.h5"), o, dir.file("out.mvr"),
+  ASSERT_TRUE(convert_inporb(orbital_fixture("cation.UhfOrb"), orbital_fixture("cation.scf.h5"), o, dir.file("out.mvr"),
                              error))
       << error;
-  EXPECT_LT(largest_difference(read_back(dir.file("out.mvr")), h5(molcas_fixture("cation.scf.h5"), o)), 1e-12);
+  EXPECT_LT(largest_difference(read_back(dir.file("out.mvr")), h5(orbital_fixture("cation.scf.h5"), o)), 1e-12);
 
   // Another molecule's basis, and none at all.
-  EXPECT_FALSE(convert_inporb(molcas_fixture("water.ScfOrb"), molcas_fixture("cart.scf.h5"), o, dir.file("x.mvr"),
+  EXPECT_FALSE(convert_inporb(orbital_fixture("water.ScfOrb"), orbital_fixture("cart.scf.h5"), o, dir.file("x.mvr"),
                               error));
   EXPECT_NE(error.find("holds the basis of another molecule"), std::string::npos) << error;
   dir.write("lonely.ScfOrb", text);
@@ -154,7 +154,7 @@ TEST_F(Molcas, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
 
 // Damaged files: each refused with a message that names what is wrong,
 // before anything of the size it claims is allocated.
-TEST_F(Molcas, DamagedFilesAreRefusedWithAReason) {
+TEST_F(OrbitalFiles, DamagedFilesAreRefusedWithAReason) {
   grid_options_t o;
   std::string error;
   const struct {
@@ -181,11 +181,11 @@ TEST_F(Molcas, DamagedFilesAreRefusedWithAReason) {
   };
   for (const auto& c : cases) {
     const std::string path = edited_h5("water.scf.h5", c.edit);
-    EXPECT_FALSE(convert_molcas_h5(path, o, dir.file("x.mvr"), error)) << c.message;
+    EXPECT_FALSE(convert_hdf5_orbitals(path, o, dir.file("x.mvr"), error)) << c.message;
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
   }
   dir.write("text.h5", "not an HDF5 file\n");
-  EXPECT_FALSE(convert_molcas_h5(dir.file("text.h5"), o, dir.file("x.mvr"), error));
+  EXPECT_FALSE(convert_hdf5_orbitals(dir.file("text.h5"), o, dir.file("x.mvr"), error));
   EXPECT_EQ(error, "not an HDF5 file");
   EXPECT_FALSE(file_is_readable(dir.file("x.mvr")));
 }
@@ -194,7 +194,7 @@ TEST_F(Molcas, DamagedFilesAreRefusedWithAReason) {
 // early, name the line; the writer's text parses back to the same numbers.
 TEST(Inporb, CountsAreCheckedAndTheWritersTextReadsBack) {
   std::string error;
-  const std::string text = read_file(molcas_fixture("cation.UhfOrb"));
+  const std::string text = read_file(orbital_fixture("cation.UhfOrb"));
   inporb_t f;
   ASSERT_TRUE(parse_inporb(text, f, error)) << error;
   EXPECT_TRUE(f.unrestricted());
@@ -226,10 +226,10 @@ TEST(Inporb, CountsAreCheckedAndTheWritersTextReadsBack) {
 // the counts of each type moved, a second save byte for byte the first)
 // and written as the orbital file of the next run; a wrong setting changes
 // nothing.
-TEST(MolcasCli, TypesSetFromAScriptAreSavedAndWrittenForTheNextRun) {
+TEST(OrbitalFilesCli, TypesSetFromAScriptAreSavedAndWrittenForTheNextRun) {
   using nlohmann::json;
   TempDir dir;
-  std::filesystem::copy_file(molcas_fixture("water.scf.h5"), dir.file("water.scf.h5"));
+  std::filesystem::copy_file(orbital_fixture("water.scf.h5"), dir.file("water.scf.h5"));
   ASSERT_TRUE(convert("h52mvr", dir.file("water.scf.h5")).ok());
   const std::string file = dir.file("water.scf.mvr");
   auto cli = [&](std::vector<std::string> args) {
