@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "convert/molden.h"
-#include "convert/orbital_file_grids.h"
 #include "convert/molden_grids.h"
 #include "convert/number_scan.h"
+#include "convert/orbital_file_grids.h"
 #include "convert/text_lines.h"
 
 namespace {

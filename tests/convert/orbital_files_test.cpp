@@ -9,14 +9,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <numeric>
 
 #include "convert/convert_support.h"
-#include "convert/orbital_file_grids.h"
 #include "convert/molden_grids.h"
+#include "convert/orbital_file_grids.h"
 #include "formats/grid_reader.h"
 #include "formats/inporb.h"
 #include "formats/orbital_file.h"
@@ -157,26 +158,37 @@ TEST_F(OrbitalFiles, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
 TEST_F(OrbitalFiles, DamagedFilesAreRefusedWithAReason) {
   grid_options_t o;
   std::string error;
+  const auto set_nbas = [](std::array<long long, 4> nbas) {
+    return [nbas](hid_t f) {
+      const hid_t a = H5Aopen(f, "NBAS", H5P_DEFAULT);
+      H5Awrite(a, H5T_NATIVE_LLONG, nbas.data());
+      H5Aclose(a);
+    };
+  };
+  // The attribute that names the module which wrote the file, whatever its
+  // prefix.
+  const auto drop_module = [](hid_t f) {
+    std::vector<std::string> names;
+    H5Aiterate2(
+        f, H5_INDEX_NAME, H5_ITER_NATIVE, nullptr,
+        [](hid_t, const char* name, const H5A_info_t*, void* data) -> herr_t {
+          const std::string n(name);
+          if (n.size() > 7 && n.compare(n.size() - 7, 7, "_MODULE") == 0)
+            static_cast<std::vector<std::string>*>(data)->push_back(n);
+          return 0;
+        },
+        &names);
+    for (const std::string& n : names) H5Adelete(f, n.c_str());
+  };
   const struct {
     std::function<void(hid_t)> edit;
     const char* message;
   } cases[] = {
       {[](hid_t f) { H5Ldelete(f, "MO_VECTORS", H5P_DEFAULT); }, "the dataset MO_VECTORS is missing"},
       {[](hid_t f) { H5Ldelete(f, "PRIMITIVES", H5P_DEFAULT); }, "the dataset PRIMITIVES is missing"},
-      {[](hid_t f) {
-         const hid_t a = H5Aopen(f, "NBAS", H5P_DEFAULT);
-         const long long nbas[4] = {11, 4, 2, 1000000};
-         H5Awrite(a, H5T_NATIVE_LLONG, nbas);
-         H5Aclose(a);
-       },
-       "basis functions"},
-      {[](hid_t f) {
-         const hid_t a = H5Aopen(f, "NBAS", H5P_DEFAULT);
-         const long long nbas[4] = {11, 4, 2, 8};
-         H5Awrite(a, H5T_NATIVE_LLONG, nbas);
-         H5Aclose(a);
-       },
-       "holds"},
+      {set_nbas({11, 4, 2, 1000000}), "basis functions"},
+      {set_nbas({11, 4, 2, 8}), "holds"},
+      {drop_module, "the file names no module that wrote it"},
       {[](hid_t f) { H5Adelete(f, "NSYM"); }, "NSYM"},
   };
   for (const auto& c : cases) {
