@@ -1,5 +1,5 @@
 // The OpenGL side of the scene traversal: material presets, colours,
-// quadric spheres and cylinders, and vertex batches.
+// spheres and cylinders, and vertex batches.
 #include "render/gl/gl_scene_output.h"
 
 #include <GL/gl.h>
@@ -42,6 +42,9 @@ GLenum gl_mode(PrimitiveKind kind) {
   return GL_QUADS;
 }
 
+// A proper scale: one with an inverse to turn the normals with.
+bool proper_scale(double sxy, double sz) { return sxy > 0 && sz > 0 && std::isfinite(sxy) && std::isfinite(sz); }
+
 }  // namespace
 
 double current_pixels_per_unit() {
@@ -55,13 +58,12 @@ double current_pixels_per_unit() {
   return std::isfinite(s) ? s : 0.0;
 }
 
-GlSceneOutput::GlSceneOutput(const shape_lists_t* lists)
-    : lists_(lists), pixels_per_unit_(lists ? current_pixels_per_unit() : 0.0), quadric_(gluNewQuadric()) {}
+GlSceneOutput::GlSceneOutput(const shape_lists_t* lists, bool crowded)
+    : lists_(lists),
+      crowded_(crowded), pixels_per_unit_(lists ? current_pixels_per_unit() : 0.0), quadric_(gluNewQuadric()) {}
 
 bool GlSceneOutput::call_shape(unit_shape shape, int slices, int stacks, bool filled, double sxy, double sz) {
-  if (!lists_) return false;
-  // A flat or infinite scale has no inverse to turn the normals with.
-  if (!(sxy > 0) || !(sz > 0) || !std::isfinite(sxy) || !std::isfinite(sz)) return false;
+  if (!lists_ || !proper_scale(sxy, sz)) return false;
   const GLuint list = lists_->find(shape, slices, stacks, filled);
   if (!list) return false;
   glScaled(sxy, sxy, sz);
@@ -71,7 +73,7 @@ bool GlSceneOutput::call_shape(unit_shape shape, int slices, int stacks, bool fi
 
 std::pair<int, int> GlSceneOutput::quality(double radius, int slices, int stacks) {
   const double pixels = radius * pixels_per_unit_;
-  const std::pair<int, int> q = reduced_quality(pixels, slices, stacks);
+  const std::pair<int, int> q = reduced_quality(pixels, slices, stacks, crowded_);
   if (q != std::make_pair(slices, stacks) && pixels > largest_reduced_) largest_reduced_ = pixels;
   return q;
 }
@@ -103,6 +105,7 @@ void GlSceneOutput::material_preset(int style) {
 
 void GlSceneOutput::color(const color_t& c, bool with_alpha) {
   opaque_ = !with_alpha || !(c.alpha < 1);
+  color_ = with_alpha ? c : color_t{c.red, c.green, c.blue, 1};
   if (with_alpha)
     glColor4f(c.red, c.green, c.blue, c.alpha);
   else
@@ -121,10 +124,30 @@ void GlSceneOutput::depth_mask(bool on) {
   glDepthMask(on ? GL_TRUE : GL_FALSE);
 }
 
+namespace {
+
+// The matrix of glRotated(degrees, ax, ay, 0), row-major.
+void rotation_matrix(double degrees, double ax, double ay, double r[9]) {
+  const double length = std::sqrt(ax * ax + ay * ay);
+  const double a = degrees * 3.14159265358979323846 / 180, c = std::cos(a), s = std::sin(a);
+  const double x = length > 0 ? ax / length : 0, y = length > 0 ? ay / length : 0;
+  r[0] = x * x * (1 - c) + c;
+  r[1] = x * y * (1 - c);
+  r[2] = y * s;
+  r[3] = x * y * (1 - c);
+  r[4] = y * y * (1 - c) + c;
+  r[5] = -x * s;
+  r[6] = -y * s;
+  r[7] = x * s;
+  r[8] = c;
+}
+
+constexpr double no_rotation[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+
+}  // namespace
+
 void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int stacks, bool filled) {
   if (!quadric_) return;
-  glPushMatrix();
-  glTranslated(centre[0], centre[1], centre[2]);
   const auto [sl, st] = lists_ && filled ? quality(radius, slices, stacks) : std::make_pair(slices, stacks);
   // The inside of a closed opaque sphere is always hidden behind its
   // outside: its back faces are dropped before they are rasterised (a
@@ -132,6 +155,12 @@ void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int st
   // seen through or doesn't write depth.
   // Culling stays on from one such sphere to the next.
   set_culling(filled && opaque_ && depth_written_);
+  if (crowded_ && lists_ && filled && proper_scale(radius, radius)) {
+    draw_placed_mesh(meshes_.sphere(sl, st), radius, radius, no_rotation, centre, color_);
+    return;
+  }
+  glPushMatrix();
+  glTranslated(centre[0], centre[1], centre[2]);
   if (!call_shape(unit_shape::sphere, sl, st, filled, radius, radius)) {
     gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
     gluSphere(quadric_, radius, slices, stacks);
@@ -144,17 +173,25 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   if (!quadric_) return;
   double angle, ax, ay, distance;
   CalcCyllinder(start, toward, angle, ax, ay, distance);
-  glPushMatrix();
-  glTranslated(start[0], start[1], start[2]);
-  glRotated(angle, ax, ay, 0);
   // Along a filled cylinder or cone the normals do not change, so one stack
   // shades exactly as many do; in line style the stacks are visible rings.
   const int rings = filled ? 1 : stacks;
   set_culling(false);
   const bool unit = top_radius == base_radius || top_radius == 0;
-  const unit_shape shape = top_radius == 0 ? unit_shape::cone : unit_shape::cylinder;
-  // Cylinders keep their facets: a thin bond shades across its width.
-  if (!unit || !call_shape(shape, slices, rings, filled, base_radius, length)) {
+  const bool cone = top_radius == 0;
+  // A thin bond shades across its width: it keeps its slices unless the
+  // scene is crowded.
+  if (crowded_ && lists_ && filled && unit && proper_scale(base_radius, length)) {
+    double rotation[9];
+    rotation_matrix(angle, ax, ay, rotation);
+    const int sl = quality(base_radius, slices, rings).first;
+    draw_placed_mesh(meshes_.cylinder(cone, sl, rings), base_radius, length, rotation, start, color_);
+    return;
+  }
+  glPushMatrix();
+  glTranslated(start[0], start[1], start[2]);
+  glRotated(angle, ax, ay, 0);
+  if (!unit || !call_shape(cone ? unit_shape::cone : unit_shape::cylinder, slices, rings, filled, base_radius, length)) {
     gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
     gluCylinder(quadric_, base_radius, top_radius, length, slices, rings);
   }

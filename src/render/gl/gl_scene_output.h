@@ -1,19 +1,24 @@
 // Replays the scene traversal into OpenGL immediate mode (inside a display
 // list or directly), with GLU quadrics for spheres and cylinders, or, given
-// shape lists, with the list of a unit shape called with a transform; filled
-// spheres that cover only a few pixels on the screen then take fewer facets.
+// shape lists (when the scene list is compiled), with the list of a unit
+// shape called with a transform; filled spheres that cover only a few pixels
+// on the screen then take fewer facets. In a crowded scene filled spheres,
+// cylinders and cones go as vertices already in place instead (runs of them
+// become one draw), with as few facets as their size on the screen allows.
 #pragma once
 
 #include <GL/glu.h>
 
+#include "render/gl/shape_meshes.h"
 #include "render/gl/shape_lists.h"
 #include "render/scene_output.h"
 
 class GlSceneOutput final : public SceneOutput {
  public:
   // `lists` (may be null) must have been prepared for the subdivisions the
-  // scene uses; shapes without a list are drawn with the quadric.
-  explicit GlSceneOutput(const shape_lists_t* lists = nullptr);
+  // scene uses; shapes without a list are drawn with the quadric. A crowded
+  // scene's shapes take fewer facets (see reduced_quality).
+  explicit GlSceneOutput(const shape_lists_t* lists = nullptr, bool crowded = false);
   ~GlSceneOutput() override;
   GlSceneOutput(const GlSceneOutput&) = delete;
   GlSceneOutput& operator=(const GlSceneOutput&) = delete;
@@ -47,8 +52,13 @@ class GlSceneOutput final : public SceneOutput {
   // The subdivision of a filled shape of `radius` (its reduction noted).
   std::pair<int, int> quality(double radius, int slices, int stacks);
 
-  const shape_lists_t* lists_;
   void set_culling(bool on);
+
+  const shape_lists_t* lists_;
+  bool crowded_;
+  unit_meshes_t meshes_;
+  // The colour last set, as OpenGL holds it (alpha 1 when not given).
+  color_t color_{1, 1, 1, 1};
 
   double pixels_per_unit_ = 0, largest_reduced_ = 0;
   // Whether the current colour is opaque and depth is written: filled

@@ -23,6 +23,7 @@ struct scene_gl_state_t {
   GLuint list = 0;
   shape_lists_t shapes;
   double pixels_per_unit = 0, largest_reduced = 0;
+  bool crowded = false;
 };
 scene_gl_state_t gl_state;
 
@@ -96,23 +97,25 @@ void mivor_draw_3d() {
     gl_state.shapes.prepare(quadric, scene_state.slices, scene_state.stacks);
     gluDeleteQuadric(quadric);
   }
-  GlSceneOutput out(&gl_state.shapes);
+  GlSceneOutput out(&gl_state.shapes, m->natom() >= crowded_scene_atoms);
   glNewList(gl_state.list, GL_COMPILE_AND_EXECUTE);
   draw_scene(out);
   out.end_scene();
   glEndList();
   gl_state.pixels_per_unit = out.pixels_per_unit();
   gl_state.largest_reduced = out.largest_reduced_pixels();
+  gl_state.crowded = m->natom() >= crowded_scene_atoms;
 }
 
 namespace {
 
-// Whether the view now shows a shape that was given fewer facets at more
-// pixels than that allows: the list is then compiled anew (zooming in on a
-// large molecule).
+// Whether the view has been zoomed in so far that shapes given fewer facets
+// now show them: the list is then compiled anew (zooming in on a large
+// molecule).
 bool zoomed_past_reduced_shapes() {
   if (!(gl_state.largest_reduced > 0) || !(gl_state.pixels_per_unit > 0)) return false;
-  return gl_state.largest_reduced * current_pixels_per_unit() / gl_state.pixels_per_unit >= small_shape_pixels;
+  const double zoom = current_pixels_per_unit() / gl_state.pixels_per_unit;
+  return gl_state.crowded ? zoom >= zoom_for_more_facets : gl_state.largest_reduced * zoom >= small_shape_pixels;
 }
 
 }  // namespace

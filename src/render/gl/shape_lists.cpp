@@ -1,12 +1,21 @@
 #include "render/gl/shape_lists.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
-std::pair<int, int> reduced_quality(double pixels, int slices, int stacks) {
-  if (!(pixels < small_shape_pixels)) return {slices, stacks};
-  if (pixels < 1) return {std::min(slices, 6), std::min(stacks, 4)};
-  return {std::min(slices, 10), std::min(stacks, 7)};
+std::pair<int, int> reduced_quality(double pixels, int slices, int stacks, bool crowded) {
+  if (!crowded) {
+    if (!(pixels < small_shape_pixels)) return {slices, stacks};
+    if (pixels < 1) return {std::min(slices, 6), std::min(stacks, 4)};
+    return {std::min(slices, 10), std::min(stacks, 7)};
+  }
+  // A chord of a circle of radius r over angle 2π/n strays r(1 − cos(π/n)).
+  if (!(pixels > facet_error_pixels)) return {std::min(slices, 4), std::min(stacks, 3)};
+  const double needed = std::ceil(3.14159265358979323846 / std::acos(1 - facet_error_pixels / pixels));
+  if (!(needed < slices)) return {slices, stacks};
+  const int n = std::max(4, static_cast<int>(needed));
+  return {std::min(slices, n), std::min(stacks, std::max(3, (n + 1) / 2))};
 }
 
 void shape_lists_t::make(GLUquadric* quadric, unit_shape shape, int slices, int stacks, bool filled) {
@@ -28,7 +37,8 @@ void shape_lists_t::make(GLUquadric* quadric, unit_shape shape, int slices, int 
 // reduced subdivisions) and line spheres of the selected atoms (20 × 20)
 // and of a selected decoration sphere; decoration spheres at twice the
 // counts; filled sticks and cones (one stack: along them the normals don't
-// change) and line ones.
+// change) and line ones. A crowded scene draws its filled shapes as
+// vertices in place instead.
 void shape_lists_t::prepare(GLUquadric* quadric, int slices, int stacks) {
   for (const auto& [sl, st] : {std::make_pair(slices, stacks), reduced_quality(1.5, slices, stacks),
                                reduced_quality(0.5, slices, stacks), std::make_pair(2 * slices, 2 * stacks)})

@@ -1,8 +1,9 @@
 // Display lists of the unit shapes the scene is made of: a sphere of radius
 // 1, a cylinder of radius 1 and length 1 and a cone from radius 1 to 0, one
 // list per subdivision and style, called with a transform that gives each
-// atom or bond its place and size. Made outside any other list (OpenGL
-// lists can't be made while one is compiled), for the current context.
+// atom or bond its place and size; and the subdivision of filled shapes by
+// their size on the screen. Made outside any other list (OpenGL lists can't
+// be made while one is compiled), for the current context.
 #pragma once
 
 #include <GL/glu.h>
@@ -35,6 +36,20 @@ class shape_lists_t {
 // subdivision fall within a pixel or two of each other.
 constexpr double small_shape_pixels = 2.0;
 
-// The subdivision of a filled sphere of radius `pixels` on the screen
-// (slices, stacks): the given one, or fewer facets when it is small.
-std::pair<int, int> reduced_quality(double pixels, int slices, int stacks);
+// A scene of at least this many atoms is crowded: its filled spheres and
+// cylinders are given only as many slices as keep their outlines within
+// facet_error_pixels of the true circle (at the default 15 slices, those of
+// a radius under about 11 pixels take fewer). The highlights of small atoms
+// then shade a little differently, which smaller scenes (all the examples)
+// are spared: they are drawn quickly enough with every facet.
+constexpr int crowded_scene_atoms = 1000;
+constexpr double facet_error_pixels = 0.25;
+// A scene with fewer-faceted shapes is compiled anew when a zoom has made it
+// this much larger, or made a reduced shape of a scene that isn't crowded
+// larger than small_shape_pixels: their facets would then show.
+constexpr double zoom_for_more_facets = 1.5;
+
+// The subdivision (slices, stacks) of a filled shape of radius `pixels` on
+// the screen, never more than asked for. In a crowded scene, stacks half the
+// slices (the same angle per step), at least 4 slices and 3 stacks.
+std::pair<int, int> reduced_quality(double pixels, int slices, int stacks, bool crowded = false);

@@ -128,3 +128,63 @@ TEST(ShapeLists, OnlyOpaqueSpheresHaveTheirBackFacesCulled) {
 }
 
 }  // namespace
+
+namespace {
+
+// A lit scene of a sphere, a bond and a cone, with the output given.
+std::vector<unsigned char> shapes_drawn_by(GlSceneOutput& out) {
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glRotated(30, 1, 0.5, 0);
+  out.color({0.2f, 0.6f, 0.9f, 1}, false);
+  out.sphere({-0.4, 0.2, 0}, 0.45, 15, 15, true);
+  out.color({0.9f, 0.3f, 0.2f, 1}, false);
+  out.cylinder({-0.4, 0.2, 0}, {0.6, -0.5, 0.3}, 0.25, 0.25, 1.2, 15, 15, true);
+  out.cylinder({0.3, 0.5, -0.2}, {0.9, 0.7, 0.4}, 0.3, 0, 0.5, 15, 15, true);
+  out.end_scene();
+  glLoadIdentity();
+  return frame_pixels();
+}
+
+}  // namespace
+
+// A crowded scene draws its filled shapes as vertices already in place:
+// where they are large enough to keep every facet, the picture is the
+// quadrics' to the pixel (same vertices, normals, winding and cut of each
+// quad); the smaller they are, the fewer facets.
+TEST(ShapeLists, ACrowdedSceneDrawsTheQuadricsPicturesFromPlacedVertices) {
+  EXPECT_EQ(reduced_quality(20, 15, 15, true), std::make_pair(15, 15));
+  EXPECT_EQ(reduced_quality(4.5, 15, 15, true), std::make_pair(10, 5));
+  EXPECT_EQ(reduced_quality(0.2, 15, 15, true), std::make_pair(4, 3));
+  EXPECT_EQ(reduced_quality(4.5, 8, 4, true), std::make_pair(8, 4));
+
+  OffscreenContext context;
+  OffscreenFramebuffer frame(size, size);
+  if (!context || !frame) GTEST_SKIP() << "no offscreen OpenGL context";
+  scene_gl_state();
+  look(1);
+  shape_lists_t lists;
+  GLUquadric* quadric = gluNewQuadric();
+  lists.prepare(quadric, 15, 15);
+  gluDeleteQuadric(quadric);
+  std::vector<unsigned char> quadrics, placed;
+  {
+    GlSceneOutput out;
+    quadrics = shapes_drawn_by(out);
+  }
+  {
+    GlSceneOutput out(&lists, true);
+    placed = shapes_drawn_by(out);
+    EXPECT_EQ(out.largest_reduced_pixels(), 0);
+  }
+  EXPECT_EQ(placed, quadrics);
+  // Seen from far away, the sphere takes fewer facets and still shows.
+  look(5);
+  GlSceneOutput far(&lists, true);
+  const std::vector<unsigned char> small = shapes_drawn_by(far);
+  EXPECT_GT(far.largest_reduced_pixels(), 1);
+  int lit = 0;
+  for (size_t k = 0; k < small.size(); k += 4) lit += small[k] || small[k + 1] || small[k + 2];
+  EXPECT_GT(lit, 100);
+  lists.release();
+}
