@@ -60,7 +60,9 @@ double current_pixels_per_unit() {
 
 GlSceneOutput::GlSceneOutput(const shape_lists_t* lists, bool crowded)
     : lists_(lists),
-      crowded_(crowded), pixels_per_unit_(lists ? current_pixels_per_unit() : 0.0), quadric_(gluNewQuadric()) {}
+      crowded_(crowded),
+      pixels_per_unit_(lists ? current_pixels_per_unit() : 0.0),
+      quadric_(gluNewQuadric()) {}
 
 bool GlSceneOutput::call_shape(unit_shape shape, int slices, int stacks, bool filled, double sxy, double sz) {
   if (!lists_ || !proper_scale(sxy, sz)) return false;
@@ -191,7 +193,8 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   glPushMatrix();
   glTranslated(start[0], start[1], start[2]);
   glRotated(angle, ax, ay, 0);
-  if (!unit || !call_shape(cone ? unit_shape::cone : unit_shape::cylinder, slices, rings, filled, base_radius, length)) {
+  if (!unit ||
+      !call_shape(cone ? unit_shape::cone : unit_shape::cylinder, slices, rings, filled, base_radius, length)) {
     gluQuadricDrawStyle(quadric_, filled ? GLU_FILL : GLU_LINE);
     gluCylinder(quadric_, base_radius, top_radius, length, slices, rings);
   }

@@ -9,8 +9,8 @@
 
 #include <GL/glu.h>
 
-#include "render/gl/shape_meshes.h"
 #include "render/gl/shape_lists.h"
+#include "render/gl/shape_meshes.h"
 #include "render/scene_output.h"
 
 class GlSceneOutput final : public SceneOutput {
