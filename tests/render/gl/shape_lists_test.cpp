@@ -38,6 +38,15 @@ std::vector<unsigned char> frame_pixels() {
   return p;
 }
 
+// The lists of the default subdivision, for the current context.
+shape_lists_t prepared_lists() {
+  shape_lists_t lists;
+  GLUquadric* quadric = gluNewQuadric();
+  lists.prepare(quadric, 15, 15);
+  gluDeleteQuadric(quadric);
+  return lists;
+}
+
 TEST(ShapeLists, SmallSpheresTakeFewerFacetsUntilAZoomMakesThemLarger) {
   EXPECT_EQ(reduced_quality(10, 15, 15), std::make_pair(15, 15));
   EXPECT_EQ(reduced_quality(1.5, 15, 15), std::make_pair(10, 7));
@@ -59,10 +68,7 @@ TEST(ShapeLists, SmallSpheresTakeFewerFacetsUntilAZoomMakesThemLarger) {
   // pixel and is reduced; on 2 Å it covers 17 pixels and is not.
   look(100);
   {
-    shape_lists_t lists;
-    GLUquadric* quadric = gluNewQuadric();
-    lists.prepare(quadric, 15, 15);
-    gluDeleteQuadric(quadric);
+    shape_lists_t lists = prepared_lists();
     GlSceneOutput small(&lists);
     EXPECT_NEAR(small.pixels_per_unit(), 0.6, 1e-6);
     small.sphere({0, 0, 0}, 0.28, 15, 15, true);
@@ -163,10 +169,7 @@ TEST(ShapeLists, ACrowdedSceneDrawsTheQuadricsPicturesFromPlacedVertices) {
   if (!context || !frame) GTEST_SKIP() << "no offscreen OpenGL context";
   scene_gl_state();
   look(1);
-  shape_lists_t lists;
-  GLUquadric* quadric = gluNewQuadric();
-  lists.prepare(quadric, 15, 15);
-  gluDeleteQuadric(quadric);
+  shape_lists_t lists = prepared_lists();
   std::vector<unsigned char> quadrics, placed;
   {
     GlSceneOutput out;
