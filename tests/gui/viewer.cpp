@@ -48,7 +48,15 @@ Display* x_display() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
 }  // namespace
 
 Viewer& Viewer::get() {
+  // The viewer lives until the process ends (its window can't be torn down
+  // and made again); its folder goes when the process exits, so that test
+  // runs leave nothing behind in the temporary folder.
   static Viewer* viewer = new Viewer();
+  static const bool cleanup = std::atexit([] {
+    std::error_code ec;
+    std::filesystem::remove_all(viewer->dir().path(), ec);
+  }) == 0;
+  (void)cleanup;
   return *viewer;
 }
 
