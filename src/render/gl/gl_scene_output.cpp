@@ -128,22 +128,6 @@ void GlSceneOutput::depth_mask(bool on) {
 
 namespace {
 
-// The matrix of glRotated(degrees, ax, ay, 0), row-major.
-void rotation_matrix(double degrees, double ax, double ay, double r[9]) {
-  const double length = std::sqrt(ax * ax + ay * ay);
-  const double a = degrees * 3.14159265358979323846 / 180, c = std::cos(a), s = std::sin(a);
-  const double x = length > 0 ? ax / length : 0, y = length > 0 ? ay / length : 0;
-  r[0] = x * x * (1 - c) + c;
-  r[1] = x * y * (1 - c);
-  r[2] = y * s;
-  r[3] = x * y * (1 - c);
-  r[4] = y * y * (1 - c) + c;
-  r[5] = -x * s;
-  r[6] = -y * s;
-  r[7] = x * s;
-  r[8] = c;
-}
-
 constexpr double no_rotation[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 
 }  // namespace
@@ -157,7 +141,7 @@ void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int st
   // seen through or doesn't write depth.
   // Culling stays on from one such sphere to the next.
   set_culling(filled && opaque_ && depth_written_);
-  if (crowded_ && lists_ && filled && proper_scale(radius, radius)) {
+  if (crowded_ && lists_ && filled && sl <= placed_mesh_slices && proper_scale(radius, radius)) {
     draw_placed_mesh(meshes_.sphere(sl, st), radius, radius, no_rotation, centre, color_);
     return;
   }
@@ -183,10 +167,10 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   const bool cone = top_radius == 0;
   // A thin bond shades across its width: it keeps its slices unless the
   // scene is crowded.
-  if (crowded_ && lists_ && filled && unit && proper_scale(base_radius, length)) {
+  const int sl = crowded_ && lists_ && filled ? quality(base_radius, slices, rings).first : slices;
+  if (crowded_ && lists_ && filled && unit && sl <= placed_mesh_slices && proper_scale(base_radius, length)) {
     double rotation[9];
-    rotation_matrix(angle, ax, ay, rotation);
-    const int sl = quality(base_radius, slices, rings).first;
+    rotation_of(angle, ax, ay, rotation);
     draw_placed_mesh(meshes_.cylinder(cone, sl, rings), base_radius, length, rotation, start, color_);
     return;
   }

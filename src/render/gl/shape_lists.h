@@ -36,14 +36,16 @@ class shape_lists_t {
 // subdivision fall within a pixel or two of each other.
 constexpr double small_shape_pixels = 2.0;
 
-// A scene of at least this many atoms is crowded: its filled spheres and
-// cylinders are given only as many slices as keep their outlines within
-// facet_error_pixels of the true circle (at the default 15 slices, those of
-// a radius under about 11 pixels take fewer). The highlights of small atoms
-// then shade a little differently, which smaller scenes (all the examples)
-// are spared: they are drawn quickly enough with every facet.
+// A scene of at least this many atoms is crowded: its small filled spheres
+// and cylinders are given only as many slices as keep their outlines within
+// facet_error_pixels of the true circle, when that is at most
+// placed_mesh_slices (a radius up to about 5 pixels); they are drawn as
+// vertices in place, the larger ones from their lists with every facet. The
+// highlights of small atoms then shade a little differently, which smaller
+// scenes (all the examples) are spared: they are drawn quickly enough.
 constexpr int crowded_scene_atoms = 1000;
 constexpr double facet_error_pixels = 0.25;
+constexpr int placed_mesh_slices = 10;
 // A scene with fewer-faceted shapes is compiled anew when a zoom has made it
 // this much larger, or made a reduced shape of a scene that isn't crowded
 // larger than small_shape_pixels: their facets would then show.

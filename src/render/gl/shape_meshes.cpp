@@ -120,6 +120,21 @@ void draw_placed_mesh(const unit_mesh_t& mesh, double sxy, double sz, const doub
   glEnd();
 }
 
+void rotation_of(double degrees, double ax, double ay, double r[9]) {
+  const double length = std::sqrt(ax * ax + ay * ay);
+  const double a = degrees * pi / 180, c = std::cos(a), s = std::sin(a);
+  const double x = length > 0 ? ax / length : 0, y = length > 0 ? ay / length : 0;
+  r[0] = x * x * (1 - c) + c;
+  r[1] = x * y * (1 - c);
+  r[2] = y * s;
+  r[3] = x * y * (1 - c);
+  r[4] = y * y * (1 - c) + c;
+  r[5] = -x * s;
+  r[6] = -y * s;
+  r[7] = x * s;
+  r[8] = c;
+}
+
 const unit_mesh_t& unit_meshes_t::sphere(int slices, int stacks) {
   auto [it, added] = meshes_.try_emplace({0, slices, stacks});
   if (added) it->second = unit_sphere_mesh(slices, stacks);

@@ -36,6 +36,9 @@ unit_mesh_t unit_cylinder_mesh(bool cone, int slices, int stacks);
 void draw_placed_mesh(const unit_mesh_t& mesh, double sxy, double sz, const double rotation[9], const vec3& origin,
                       const color_t& rgba);
 
+// The matrix of glRotated(degrees, ax, ay, 0), row-major.
+void rotation_of(double degrees, double ax, double ay, double rotation[9]);
+
 // The unit meshes by shape and subdivision, made when first asked for.
 class unit_meshes_t {
  public:

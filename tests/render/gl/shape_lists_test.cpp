@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "molecule/elements.h"
@@ -15,6 +16,7 @@
 #include "render/gl/gl_scene_output.h"
 #include "render/gl/offscreen_context.h"
 #include "render/gl/scene_gl.h"
+#include "render/gl/shape_meshes.h"
 #include "render/scene.h"
 #include "support/recording_notifier.h"
 
@@ -137,29 +139,58 @@ TEST(ShapeLists, OnlyOpaqueSpheresHaveTheirBackFacesCulled) {
 
 namespace {
 
-// A lit scene of a sphere, a bond and a cone, with the output given.
-std::vector<unsigned char> shapes_drawn_by(GlSceneOutput& out) {
+// A lit sphere, bond and cone of `slices`, drawn by the GLU quadrics or
+// from the unit meshes placed on the processor.
+std::vector<unsigned char> shapes_drawn(bool placed, int slices) {
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glRotated(30, 1, 0.5, 0);
-  out.color({0.2f, 0.6f, 0.9f, 1}, false);
-  out.sphere({-0.4, 0.2, 0}, 0.45, 15, 15, true);
-  out.color({0.9f, 0.3f, 0.2f, 1}, false);
-  out.cylinder({-0.4, 0.2, 0}, {0.6, -0.5, 0.3}, 0.25, 0.25, 1.2, 15, 15, true);
-  out.cylinder({0.3, 0.5, -0.2}, {0.9, 0.7, 0.4}, 0.3, 0, 0.5, 15, 15, true);
-  out.end_scene();
+  GLUquadric* quadric = gluNewQuadric();
+  const int stacks = std::max(3, (slices + 1) / 2);
+  const double none[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+  const color_t blue{0.2f, 0.6f, 0.9f, 1}, red{0.9f, 0.3f, 0.2f, 1};
+  glEnable(GL_CULL_FACE);
+  glColor4f(blue.red, blue.green, blue.blue, 1);
+  if (placed) {
+    draw_placed_mesh(unit_sphere_mesh(slices, stacks), 0.45, 0.45, none, {-0.4, 0.2, 0}, blue);
+  } else {
+    glPushMatrix();
+    glTranslated(-0.4, 0.2, 0);
+    gluSphere(quadric, 0.45, slices, stacks);
+    glPopMatrix();
+  }
+  glDisable(GL_CULL_FACE);
+  glColor4f(red.red, red.green, red.blue, 1);
+  // A bond along a turned axis, and a cone.
+  for (const bool cone : {false, true}) {
+    const double angle = cone ? 75 : 130, ax = cone ? 0.3 : -0.6, ay = cone ? -1 : 0.5;
+    const double radius = cone ? 0.3 : 0.2, length = cone ? 0.5 : 1.1;
+    if (placed) {
+      double turn[9];
+      rotation_of(angle, ax, ay, turn);
+      draw_placed_mesh(unit_cylinder_mesh(cone, slices, 1), radius, length, turn, {-0.4, 0.2, 0}, red);
+    } else {
+      glPushMatrix();
+      glTranslated(-0.4, 0.2, 0);
+      glRotated(angle, ax, ay, 0);
+      gluCylinder(quadric, radius, cone ? 0 : radius, length, slices, 1);
+      glPopMatrix();
+    }
+  }
+  gluDeleteQuadric(quadric);
   glLoadIdentity();
   return frame_pixels();
 }
 
 }  // namespace
 
-// A crowded scene draws its filled shapes as vertices already in place:
-// where they are large enough to keep every facet, the picture is the
-// quadrics' to the pixel (same vertices, normals, winding and cut of each
-// quad); the smaller they are, the fewer facets.
-TEST(ShapeLists, ACrowdedSceneDrawsTheQuadricsPicturesFromPlacedVertices) {
+// The small shapes of a crowded scene take fewer facets and are drawn from
+// unit meshes placed on the processor: those draw the quadrics' picture to
+// the pixel (same vertices, normals, winding and cut of each quad), at every
+// subdivision; and such a scene is drawn from them.
+TEST(ShapeLists, ACrowdedSceneDrawsItsSmallShapesAsTheQuadricsWouldFromPlacedVertices) {
   EXPECT_EQ(reduced_quality(20, 15, 15, true), std::make_pair(15, 15));
+  EXPECT_EQ(reduced_quality(8, 15, 15, true), std::make_pair(15, 15));  // would need 13: its list
   EXPECT_EQ(reduced_quality(4.5, 15, 15, true), std::make_pair(10, 5));
   EXPECT_EQ(reduced_quality(0.2, 15, 15, true), std::make_pair(4, 3));
   EXPECT_EQ(reduced_quality(4.5, 8, 4, true), std::make_pair(8, 4));
@@ -169,25 +200,20 @@ TEST(ShapeLists, ACrowdedSceneDrawsTheQuadricsPicturesFromPlacedVertices) {
   if (!context || !frame) GTEST_SKIP() << "no offscreen OpenGL context";
   scene_gl_state();
   look(1);
+  for (int slices : {4, 10, 15}) EXPECT_EQ(shapes_drawn(true, slices), shapes_drawn(false, slices)) << slices;
+
+  // Far away, the atom of a crowded scene is reduced and drawn.
   shape_lists_t lists = prepared_lists();
-  std::vector<unsigned char> quadrics, placed;
-  {
-    GlSceneOutput out;
-    quadrics = shapes_drawn_by(out);
-  }
-  {
-    GlSceneOutput out(&lists, true);
-    placed = shapes_drawn_by(out);
-    EXPECT_EQ(out.largest_reduced_pixels(), 0);
-  }
-  EXPECT_EQ(placed, quadrics);
-  // Seen from far away, the sphere takes fewer facets and still shows.
-  look(5);
+  look(6);
   GlSceneOutput far(&lists, true);
-  const std::vector<unsigned char> small = shapes_drawn_by(far);
-  EXPECT_GT(far.largest_reduced_pixels(), 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  far.color({0.2f, 0.6f, 0.9f, 1}, false);
+  far.sphere({0, 0, 0}, 0.45, 15, 15, true);
+  far.end_scene();
+  EXPECT_GT(far.largest_reduced_pixels(), 4);
+  const std::vector<unsigned char> small = frame_pixels();
   int lit = 0;
   for (size_t k = 0; k < small.size(); k += 4) lit += small[k] || small[k + 1] || small[k + 2];
-  EXPECT_GT(lit, 100);
+  EXPECT_GT(lit, 40);
   lists.release();
 }
