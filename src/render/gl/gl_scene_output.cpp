@@ -141,7 +141,8 @@ void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int st
   // seen through or doesn't write depth.
   // Culling stays on from one such sphere to the next.
   set_culling(filled && opaque_ && depth_written_);
-  if (crowded_ && lists_ && filled && sl <= placed_mesh_slices && proper_scale(radius, radius)) {
+  if (crowded_ && lists_ && filled && sl <= placed_mesh_slices && st <= placed_mesh_slices &&
+      proper_scale(radius, radius)) {
     draw_placed_mesh(meshes_.sphere(sl, st), radius, radius, no_rotation, centre, color_);
     return;
   }
