@@ -73,6 +73,10 @@ bool GlSceneOutput::call_shape(unit_shape shape, int slices, int stacks, bool fi
   return true;
 }
 
+bool GlSceneOutput::placed(bool filled, int slices, int stacks) const {
+  return crowded_ && lists_ && filled && slices <= placed_mesh_slices && stacks <= placed_mesh_slices;
+}
+
 std::pair<int, int> GlSceneOutput::quality(double radius, int slices, int stacks) {
   const double pixels = radius * pixels_per_unit_;
   const std::pair<int, int> q = reduced_quality(pixels, slices, stacks, crowded_);
@@ -141,8 +145,7 @@ void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int st
   // seen through or doesn't write depth.
   // Culling stays on from one such sphere to the next.
   set_culling(filled && opaque_ && depth_written_);
-  if (crowded_ && lists_ && filled && sl <= placed_mesh_slices && st <= placed_mesh_slices &&
-      proper_scale(radius, radius)) {
+  if (placed(filled, sl, st) && proper_scale(radius, radius)) {
     draw_placed_mesh(meshes_.sphere(sl, st), radius, radius, no_rotation, centre, color_);
     return;
   }
@@ -169,7 +172,7 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   // A thin bond shades across its width: it keeps its slices unless the
   // scene is crowded.
   const int sl = crowded_ && lists_ && filled ? quality(base_radius, slices, rings).first : slices;
-  if (crowded_ && lists_ && filled && unit && sl <= placed_mesh_slices && proper_scale(base_radius, length)) {
+  if (unit && placed(filled, sl, rings) && proper_scale(base_radius, length)) {
     double rotation[9];
     rotation_of(angle, ax, ay, rotation);
     draw_placed_mesh(meshes_.cylinder(cone, sl, rings), base_radius, length, rotation, start, color_);

@@ -51,6 +51,8 @@ class GlSceneOutput final : public SceneOutput {
   // Calls the list of a unit shape scaled by (sxy, sxy, sz), when there is
   // one and the scale is a proper one.
   bool call_shape(unit_shape shape, int slices, int stacks, bool filled, double sxy, double sz);
+  // Whether a shape of this style and subdivision goes as vertices in place.
+  bool placed(bool filled, int slices, int stacks) const;
   // The subdivision of a filled shape of `radius` (its reduction noted).
   std::pair<int, int> quality(double radius, int slices, int stacks);
 

@@ -97,14 +97,15 @@ void mivor_draw_3d() {
     gl_state.shapes.prepare(quadric, scene_state.slices, scene_state.stacks);
     gluDeleteQuadric(quadric);
   }
-  GlSceneOutput out(&gl_state.shapes, m->natom() >= crowded_scene_atoms);
+  const bool crowded = m->natom() >= crowded_scene_atoms;
+  GlSceneOutput out(&gl_state.shapes, crowded);
   glNewList(gl_state.list, GL_COMPILE_AND_EXECUTE);
   draw_scene(out);
   out.end_scene();
   glEndList();
   gl_state.pixels_per_unit = out.pixels_per_unit();
   gl_state.largest_reduced = out.largest_reduced_pixels();
-  gl_state.crowded = m->natom() >= crowded_scene_atoms;
+  gl_state.crowded = crowded;
 }
 
 namespace {

@@ -37,7 +37,7 @@ void shape_lists_t::make(GLUquadric* quadric, unit_shape shape, int slices, int 
 // reduced subdivisions) and line spheres of the selected atoms (20 × 20)
 // and of a selected decoration sphere; decoration spheres at twice the
 // counts; filled sticks and cones (one stack: along them the normals don't
-// change) and line ones. A crowded scene draws its filled shapes as
+// change) and line ones. A crowded scene draws its small filled shapes as
 // vertices in place instead.
 void shape_lists_t::prepare(GLUquadric* quadric, int slices, int stacks) {
   for (const auto& [sl, st] : {std::make_pair(slices, stacks), reduced_quality(1.5, slices, stacks),
