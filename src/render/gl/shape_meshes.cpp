@@ -12,16 +12,40 @@ void push3(std::vector<float>& v, double x, double y, double z) {
   v.push_back(static_cast<float>(z));
 }
 
-// The triangles of a fan around vertices[0].
-void add_fan(unit_mesh_t& mesh, const std::vector<std::uint32_t>& v) {
-  for (std::size_t k = 1; k + 1 < v.size(); ++k) mesh.triangles.insert(mesh.triangles.end(), {v[0], v[k], v[k + 1]});
+// The mesh is one triangle strip: a strip's triangle k is (w[k], w[k+1],
+// w[k+2]) for even k and (w[k+1], w[k], w[k+2]) for odd k, so a run of
+// strips joins into one with repeated vertices (triangles of no area,
+// which draw nothing) and every shape of a list is one draw.
+
+// Appends `run`, a strip meant to start at an even place, after the strip
+// so far: the last vertex and the run's first repeated, once more when the
+// run would otherwise start at an odd place.
+void append_run(std::vector<std::uint32_t>& strip, const std::vector<std::uint32_t>& run) {
+  if (run.empty()) return;
+  if (!strip.empty()) {
+    strip.insert(strip.end(), {strip.back(), run.front()});
+    if (strip.size() % 2) strip.push_back(run.front());
+  }
+  strip.insert(strip.end(), run.begin(), run.end());
 }
 
-// The triangles of a quad strip: quad k of (s0, s1, s2, s3) = vertices
-// 2k … 2k + 3 is cut along s0–s3.
+// A quad strip (s0, s1, s2, s3, …) as OpenGL cuts it: quad k of vertices
+// 2k … 2k + 3 into (s2, s0, s3) and (s0, s1, s3). As a triangle strip that
+// is (s1, s1, s0, s3, s2, s5, s4, …): the same triangles, each turned the
+// same way, the first of each quad starting at another corner.
 void add_quad_strip(unit_mesh_t& mesh, const std::vector<std::uint32_t>& v) {
-  for (std::size_t k = 0; k + 3 < v.size(); k += 2)
-    mesh.triangles.insert(mesh.triangles.end(), {v[k + 2], v[k], v[k + 3], v[k], v[k + 1], v[k + 3]});
+  if (v.size() < 4) return;
+  std::vector<std::uint32_t> run{v[1]};
+  for (std::size_t k = 0; k + 1 < v.size(); k += 2) run.insert(run.end(), {v[k + 1], v[k]});
+  append_run(mesh.strip, run);
+}
+
+// A fan around v[0]: the quad strip (c, v1, c, v2, …) whose every other
+// triangle has no area.
+void add_fan(unit_mesh_t& mesh, const std::vector<std::uint32_t>& v) {
+  std::vector<std::uint32_t> pairs;
+  for (std::size_t k = 1; k < v.size(); ++k) pairs.insert(pairs.end(), {v[0], v[k]});
+  add_quad_strip(mesh, pairs);
 }
 
 }  // namespace
@@ -111,9 +135,9 @@ void draw_placed_mesh(const unit_mesh_t& mesh, double sxy, double sz, const doub
     normals[3 * k + 1] = static_cast<float>(r[3] * u + r[4] * v + r[5] * w);
     normals[3 * k + 2] = static_cast<float>(r[6] * u + r[7] * v + r[8] * w);
   }
-  glBegin(GL_TRIANGLES);
+  glBegin(GL_TRIANGLE_STRIP);
   glColor4f(rgba.red, rgba.green, rgba.blue, rgba.alpha);
-  for (std::uint32_t k : mesh.triangles) {
+  for (std::uint32_t k : mesh.strip) {
     glNormal3fv(&normals[3 * k]);
     glVertex3fv(&points[3 * k]);
   }

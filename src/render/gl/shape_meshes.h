@@ -16,14 +16,16 @@
 #include "molecule/types.h"
 
 // A unit sphere (radius 1), cylinder (radius 1, length 1 along +z) or cone
-// (radius 1 to 0): vertices and the triangles that join them, outer faces
-// counter-clockwise. The triangles are those OpenGL cuts the quadric's fans
-// and quad strips into (each quad along the same diagonal), and they go in
-// the same order, so that the shading is the quadric's; all of one mode,
-// the shapes of a list join into one draw.
+// (radius 1 to 0): vertices, and one triangle strip through them whose
+// triangles are those OpenGL cuts the quadric's fans and quad strips into
+// (each quad along the same diagonal), outer faces counter-clockwise, quad
+// after quad in the quadric's order, so that the shading is the quadric's.
+// A strip sends half as many vertices as separate triangles would (the
+// list's compile costs about that much per vertex sent), and the strips of
+// a list join into one draw.
 struct unit_mesh_t {
   std::vector<float> points, normals;  // three per vertex
-  std::vector<std::uint32_t> triangles;
+  std::vector<std::uint32_t> strip;
 };
 
 unit_mesh_t unit_sphere_mesh(int slices, int stacks);
