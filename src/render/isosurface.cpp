@@ -320,6 +320,30 @@ void classify_plane(const field_t& L, const classifier_t& test, int x, plane_t& 
   }
 }
 
+// The edges each row of the table crosses, each once, in the order the row
+// first names them: a cube looks up each of its edge points once however
+// many of its triangles share it.
+struct case_edges_t {
+  uint8_t count = 0;
+  uint8_t edge[12] = {};
+};
+
+const std::array<case_edges_t, 256>& edges_of_case() {
+  static const std::array<case_edges_t, 256> table = [] {
+    std::array<case_edges_t, 256> t{};
+    for (size_t c = 0; c < t.size(); ++c) {
+      unsigned seen = 0;
+      for (int i = 0; cases[c][i] != -1; ++i)
+        if (!(seen >> cases[c][i] & 1)) {
+          seen |= 1u << cases[c][i];
+          t[c].edge[t[c].count++] = static_cast<uint8_t>(cases[c][i]);
+        }
+    }
+    return t;
+  }();
+  return table;
+}
+
 // Triangles of each row of the table.
 const std::array<uint8_t, 256>& triangles_of_case() {
   static const std::array<uint8_t, 256> table = [] {
@@ -432,11 +456,13 @@ uint32_t edge_point_number(const field_t& L, const crossing_cube_t& cube, int ed
 // triangles it gives.
 void find_edge_points(const field_t& L, pass_t& pass, size_t begin, size_t end, std::vector<uint32_t>& slots) {
   const uint32_t rows = static_cast<uint32_t>(L.n[1] - 1);
+  const std::array<case_edges_t, 256>& edges_of = edges_of_case();
   for (size_t c = begin; c < end; ++c) {
     const crossing_cube_t cube = pass.cubes[c];
     const int32_t* row = cases[cube.index];
+    const case_edges_t& edges = edges_of[static_cast<size_t>(cube.index)];
     uint32_t point[12];
-    for (int i = 0; row[i] != -1; ++i) point[row[i]] = edge_point_number(L, cube, row[i], pass, slots);
+    for (int k = 0; k < edges.count; ++k) point[edges.edge[k]] = edge_point_number(L, cube, edges.edge[k], pass, slots);
     const uint32_t cube_row = static_cast<uint32_t>(cube.z) * rows + static_cast<uint32_t>(cube.y);
     for (int i = 0; row[i] != -1; i += 3) {
       const triangle_ref_t t{{point[row[i]], point[row[i + 1]], point[row[i + 2]]}, cube_row};
