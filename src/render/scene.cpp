@@ -39,6 +39,9 @@ constexpr vec3 no_neighbour_point{10, 20, 30};
 // Reference point of double and triple bonds whose neighbour lies on the bond line.
 constexpr vec3 collinear_fallback_point{0.5774, 0.5774, 0.5774};
 constexpr double offset_length_divisor = 15;
+// The sticks of a bond are closed tubes when their ends lie within this
+// share of each atom's radius: inside the facets of its sphere too.
+constexpr double closed_end_share = 0.8;
 
 void set_rgb(SceneOutput& out, float r, float g, float b) { out.color(scene_color({r, g, b, 1}), false); }
 void set_rgba(SceneOutput& out, const color_t& c) { out.color(scene_color(c), true); }
@@ -55,6 +58,12 @@ void cone(SceneOutput& out, const vec3& start, const vec3& dir, double base, dou
 
 // ---- atoms ----
 
+// The radius of atom i's sphere.
+double atom_sphere_radius(const mol_data_t& rec, int i) {
+  const double divisor = Input_Data.dotted_bonds ? 30 : 3;
+  return Input_Data.atom_fatness * atom_element(rec, i).size / divisor;
+}
+
 // `objects`: hand each atom on as a whole too (the static scene only).
 void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords, bool objects) {
   const mol_data_t& rec = *m;
@@ -63,12 +72,11 @@ void draw_atoms_at(SceneOutput& out, const std::vector<vec3>& coords, bool objec
   for (int k : rec.marked)
     if (k >= 0 && k < rec.natom()) is_marked[k] = 1;
   const int n_selected = std::clamp(rec.n_selected, 0, 4);
-  const double divisor = Input_Data.dotted_bonds ? 30 : 3;
   for (int i = 0; i < n; ++i) {
     if (!drawable_point(coords[i])) continue;
     SetAtomColor(out, i);
     if (is_marked[i]) set_rgb(out, 0, 1, 1);
-    const double r = Input_Data.atom_fatness * atom_element(rec, i).size / divisor;
+    const double r = atom_sphere_radius(rec, i);
     out.sphere(coords[i], r, scene_state.slices, scene_state.stacks, true);
     if (objects) out.atom_object(coords[i], atom_element(rec, i).size * 0.5, atom_color(rec, i));
     if (n_selected == 0) continue;
@@ -137,7 +145,9 @@ void draw_line_bond(SceneOutput& out, const bond_t& b, const vec3& A, const vec3
   out.lighting(true);
 }
 
-void draw_one_bond(SceneOutput& out, const std::vector<vec3>& coords, const bond_t& b, bool animated) {
+// `atoms_drawn`: the atoms' spheres are in the scene.
+void draw_one_bond(SceneOutput& out, const std::vector<vec3>& coords, const bond_t& b, bool animated,
+                   bool atoms_drawn) {
   const vec3& A = coords[b.a1];
   const vec3& B = coords[b.a2];
   const vec3 M = (A + B) * 0.5;
@@ -149,6 +159,12 @@ void draw_one_bond(SceneOutput& out, const std::vector<vec3>& coords, const bond
   if (type == DOUBLE_BOND || type == TRIPLE_BOND || type == ONE_AND_HALF_BOND)
     o = animated ? animated_offset(coords, b, A, M) : static_offset(coords, b, A, B);
   const vec3 minus_o = o * (-1);
+  // The sticks of a single, double or triple bond run from atom to atom,
+  // their halves meeting at the midpoint.
+  const bool closed =
+      atoms_drawn && (type == SINGLE_BOND || type == DOUBLE_BOND || type == TRIPLE_BOND) &&
+      norm(o) + r <= closed_end_share * std::min(atom_sphere_radius(*m, b.a1), atom_sphere_radius(*m, b.a2));
+  if (closed) out.closed_cylinders(true);
   switch (type) {
     case SINGLE_BOND:
       SetAtomColor(out, b.a1);
@@ -189,15 +205,16 @@ void draw_one_bond(SceneOutput& out, const std::vector<vec3>& coords, const bond
     default:
       break;
   }
+  if (closed) out.closed_cylinders(false);
 }
 
-void draw_bonds_at(SceneOutput& out, const std::vector<vec3>& coords, bool animated) {
+void draw_bonds_at(SceneOutput& out, const std::vector<vec3>& coords, bool animated, bool atoms_drawn) {
   const int n = static_cast<int>(coords.size());
   for (const bond_t& b : m->bond) {
     // A bond naming an atom that does not exist has nothing to join.
     if (b.a1 < 0 || b.a2 < 0 || b.a1 >= n || b.a2 >= n) continue;
     if (!drawable_point(coords[b.a1]) || !drawable_point(coords[b.a2])) continue;
-    draw_one_bond(out, coords, b, animated);
+    draw_one_bond(out, coords, b, animated, atoms_drawn);
     // Every bond type is described as a plain two-coloured bond.
     if (b.type != NO_BOND) out.bond_object(coords[b.a1], atom_color(*m, b.a1), coords[b.a2], atom_color(*m, b.a2));
   }
@@ -272,7 +289,7 @@ void draw_atoms(SceneOutput& out) {
 }
 
 void draw_bonds(SceneOutput& out) {
-  if (m) draw_bonds_at(out, m->xyz, false);
+  if (m) draw_bonds_at(out, m->xyz, false, m->natom() > 0 && !Input_Data.hide_atoms);
 }
 
 void draw_atoms_xyz(SceneOutput& out, const std::vector<vec3>& coords) {
@@ -280,7 +297,7 @@ void draw_atoms_xyz(SceneOutput& out, const std::vector<vec3>& coords) {
 }
 
 void draw_bonds_xyz(SceneOutput& out, const std::vector<vec3>& coords) {
-  if (m) draw_bonds_at(out, coords, true);
+  if (m) draw_bonds_at(out, coords, true, true);
 }
 
 void draw_vibrations(SceneOutput& out) {

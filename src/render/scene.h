@@ -36,6 +36,7 @@ void draw_picture(SceneOutput& out);
 void draw_atoms(SceneOutput& out);
 void draw_bonds(SceneOutput& out);
 void draw_atoms_xyz(SceneOutput& out, const std::vector<vec3>& coords);
+// The bonds at `coords`, whose atoms draw_atoms_xyz has drawn.
 void draw_bonds_xyz(SceneOutput& out, const std::vector<vec3>& coords);
 // Advances the vibration phase and draws one frame of mode `ivib`.
 void draw_vibrations(SceneOutput& out);

@@ -29,6 +29,9 @@ class SceneOutput {
   // start→`toward`, of `length`; the rotation is that of CalcCyllinder.
   virtual void cylinder(const vec3& start, const vec3& toward, double base_radius, double top_radius, double length,
                         int slices, int stacks, bool filled) = 0;
+  // Whether the cylinders that follow are closed tubes: their ends lie inside
+  // opaque spheres of the same scene, so that their insides never show.
+  virtual void closed_cylinders(bool) {}
   // One batch of vertices; `normal` is set once before the first vertex when
   // given. Per-vertex colours change with color() between vertex() calls.
   virtual void begin(PrimitiveKind kind) = 0;

@@ -88,6 +88,35 @@ TEST_F(Scene, BondTypesDrawTheirStrokes) {
   EXPECT_EQ(out.only("cylinder").size(), 6u);
 }
 
+// The window may skip the back faces of closed tubes only: sticks from atom
+// to atom whose ends, offsets included, lie well inside both spheres.
+TEST_F(Scene, BondSticksAreClosedTubesOnlyWhenBothSpheresSwallowTheirEnds) {
+  atoms({{"C", {0, 0, 0}}, {"H", {1.1, 0, 0}}, {"O", {-1.2, 0, 0}}});
+  m->bond = {{0, 1, SINGLE_BOND}, {0, 2, DOUBLE_BOND}};
+  auto closed_sticks = [&] {
+    out.calls.clear();
+    draw_scene(out);
+    EXPECT_FALSE(out.closed) << "the hint outlives the bonds";
+    std::string s;
+    for (const call_t& c : out.only("cylinder")) s += c.closed ? '1' : '0';
+    return s;
+  };
+  EXPECT_EQ(closed_sticks(), "111111");
+
+  m->bond[1].type = PARTIAL_BOND;  // dashes have open ends
+  EXPECT_EQ(closed_sticks(), "11" + std::string(20, '0'));
+
+  m->bond[1].type = DOUBLE_BOND;
+  Input_Data.hide_atoms = 1;
+  EXPECT_EQ(closed_sticks(), "000000");
+
+  // Sticks as thick as the small hydrogen, and a double bond whose offset
+  // strokes reach the edge of its atoms.
+  Input_Data.hide_atoms = 0;
+  Input_Data.bond_fatness = 3;
+  EXPECT_EQ(closed_sticks(), "000000");
+}
+
 TEST_F(Scene, DoubleBondWithoutNeighboursUsesTheFixedFarPoint) {
   atoms({{"C", {0, 0, 0}}, {"C", {1.3, 0.2, 0.1}}});
   m->bond = {{0, 1, DOUBLE_BOND}};

@@ -15,6 +15,7 @@ struct call_t {
   vec3 a{}, b{};
   double r1 = 0, r2 = 0, length = 0;
   int slices = 0, stacks = 0;
+  bool closed = false;  // a cylinder said to be a closed tube
 };
 
 class RecordingOutput final : public SceneOutput {
@@ -38,7 +39,9 @@ class RecordingOutput final : public SceneOutput {
     c.length = length;
     c.slices = slices;
     c.stacks = stacks;
+    c.closed = closed;
   }
+  void closed_cylinders(bool on) override { closed = on; }
   void begin(PrimitiveKind kind) override { add("begin", static_cast<int>(kind)); }
   void normal(const vec3& n) override { add("normal", 0, n); }
   void vertex(const vec3& p) override { add("vertex", 0, p); }
@@ -48,6 +51,7 @@ class RecordingOutput final : public SceneOutput {
   // What modelview() answers: the identity unless a test sets it.
   std::array<double, 16> mv{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   std::vector<call_t> calls;
+  bool closed = false;
   std::vector<call_t> only(const std::string& op) const {
     std::vector<call_t> r;
     for (const call_t& c : calls)

@@ -166,7 +166,10 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
   // Along a filled cylinder or cone the normals do not change, so one stack
   // shades exactly as many do; in line style the stacks are visible rings.
   const int rings = filled ? 1 : stacks;
-  set_culling(false);
+  // Only through its open ends could the inside of a tube be seen; a closed
+  // one's back faces are always hidden behind its front faces, like a
+  // sphere's.
+  set_culling(closed_cylinders_ && filled && opaque_ && depth_written_);
   const bool unit = top_radius == base_radius || top_radius == 0;
   const bool cone = top_radius == 0;
   // A thin bond shades across its width: it keeps its slices unless the

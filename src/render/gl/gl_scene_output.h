@@ -32,6 +32,7 @@ class GlSceneOutput final : public SceneOutput {
   void sphere(const vec3& centre, double radius, int slices, int stacks, bool filled) override;
   void cylinder(const vec3& start, const vec3& toward, double base_radius, double top_radius, double length, int slices,
                 int stacks, bool filled) override;
+  void closed_cylinders(bool closed) override { closed_cylinders_ = closed; }
   void begin(PrimitiveKind kind) override;
   void normal(const vec3& n) override;
   void vertex(const vec3& p) override;
@@ -66,8 +67,9 @@ class GlSceneOutput final : public SceneOutput {
 
   double pixels_per_unit_ = 0, largest_reduced_ = 0;
   // Whether the current colour is opaque and depth is written: filled
-  // spheres then have their back faces culled; and whether culling is on.
-  bool opaque_ = true, depth_written_ = true, culling_ = false;
+  // spheres and closed cylinders then have their back faces culled; whether
+  // the cylinders are closed; and whether culling is on.
+  bool opaque_ = true, depth_written_ = true, closed_cylinders_ = false, culling_ = false;
   // Null when GLU could not make one: spheres and cylinders are then skipped.
   GLUquadric* quadric_;
 };
