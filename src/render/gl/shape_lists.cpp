@@ -12,7 +12,7 @@ std::pair<int, int> reduced_quality(double pixels, int slices, int stacks, bool 
   }
   // A chord of a circle of radius r over angle 2π/n strays r(1 − cos(π/n)).
   if (!(pixels > facet_error_pixels)) return {std::min(slices, 4), std::min(stacks, 3)};
-  const double needed = std::ceil(3.14159265358979323846 / std::acos(1 - facet_error_pixels / pixels));
+  const double needed = std::ceil(M_PI / std::acos(1 - facet_error_pixels / pixels));
   if (!(needed < slices) || needed > placed_mesh_slices) return {slices, stacks};
   const int n = std::max(4, static_cast<int>(needed));
   return {std::min(slices, n), std::min(stacks, std::max(3, (n + 1) / 2))};

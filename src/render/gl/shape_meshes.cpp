@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr double pi = 3.14159265358979323846;
-
 void push3(std::vector<float>& v, double x, double y, double z) {
   v.push_back(static_cast<float>(x));
   v.push_back(static_cast<float>(y));
@@ -40,7 +38,7 @@ void add_quad_strip(unit_mesh_t& mesh, const std::vector<std::uint32_t>& v) {
   append_run(mesh.strip, run);
 }
 
-// A fan around v[0]: the quad strip (c, v1, c, v2, …) whose every other
+// A fan around v[0]: the quad strip (v0, v1, v0, v2, …), whose every other
 // triangle has no area.
 void add_fan(unit_mesh_t& mesh, const std::vector<std::uint32_t>& v) {
   std::vector<std::uint32_t> pairs;
@@ -64,9 +62,9 @@ unit_mesh_t unit_sphere_mesh(int slices, int stacks) {
   point(0, 0, -1);
   // Rings 1 to stacks − 1 of slices + 1 vertices (the last closes the ring).
   for (int j = 1; j < stacks; ++j) {
-    const double s = std::sin(pi * j / stacks), c = std::cos(pi * j / stacks);
+    const double s = std::sin(M_PI * j / stacks), c = std::cos(M_PI * j / stacks);
     for (int i = 0; i <= slices; ++i) {
-      const double a = 2 * pi * (i % slices) / slices;
+      const double a = 2 * M_PI * (i % slices) / slices;
       point(s * std::sin(a), s * std::cos(a), c);
     }
   }
@@ -95,7 +93,7 @@ unit_mesh_t unit_cylinder_mesh(bool cone, int slices, int stacks) {
   for (int j = 0; j <= stacks; ++j) {
     const double z = static_cast<double>(j) / stacks, radius = 1 - delta * z;
     for (int i = 0; i <= slices; ++i) {
-      const double a = 2 * pi * (i % slices) / slices;
+      const double a = 2 * M_PI * (i % slices) / slices;
       push3(mesh.points, radius * std::sin(a), radius * std::cos(a), z);
       push3(mesh.normals, xy_normal * std::sin(a), xy_normal * std::cos(a), z_normal);
     }
@@ -146,7 +144,7 @@ void draw_placed_mesh(const unit_mesh_t& mesh, double sxy, double sz, const doub
 
 void rotation_of(double degrees, double ax, double ay, double r[9]) {
   const double length = std::sqrt(ax * ax + ay * ay);
-  const double a = degrees * pi / 180, c = std::cos(a), s = std::sin(a);
+  const double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a);
   const double x = length > 0 ? ax / length : 0, y = length > 0 ? ay / length : 0;
   r[0] = x * x * (1 - c) + c;
   r[1] = x * y * (1 - c);

@@ -135,10 +135,6 @@ TEST(ShapeLists, OnlyOpaqueSpheresHaveTheirBackFacesCulled) {
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 }
 
-}  // namespace
-
-namespace {
-
 // A lit sphere, bond and cone of `slices`, drawn by the GLU quadrics or
 // from the unit meshes placed on the processor.
 std::vector<unsigned char> shapes_drawn(bool placed, int slices) {
@@ -182,8 +178,6 @@ std::vector<unsigned char> shapes_drawn(bool placed, int slices) {
   return frame_pixels();
 }
 
-}  // namespace
-
 // The small shapes of a crowded scene take fewer facets and are drawn from
 // unit meshes placed on the processor: those draw the quadrics' picture to
 // the pixel (same vertices, normals, winding and cut of each quad), at every
@@ -217,3 +211,5 @@ TEST(ShapeLists, ACrowdedSceneDrawsItsSmallShapesAsTheQuadricsWouldFromPlacedVer
   EXPECT_GT(lit, 40);
   lists.release();
 }
+
+}  // namespace
