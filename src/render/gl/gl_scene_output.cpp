@@ -89,19 +89,43 @@ GlSceneOutput::~GlSceneOutput() {
   if (quadric_) gluDeleteQuadric(quadric_);
 }
 
+// Only front faces are drawn while culling, and only of opaque shapes: one
+// colour per vertex is lit instead of both faces', and nothing is blended
+// (an opaque colour would replace what is behind it anyway). Out of it the
+// scene's own state, two-sided lighting and blending, comes back.
 void GlSceneOutput::set_culling(bool on) {
   if (on == culling_) return;
   culling_ = on;
-  if (on)
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, on ? GL_FALSE : GL_TRUE);
+  if (on) {
     glEnable(GL_CULL_FACE);
-  else
+    glDisable(GL_BLEND);
+  } else {
     glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+  }
 }
 
-void GlSceneOutput::end_scene() { set_culling(false); }
+// The colour is given to OpenGL only when something is drawn with it: a
+// colour set between two shapes in a compiled list would end the run of
+// vertices before it, and every run is a draw of its own when the list is
+// replayed (a placed mesh carries its colour in its vertices).
+void GlSceneOutput::give_color() {
+  if (!color_pending_) return;
+  color_pending_ = false;
+  glColor4f(color_.red, color_.green, color_.blue, color_.alpha);
+}
+
+void GlSceneOutput::end_scene() {
+  give_color();
+  set_culling(false);
+}
 
 void GlSceneOutput::material_preset(int style) {
   if (style < 1 || style > 5) return;
+  // The colour set before the preset is overwritten by it, as it would be
+  // if it had been given at once.
+  give_color();
   const material_t& mat = material_presets[style - 1];
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, mat.ambient);
   glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, mat.diffuse);
@@ -112,10 +136,9 @@ void GlSceneOutput::material_preset(int style) {
 void GlSceneOutput::color(const color_t& c, bool with_alpha) {
   opaque_ = !with_alpha || !(c.alpha < 1);
   color_ = with_alpha ? c : color_t{c.red, c.green, c.blue, 1};
-  if (with_alpha)
-    glColor4f(c.red, c.green, c.blue, c.alpha);
-  else
-    glColor3f(c.red, c.green, c.blue);
+  color_pending_ = true;
+  // Within a batch it is the colour of the vertices that follow.
+  if (in_batch_) give_color();
 }
 
 void GlSceneOutput::lighting(bool on) {
@@ -147,8 +170,10 @@ void GlSceneOutput::sphere(const vec3& centre, double radius, int slices, int st
   set_culling(filled && opaque_ && depth_written_);
   if (placed(filled, sl, st) && proper_scale(radius, radius)) {
     draw_placed_mesh(meshes_.sphere(sl, st), radius, radius, no_rotation, centre, color_);
+    color_pending_ = false;
     return;
   }
+  give_color();
   glPushMatrix();
   glTranslated(centre[0], centre[1], centre[2]);
   if (!call_shape(unit_shape::sphere, sl, st, filled, radius, radius)) {
@@ -179,8 +204,10 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
     double rotation[9];
     rotation_of(angle, ax, ay, rotation);
     draw_placed_mesh(meshes_.cylinder(cone, sl, rings), base_radius, length, rotation, start, color_);
+    color_pending_ = false;
     return;
   }
+  give_color();
   glPushMatrix();
   glTranslated(start[0], start[1], start[2]);
   glRotated(angle, ax, ay, 0);
@@ -194,6 +221,8 @@ void GlSceneOutput::cylinder(const vec3& start, const vec3& toward, double base_
 
 void GlSceneOutput::begin(PrimitiveKind kind) {
   set_culling(false);
+  give_color();
+  in_batch_ = true;
   glBegin(gl_mode(kind));
 }
 
@@ -201,7 +230,10 @@ void GlSceneOutput::normal(const vec3& n) { glNormal3d(n[0], n[1], n[2]); }
 
 void GlSceneOutput::vertex(const vec3& p) { glVertex3d(p[0], p[1], p[2]); }
 
-void GlSceneOutput::end() { glEnd(); }
+void GlSceneOutput::end() {
+  in_batch_ = false;
+  glEnd();
+}
 
 std::array<double, 16> GlSceneOutput::modelview() const {
   std::array<double, 16> mv{};

@@ -44,7 +44,8 @@ class GlSceneOutput final : public SceneOutput {
   // shape that was given fewer facets (0 when none).
   double pixels_per_unit() const { return pixels_per_unit_; }
   double largest_reduced_pixels() const { return largest_reduced_; }
-  // Leaves the OpenGL state as the scene found it (back faces drawn): before
+  // Leaves the OpenGL state as the scene found it (back faces drawn, blending
+  // and two-sided lighting on) and the last colour given: before
   // a display list of the scene is closed; also done when the output goes.
   void end_scene();
 
@@ -58,12 +59,16 @@ class GlSceneOutput final : public SceneOutput {
   std::pair<int, int> quality(double radius, int slices, int stacks);
 
   void set_culling(bool on);
+  // Gives OpenGL the colour last set, when it does not hold it yet.
+  void give_color();
 
   const shape_lists_t* lists_;
   bool crowded_;
   unit_meshes_t meshes_;
-  // The colour last set, as OpenGL holds it (alpha 1 when not given).
+  // The colour last set (alpha 1 when not given); whether OpenGL is still
+  // to be given it; whether a batch of vertices is open.
   color_t color_{1, 1, 1, 1};
+  bool color_pending_ = false, in_batch_ = false;
 
   double pixels_per_unit_ = 0, largest_reduced_ = 0;
   // Whether the current colour is opaque and depth is written: filled

@@ -109,9 +109,18 @@ TEST(ShapeLists, OnlyOpaqueSpheresHaveTheirBackFacesCulled) {
   look(1);
   glDisable(GL_CULL_FACE);
   GlSceneOutput out;
+  glEnable(GL_BLEND);
+  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+  // While back faces are culled, nothing is blended and only front faces
+  // are lit; otherwise both are as the scene set them.
   const auto culled_after = [&](auto draw) {
     draw();
-    return glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    GLint two_sided = 0;
+    glGetIntegerv(GL_LIGHT_MODEL_TWO_SIDE, &two_sided);
+    const bool culled = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    EXPECT_EQ(glIsEnabled(GL_BLEND) == GL_TRUE, !culled);
+    EXPECT_EQ(two_sided == GL_TRUE, !culled);
+    return culled;
   };
   const auto sphere = [&] { out.sphere({0, 0, 0}, 0.5, 15, 15, true); };
   EXPECT_TRUE(culled_after(sphere));
@@ -133,6 +142,68 @@ TEST(ShapeLists, OnlyOpaqueSpheresHaveTheirBackFacesCulled) {
   EXPECT_TRUE(culled_after(sphere));
   out.end_scene();
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+}
+
+// Colours are handed to OpenGL only when something is drawn with them, so
+// that the placed shapes of a crowded list stay one run of vertices; each
+// shape must still show the colour last set before it: placed spheres, a
+// sphere from its list, and the vertices of a batch, which take the colours
+// set between them. The list leaves the last colour current.
+TEST(ShapeLists, EachShapeOfACompiledCrowdedSceneHasTheColourSetBeforeIt) {
+  OffscreenContext context;
+  OffscreenFramebuffer frame(size, size);
+  if (!context || !frame) GTEST_SKIP() << "no offscreen OpenGL context";
+  scene_gl_state();
+  shape_lists_t lists = prepared_lists();
+  look(6);
+  const color_t red{1, 0, 0, 1}, green{0, 1, 0, 1}, blue{0, 0, 1, 1}, yellow{1, 1, 0, 1}, magenta{1, 0, 1, 1},
+      cyan{0, 1, 1, 1};
+  const GLuint list = glGenLists(1);
+  glNewList(list, GL_COMPILE);
+  {
+    GlSceneOutput out(&lists, true);
+    out.lighting(false);
+    out.color(red, false);
+    out.sphere({-4, 4, 0}, 0.45, 15, 15, true);  // placed
+    out.color(green, false);
+    out.color(blue, false);
+    out.sphere({0, 0, 0}, 1.5, 15, 15, true);  // from its list
+    out.begin(PrimitiveKind::lines);
+    out.color(yellow, false);
+    out.vertex({-5, -3.95, 0});
+    out.vertex({-1, -3.95, 0});
+    out.color(magenta, true);
+    out.vertex({1, -3.95, 0});
+    out.vertex({5, -3.95, 0});
+    out.end();
+    out.color(cyan, false);
+    out.sphere({4, 4, 0}, 0.45, 15, 15, true);
+    EXPECT_GT(out.largest_reduced_pixels(), 4);
+  }
+  glEndList();
+  glColor4f(0.5f, 0.5f, 0.5f, 1);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glCallList(list);
+  const std::vector<unsigned char> p = frame_pixels();
+  const auto pixel = [&](double x, double y) {
+    const size_t k = (static_cast<size_t>((y + 6) * size / 12) * size + static_cast<size_t>((x + 6) * size / 12)) * 4;
+    return color_t{p[k] / 255.0f, p[k + 1] / 255.0f, p[k + 2] / 255.0f, 1};
+  };
+  const auto same = [](const color_t& a, const color_t& b) {
+    return a.red == b.red && a.green == b.green && a.blue == b.blue;
+  };
+  EXPECT_TRUE(same(pixel(-4, 4), red));
+  EXPECT_TRUE(same(pixel(0, 0), blue));
+  EXPECT_TRUE(same(pixel(-3, -4), yellow));
+  EXPECT_TRUE(same(pixel(3, -4), magenta));
+  EXPECT_TRUE(same(pixel(4, 4), cyan));
+  GLfloat current[4];
+  glGetFloatv(GL_CURRENT_COLOR, current);
+  EXPECT_TRUE(same({current[0], current[1], current[2], 1}, cyan));
+  glDeleteLists(list, 1);
+  lists.release();
 }
 
 // A lit sphere, bond and cone of `slices`, drawn by the GLU quadrics or
