@@ -168,8 +168,8 @@ bool read_index(inporb_reader& r, inporb_t& f) {
   for (size_t i = 0; i < f.norb.size(); ++i) {
     std::string& letters = f.types[i];
     const size_t want = static_cast<size_t>(f.norb[i]);
-    if (!r.next(line)) break;
-    if (trim(line).empty() || trim(line)[0] != '*') r.back();
+    // The "* 1234567890" line before the letters, when there is one.
+    if (r.next(line) && (trim(line).empty() || trim(line)[0] != '*')) r.back();
     while (letters.size() < want && r.next(line)) {
       if (line.size() < 2 || !std::isdigit(static_cast<unsigned char>(line[0]))) {
         r.back();
@@ -255,7 +255,7 @@ bool parse_inporb(const std::string& text, inporb_t& f, std::string& error) {
 }
 
 std::string inporb_text(const inporb_t& f) {
-  std::string out = "#INPORB 2.2\n#INFO\n* " + f.title + "\n";
+  std::string out = "#INPORB 2.2\n#INFO\n* " + orbital_file_free_line(f.title) + "\n";
   char field[40];
   std::snprintf(field, sizeof field, "%8d%8zu%8d\n", f.unrestricted() ? 1 : 0, f.nbas.size(), 0);
   out += field;
@@ -292,7 +292,7 @@ orbital_file_t embedded_orbital_file(const inporb_t& f) {
     out.head += field;
   }
   out.head += '\n';
-  const size_t index = text.find("#INDEX\n");
+  const size_t index = text.rfind("\n#INDEX\n") + 1;
   out.head += text.substr(first_line, index + 7 - first_line);
   out.letters = f.types;
   return out;

@@ -100,8 +100,19 @@ orbital_file_t new_orbital_file(const std::string& info, const std::vector<int>&
     f.head += field;
     f.letters.emplace_back(static_cast<size_t>(std::max(n, 0)), 'u');
   }
-  f.head += "\n#INFO\n* " + single_line(info) + "\n#INDEX\n";
+  f.head += "\n#INFO\n* " + orbital_file_free_line(info) + "\n#INDEX\n";
   return f;
+}
+
+std::string orbital_file_free_line(const std::string& text) {
+  std::string line = single_line(text);
+  for (char& c : line)
+    if (c == '\0') c = ' ';
+  for (const char* word : {"/grid", "<END>"})
+    for (size_t at = find_nocase(line, word); at != std::string::npos; at = find_nocase(line, word, at + 1))
+      line[at] = ' ';
+  for (size_t at = line.find("#INDEX"); at != std::string::npos; at = line.find("#INDEX", at + 1)) line[at] = ' ';
+  return line;
 }
 
 std::optional<orbital_file_t> read_orbital_file(FILE* source, const mol_data_t& rec) {

@@ -18,6 +18,11 @@ struct orbital_file_t {
   std::vector<std::string> letters;
 };
 
+// A line of free text as the head can hold it: one line without zero bytes,
+// in which none of the words that end the head or its grid section
+// ("#INDEX", "/grid", "<END>") stands: their first character becomes a
+// blank, so that a title cannot cut the orbital file short when it is read.
+std::string orbital_file_free_line(const std::string& text);
 // A new orbital file: version 2.2, the counts of `orbitals_per_symmetry`, an
 // "#INFO" comment of one line and every orbital of type "u".
 orbital_file_t new_orbital_file(const std::string& info, const std::vector<int>& orbitals_per_symmetry);

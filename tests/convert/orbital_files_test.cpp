@@ -105,8 +105,9 @@ TEST_F(OrbitalFiles, HdfGridsAreThoseOfTheMoldenFileOfTheSameRun) {
 // An orbital file evaluates in the basis of its run's HDF5 file, found
 // beside it by the project name or given: the grids of the HDF5 file, the
 // types it carries, and an embedded orbital file that is the program's own
-// again (its orbitals read back to the same numbers). A basis of another
-// molecule is refused.
+// again (its orbitals read back to the same numbers), even when its title
+// holds the words that end an embedded file or its grid section. A basis of
+// another molecule is refused.
 TEST_F(OrbitalFiles, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
   grid_options_t o;
   const auto want = h5(orbital_fixture("water.scf.h5"), o);
@@ -121,6 +122,9 @@ TEST_F(OrbitalFiles, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
   const size_t index = changed.find("#INDEX\n* 1234567890\n0 ");
   ASSERT_NE(index, std::string::npos);
   changed[index + 22 + 2] = '2';  // the third orbital of the first irrep
+  const std::string title = "* SCF orbitals\n";
+  ASSERT_NE(changed.find(title), std::string::npos);
+  changed.replace(changed.find(title), title.size(), "* SCF x#INDEX of /grid <End>\n");
   dir.write("water.ScfOrb", changed);
   ASSERT_TRUE(convert_inporb(dir.file("water.ScfOrb"), std::nullopt, o, dir.file("out.mvr"), error)) << error;
   EXPECT_LT(largest_difference(read_back(dir.file("out.mvr")), want), 1e-12);
@@ -130,6 +134,7 @@ TEST_F(OrbitalFiles, OrbitalFilesTakeTheirBasisFromTheRunBesideThem) {
   EXPECT_EQ(embedded->letters[0].substr(0, 4), "ii2s");
   inporb_t again;
   ASSERT_TRUE(parse_inporb(inporb_of_embedded(*embedded), again, error)) << error;
+  EXPECT_EQ(again.title, "SCF x INDEX of  grid  End>");
   EXPECT_EQ(again.nbas, original.nbas);
   ASSERT_EQ(again.spins.size(), 1u);
   for (size_t i = 0; i < original.nbas.size(); ++i)
@@ -229,6 +234,8 @@ TEST(Inporb, CountsAreCheckedAndTheWritersTextReadsBack) {
   large.replace(counts, 8, "   99999");
   EXPECT_NE(refused(large), "");
   EXPECT_NE(refused(text.substr(0, text.size() / 2)), "");
+  // An index that ends before the letters of its first irrep.
+  EXPECT_NE(refused(text.substr(0, text.find("#INDEX") + 7)).find("irrep 1 has 0 type letters"), std::string::npos);
   EXPECT_EQ(refused("#INPORB 1.1\n"), "not an orbital file of version 2 (its first line is not \"#INPORB 2.x\")");
 }
 
