@@ -39,6 +39,7 @@ void msrf_Clean(msrf_t& store) {
   store.index_valid = 0;
   depth_keys_t().swap(store.sort_keys);
   depth_keys_t().swap(store.sort_moved);
+  surface_triangles_t().swap(store.spare_triangles);
 }
 
 srf_t* msrf_New_Surface(msrf_t& store) {
@@ -64,7 +65,19 @@ void msrf_Delete_Surface(srf_t* surface) {
     std::exit(1);
   }
   owner->index_valid = 0;
+  if (surface->triangles.capacity() > owner->spare_triangles.capacity()) {
+    owner->spare_triangles = std::move(surface->triangles);
+    owner->spare_triangles.clear();
+  }
   owner->slots[static_cast<size_t>(surface->slot)].reset();
+}
+
+surface_triangles_t msrf_Take_Spare_Triangles(msrf_t& store, size_t triangles) {
+  surface_triangles_t spare = std::move(store.spare_triangles);
+  store.spare_triangles = surface_triangles_t();
+  if (spare.capacity() < triangles) return {};
+  spare.clear();
+  return spare;
 }
 
 void srf_Add_Triangle(srf_t& surface, const std::array<vec3, 3>& positions, const std::array<vec3, 3>& normals,

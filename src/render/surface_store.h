@@ -35,6 +35,10 @@ struct msrf_t {
   // sorts again, and fresh memory each time would cost a page fault per
   // few hundred triangles.
   depth_keys_t sort_keys, sort_moved;
+  // The triangle storage of the largest surface deleted since the last
+  // extraction: the surface that replaces it (a new level, another orbital)
+  // takes it, and so writes its triangles into memory already mapped.
+  surface_triangles_t spare_triangles;
   int index_valid = 0;
   int sorted = 0;
   std::vector<std::unique_ptr<srf_t>> slots;  // null when empty
@@ -49,6 +53,9 @@ msrf_t* msrf_Init(std::unique_ptr<msrf_t>& store, int n);
 void msrf_Clean(msrf_t& store);
 srf_t* msrf_New_Surface(msrf_t& store);
 void msrf_Delete_Surface(srf_t* surface);
+// The spare triangle storage, emptied, when it holds `triangles`; none
+// otherwise. The store keeps none either way.
+surface_triangles_t msrf_Take_Spare_Triangles(msrf_t& store, size_t triangles);
 void srf_Add_Triangle(srf_t& surface, const std::array<vec3, 3>& positions, const std::array<vec3, 3>& normals,
                       const std::array<double, 3>& values, int lobe);
 // The same for a triangle made already.
