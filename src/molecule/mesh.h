@@ -26,12 +26,24 @@ struct fvec3 : std::array<float, 3> {
   operator vec3() const { return {(*this)[0], (*this)[1], (*this)[2]}; }
 };
 
+// One corner of a surface triangle: position, normal and the second field.
+struct surface_vertex_t {
+  fvec3 p, n;
+  float s;
+};
+
 struct srf_triangle_t {
   std::array<fvec3, 3> v;      // vertices
   std::array<fvec3, 3> n;      // vertex normals
   std::array<float, 3> val{};  // second field (potential) at each vertex, 0 when none
   float depth = 0;             // sort key: larger is farther
   uint8_t lobe = 0;            // 0 positive level, 1 negative level
+
+  srf_triangle_t() = default;
+  // Made where it is kept (a vector's emplace_back): nothing is zeroed
+  // first or copied after.
+  srf_triangle_t(const surface_vertex_t& a, const surface_vertex_t& b, const surface_vertex_t& c, uint8_t of_lobe)
+      : v{{a.p, b.p, c.p}}, n{{a.n, b.n, c.n}}, val{{a.s, b.s, c.s}}, lobe(of_lobe) {}
 };
 
 // The triangles of one surface: a block of their own, in huge pages when

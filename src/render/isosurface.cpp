@@ -140,10 +140,7 @@ struct crossing_cube_t {
 
 // Computed in double precision, kept in single precision as the surface
 // keeps it.
-struct edge_point_t {
-  fvec3 p, n;
-  float s;
-};
+using edge_point_t = surface_vertex_t;
 
 // A triangle kept for the surface: its three edge points and the row of
 // cubes (z·(ny - 1) + y) whose visiting order places it.
@@ -499,8 +496,11 @@ corner_t corner_at(const field_t& L, const int (&i)[3], size_t p) {
 // The crossing of level v on the edge from point i (index p) one step along
 // `axis`: every cube sharing the edge runs it the same way, so one
 // computation serves them all. Its normal is left in `gradient`, the
-// gradient interpolated there, for `finish_normals`.
-edge_point_t make_edge_point(const field_t& L, const int (&i)[3], size_t p, int axis, double v, vec3& gradient) {
+// gradient interpolated there, for `finish_normals`. The point is written
+// field by field where it is kept: a copy assembled on the stack would be
+// read back wider than it was written, which stalls.
+void make_edge_point(const field_t& L, const int (&i)[3], size_t p, int axis, double v, edge_point_t& out,
+                     vec3& gradient) {
   int j[3] = {i[0], i[1], i[2]};
   ++j[axis];
   const size_t q = p + L.stride[axis];
@@ -511,8 +511,9 @@ edge_point_t make_edge_point(const field_t& L, const int (&i)[3], size_t p, int 
     position[k] = a.p[k] + t * (b.p[k] - a.p[k]);
     gradient[k] = a.g[k] + t * (b.g[k] - a.g[k]);
   }
+  out.p = position;
   // Without a second field the value is 0, even where t is not finite.
-  return {position, fvec3{}, L.second ? clamp_to_float(a.s + t * (b.s - a.s)) : 0.0f};
+  out.s = L.second ? clamp_to_float(a.s + t * (b.s - a.s)) : 0.0f;
 }
 
 // The normals of `points` from their gradients: made unit when not zero,
@@ -573,8 +574,7 @@ uint32_t edge_point_number(edge_numbering_t& e, const crossing_cube_t& cube, int
   const int* o = corner_offset[edge_corner[edge][0]];
   const int i[3] = {cube.x + o[0], cube.y + o[1], cube.z + o[2]};
   slot = static_cast<uint32_t>(pass.points.size());
-  e.gradients.emplace_back();
-  pass.points.push_back(make_edge_point(e.L, i, p, axis, pass.level, e.gradients.back()));
+  make_edge_point(e.L, i, p, axis, pass.level, pass.points.emplace_back(), e.gradients.emplace_back());
   pass.keys.push_back(key);
   return slot;
 }
@@ -730,15 +730,9 @@ void sort_into_visiting_order(pass_t& pass) {
 // Adds the kept triangles in visiting order.
 void emit_triangles(srf_t& surface, const pass_t& pass) {
   const edge_point_t* points = pass.points.data();
-  srf_triangle_t t;
-  t.lobe = static_cast<uint8_t>(pass.lobe);
-  for (const triangle_ref_t& r : pass.ordered) {
-    for (int j = 0; j < 3; ++j) {
-      const edge_point_t& e = points[r.point[j]];
-      t.v[j] = e.p, t.n[j] = e.n, t.val[j] = e.s;
-    }
-    surface.triangles.push_back(t);
-  }
+  const uint8_t lobe = static_cast<uint8_t>(pass.lobe);
+  for (const triangle_ref_t& r : pass.ordered)
+    surface.triangles.emplace_back(points[r.point[0]], points[r.point[1]], points[r.point[2]], lobe);
   if (surface.owner) surface.owner->index_valid = 0;
 }
 
