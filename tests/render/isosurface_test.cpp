@@ -266,7 +266,9 @@ TEST_F(Isosurface, SameTrianglesInTheSameOrderAsThePlainAlgorithm) {
     const std::vector<double> f = field(g.n, g.fn), second = field(g.n, noise);
     const vec3 origin{-1, 0.5, 2}, extents{3, 2.5, 4.25};
     const double* s = g.two_sided ? second.data() : nullptr;  // the one-sided case goes without
-    surface->triangles.clear();
+    // Each grid on a new surface, which takes over the storage of the one before.
+    msrf_Delete_Surface(surface);
+    surface = msrf_New_Surface(*All_Surfaces);
     mcubes(surface, g.n[0], g.n[1], g.n[2], f.data(), s, g.level, origin, extents, g.two_sided);
     const auto want = plain_mcubes(g.n, f, s, g.level, origin, extents, g.two_sided);
     ASSERT_EQ(triangles().size(), want.size()) << g.n[0] << "×" << g.n[1] << "×" << g.n[2] << " at " << g.level;
