@@ -26,8 +26,8 @@
 //  a. A sweep over the x-planes, each read once. A z-row whose smallest and
 //     largest value lie on the same side of both levels is on that side
 //     throughout (most rows of an orbital are): it is settled by its two
-//     extremes. The others are classified value by value (two values per
-//     comparison where SSE2 is at hand): one byte per point holds its side
+//     extremes. The others are classified value by value (two or four
+//     values per comparison): one byte per point holds its side
 //     of both levels (bit 0 and bit 4). Each z-row notes its first and last
 //     flip; a row of cubes between two planes is scanned only from the first
 //     flip of its four corner rows to the last (beyond them every corner row
@@ -61,19 +61,13 @@
 #include <tuple>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
-
 #include "molecule/memory_budget.h"
 #include "molecule/mol_data.h"
 #include "molecule/notify.h"
 #include "molecule/settings.h"
 
 std::vector<srf_t*> surf;
+bool mcubes_wide_rows = true;
 
 namespace {
 
@@ -181,69 +175,71 @@ uint8_t side_flags(double f, double v0, double v1) {
   return static_cast<uint8_t>(first | second << kSecondPassShift);
 }
 
-#if defined(__SSE2__)
-// Two values are compared at once. Their comparison bits (bit k: value k
-// inside in the first pass, bit 2 + k: in the second) select their two
-// flag bytes from a table.
-struct pair_flags_t {
-  uint8_t bytes[16][2];
+// Vectors of N values, of their N comparison masks and of those as bytes, in
+// the compiler's vector extensions: the row code below is written once for
+// any N, and compiled for two values to a register (SSE2 on x86-64) and, in
+// functions made for processors with AVX2, for four.
+template <int N>
+struct lanes_t {
+  typedef double values __attribute__((vector_size(8 * N)));
+  typedef long long masks __attribute__((vector_size(8 * N)));
+  typedef uint8_t lane_bytes __attribute__((vector_size(8 * N)));
 };
 
-constexpr pair_flags_t make_pair_flags() {
-  pair_flags_t t{};
-  for (int bits = 0; bits < 16; ++bits)
-    for (int k = 0; k < 2; ++k)
-      t.bytes[bits][k] = static_cast<uint8_t>((bits >> k & 1) | (bits >> (2 + k) & 1) << kSecondPassShift);
-  return t;
+// Loads a vector of values (by reference: a wide vector returned by value
+// would need a calling convention of its own).
+template <typename V>
+__attribute__((always_inline)) inline void load(V& v, const double* f) {
+  std::memcpy(&v, f, sizeof v);
 }
 
-constexpr pair_flags_t pair_flags = make_pair_flags();
-
-template <bool below>
-int inside_pair(__m128d f, __m128d v) {
-  return _mm_movemask_pd(below ? _mm_cmple_pd(f, v) : _mm_cmpge_pd(f, v));
-}
-#endif
-
-// The smallest and largest value of a z-row; false when it holds a NaN.
-// Most rows of an orbital lie on one side of both levels: the side of
-// their two extremes is then the side of every value, so such a row takes
-// one comparison of a pair of values rather than a flag per value.
-bool row_extremes(const double* f, int nz, double& low, double& high) {
+// The smallest and largest value of a z-row; false when it holds a value
+// that is not finite (its row is then classified value by value, which is
+// right for any value). Most rows of an orbital lie on one side of both
+// levels: the side of their two extremes is then the side of every value,
+// so such a row takes one comparison of a pair of values rather than a flag
+// per value.
+template <int N>
+__attribute__((always_inline)) inline bool row_extremes(const double* f, int nz, double& low, double& high) {
+  using L = lanes_t<N>;
   int z = 0;
-  bool ordered = true;
+  bool finite = true;
   low = high = f[0];
-#if defined(__SSE2__)
-  if (nz >= 4) {
-    __m128d lo0 = _mm_loadu_pd(f), lo1 = _mm_loadu_pd(f + 2), hi0 = lo0, hi1 = lo1;
-    __m128d nan = _mm_or_pd(_mm_cmpunord_pd(lo0, lo0), _mm_cmpunord_pd(lo1, lo1));
-    for (z = 4; z + 4 <= nz; z += 4) {
-      const __m128d a = _mm_loadu_pd(f + z), b = _mm_loadu_pd(f + z + 2);
-      lo0 = _mm_min_pd(lo0, a), hi0 = _mm_max_pd(hi0, a);
-      lo1 = _mm_min_pd(lo1, b), hi1 = _mm_max_pd(hi1, b);
-      nan = _mm_or_pd(nan, _mm_or_pd(_mm_cmpunord_pd(a, a), _mm_cmpunord_pd(b, b)));
+  if (nz >= 2 * N) {
+    typename L::values lo0, lo1;
+    load(lo0, f), load(lo1, f + N);
+    // v - v is 0 for a finite v and NaN for any other; the sum keeps a NaN.
+    typename L::values hi0 = lo0, hi1 = lo1, probe = (lo0 - lo0) + (lo1 - lo1);
+    for (z = 2 * N; z + 2 * N <= nz; z += 2 * N) {
+      typename L::values a, b;
+      load(a, f + z), load(b, f + z + N);
+      lo0 = a < lo0 ? a : lo0, hi0 = a > hi0 ? a : hi0;
+      lo1 = b < lo1 ? b : lo1, hi1 = b > hi1 ? b : hi1;
+      probe += (a - a) + (b - b);
     }
-    ordered = _mm_movemask_pd(nan) == 0;
-    double l[2], h[2];
-    _mm_storeu_pd(l, _mm_min_pd(lo0, lo1));
-    _mm_storeu_pd(h, _mm_max_pd(hi0, hi1));
-    low = std::min(l[0], l[1]);
-    high = std::max(h[0], h[1]);
+    lo0 = lo1 < lo0 ? lo1 : lo0;
+    hi0 = hi1 > hi0 ? hi1 : hi0;
+    for (int k = 0; k < N; ++k) {
+      low = std::min(low, lo0[k]);
+      high = std::max(high, hi0[k]);
+      finite &= probe[k] == 0;
+    }
   }
-#endif
   for (; z < nz; ++z) {
-    ordered &= !std::isnan(f[z]);
+    finite &= std::isfinite(f[z]);
     low = std::min(low, f[z]);
     high = std::max(high, f[z]);
   }
-  return ordered;
+  return finite;
 }
 
 // Side flags of a z-row of values; true when they are all the same.
-template <bool below0, bool below1>
-bool classify_row(const double* f, int nz, double v0, double v1, uint8_t* s) {
+template <int N, bool below0, bool below1>
+__attribute__((always_inline)) inline bool classify_row_of(const double* f, int nz, double v0, double v1, uint8_t* s) {
+  using L = lanes_t<N>;
+  using values_t = typename L::values;
   double low, high;
-  if (row_extremes(f, nz, low, high)) {
+  if (row_extremes<N>(f, nz, low, high)) {
     // Each side test is monotonic in the value.
     const uint8_t flags = side_flags<below0, below1>(low, v0, v1);
     if (flags == side_flags<below0, below1>(high, v0, v1)) {
@@ -252,88 +248,38 @@ bool classify_row(const double* f, int nz, double v0, double v1, uint8_t* s) {
     }
   }
   int z = 0;
-#if defined(__SSE2__)
-  const __m128d level0 = _mm_set1_pd(v0), level1 = _mm_set1_pd(v1);
-  for (; z + 2 <= nz; z += 2) {
-    const __m128d pair = _mm_loadu_pd(f + z);
-    const int bits = inside_pair<below0>(pair, level0) | inside_pair<below1>(pair, level1) << 2;
-    std::memcpy(s + z, pair_flags.bytes[bits], 2);
+  const values_t level0 = values_t{} + v0, level1 = values_t{} + v1;
+  for (; z + N <= nz; z += N) {
+    values_t values;
+    load(values, f + z);
+    const typename L::masks first = below0 ? values <= level0 : values >= level0;
+    const typename L::masks second = below1 ? values <= level1 : values >= level1;
+    // The low byte of each lane's flags.
+    const typename L::lane_bytes flags = (typename L::lane_bytes)((first & 1) | (second & (1 << kSecondPassShift)));
+    if constexpr (N == 4) {
+      const auto low = __builtin_shufflevector(flags, flags, 0, 8, 16, 24);
+      std::memcpy(s + z, &low, N);
+    } else {
+      const auto low = __builtin_shufflevector(flags, flags, 0, 8);
+      std::memcpy(s + z, &low, N);
+    }
   }
-#endif
   for (; z < nz; ++z) s[z] = side_flags<below0, below1>(f[z], v0, v1);
   return false;
+}
+
+template <bool below0, bool below1>
+bool classify_row(const double* f, int nz, double v0, double v1, uint8_t* s) {
+  return classify_row_of<2, below0, below1>(f, nz, v0, v1, s);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define MIVOR_AVX2_ROWS 1
-// The same with four values to an instruction, for processors with AVX2:
-// the read of the grid is most of the classifying. Same flags, bit for bit.
-struct quad_flags_t {
-  uint8_t bytes[256][4];
-};
-
-constexpr quad_flags_t make_quad_flags() {
-  quad_flags_t t{};
-  for (int bits = 0; bits < 256; ++bits)
-    for (int k = 0; k < 4; ++k)
-      t.bytes[bits][k] = static_cast<uint8_t>((bits >> k & 1) | (bits >> (4 + k) & 1) << kSecondPassShift);
-  return t;
-}
-
-constexpr quad_flags_t quad_flags = make_quad_flags();
-
-template <bool below>
-__attribute__((target("avx2"))) int inside_quad(__m256d f, __m256d v) {
-  return _mm256_movemask_pd(below ? _mm256_cmp_pd(f, v, _CMP_LE_OQ) : _mm256_cmp_pd(f, v, _CMP_GE_OQ));
-}
-
-__attribute__((target("avx2"))) bool row_extremes_avx2(const double* f, int nz, double& low, double& high) {
-  int z = 0;
-  bool ordered = true;
-  low = high = f[0];
-  if (nz >= 8) {
-    __m256d lo0 = _mm256_loadu_pd(f), lo1 = _mm256_loadu_pd(f + 4), hi0 = lo0, hi1 = lo1;
-    __m256d nan = _mm256_or_pd(_mm256_cmp_pd(lo0, lo0, _CMP_UNORD_Q), _mm256_cmp_pd(lo1, lo1, _CMP_UNORD_Q));
-    for (z = 8; z + 8 <= nz; z += 8) {
-      const __m256d a = _mm256_loadu_pd(f + z), b = _mm256_loadu_pd(f + z + 4);
-      lo0 = _mm256_min_pd(lo0, a), hi0 = _mm256_max_pd(hi0, a);
-      lo1 = _mm256_min_pd(lo1, b), hi1 = _mm256_max_pd(hi1, b);
-      nan = _mm256_or_pd(nan, _mm256_or_pd(_mm256_cmp_pd(a, a, _CMP_UNORD_Q), _mm256_cmp_pd(b, b, _CMP_UNORD_Q)));
-    }
-    ordered = _mm256_movemask_pd(nan) == 0;
-    double l[4], h[4];
-    _mm256_storeu_pd(l, _mm256_min_pd(lo0, lo1));
-    _mm256_storeu_pd(h, _mm256_max_pd(hi0, hi1));
-    low = std::min({l[0], l[1], l[2], l[3]});
-    high = std::max({h[0], h[1], h[2], h[3]});
-  }
-  for (; z < nz; ++z) {
-    ordered &= !std::isnan(f[z]);
-    low = std::min(low, f[z]);
-    high = std::max(high, f[z]);
-  }
-  return ordered;
-}
-
+// The read of the grid is most of the classifying: four values to an
+// instruction where the processor has AVX2. The same flags, bit for bit.
 template <bool below0, bool below1>
 __attribute__((target("avx2"))) bool classify_row_avx2(const double* f, int nz, double v0, double v1, uint8_t* s) {
-  double low, high;
-  if (row_extremes_avx2(f, nz, low, high)) {
-    const uint8_t flags = side_flags<below0, below1>(low, v0, v1);
-    if (flags == side_flags<below0, below1>(high, v0, v1)) {
-      std::memset(s, flags, static_cast<size_t>(nz));
-      return true;
-    }
-  }
-  int z = 0;
-  const __m256d level0 = _mm256_set1_pd(v0), level1 = _mm256_set1_pd(v1);
-  for (; z + 4 <= nz; z += 4) {
-    const __m256d quad = _mm256_loadu_pd(f + z);
-    const int bits = inside_quad<below0>(quad, level0) | inside_quad<below1>(quad, level1) << 4;
-    std::memcpy(s + z, quad_flags.bytes[bits], 4);
-  }
-  for (; z < nz; ++z) s[z] = side_flags<below0, below1>(f[z], v0, v1);
-  return false;
+  return classify_row_of<4, below0, below1>(f, nz, v0, v1, s);
 }
 #endif
 
@@ -345,7 +291,7 @@ struct classifier_t {
 
   explicit classifier_t(const pass_t (&passes)[2]) : v{passes[0].level, passes[1].level} {
 #if defined(MIVOR_AVX2_ROWS)
-    if (__builtin_cpu_supports("avx2")) {
+    if (mcubes_wide_rows && __builtin_cpu_supports("avx2")) {
       if (v[0] < 0)
         row = v[1] < 0 ? classify_row_avx2<false, false> : classify_row_avx2<false, true>;
       else
@@ -596,7 +542,8 @@ void find_edge_points(edge_numbering_t& e, pass_t& pass, size_t begin, size_t en
     const size_t in_plane = cube.y * L.stride[1] + static_cast<size_t>(cube.z);
     const size_t base = cube.x * L.stride[0] + in_plane, slot_base = in_plane * 3;
     uint32_t point[12];
-    for (int k = 0; k < edges.count; ++k) point[edges.edge[k]] = edge_point_number(e, cube, edges.edge[k], base, slot_base, pass);
+    for (int k = 0; k < edges.count; ++k)
+      point[edges.edge[k]] = edge_point_number(e, cube, edges.edge[k], base, slot_base, pass);
     const uint32_t cube_row = static_cast<uint32_t>(cube.z) * rows + static_cast<uint32_t>(cube.y);
     for (int i = 0; row[i] != -1; i += 3) {
       const triangle_ref_t t{{point[row[i]], point[row[i + 1]], point[row[i + 2]]}, cube_row};

@@ -36,6 +36,11 @@ void do_remove_grid();
 int mcubes(srf_t* surface, int nx, int ny, int nz, const double* values, const double* second, double level,
            const vec3& origin, const vec3& extents, bool two_sided);
 
+// Whether the values are classified four to an instruction where the
+// processor has AVX2 (else two); on by default, turned off to check the
+// other path on such a processor.
+extern bool mcubes_wide_rows;
+
 // What an extraction did: the triangles it made or, refused, those it would
 // have made.
 struct surface_outcome_t {
