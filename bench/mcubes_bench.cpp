@@ -88,8 +88,9 @@ void BM_Mcubes(benchmark::State& state) {
 BENCHMARK(BM_Mcubes)->Arg(128)->Arg(200)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The floor of any extraction: one pass over the values (their smallest and
-// largest) and the writing of as many triangles as the extraction makes into
-// a new surface's storage.
+// largest) and the writing of as many triangles as the extraction makes, into
+// storage kept from one pass to the next, as a new surface takes over the
+// storage of the one it replaces.
 void BM_OnePassLimit(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   const std::vector<double>& v = values(n);
@@ -103,6 +104,7 @@ void BM_OnePassLimit(benchmark::State& state) {
     triangles = s->triangles.size();
     msrf_Clean(*store);
   }
+  decltype(srf_t::triangles) out;
   for (auto _ : state) {
     double low[4] = {v[0], v[0], v[0], v[0]}, high[4] = {v[0], v[0], v[0], v[0]};
     for (size_t p = 0; p + 4 <= v.size(); p += 4)
@@ -110,7 +112,7 @@ void BM_OnePassLimit(benchmark::State& state) {
         low[k] = std::min(low[k], v[p + k]);
         high[k] = std::max(high[k], v[p + k]);
       }
-    decltype(srf_t::triangles) out;
+    out.clear();
     out.reserve(triangles);
     srf_triangle_t t;
     t.v[0][0] = static_cast<float>(std::min({low[0], low[1], low[2], low[3]}));
