@@ -15,10 +15,17 @@
 
 namespace {
 
-// Whether a line ends the grid section (or the geometry) the orbital file
-// belongs to: nothing after it is part of that orbital file.
+// The words that end the grid section (or the geometry) an orbital file
+// belongs to, in any letter case, and the one that ends the file's head.
+constexpr const char* grid_section_ends[] = {"/grid", "<END>"};
+constexpr const char* head_end = "#INDEX";
+
+// Whether a line ends the grid section the orbital file belongs to:
+// nothing after it is part of that orbital file.
 bool ends_grid_section(const std::string& line) {
-  return find_nocase(line, "/grid") != std::string::npos || find_nocase(line, "<END>") != std::string::npos;
+  for (const char* word : grid_section_ends)
+    if (find_nocase(line, word) != std::string::npos) return true;
+  return false;
 }
 
 // The next line of the orbital file, or false at its end.
@@ -106,12 +113,11 @@ orbital_file_t new_orbital_file(const std::string& info, const std::vector<int>&
 
 std::string orbital_file_free_line(const std::string& text) {
   std::string line = single_line(text);
-  for (char& c : line)
-    if (c == '\0') c = ' ';
-  for (const char* word : {"/grid", "<END>"})
+  std::replace(line.begin(), line.end(), '\0', ' ');
+  for (const char* word : grid_section_ends)
     for (size_t at = find_nocase(line, word); at != std::string::npos; at = find_nocase(line, word, at + 1))
       line[at] = ' ';
-  for (size_t at = line.find("#INDEX"); at != std::string::npos; at = line.find("#INDEX", at + 1)) line[at] = ' ';
+  for (size_t at = line.find(head_end); at != std::string::npos; at = line.find(head_end, at + 1)) line[at] = ' ';
   return line;
 }
 
@@ -133,7 +139,7 @@ std::optional<orbital_file_t> read_orbital_file(FILE* source, const mol_data_t& 
   const counts_line per_symmetry(counts);
   while (orbital_file_line(in, line)) {
     f.head += line.c_str();
-    if (line.find("#INDEX") != std::string::npos) break;
+    if (line.find(head_end) != std::string::npos) break;
   }
   // The first eight symmetries are kept even when their blocks are missing
   // (empty); further ones only as far as the file has blocks for them, so

@@ -73,10 +73,8 @@ void msrf_Delete_Surface(srf_t* surface) {
 }
 
 surface_triangles_t msrf_Take_Spare_Triangles(msrf_t& store, size_t triangles) {
-  surface_triangles_t spare = std::move(store.spare_triangles);
-  store.spare_triangles = surface_triangles_t();
+  surface_triangles_t spare = std::exchange(store.spare_triangles, {});
   if (spare.capacity() < triangles) return {};
-  spare.clear();
   return spare;
 }
 

@@ -36,7 +36,7 @@ struct msrf_t {
   // few hundred triangles.
   depth_keys_t sort_keys, sort_moved;
   // The triangle storage of the largest surface deleted since the last
-  // extraction: the surface that replaces it (a new level, another orbital)
+  // extraction, emptied: the surface that replaces it (a new level, another orbital)
   // takes it, and so writes its triangles into memory already mapped.
   surface_triangles_t spare_triangles;
   int index_valid = 0;
